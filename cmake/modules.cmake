@@ -1,0 +1,45 @@
+# One static library per source folder, one test program per test folder.
+#
+#   plattor_module(NAME engine_data DEPENDS ...)      in engine/data/CMakeLists.txt
+#   plattor_tests(NAME engine_data DEPENDS engine_data) in tests/engine/data/CMakeLists.txt
+#
+# Test files named *_window_test.cpp open windows or a 3D device: they form a second
+# program carrying the ctest label "window".
+
+set(PLATTOR_INCLUDE_DIRS ${PROJECT_SOURCE_DIR}/engine ${PROJECT_SOURCE_DIR}/game)
+set(PLATTOR_SYSTEM_LIBS kernel32 user32 gdi32 comdlg32 comctl32 winmm advapi32 ws2_32 ole32 dxguid)
+
+function(plattor_module)
+  cmake_parse_arguments(ARG "" "NAME" "DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${ARG_NAME} STATIC ${sources})
+  target_include_directories(${ARG_NAME} PUBLIC ${PLATTOR_INCLUDE_DIRS})
+  target_link_libraries(${ARG_NAME} PUBLIC ${ARG_DEPENDS} ${PLATTOR_SYSTEM_LIBS})
+endfunction()
+
+function(plattor_add_test_program name label sources depends)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${depends} plattor_testmain)
+  target_include_directories(${name} PRIVATE ${PLATTOR_INCLUDE_DIRS} ${PROJECT_SOURCE_DIR})
+  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "PLATTOR_SOURCE_DIR=${PROJECT_SOURCE_DIR};PLATTOR_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data"
+    TIMEOUT 600)
+  if(label)
+    set_tests_properties(${name} PROPERTIES LABELS ${label})
+  endif()
+endfunction()
+
+function(plattor_tests)
+  cmake_parse_arguments(ARG "" "NAME" "DEPENDS" ${ARGN})
+  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(GLOB window CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_window_test.cpp)
+  set(plain ${all})
+  if(window)
+    list(REMOVE_ITEM plain ${window})
+    plattor_add_test_program(${ARG_NAME}_window_test window "${window}" "${ARG_DEPENDS}")
+  endif()
+  if(plain)
+    plattor_add_test_program(${ARG_NAME}_test "" "${plain}" "${ARG_DEPENDS}")
+  endif()
+endfunction()

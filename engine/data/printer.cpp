@@ -1,0 +1,266 @@
+#include "data/printer.h"
+
+#include "data/stream.h"
+
+#include <windows.h>
+#include <xmmintrin.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const int TextSize = 4096;
+
+const char* const LevelPrefix[6] = {"", "", "", "Warning: ", "Error: ", "Fatal Error: "};
+const char* const LevelSuffix[6] = {"", "\n", "\n", "\n", "\n", "\n"};
+
+const unsigned PlainBit = 0x2;
+const unsigned WarningBit = 0x4;
+const unsigned ErrorBit = 0x8;
+
+unsigned sm_PrintMask = 0x0E;
+PrintHandlerFunc sm_Handler = PrintHandler;
+PrintHookFunc sm_ConsoleHook = ConsolePrint;
+PrintHookFunc sm_FatalHook = nullptr;
+BoxHookFunc sm_BeforeBoxHook = nullptr;
+BoxHookFunc sm_AfterErrorBoxHook = nullptr;
+bool sm_ErrorBox = false;
+bool sm_FatalBox = true;
+Stream* sm_LogStream = nullptr;
+bool sm_ExitHookRegistered = false;
+bool sm_Printed = false;
+int sm_FaultFrames = 0;
+
+char sm_Text[TextSize];
+char sm_Joined[TextSize];
+
+// Both floating-point units: 64-bit code computes in SSE, but the x87 word is the one that
+// start-up and the pipeline set, so both must survive a message.
+struct FloatState {
+    unsigned short m_ControlWord;
+    unsigned m_Mxcsr;
+};
+
+FloatState SaveFloatState() {
+    FloatState state;
+    __asm__ __volatile__("fnstcw %0" : "=m"(state.m_ControlWord));
+    state.m_Mxcsr = _mm_getcsr();
+    return state;
+}
+
+void RestoreFloatState(const FloatState& state) {
+    __asm__ __volatile__("fclex\n\tfldcw %0" : : "m"(state.m_ControlWord));
+    _mm_setcsr(state.m_Mxcsr);
+}
+
+void WriteLog(const char* text, int length) {
+    if (length > 0) {
+        StreamWrite(sm_LogStream, text, length);
+    }
+}
+
+// With a debugger the break stops there; inside a fault frame the breakpoint is that frame's
+// to handle. With neither, a breakpoint would only end in Wine's or Windows' crash handler.
+bool BreakWouldBeCaught() {
+    return IsDebuggerPresent() || sm_FaultFrames > 0;
+}
+
+struct PrinterInit {
+    PrinterInit() {
+        atexit(ListOpenFiles);
+        // Unattended runs (scripts, CI) switch the modal boxes off; not a user setting.
+        if (getenv("PLATTOR_NOBOX")) {
+            sm_FatalBox = false;
+            sm_ErrorBox = false;
+        }
+    }
+};
+PrinterInit sm_PrinterInit;
+
+}  // namespace
+
+void ConsolePrint(const char* text) {
+    fputs(text, stdout);
+    fflush(stdout);
+}
+
+void PrintHandler(int level, const char* format, va_list args) {
+    vsnprintf(sm_Text, TextSize, format, args);
+    FloatState saved = SaveFloatState();
+
+    if ((sm_ErrorBox && level == 4) || (sm_FatalBox && level == 5)) {
+        RunBeforeBoxHook();
+        MessageBoxA(nullptr, sm_Text, LevelPrefix[level], MB_ICONSTOP | MB_OK);
+        if (level == 4) {
+            RunAfterErrorBoxHook();
+        }
+    }
+
+    OutputDebugStringA(LevelPrefix[level]);
+    OutputDebugStringA(sm_Text);
+    if (level != 0) {
+        OutputDebugStringA("\n");
+    }
+
+    snprintf(sm_Joined, TextSize, "%s%s%s", LevelPrefix[level], sm_Text, LevelSuffix[level]);
+    if (sm_ConsoleHook) {
+        sm_ConsoleHook(sm_Joined);
+    }
+    RestoreFloatState(saved);
+
+    // The log gets the same text as the console, however long.
+    if (sm_LogStream) {
+        WriteLog(LevelPrefix[level], (int)strlen(LevelPrefix[level]));
+        WriteLog(sm_Text, (int)strlen(sm_Text));
+        WriteLog(LevelSuffix[level], (int)strlen(LevelSuffix[level]));
+        StreamFlush(sm_LogStream);
+    }
+
+    if (level == 5 && sm_FatalHook) {
+        sm_FatalHook(sm_Text);
+    }
+    sm_Printed = true;
+}
+
+#define PRINT_GATED(level, open)            \
+    do {                                    \
+        if (open) {                         \
+            va_list args;                   \
+            va_start(args, format);         \
+            sm_Handler(level, format, args); \
+            va_end(args);                   \
+        }                                   \
+    } while (0)
+
+void PrintLevel0(const char* format, ...) { PRINT_GATED(0, sm_PrintMask & PlainBit); }
+void PrintLevel1(const char* format, ...) { PRINT_GATED(1, sm_PrintMask & PlainBit); }
+void PrintMessage(const char* format, ...) { PRINT_GATED(2, sm_PrintMask & PlainBit); }
+void PrintVerbose1(int level, const char* format, ...) { PRINT_GATED(2, level >= 1); }
+void PrintVerbose2(int level, const char* format, ...) { PRINT_GATED(2, level >= 2); }
+void PrintVerbose3(int level, const char* format, ...) { PRINT_GATED(2, level >= 3); }
+void PrintWarning(const char* format, ...) { PRINT_GATED(3, sm_PrintMask & WarningBit); }
+void PrintError(const char* format, ...) { PRINT_GATED(4, sm_PrintMask & ErrorBit); }
+
+void FatalQuit(const char* format, ...) {
+    if (!format) {
+        ExitProcess(0);
+    }
+    PRINT_GATED(5, true);
+    if (BreakWouldBeCaught()) {
+        DebugBreak();
+    }
+    exit(1);
+}
+
+void FatalAbort(const char* format, ...) {
+    if (!format) {
+        ExitProcess(0);
+    }
+    PRINT_GATED(5, true);
+    if (!BreakWouldBeCaught()) {
+        ExitProcess(1);
+    }
+    DebugBreak();
+    // Read through a volatile so that the compiler cannot drop the faulting store.
+    static volatile uintptr_t zeroAddress = 0;
+    *(volatile int*)zeroAddress = 0;
+    ExitProcess(1);
+}
+
+void AssertFailed(const char* expression, const char* file, int line) {
+    RunBeforeBoxHook();
+    FatalAbort("Assert(%s) failed in [%s, line %d].", expression, file, line);
+}
+
+#define CHECK_EXPRESSION(firstLine, level)                                      \
+    do {                                                                        \
+        if (condition) {                                                        \
+            return;                                                             \
+        }                                                                       \
+        firstLine("Expression '%s' in line %d of '%s':", expression, line, file); \
+        va_list args;                                                           \
+        va_start(args, format);                                                 \
+        sm_Handler(level, format, args);                                        \
+        va_end(args);                                                           \
+    } while (0)
+
+void CheckExpressionError(int condition, const char* expression, const char* file, int line,
+                          const char* format, ...) {
+    CHECK_EXPRESSION(PrintError, 4);
+}
+
+void CheckExpressionWarning(int condition, const char* expression, const char* file, int line,
+                            const char* format, ...) {
+    CHECK_EXPRESSION(PrintWarning, 3);
+}
+
+void CheckExpressionFatal(int condition, const char* expression, const char* file, int line,
+                          const char* format, ...) {
+    CHECK_EXPRESSION(PrintError, 5);
+}
+
+void SetPrintMask(unsigned mask) { sm_PrintMask = mask; }
+unsigned GetPrintMask() { return sm_PrintMask; }
+
+void ErrorBoxOn() { sm_ErrorBox = true; }
+void ErrorBoxOff() { sm_ErrorBox = false; }
+void FatalBoxOn() { sm_FatalBox = true; }
+void FatalBoxOff() { sm_FatalBox = false; }
+
+template <typename T>
+static T Replace(T& slot, T value) {
+    T old = slot;
+    slot = value;
+    return old;
+}
+
+PrintHandlerFunc SetPrintHandler(PrintHandlerFunc handler) { return Replace(sm_Handler, handler); }
+PrintHookFunc SetConsoleHook(PrintHookFunc hook) { return Replace(sm_ConsoleHook, hook); }
+PrintHookFunc SetFatalHook(PrintHookFunc hook) { return Replace(sm_FatalHook, hook); }
+BoxHookFunc SetBeforeBoxHook(BoxHookFunc hook) { return Replace(sm_BeforeBoxHook, hook); }
+BoxHookFunc SetAfterErrorBoxHook(BoxHookFunc hook) { return Replace(sm_AfterErrorBoxHook, hook); }
+
+void RunBeforeBoxHook() {
+    if (sm_BeforeBoxHook) {
+        sm_BeforeBoxHook();
+    }
+}
+
+void RunAfterErrorBoxHook() {
+    if (sm_AfterErrorBoxHook) {
+        sm_AfterErrorBoxHook();
+    }
+}
+
+bool PrinterPrinted() { return sm_Printed; }
+void ClearPrinterPrinted() { sm_Printed = false; }
+
+bool OpenLogStream(const char* name) {
+    if (sm_LogStream) {
+        return true;
+    }
+    sm_LogStream = StreamCreate(name);
+    if (!sm_LogStream) {
+        return false;
+    }
+    if (!sm_ExitHookRegistered) {
+        sm_ExitHookRegistered = true;
+        atexit(CloseLogStream);
+    }
+    return true;
+}
+
+void CloseLogStream() {
+    if (sm_LogStream) {
+        StreamClose(sm_LogStream);
+        sm_LogStream = nullptr;
+    }
+}
+
+Stream* GetLogStream() { return sm_LogStream; }
+
+void EnterFaultFrame() { ++sm_FaultFrames; }
+void LeaveFaultFrame() { --sm_FaultFrames; }
+int FaultFrameDepth() { return sm_FaultFrames; }

@@ -1,0 +1,71 @@
+#ifndef DATA_STREAM_H
+#define DATA_STREAM_H
+
+#include <cstdint>
+
+// Buffered files: 12 slots with a 4096-byte buffer each, over a device of nine operations.
+
+typedef void (*FileEnumerateCallback)(const char* name, bool isDirectory, uintptr_t user);
+
+// Handles are pointer-sized: a Win32 HANDLE, or the Stream itself for the memory device.
+// (uintptr_t)-1 is the failure value of Open and Create.
+struct StreamDevice {
+    uintptr_t (*Open)(const char* name, bool readOnly);
+    uintptr_t (*Create)(const char* name);
+    int (*Read)(uintptr_t handle, void* buffer, int count);
+    int (*Write)(uintptr_t handle, const void* buffer, int count);
+    int (*Seek)(uintptr_t handle, int position, int whence);
+    int (*Close)(uintptr_t handle);
+    int (*EnumerateDir)(const char* path, FileEnumerateCallback callback, uintptr_t user);
+    int (*Size)(uintptr_t handle);
+    int (*Flush)(uintptr_t handle);
+};
+
+const uintptr_t InvalidStreamHandle = ~uintptr_t(0);
+
+struct Stream {
+    static const int MaxStreams = 12;
+    static const int BufferSize = 4096;
+    static const int MaxName = 127;
+
+    const StreamDevice* m_Device;
+    uintptr_t m_Handle;
+    char m_Name[MaxName + 1];
+    unsigned char* m_Buffer;
+    uint32_t m_BufferPosition;
+    uint32_t m_Cursor;
+    uint32_t m_Fill;
+    uint32_t m_BufferSize;
+};
+
+extern const StreamDevice Win32FileDevice;
+extern const StreamDevice MemoryFileDevice;
+extern const StreamDevice* StreamReadDevice;
+extern const StreamDevice* StreamWriteDevice;
+
+Stream* StreamOpen(const char* name, bool readOnly = true);
+Stream* StreamCreate(const char* name);
+Stream* StreamOpenOnDevice(const char* name, const StreamDevice* device, bool readOnly);
+Stream* StreamCreateOnDevice(const char* name, const StreamDevice* device);
+
+int StreamRead(Stream* stream, void* buffer, int count);
+int StreamWrite(Stream* stream, const void* buffer, int count);
+int StreamGetc(Stream* stream);
+int StreamPutc(Stream* stream, int byte);
+int StreamSeek(Stream* stream, int position);
+int StreamSeekFrom(Stream* stream, int offset, int whence);
+int StreamTell(Stream* stream);
+int StreamSize(Stream* stream);
+int StreamFlush(Stream* stream);
+int StreamClose(Stream* stream);
+int StreamPrintf(Stream* stream, const char* format, ...);
+int StreamGets(char* buffer, int size, Stream* stream);
+int StreamScan(Stream* stream, const char* format, void* a0 = nullptr, void* a1 = nullptr,
+               void* a2 = nullptr, void* a3 = nullptr, void* a4 = nullptr, void* a5 = nullptr,
+               void* a6 = nullptr, void* a7 = nullptr);
+Stream* StreamPreload(Stream* stream);
+
+int FileEnumerate(const char* path, FileEnumerateCallback callback, uintptr_t user);
+void ListOpenFiles();
+
+#endif

@@ -1,0 +1,89 @@
+#include "tests/support/child.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <map>
+#include <thread>
+
+namespace {
+
+std::map<std::string, ChildFunc>& Children() {
+    static std::map<std::string, ChildFunc> children;
+    return children;
+}
+
+const char ChildFlag[] = "--child=";
+
+}  // namespace
+
+ChildRegistrar::ChildRegistrar(const char* name, ChildFunc func) { Children()[name] = func; }
+
+bool RunChildFromCommandLine(int argc, char** argv, int* exitCode) {
+    if (argc < 2 || strncmp(argv[1], ChildFlag, sizeof(ChildFlag) - 1) != 0) {
+        return false;
+    }
+    auto found = Children().find(argv[1] + sizeof(ChildFlag) - 1);
+    if (found == Children().end()) {
+        *exitCode = 99;
+        return true;
+    }
+    *exitCode = found->second();
+    return true;
+}
+
+ChildResult RunChild(const char* name, const std::string& extraArgs, int timeoutMs) {
+    ChildResult result{-1, false, std::string()};
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string commandLine = std::string("\"") + program + "\" " + ChildFlag + name;
+    if (!extraArgs.empty()) {
+        commandLine += " " + extraArgs;
+    }
+
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE readPipe = nullptr;
+    HANDLE writePipe = nullptr;
+    if (!CreatePipe(&readPipe, &writePipe, &inherit, 0)) {
+        return result;
+    }
+    SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writePipe;
+    startup.hStdError = writePipe;
+    PROCESS_INFORMATION process = {};
+    std::string mutableLine = commandLine;
+    BOOL started = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                  nullptr, &startup, &process);
+    CloseHandle(writePipe);
+    if (!started) {
+        CloseHandle(readPipe);
+        return result;
+    }
+
+    // Drain the pipe on a thread of its own so a chatty child never blocks on a full pipe.
+    std::thread reader([&] {
+        char chunk[4096];
+        DWORD got = 0;
+        while (ReadFile(readPipe, chunk, sizeof(chunk), &got, nullptr) && got > 0) {
+            result.m_Output.append(chunk, got);
+        }
+    });
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {
+        result.m_TimedOut = true;
+        TerminateProcess(process.hProcess, 255);
+        WaitForSingleObject(process.hProcess, INFINITE);
+    }
+    reader.join();
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    result.m_ExitCode = (int)code;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    CloseHandle(readPipe);
+    return result;
+}

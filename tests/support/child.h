@@ -1,0 +1,32 @@
+#ifndef TESTS_SUPPORT_CHILD_H
+#define TESTS_SUPPORT_CHILD_H
+
+#include <string>
+
+// Fatal paths end the process, so they run in a child: the test program starts itself again
+// with "--child=NAME", which runs the function registered under NAME and exits with its result.
+
+typedef int (*ChildFunc)();
+
+struct ChildRegistrar {
+    ChildRegistrar(const char* name, ChildFunc func);
+};
+
+#define TEST_CHILD(name)                                                \
+    static int name##_Child();                                          \
+    static ChildRegistrar name##_Registrar(#name, name##_Child);       \
+    static int name##_Child()
+
+struct ChildResult {
+    int m_ExitCode;
+    bool m_TimedOut;
+    std::string m_Output;  // standard output and standard error together
+};
+
+// Runs the child NAME with extra command-line words after it; waits at most timeoutMs.
+ChildResult RunChild(const char* name, const std::string& extraArgs = "", int timeoutMs = 60000);
+
+// Called by the test main: runs the child named on the command line, if any.
+bool RunChildFromCommandLine(int argc, char** argv, int* exitCode);
+
+#endif

@@ -1,0 +1,85 @@
+#include "tests/support/scratch.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            std::string child = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string UnixToWindows(const char* variable, const std::string& name) {
+    const char* base = getenv(variable);
+    std::string path = std::string("Z:") + (base ? base : ".") + "/" + name;
+    for (char& c : path) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return path;
+}
+
+}  // namespace
+
+ScratchDir::ScratchDir() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string leaf = info ? std::string(info->test_suite_name()) + "." + info->name() : "child";
+    for (char& c : leaf) {
+        if (c == '/') {
+            c = '_';
+        }
+    }
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    std::string parent = std::string(cwd) + "\\scratch";
+    CreateDirectoryA(parent.c_str(), nullptr);
+    m_Root = parent + "\\" + leaf;
+    RemoveTree(m_Root);
+    CreateDirectoryA(m_Root.c_str(), nullptr);
+}
+
+std::string ScratchDir::Path(const std::string& name) const { return m_Root + "\\" + name; }
+
+std::string TestDataPath(const std::string& name) {
+    return UnixToWindows("PLATTOR_TEST_DATA", name);
+}
+
+std::string SourcePath(const std::string& name) {
+    return UnixToWindows("PLATTOR_SOURCE_DIR", name);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& contents) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(contents.data(), (std::streamsize)contents.size());
+    return (bool)file;
+}

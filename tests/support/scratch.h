@@ -1,0 +1,27 @@
+#ifndef TESTS_SUPPORT_SCRATCH_H
+#define TESTS_SUPPORT_SCRATCH_H
+
+#include <string>
+
+// A folder of the running test's own, "scratch\<suite>.<test>" below the working directory,
+// emptied when it is made. Path() gives a Windows path inside it.
+class ScratchDir {
+public:
+    ScratchDir();
+    std::string Path(const std::string& name) const;
+    const std::string& Root() const { return m_Root; }
+
+private:
+    std::string m_Root;
+};
+
+// A file beside the test sources ("data" folder of the test's directory), as a Windows path.
+std::string TestDataPath(const std::string& name);
+// A file of the source tree (e.g. "assets/city/demo.sdl"), as a Windows path.
+std::string SourcePath(const std::string& name);
+
+// Whole contents of a file, or an empty string when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& contents);
+
+#endif

@@ -1,0 +1,17 @@
+#include "data/printer.h"
+#include "tests/support/child.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    // A test never waits on a message box.
+    FatalBoxOff();
+    ErrorBoxOff();
+    int exitCode = 0;
+    if (RunChildFromCommandLine(argc, argv, &exitCode)) {
+        return exitCode;
+    }
+    ::testing::InitGoogleMock(&argc, argv);
+    return RUN_ALL_TESTS();
+}
