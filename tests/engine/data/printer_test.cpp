@@ -1,6 +1,7 @@
 #include "data/printer.h"
 
 #include "data/assert.h"
+#include "data/floatstate.h"
 #include "data/stream.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
@@ -8,7 +9,6 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <xmmintrin.h>
 
 #include <algorithm>
 #include <functional>
@@ -28,16 +28,29 @@ protected:
         SetPrintHandler(PrintHandler);
         CloseLogStream();
     }
-};
 
-TEST_F(PrinterTest, LevelsGetTheirPrefixesAndObeyTheMask) {
-    struct Case {
+    // What one print call, made under a mask, leaves on the console.
+    struct PrintCase {
         const char* m_Name;
         unsigned m_Mask;
         std::function<void()> m_Print;
         std::string m_Output;
     };
-    const Case cases[] = {
+
+    void ExpectPrinted(const std::vector<PrintCase>& cases) {
+        for (const PrintCase& c : cases) {
+            SCOPED_TRACE(c.m_Name);
+            ConsoleCapture console;
+            SetPrintMask(c.m_Mask);
+            c.m_Print();
+            SetPrintMask(DefaultMask);
+            EXPECT_EQ(c.m_Output, console.Take());
+        }
+    }
+};
+
+TEST_F(PrinterTest, LevelsGetTheirPrefixesAndObeyTheMask) {
+    ExpectPrinted({
         {"message", DefaultMask, [] { PrintMessage("m %d", 7); }, "m 7\n"},
         {"warning", DefaultMask, [] { PrintWarning("w"); }, "Warning: w\n"},
         {"error", DefaultMask, [] { PrintError("e"); }, "Error: e\n"},
@@ -53,26 +66,12 @@ TEST_F(PrinterTest, LevelsGetTheirPrefixesAndObeyTheMask) {
         {"verbose 3", 0, [] { PrintVerbose3(3, "v"); PrintVerbose3(2, "x"); }, "v\n"},
         {"mask bits", 0x4, [] { PrintMessage("m"); PrintWarning("w"); PrintError("e"); },
          "Warning: w\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.m_Name);
-        ConsoleCapture console;
-        SetPrintMask(c.m_Mask);
-        c.m_Print();
-        SetPrintMask(DefaultMask);
-        EXPECT_EQ(c.m_Output, console.Take());
-    }
+    });
 }
 
 TEST_F(PrinterTest, CheckExpressionPrintsTheSiteThenTheMessage) {
-    struct Case {
-        const char* m_Name;
-        unsigned m_Mask;
-        std::function<void()> m_Check;
-        std::string m_Output;
-    };
     const std::string site = "Expression 'n>0' in line 42 of 'data/hash':\n";
-    const Case cases[] = {
+    ExpectPrinted({
         {"error", DefaultMask,
          [] { CheckExpressionError(0, "n>0", "data/hash", 42, "got %d", 3); },
          "Error: " + site + "Error: got 3\n"},
@@ -87,15 +86,7 @@ TEST_F(PrinterTest, CheckExpressionPrintsTheSiteThenTheMessage) {
         {"fatal does not quit", DefaultMask,
          [] { CheckExpressionFatal(0, "n>0", "data/hash", 42, "got %d", 3); },
          "Error: " + site + "Fatal Error: got 3\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.m_Name);
-        ConsoleCapture console;
-        SetPrintMask(c.m_Mask);
-        c.m_Check();
-        SetPrintMask(DefaultMask);
-        EXPECT_EQ(c.m_Output, console.Take());
-    }
+    });
 }
 
 std::vector<int>& HandledLevels() {
@@ -176,23 +167,6 @@ TEST_F(PrinterTest, LogStreamHoldsEachMessageAsSoonAsItIsPrinted) {
     EXPECT_EQ(expected, console.Take());
 }
 
-struct FloatState {
-    unsigned short m_ControlWord;
-    unsigned m_Mxcsr;
-};
-
-FloatState ReadFloatState() {
-    FloatState state;
-    __asm__ __volatile__("fnstcw %0" : "=m"(state.m_ControlWord));
-    state.m_Mxcsr = _mm_getcsr();
-    return state;
-}
-
-void WriteFloatState(const FloatState& state) {
-    __asm__ __volatile__("fldcw %0" : : "m"(state.m_ControlWord));
-    _mm_setcsr(state.m_Mxcsr);
-}
-
 FloatState& StateInHook() {
     static FloatState state;
     return state;
@@ -200,20 +174,20 @@ FloatState& StateInHook() {
 
 // Round toward zero with flush-to-zero in SSE, single precision rounding down on the x87.
 void DisturbFloatState(const char*) {
-    FloatState state = ReadFloatState();
+    FloatState state = SaveFloatState();
     state.m_ControlWord = (unsigned short)((state.m_ControlWord & ~0x0F00) | 0x0400);
-    state.m_Mxcsr = (state.m_Mxcsr & ~0x6000u) | 0x6000u | 0x8000u;
-    WriteFloatState(state);
-    StateInHook() = ReadFloatState();
+    state.m_Mxcsr |= 0x6000u | 0x8000u;
+    RestoreFloatState(state);
+    StateInHook() = SaveFloatState();
 }
 
 TEST_F(PrinterTest, CallersFloatStateSurvivesAMessage) {
-    FloatState before = ReadFloatState();
+    FloatState before = SaveFloatState();
     PrintHookFunc previous = SetConsoleHook(DisturbFloatState);
     PrintMessage("m");
     SetConsoleHook(previous);
-    FloatState after = ReadFloatState();
-    WriteFloatState(before);
+    FloatState after = SaveFloatState();
+    RestoreFloatState(before);
 
     EXPECT_NE(before.m_ControlWord, StateInHook().m_ControlWord);
     EXPECT_NE(before.m_Mxcsr, StateInHook().m_Mxcsr);
