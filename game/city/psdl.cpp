@@ -32,8 +32,8 @@ void lvlPSDL::AllocateVertices(uint32_t count) {
 
 void lvlPSDL::AllocateTextures(uint32_t count) {
     Assert(count <= MaxTextures);
-    sm_Textures.resize(count);
-    sm_MaterialIndex.resize(count, 0);
+    sm_Textures.assign(count, lvlCityTexture());
+    sm_MaterialIndex.assign(count, 0);
     sm_TextureCount = count;
 }
 

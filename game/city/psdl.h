@@ -57,7 +57,8 @@ public:
     // The vertex table: count vertices and the spare pool after them, every float the
     // signalling-NaN fill.
     static void AllocateVertices(uint32_t count);
-    // Names, texture handles and material bytes grow together.
+    // An empty texture table of count entries: names, handles and material bytes are sized
+    // together.
     static void AllocateTextures(uint32_t count);
 
     std::vector<uint32_t> m_RoomIds;

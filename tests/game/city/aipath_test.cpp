@@ -1,6 +1,6 @@
 #include "city/ai.h"
 #include "city/psdl.h"
-#include "data/printer.h"
+#include "tests/game/printcapture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +8,6 @@
 #include <vector>
 
 namespace {
-
-std::string g_Printed;
-
-void Capture(const char* text) {
-    g_Printed += text;
-}
 
 struct RoomSpec {
     uint8_t m_Type;
@@ -43,10 +37,7 @@ struct AiFixture {
             m_City.m_Rooms[r + 1].reset(room);
             m_City.m_RoomTypes[r + 1] = spec.m_Type;
         }
-        m_Previous = SetConsoleHook(Capture);
-        g_Printed.clear();
     }
-    ~AiFixture() { SetConsoleHook(m_Previous); }
 
     void SetRoad(std::vector<int> rooms, uint32_t flags, std::vector<float> lanes, bool direction) {
         lvlAiMap::Allocate(1);
@@ -63,8 +54,8 @@ struct AiFixture {
         lvlAiMap::SetRoad(&m_City, 0, direction);
     }
 
+    PrintCapture m_Capture;
     lvlPSDL m_City;
-    PrintHookFunc m_Previous;
 };
 
 // A road command over the cross-sections first to first + count - 1, marked last.
@@ -108,7 +99,7 @@ TEST(AiPath, PathVertexCounts) {
         AiFixture fixture(c.m_Rooms);
         fixture.SetRoad(c.m_Road, 0, {0.5f}, c.m_Direction);
         EXPECT_EQ(lvlAiMap::GetPathVertexCount(), c.m_Count);
-        EXPECT_EQ(g_Printed, c.m_Printed);
+        EXPECT_EQ(PrintCapture::Text(), c.m_Printed);
     }
 }
 
@@ -142,12 +133,12 @@ TEST(AiPath, LanePointsLieBetweenTheKerbs) {
     Vector3 kerb = lvlAiMap::GetSidewalkVertexMulti(2, 0, false);
     EXPECT_FLOAT_EQ(kerb.z, 2.0f);
 
-    g_Printed.clear();
+    PrintCapture::Text().clear();
     Vector3 bad = lvlAiMap::GetVertexMulti(3, 0, false);
     EXPECT_EQ(bad.x, 0.0f);
     EXPECT_EQ(bad.z, 0.0f);
     lvlAiMap::GetSidewalkVertexMulti(-1, 0, false);
-    EXPECT_EQ(g_Printed, "Error: lvlAiMap::GetVertexMulti()- Bad Index 3\n"
+    EXPECT_EQ(PrintCapture::Text(), "Error: lvlAiMap::GetVertexMulti()- Bad Index 3\n"
                          "Error: lvlAiMap::GetSidewalkVertexMulti()- Bad Index -1\n");
 }
 

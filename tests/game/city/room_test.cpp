@@ -1,6 +1,6 @@
 #include "city/psdl.h"
 
-#include "data/printer.h"
+#include "tests/game/printcapture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,19 +8,6 @@
 #include <vector>
 
 namespace {
-
-std::string g_Printed;
-
-void Capture(const char* text) {
-    g_Printed += text;
-}
-
-// Captures what the printer says while it lives.
-struct PrintCapture {
-    PrintCapture() : m_Previous(SetConsoleHook(Capture)) { g_Printed.clear(); }
-    ~PrintCapture() { SetConsoleHook(m_Previous); }
-    PrintHookFunc m_Previous;
-};
 
 // A city whose vertex table holds the points, and one room per outline.
 struct RoomFixture {
@@ -73,7 +60,7 @@ TEST(Room, DegenerateRoomsReportAndFallBack) {
     fixture.Room(2).GetRoomCentroid(centroid);
     EXPECT_EQ(centroid.x, 0.0f);
     EXPECT_EQ(centroid.y, 0.0f);
-    EXPECT_EQ(g_Printed, "Error: lvlSDL::GetRoomCentroid: Room is degenerate.\n"
+    EXPECT_EQ(PrintCapture::Text(), "Error: lvlSDL::GetRoomCentroid: Room is degenerate.\n"
                          "Error: lvlSDL::GetRoomCentroid: Room is degenerate.\n");
 }
 

@@ -1,7 +1,7 @@
 #include "city/ai.h"
 #include "city/psdl.h"
 #include "data/asset.h"
-#include "data/printer.h"
+#include "tests/game/printcapture.h"
 
 #include "tests/support/scratch.h"
 
@@ -15,12 +15,6 @@
 namespace {
 
 typedef std::vector<SDLCODE_T> Words;
-
-std::string g_Printed;
-
-void Capture(const char* text) {
-    g_Printed += text;
-}
 
 struct Command {
     uint32_t m_Opcode;
@@ -73,14 +67,11 @@ const ExpectedRoom DemoRooms[7] = {
 }  // namespace
 
 TEST(DemoCity, CompilesToTheHandWorkedRooms) {
-    PrintHookFunc previous = SetConsoleHook(Capture);
-    g_Printed.clear();
+    PrintCapture capture;
     datAssetManager::SetPath(SourcePath("assets").c_str());
     lvlPSDL city;
-    bool loaded = city.LoadSDL("demo");
-    SetConsoleHook(previous);
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(g_Printed, "28 verts, 7 rooms, 92 codes\n28 verts, 7 rooms, 92 codes\n");
+    ASSERT_TRUE(city.LoadSDL("demo"));
+    EXPECT_EQ(PrintCapture::Text(), "28 verts, 7 rooms, 92 codes\n28 verts, 7 rooms, 92 codes\n");
 
     EXPECT_EQ(city.m_RoomCount, 7u);
     EXPECT_EQ(city.m_FirstRoomCount, 6u);
@@ -105,6 +96,7 @@ TEST(DemoCity, CompilesToTheHandWorkedRooms) {
 }
 
 TEST(DemoCity, TablesAndAiRoad) {
+    PrintCapture capture;
     datAssetManager::SetPath(SourcePath("assets").c_str());
     lvlPSDL city;
     ASSERT_TRUE(city.LoadSDL("demo"));

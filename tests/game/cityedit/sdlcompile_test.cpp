@@ -1,7 +1,7 @@
 #include "city/ai.h"
 #include "city/psdl.h"
 #include "data/asset.h"
-#include "data/printer.h"
+#include "tests/game/printcapture.h"
 
 #include "tests/support/child.h"
 #include "tests/support/scratch.h"
@@ -15,12 +15,6 @@
 namespace {
 
 typedef std::vector<SDLCODE_T> Words;
-
-std::string g_Printed;
-
-void Capture(const char* text) {
-    g_Printed += text;
-}
 
 // n vertices at (i, 0, 0) and t texture names.
 std::string Tables(int vertices, int textures) {
@@ -46,21 +40,15 @@ Words RoomWords(const lvlPSDL& city, int room) {
 
 class SdlCompile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_Previous = SetConsoleHook(Capture);
-        g_Printed.clear();
-    }
-    void TearDown() override { SetConsoleHook(m_Previous); }
-
     bool Load(const std::string& text) {
         std::string path = m_Scratch.Path("test.sdl");
         EXPECT_TRUE(WriteWholeFile(path, text));
         return m_City.LoadSDL(path.c_str());
     }
 
+    PrintCapture m_Capture;
     ScratchDir m_Scratch;
     lvlPSDL m_City;
-    PrintHookFunc m_Previous = nullptr;
 };
 
 }  // namespace
@@ -110,7 +98,7 @@ TEST_F(SdlCompile, WritesTheWordsOfEachCommand) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_Room);
-        g_Printed.clear();
+        PrintCapture::Text().clear();
         ASSERT_TRUE(Load(SmallCity(std::string("room 1 ") + c.m_Room + "\n")));
         EXPECT_EQ(RoomWords(m_City, 1), c.m_Words);
         for (int i = 0; i < 12; ++i) {
@@ -118,7 +106,7 @@ TEST_F(SdlCompile, WritesTheWordsOfEachCommand) {
         }
         std::string words = std::to_string(c.m_Words.size());
         std::string pass = "12 verts, 4 rooms, " + words + " codes\n";
-        EXPECT_EQ(g_Printed, c.m_Printed + pass + c.m_Printed + pass);
+        EXPECT_EQ(PrintCapture::Text(), c.m_Printed + pass + c.m_Printed + pass);
     }
 }
 
@@ -159,7 +147,7 @@ TEST_F(SdlCompile, RoomsWithoutWordsAndCitiesWithoutTextures) {
 TEST_F(SdlCompile, MissingFileWarnsAndFails) {
     datAssetManager::SetPath(m_Scratch.Root().c_str());
     EXPECT_FALSE(m_City.LoadSDL("x"));
-    EXPECT_EQ(g_Printed, "Warning: Cannot open file '" + m_Scratch.Root() + "\\city\\x.sdl'.\n");
+    EXPECT_EQ(PrintCapture::Text(), "Warning: Cannot open file '" + m_Scratch.Root() + "\\city\\x.sdl'.\n");
 }
 
 TEST_CHILD(LoadSdlFile) {
