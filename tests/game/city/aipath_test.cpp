@@ -1,6 +1,7 @@
 #include "city/ai.h"
 #include "city/psdl.h"
-#include "tests/game/printcapture.h"
+
+#include "tests/support/console.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,7 @@ struct AiFixture {
         lvlAiMap::SetRoad(&m_City, 0, direction);
     }
 
-    PrintCapture m_Capture;
+    ConsoleCapture m_Capture;
     lvlPSDL m_City;
 };
 
@@ -99,7 +100,7 @@ TEST(AiPath, PathVertexCounts) {
         AiFixture fixture(c.m_Rooms);
         fixture.SetRoad(c.m_Road, 0, {0.5f}, c.m_Direction);
         EXPECT_EQ(lvlAiMap::GetPathVertexCount(), c.m_Count);
-        EXPECT_EQ(PrintCapture::Text(), c.m_Printed);
+        EXPECT_EQ(fixture.m_Capture.Take(), c.m_Printed);
     }
 }
 
@@ -133,12 +134,12 @@ TEST(AiPath, LanePointsLieBetweenTheKerbs) {
     Vector3 kerb = lvlAiMap::GetSidewalkVertexMulti(2, 0, false);
     EXPECT_FLOAT_EQ(kerb.z, 2.0f);
 
-    PrintCapture::Text().clear();
+    fixture.m_Capture.Take();
     Vector3 bad = lvlAiMap::GetVertexMulti(3, 0, false);
     EXPECT_EQ(bad.x, 0.0f);
     EXPECT_EQ(bad.z, 0.0f);
     lvlAiMap::GetSidewalkVertexMulti(-1, 0, false);
-    EXPECT_EQ(PrintCapture::Text(), "Error: lvlAiMap::GetVertexMulti()- Bad Index 3\n"
+    EXPECT_EQ(fixture.m_Capture.Take(), "Error: lvlAiMap::GetVertexMulti()- Bad Index 3\n"
                          "Error: lvlAiMap::GetSidewalkVertexMulti()- Bad Index -1\n");
 }
 

@@ -1,9 +1,10 @@
 #include "city/psdl.h"
 
-#include "tests/game/printcapture.h"
+#include "tests/support/console.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,7 @@ TEST(Room, CentroidAndBoundingCircleOfASquare) {
 
 TEST(Room, DegenerateRoomsReportAndFallBack) {
     RoomFixture fixture(SquarePoints, {{4, 5, 6}, {}});
-    PrintCapture capture;
+    ConsoleCapture capture;
     Vector3 centroid;
     fixture.Room(1).GetRoomCentroid(centroid);
     EXPECT_EQ(centroid.x, 0.0f);
@@ -60,7 +61,7 @@ TEST(Room, DegenerateRoomsReportAndFallBack) {
     fixture.Room(2).GetRoomCentroid(centroid);
     EXPECT_EQ(centroid.x, 0.0f);
     EXPECT_EQ(centroid.y, 0.0f);
-    EXPECT_EQ(PrintCapture::Text(), "Error: lvlSDL::GetRoomCentroid: Room is degenerate.\n"
+    EXPECT_EQ(capture.Take(), "Error: lvlSDL::GetRoomCentroid: Room is degenerate.\n"
                          "Error: lvlSDL::GetRoomCentroid: Room is degenerate.\n");
 }
 

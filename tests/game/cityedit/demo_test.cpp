@@ -1,8 +1,8 @@
 #include "city/ai.h"
 #include "city/psdl.h"
 #include "data/asset.h"
-#include "tests/game/printcapture.h"
 
+#include "tests/support/console.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -67,11 +67,11 @@ const ExpectedRoom DemoRooms[7] = {
 }  // namespace
 
 TEST(DemoCity, CompilesToTheHandWorkedRooms) {
-    PrintCapture capture;
+    ConsoleCapture capture;
     datAssetManager::SetPath(SourcePath("assets").c_str());
     lvlPSDL city;
     ASSERT_TRUE(city.LoadSDL("demo"));
-    EXPECT_EQ(PrintCapture::Text(), "28 verts, 7 rooms, 92 codes\n28 verts, 7 rooms, 92 codes\n");
+    EXPECT_EQ(capture.Take(), "28 verts, 7 rooms, 92 codes\n28 verts, 7 rooms, 92 codes\n");
 
     EXPECT_EQ(city.m_RoomCount, 7u);
     EXPECT_EQ(city.m_FirstRoomCount, 6u);
@@ -96,7 +96,7 @@ TEST(DemoCity, CompilesToTheHandWorkedRooms) {
 }
 
 TEST(DemoCity, TablesAndAiRoad) {
-    PrintCapture capture;
+    ConsoleCapture capture;
     datAssetManager::SetPath(SourcePath("assets").c_str());
     lvlPSDL city;
     ASSERT_TRUE(city.LoadSDL("demo"));

@@ -1,9 +1,9 @@
 #include "city/ai.h"
 #include "city/psdl.h"
 #include "data/asset.h"
-#include "tests/game/printcapture.h"
 
 #include "tests/support/child.h"
+#include "tests/support/console.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +46,7 @@ protected:
         return m_City.LoadSDL(path.c_str());
     }
 
-    PrintCapture m_Capture;
+    ConsoleCapture m_Capture;
     ScratchDir m_Scratch;
     lvlPSDL m_City;
 };
@@ -98,7 +98,7 @@ TEST_F(SdlCompile, WritesTheWordsOfEachCommand) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_Room);
-        PrintCapture::Text().clear();
+        m_Capture.Take();
         ASSERT_TRUE(Load(SmallCity(std::string("room 1 ") + c.m_Room + "\n")));
         EXPECT_EQ(RoomWords(m_City, 1), c.m_Words);
         for (int i = 0; i < 12; ++i) {
@@ -106,7 +106,7 @@ TEST_F(SdlCompile, WritesTheWordsOfEachCommand) {
         }
         std::string words = std::to_string(c.m_Words.size());
         std::string pass = "12 verts, 4 rooms, " + words + " codes\n";
-        EXPECT_EQ(PrintCapture::Text(), c.m_Printed + pass + c.m_Printed + pass);
+        EXPECT_EQ(m_Capture.Take(), c.m_Printed + pass + c.m_Printed + pass);
     }
 }
 
@@ -147,7 +147,7 @@ TEST_F(SdlCompile, RoomsWithoutWordsAndCitiesWithoutTextures) {
 TEST_F(SdlCompile, MissingFileWarnsAndFails) {
     datAssetManager::SetPath(m_Scratch.Root().c_str());
     EXPECT_FALSE(m_City.LoadSDL("x"));
-    EXPECT_EQ(PrintCapture::Text(), "Warning: Cannot open file '" + m_Scratch.Root() + "\\city\\x.sdl'.\n");
+    EXPECT_EQ(m_Capture.Take(), "Warning: Cannot open file '" + m_Scratch.Root() + "\\city\\x.sdl'.\n");
 }
 
 TEST_CHILD(LoadSdlFile) {
