@@ -116,6 +116,10 @@ TEST_F(SdlCompile, TextureIndexAboveAByte) {
     EXPECT_EQ(lvlPSDL::sm_TextureCount, 301u);
     EXPECT_EQ(lvlPSDL::sm_Textures[300].m_Name, "tex300");
     EXPECT_EQ(lvlPSDL::sm_MaterialIndex.size(), 301u);
+
+    // Names are tokens of at most 31 characters.
+    ASSERT_TRUE(Load("td " + std::string(40, 'n') + "\nrooms 2 0 0 room 1\n"));
+    EXPECT_EQ(lvlPSDL::sm_Textures[1].m_Name, std::string(31, 'n'));
 }
 
 TEST_F(SdlCompile, RoomsWithoutWordsAndCitiesWithoutTextures) {
@@ -198,6 +202,9 @@ TEST(SdlCompileFailures, MalformedDescriptionsAreFatal) {
         {"AI end vertex", SmallCity("room 1 ai 15 1 2 0 0 0 1 1 1 1 1 1 1 99 0 0\n"),
          "Vertex index 99 out of range."},
         {"not a number", SmallCity("room 1 road 4 1 x 2 3\n"), "test.sdl(17): Expected integer."},
+        {"no room block", SmallCity("foo 1\n"), "test.sdl(17): Expected 'room', got 'foo'."},
+        {"too many vertices", Tables(65536, 0) + "rooms 1 0 0\n", "More than 65535 vertices."},
+        {"too many textures", Tables(0, 2047) + "rooms 1 0 0\n", "More than 2046 textures."},
     };
     ScratchDir scratch;
     for (const Case& c : cases) {
