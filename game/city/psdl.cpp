@@ -9,6 +9,8 @@ std::vector<float> lvlPSDL::sm_Floats;
 std::vector<lvlCityTexture> lvlPSDL::sm_Textures;
 uint32_t lvlPSDL::sm_TextureCount;
 std::vector<uint8_t> lvlPSDL::sm_MaterialIndex;
+uint32_t lvlPSDL::sm_Available;
+uint32_t lvlPSDL::sm_NextSpare;
 
 lvlPSDL::lvlPSDL() : m_RoomCount(0), m_FirstRoomCount(0) {}
 
@@ -35,6 +37,20 @@ void lvlPSDL::AllocateTextures(uint32_t count) {
     sm_Textures.assign(count, lvlCityTexture());
     sm_MaterialIndex.assign(count, 0);
     sm_TextureCount = count;
+}
+
+void lvlPSDL::SetupSparePool() {
+    sm_Available = SpareVertices;
+    sm_NextSpare = sm_VertexCount;
+}
+
+uint16_t lvlPSDL::AddSpareVertex(const Vector3& position) {
+    Assert(sm_Available > 0);
+    // A city near the 16-bit limit has spare entries that no polygon index can name.
+    Assert(sm_NextSpare <= 0xFFFF && sm_NextSpare < sm_Vertices.size());
+    --sm_Available;
+    sm_Vertices[sm_NextSpare] = position;
+    return uint16_t(sm_NextSpare++);
 }
 
 lvlSDL* lvlPSDL::GetRoom(int room) const {

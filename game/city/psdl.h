@@ -61,6 +61,12 @@ public:
     // together.
     static void AllocateTextures(uint32_t count);
 
+    // The spare vertex pool after the city's vertices: collision polygons take their extra
+    // corners from it, so that every corner has a 16-bit vertex index. A query sets it up
+    // before it builds polygons.
+    static void SetupSparePool();
+    static uint16_t AddSpareVertex(const Vector3& position);
+
     std::vector<uint32_t> m_RoomIds;
     uint32_t m_RoomCount;
     uint32_t m_FirstRoomCount;
@@ -75,6 +81,8 @@ public:
     static std::vector<lvlCityTexture> sm_Textures;
     static uint32_t sm_TextureCount;
     static std::vector<uint8_t> sm_MaterialIndex;
+    static uint32_t sm_Available;
+    static uint32_t sm_NextSpare;
 };
 
 #endif

@@ -1,5 +1,6 @@
 #include "city/psdl.h"
 
+#include "tests/support/child.h"
 #include "tests/support/console.h"
 
 #include <gtest/gtest.h>
@@ -114,4 +115,31 @@ TEST(Room, FindRoomByIdGivesTheHighestMatch) {
     EXPECT_EQ(fixture.m_City.FindRoomById(9), 0);
     lvlPSDL empty;
     EXPECT_EQ(empty.FindRoomById(0), 0);
+}
+
+TEST(SparePool, HandsOutTheEntriesAfterTheCity) {
+    lvlPSDL::AllocateVertices(3);
+    lvlPSDL::SetupSparePool();
+    EXPECT_EQ(lvlPSDL::AddSpareVertex(Vector3(1, 2, 3)), 3);
+    EXPECT_EQ(lvlPSDL::AddSpareVertex(Vector3(4, 5, 6)), 4);
+    EXPECT_EQ(lvlPSDL::sm_Vertices[4].y, 5.0f);
+    EXPECT_EQ(lvlPSDL::sm_Available, 510u);
+    lvlPSDL::SetupSparePool();
+    EXPECT_EQ(lvlPSDL::AddSpareVertex(Vector3(7, 8, 9)), 3);
+}
+
+TEST_CHILD(SparePoolExhausted) {
+    lvlPSDL::AllocateVertices(3);
+    lvlPSDL::SetupSparePool();
+    for (uint32_t i = 0; i <= lvlPSDL::SpareVertices; ++i) {
+        lvlPSDL::AddSpareVertex(Vector3(0, 0, 0));
+    }
+    return 0;
+}
+
+TEST(SparePool, ExhaustionIsFatal) {
+    ChildResult result = RunChild("SparePoolExhausted");
+    EXPECT_EQ(result.m_ExitCode, 1);
+    EXPECT_NE(result.m_Output.find("Assert(sm_Available > 0) failed in [city/psdl"), std::string::npos)
+        << result.m_Output;
 }
