@@ -30,6 +30,22 @@ struct lvlAiRoad {
     void SetLaneValue(int i, float value);
 };
 
+struct Matrix34;
+struct lvlAiScatter;
+
+typedef void (*lvlAiPlaceFunc)(int room, lvlAiScatter* scatter, const Matrix34& placement);
+
+// Placement along the current road's sidewalks: from the start distance on, at random
+// spacings, each at a random fraction across the sidewalk.
+struct lvlAiScatter {
+    float m_Start;
+    float m_MinSpacing;
+    float m_MaxSpacing;
+    float m_MinLateral;
+    float m_MaxLateral;
+    lvlAiPlaceFunc m_Place;
+};
+
 // The road, alley or divided-road command of one road room.
 struct lvlAiElement {
     const SDLCODE_T* m_Operands;
@@ -76,6 +92,11 @@ public:
     static bool GetSidewalkPointAt(Vector3& point, int& room, float distance, int side,
                                    bool reverse);
     static Vector3 GetPathNormal(int index);
+
+    // A command walker callback; the user value is a lvlAiScatter. Acts on road and divided
+    // road commands only.
+    static void Scatter(lvlPSDL* city, int room, uint32_t opcode, uint32_t operandCount,
+                        const SDLCODE_T* operands, void* user);
 
 private:
     static bool FindElement(int index);

@@ -1,5 +1,6 @@
 #include "city/ai.h"
 #include "city/psdl.h"
+#include "vector/matrix34.h"
 
 #include "tests/support/console.h"
 
@@ -174,4 +175,39 @@ TEST(AiPath, AccessorsReadTheFlags) {
     // With the first lane skipped, lane 0 of the path is lane value 1.
     Vector3 start = lvlAiMap::GetLaneVertex(0, 0, false);
     EXPECT_FLOAT_EQ(start.z, 2.0f + 6.0f * 0.2f);
+}
+
+namespace {
+
+std::vector<Matrix34> g_Placements;
+std::vector<int> g_PlacementRooms;
+
+void Place(int room, lvlAiScatter*, const Matrix34& placement) {
+    g_PlacementRooms.push_back(room);
+    g_Placements.push_back(placement);
+}
+
+}  // namespace
+
+TEST(AiPath, ScatterPlacesAlongBothSidewalks) {
+    AiFixture fixture({{0, {}, Road(0, 2)}});
+    fixture.SetRoad({1}, 0, {0.5f}, false);
+    g_Placements.clear();
+    g_PlacementRooms.clear();
+    lvlAiScatter scatter = {1.0f, 4.0f, 4.0f, 0.5f, 0.5f, Place};
+    fixture.m_City.ForEachCommand(1, lvlAiMap::Scatter, &scatter);
+    // Distances 1, 5 and 9 on each side of a path 10 long; half-way across the sidewalk
+    // from the kerb at z 2 to the edge at z 0.
+    ASSERT_EQ(g_Placements.size(), 6u);
+    EXPECT_EQ(g_PlacementRooms, std::vector<int>(6, 1));
+    const float xs[3] = {1, 5, 9};
+    for (int i = 0; i < 6; ++i) {
+        const Matrix34& m = g_Placements[i];
+        EXPECT_FLOAT_EQ(m.d.x, xs[i % 3]);
+        EXPECT_FLOAT_EQ(m.d.y, 0.15f);
+        EXPECT_FLOAT_EQ(m.d.z, 1.0f);
+        EXPECT_FLOAT_EQ(m.a.z, -1.0f);
+        EXPECT_FLOAT_EQ(m.b.y, 1.0f);
+        EXPECT_FLOAT_EQ(m.c.x, 1.0f);
+    }
 }
