@@ -211,3 +211,18 @@ TEST(AiPath, ScatterPlacesAlongBothSidewalks) {
         EXPECT_FLOAT_EQ(m.c.x, 1.0f);
     }
 }
+
+TEST(AiPath, PathNormalIsUpright) {
+    AiFixture fixture({{0, {}, Road(0, 2)}});
+    // The second cross-section 10 higher: the lane climbs at 45 degrees.
+    for (int k = 4; k < 8; ++k) {
+        lvlPSDL::sm_Vertices[k].y = 10.0f;
+    }
+    fixture.SetRoad({1}, 0, {0.5f}, false);
+    for (int i : {0, 3}) {
+        Vector3 normal = lvlAiMap::GetPathNormal(i);
+        EXPECT_NEAR(normal.x, -0.70710678f, 1e-5f) << i;
+        EXPECT_NEAR(normal.y, 0.70710678f, 1e-5f) << i;
+        EXPECT_EQ(normal.z, 0.0f) << i;
+    }
+}
