@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <set>
 #include <string>
 
 namespace {
@@ -172,5 +175,33 @@ TEST(AssetNames, FileNamePartAndBaseName) {
         char base[7];
         CopyBaseName(c.m_Path, base, sizeof(base));
         EXPECT_EQ(std::string(base), std::string(c.m_Base).substr(0, 6)) << c.m_Path;
+    }
+}
+
+namespace {
+
+void CollectName(const char* name, bool isDirectory, uintptr_t user) {
+    if (!isDirectory) {
+        ((std::set<std::string>*)user)->insert(name);
+    }
+}
+
+}  // namespace
+
+TEST_F(AssetTest, EnumerateDirListsUnderTheRoot) {
+    ScratchDir scratch;
+    CreateDirectoryA(scratch.Path("city").c_str(), nullptr);
+    WriteWholeFile(scratch.Path("city\\a.sdl"), "a");
+    WriteWholeFile(scratch.Path("city\\b.sdl"), "b");
+    datAssetManager::SetPath(scratch.Root().c_str());
+    const std::set<std::string> expected = {"a.sdl", "b.sdl"};
+    const std::string standing = scratch.Path("city");
+    for (const char* path : {"city", standing.c_str()}) {
+        for (bool direct : {false, true}) {
+            std::set<std::string> names;
+            EXPECT_GE(datAssetManager::EnumerateDir(path, CollectName, (uintptr_t)&names, direct),
+                      2);
+            EXPECT_EQ(names, expected) << path << direct;
+        }
     }
 }
