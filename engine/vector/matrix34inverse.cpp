@@ -1,6 +1,6 @@
 #include "vector/matrix34.h"
 
-#include "data/printer.h"
+#include "vector/matrix33.h"
 
 #include <cmath>
 
@@ -79,31 +79,21 @@ void Matrix34::FastInverse(const Matrix34& m) {
 }
 
 float Matrix34::Determinant3x3() const {
-    Vector3 bc;
-    bc.Cross(b, c);
-    return a.Dot(bc);
+    return Matrix33(a, b, c).Determinant();
 }
 
 void Matrix34::Inverse() {
-    Vector3 bc;
-    Vector3 ca;
-    Vector3 ab;
-    bc.Cross(b, c);
-    ca.Cross(c, a);
-    ab.Cross(a, b);
-    float det = a.Dot(bc);
-    if (det == 0.0f) {
-        PrintWarning("Matrix34::Inverse()- Matrix not invertable");
+    Matrix33 inverse(a, b, c);
+    // The 3x3 inverse prints the warning and leaves itself unchanged when singular.
+    inverse.Inverse();
+    if (Determinant3x3() == 0.0f) {
         return;
     }
-    float f = 1.0f / det;
-    Matrix34 inverse;
-    inverse.a.Set(bc.x * f, ca.x * f, ab.x * f);
-    inverse.b.Set(bc.y * f, ca.y * f, ab.y * f);
-    inverse.c.Set(bc.z * f, ca.z * f, ab.z * f);
-    inverse.d = Times3x3(d, inverse);
-    inverse.d.Negate();
-    *this = inverse;
+    a = inverse.a;
+    b = inverse.b;
+    c = inverse.c;
+    d = Times3x3(d, *this);
+    d.Negate();
 }
 
 void Matrix34::Inverse(const Matrix34& m) {
