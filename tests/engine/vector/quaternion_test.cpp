@@ -2,19 +2,11 @@
 #include "vector/quaternion.h"
 
 #include "tests/engine/vector/capture.h"
+#include "tests/engine/vector/matrixcheck.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-void ExpectMatrixNear(const Matrix34& m, const Matrix34& n, float tolerance) {
-    const Vector3* rows[2][3] = {{&m.a, &m.b, &m.c}, {&n.a, &n.b, &n.c}};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(rows[0][i]->x, rows[1][i]->x, tolerance) << "row " << i;
-        EXPECT_NEAR(rows[0][i]->y, rows[1][i]->y, tolerance) << "row " << i;
-        EXPECT_NEAR(rows[0][i]->z, rows[1][i]->z, tolerance) << "row " << i;
-    }
-}
 
 Matrix34 Rotation(const Vector3& axis, float angle) {
     Matrix34 m(Matrix34::sm_Identity);
