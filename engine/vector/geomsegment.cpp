@@ -45,6 +45,23 @@ float Component(const Vector3& v, int axis) {
     return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
 }
 
+// The two parameters at which a segment crosses a quadric, from a·t² + 2b·t + c = 0 with
+// c the start's value (negative inside); false when it never crosses or a is 0 (nothing moves
+// across it, and the division would be by zero).
+bool Crossings(float a, float b, float c, float& entry, float& exit) {
+    if (a == 0.0f) {
+        return false;
+    }
+    float disc = (b * b / a - c) / a;
+    if (disc < 0.0f) {
+        return false;
+    }
+    float root = std::sqrt(disc);
+    entry = -b / a - root;
+    exit = root - b / a;
+    return true;
+}
+
 float Height(float length, float y) {
     // A zero-length capsule is a sphere: every hit is at its centre.
     return length == 0.0f ? 0.5f : y / length + 0.5f;
@@ -265,64 +282,50 @@ int geomSegmentCentredBox(const Vector3& p, const Vector3& d, float hx, float hy
 }
 
 int geomSegmentSphere(const Vector3& p, const Vector3& d, float radius2, float& t0, float& t1) {
-    float a = d.Dot(d);
-    // A zero segment crosses nothing; the quadratic would divide by zero.
-    if (a == 0.0f) {
-        return 0;
-    }
-    float b = p.Dot(d);
     float c = p.Dot(p);
-    float disc = (b * b / a - (c - radius2)) / a;
-    if (disc < 0.0f) {
+    float entry = 0.0f;
+    float exit = 0.0f;
+    if (!Crossings(d.Dot(d), p.Dot(d), c - radius2, entry, exit)) {
         return 0;
     }
-    float root = std::sqrt(disc);
     if (c <= radius2) {
         if ((p + d).Mag2() <= radius2) {
             return 0;
         }
-        t0 = root - b / a;
+        t0 = exit;
         return 1;
     }
-    float entry = -b / a - root;
     if (entry < 0.0f || entry > 1.0f) {
         return 0;
     }
     t0 = entry;
-    t1 = root - b / a;
+    t1 = exit;
     return t1 <= 1.0f ? 2 : 1;
 }
 
 int geomSegmentCylinder(const Vector3& p, const Vector3& d, float length, float radius2,
                         float& t0, float& t1, float& s0, float& s1) {
-    bool startInside = p.x * p.x + p.z * p.z < radius2;
+    float c = p.x * p.x + p.z * p.z - radius2;
     Vector3 end = p + d;
+    bool startInside = c < 0.0f;
     bool endInside = end.x * end.x + end.z * end.z < radius2;
-    if (startInside && endInside) {
+    float entry = 0.0f;
+    float exit = 0.0f;
+    // Parallel to the axis (a = 0) the side is never crossed; the caps take such segments.
+    if ((startInside && endInside) ||
+        !Crossings(d.x * d.x + d.z * d.z, p.x * d.x + p.z * d.z, c, entry, exit)) {
         return 0;
     }
-    float a = d.x * d.x + d.z * d.z;
-    // Parallel to the axis: the side is never crossed (the caps take such segments).
-    if (a == 0.0f) {
-        return 0;
-    }
-    float b = p.x * d.x + p.z * d.z;
-    float disc = (b * b / a - (p.x * p.x + p.z * p.z - radius2)) / a;
-    if (disc < 0.0f) {
-        return 0;
-    }
-    float root = std::sqrt(disc);
     if (startInside) {
-        t0 = root - b / a;
+        t0 = exit;
         s0 = Height(length, p.y + d.y * t0);
         return 1;
     }
-    float entry = -b / a - root;
     if (entry < 0.0f || entry > 1.0f) {
         return 0;
     }
     t0 = entry;
-    t1 = root - b / a;
+    t1 = exit;
     s0 = Height(length, p.y + d.y * t0);
     if (endInside) {
         return 1;
@@ -354,18 +357,12 @@ int geomSegmentAxisCylinder(const Vector3& p, const Vector3& d, const Vector3& a
     // The parts of the start offset and the direction that are across the axis.
     Vector3 across = offset - unit * offset.Dot(unit);
     Vector3 step = d - unit * d.Dot(unit);
-    float a = step.Mag2();
-    if (a == 0.0f) {
-        return 0;
-    }
-    float b = across.Dot(step);
     float c = across.Mag2() - radius * radius;
-    float disc = b * b - a * c;
-    if (disc < 0.0f) {
+    float entry = 0.0f;
+    float exit = 0.0f;
+    if (!Crossings(step.Mag2(), across.Dot(step), c, entry, exit)) {
         return 0;
     }
-    float root = std::sqrt(disc);
-    float exit = (root - b) / a;
     if (c < 0.0f) {
         if (exit <= 1.0f) {
             t0 = exit;
@@ -373,7 +370,6 @@ int geomSegmentAxisCylinder(const Vector3& p, const Vector3& d, const Vector3& a
         }
         return 0;
     }
-    float entry = (-b - root) / a;
     if (entry < 0.0f || entry > 1.0f) {
         return 0;
     }

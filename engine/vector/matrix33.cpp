@@ -48,7 +48,8 @@ void Matrix33::Dot(const Matrix33& m1, const Matrix33& m2) {
     *this = r;
 }
 
-void Matrix33::CrossRows(const Vector3& v) {
+// v is copied: it may be one of the rows being replaced.
+void Matrix33::CrossRows(Vector3 v) {
     a.Cross(v);
     b.Cross(v);
     c.Cross(v);

@@ -18,7 +18,7 @@ struct Matrix33 {
     bool IsZero() const;
     void Dot(const Matrix33& m);
     void Dot(const Matrix33& m1, const Matrix33& m2);
-    void CrossRows(const Vector3& v);
+    void CrossRows(Vector3 v);
     // u·M = u × v.
     void MakeCrossProduct(const Vector3& v);
     void MakeScale(float s);

@@ -20,6 +20,17 @@ Vector3 RotatedTranspose(const Vector3& v, const Matrix34& m) {
     return Vector3(v.Dot(m.a), v.Dot(m.b), v.Dot(m.c));
 }
 
+// The 3x3 part of out becomes each row of m1 times m2; out may be m1 or m2, d is kept.
+void RowProducts(Matrix34& out, const Matrix34& m1, const Matrix34& m2,
+                 Vector3 (*product)(const Vector3&, const Matrix34&)) {
+    Vector3 ra = product(m1.a, m2);
+    Vector3 rb = product(m1.b, m2);
+    Vector3 rc = product(m1.c, m2);
+    out.a = ra;
+    out.b = rb;
+    out.c = rc;
+}
+
 }  // namespace
 
 void Matrix34::Identity() {
@@ -121,12 +132,9 @@ void Matrix34::Dot(const Matrix34& m) {
 }
 
 void Matrix34::Dot(const Matrix34& m1, const Matrix34& m2) {
-    Matrix34 r;
-    r.a = Rotated(m1.a, m2);
-    r.b = Rotated(m1.b, m2);
-    r.c = Rotated(m1.c, m2);
-    r.d = Rotated(m1.d, m2) + m2.d;
-    *this = r;
+    Vector3 position = Rotated(m1.d, m2) + m2.d;
+    Dot3x3(m1, m2);
+    d = position;
 }
 
 void Matrix34::Dot3x3(const Matrix34& m) {
@@ -134,11 +142,7 @@ void Matrix34::Dot3x3(const Matrix34& m) {
 }
 
 void Matrix34::Dot3x3(const Matrix34& m1, const Matrix34& m2) {
-    Vector3 ra = Rotated(m1.a, m2);
-    Vector3 rb = Rotated(m1.b, m2);
-    c = Rotated(m1.c, m2);
-    a = ra;
-    b = rb;
+    RowProducts(*this, m1, m2, Rotated);
 }
 
 void Matrix34::DotTranspose(const Matrix34& m) {
@@ -146,12 +150,9 @@ void Matrix34::DotTranspose(const Matrix34& m) {
 }
 
 void Matrix34::DotTranspose(const Matrix34& m1, const Matrix34& m2) {
-    Matrix34 r;
-    r.a = RotatedTranspose(m1.a, m2);
-    r.b = RotatedTranspose(m1.b, m2);
-    r.c = RotatedTranspose(m1.c, m2);
-    r.d = RotatedTranspose(m1.d - m2.d, m2);
-    *this = r;
+    Vector3 position = RotatedTranspose(m1.d - m2.d, m2);
+    Dot3x3Transpose(m1, m2);
+    d = position;
 }
 
 void Matrix34::Dot3x3Transpose(const Matrix34& m) {
@@ -159,11 +160,7 @@ void Matrix34::Dot3x3Transpose(const Matrix34& m) {
 }
 
 void Matrix34::Dot3x3Transpose(const Matrix34& m1, const Matrix34& m2) {
-    Vector3 ra = RotatedTranspose(m1.a, m2);
-    Vector3 rb = RotatedTranspose(m1.b, m2);
-    c = RotatedTranspose(m1.c, m2);
-    a = ra;
-    b = rb;
+    RowProducts(*this, m1, m2, RotatedTranspose);
 }
 
 void Matrix34::Transpose3x3() {
@@ -178,13 +175,14 @@ void Matrix34::Transpose3x3(const Matrix34& m) {
     b = rb;
 }
 
-void Matrix34::CrossRows(const Vector3& v) {
+// v is copied: it may be one of the rows being replaced.
+void Matrix34::CrossRows(Vector3 v) {
     a.Cross(v);
     b.Cross(v);
     c.Cross(v);
 }
 
-void Matrix34::NegCrossRows(const Vector3& v) {
+void Matrix34::NegCrossRows(Vector3 v) {
     a.Cross(v, Vector3(a));
     b.Cross(v, Vector3(b));
     c.Cross(v, Vector3(c));

@@ -87,8 +87,8 @@ struct Matrix34 {
     void GetLookAt(Vector3& from, Vector3& to, float distance) const;
     void LookAt(const Vector3& from, const Vector3& to);
 
-    void CrossRows(const Vector3& v);
-    void NegCrossRows(const Vector3& v);
+    void CrossRows(Vector3 v);
+    void NegCrossRows(Vector3 v);
     void Normalize();
     void Interpolate(const Matrix34& m1, const Matrix34& m2, float t);
     // x·M = rhs for the 3x3 part, without failing on singular matrices.

@@ -35,6 +35,21 @@ TEST(Matrix34, DotAppliesInReadingOrder) {
     Vector3 origin(0.0f, 0.0f, 0.0f);
     origin.Transform(m);
     ExpectVectorNear(origin, Vector3(0.0f, 0.0f, -1.0f), 1e-6f);
+
+    // The result may be written over either operand.
+    const Matrix34 sample = SampleMatrix();
+    Matrix34 expected;
+    expected.Dot(sample, sample);
+    Matrix34 squared = sample;
+    squared.Dot(squared);
+    ExpectMatrixNear(squared, expected, 0.0f);
+    Matrix34 second = sample;
+    second.Dot(sample, second);
+    ExpectMatrixNear(second, expected, 0.0f);
+    Matrix34 transposed = sample;
+    transposed.DotTranspose(transposed);
+    expected.DotTranspose(sample, sample);
+    ExpectMatrixNear(transposed, expected, 0.0f);
 }
 
 TEST(Matrix34, EulerRoundTripInEveryOrder) {

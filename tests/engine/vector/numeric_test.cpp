@@ -196,6 +196,7 @@ TEST(Numeric, Matrix66Inverse) {
         {"both singular", zero, identity, identity, zero},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         Matrix66 m;
         m.Set(c.A, c.B, c.C, c.D);
         Matrix66 inverse;
@@ -208,7 +209,6 @@ TEST(Numeric, Matrix66Inverse) {
             ExpectVectorNear(blocks[i]->b, expected.b, 1e-5f);
             ExpectVectorNear(blocks[i]->c, expected.c, 1e-5f);
         }
-        SCOPED_TRACE(c.name);
     }
 
     CaptureOutput capture;
