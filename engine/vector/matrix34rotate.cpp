@@ -256,6 +256,10 @@ void Matrix34::GetLookAt(Vector3& from, Vector3& to, float distance) const {
 void Matrix34::LookAt(const Vector3& from, const Vector3& to) {
     Vector3 back = from - to;
     back.Normalize();
+    if (back.IsZero()) {
+        PrintWarning("Matrix34::LookAt()- From and to are the same point");
+        return;
+    }
     Vector3 side(back.z, 0.0f, -back.x);
     side.Normalize();
     if (side.IsZero()) {

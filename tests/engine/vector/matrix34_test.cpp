@@ -277,9 +277,16 @@ TEST(Matrix34, LookAt) {
     // Straight down: the horizontal side axis vanishes; x stands in for it.
     CaptureOutput capture;
     m.LookAt(Vector3(0.0f, 10.0f, 0.0f), Vector3(0.0f, 0.0f, 0.0f));
-    EXPECT_EQ(capture.Get(), "Warning: Matrix34::LookAt()- Looking straight up or down\n");
     EXPECT_NEAR(std::fabs(m.Determinant3x3()), 1.0f, 1e-6f);
     ExpectVectorNear(m.c, Vector3(0.0f, 1.0f, 0.0f), 0.0f);
+
+    // No direction at all: the camera stays as it was.
+    Matrix34 before = m;
+    m.LookAt(Vector3(1.0f, 2.0f, 3.0f), Vector3(1.0f, 2.0f, 3.0f));
+    EXPECT_TRUE(SameBits(m, before));
+    EXPECT_EQ(capture.Get(),
+              "Warning: Matrix34::LookAt()- Looking straight up or down\n"
+              "Warning: Matrix34::LookAt()- From and to are the same point\n");
 }
 
 TEST(Matrix34, PolarViewAndGetPolar) {
