@@ -101,7 +101,7 @@ void Matrix33::Inverse() {
     ca.Cross(c, a);
     ab.Cross(a, b);
     float det = a.Dot(bc);
-    if (det == 0.0f) {
+    if (!IsInvertibleDeterminant(det)) {
         PrintWarning("Matrix34::Inverse()- Matrix not invertable");
         return;
     }

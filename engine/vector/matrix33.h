@@ -3,6 +3,8 @@
 
 #include "vector/vector3.h"
 
+#include <cmath>
+
 // Three rows of three, row vectors as Matrix34.
 struct Matrix33 {
     Vector3 a, b, c;
@@ -32,5 +34,11 @@ struct Matrix33 {
 };
 
 static_assert(sizeof(Matrix33) == 36, "Matrix33 is nine floats");
+
+// A determinant that can be divided by: not 0, and not NaN or infinite (from unset or
+// overflowing input), which would only spread through the inverse.
+inline bool IsInvertibleDeterminant(float det) {
+    return det != 0.0f && std::isfinite(det);
+}
 
 #endif

@@ -86,7 +86,7 @@ void Matrix34::Inverse() {
     Matrix33 inverse(a, b, c);
     // The 3x3 inverse prints the warning and leaves itself unchanged when singular.
     inverse.Inverse();
-    if (Determinant3x3() == 0.0f) {
+    if (!IsInvertibleDeterminant(Determinant3x3())) {
         return;
     }
     a = inverse.a;

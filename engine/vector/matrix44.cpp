@@ -2,6 +2,7 @@
 
 #include "data/assert.h"
 #include "data/printer.h"
+#include "vector/matrix33.h"
 #include "vector/matrix34.h"
 
 const Matrix44 Matrix44::sm_Identity(Vector4(1.0f, 0.0f, 0.0f, 0.0f), Vector4(0.0f, 1.0f, 0.0f, 0.0f),
@@ -144,7 +145,7 @@ float Matrix44::Determinant() const {
 
 void Matrix44::Inverse(Matrix44& result) const {
     float det = Determinant();
-    if (det == 0.0f) {
+    if (!IsInvertibleDeterminant(det)) {
         PrintWarning("Matrix44::Inverse()- Matrix not invertable");
         return;
     }

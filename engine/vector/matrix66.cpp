@@ -26,7 +26,7 @@ Matrix33 Negated(const Matrix33& m) {
 
 // Inverts m in place when it is regular; false (m untouched) when singular.
 bool TryInvert(Matrix33& m) {
-    if (m.Determinant() == 0.0f) {
+    if (!IsInvertibleDeterminant(m.Determinant())) {
         return false;
     }
     m.Inverse();

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <xmmintrin.h>
 
 namespace {
 
@@ -180,7 +181,16 @@ TEST(Matrix34, InverseOfSingularWarnsAndKeepsTheMatrix) {
     Matrix34 before = m;
     m.Inverse();
     EXPECT_TRUE(SameBits(m, before));
-    EXPECT_EQ(capture.Get(), "Warning: Matrix34::Inverse()- Matrix not invertable\n");
+    // Unset (NaN) input is not inverted either.
+    Matrix34 unset;
+    Matrix34 target = SampleMatrix();
+    unsigned mxcsr = _mm_getcsr();
+    _mm_setcsr(mxcsr | 0x80);
+    target.Inverse(unset);
+    _mm_setcsr(mxcsr);
+    EXPECT_TRUE(SameBits(target, unset));
+    EXPECT_EQ(capture.Get(), "Warning: Matrix34::Inverse()- Matrix not invertable\n"
+                             "Warning: Matrix34::Inverse()- Matrix not invertable\n");
 }
 
 TEST(Matrix34, InverseTimesMatrixIsIdentity) {
