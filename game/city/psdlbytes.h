@@ -1,0 +1,44 @@
+#ifndef CITY_PSDLBYTES_H
+#define CITY_PSDLBYTES_H
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+// Little-endian fields of the city's binary files, gathered into a buffer (or taken from one)
+// so that the stream sees few large transfers instead of one call per field.
+class psdlBytes {
+public:
+    void Put(uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) {
+            m_Bytes.push_back((unsigned char)(value >> (8 * i)));
+        }
+    }
+    void PutFloat(float value) {
+        uint32_t bits;
+        memcpy(&bits, &value, sizeof(bits));
+        Put(bits, 4);
+    }
+    void PutBytes(const void* bytes, size_t count) {
+        const unsigned char* p = static_cast<const unsigned char*>(bytes);
+        m_Bytes.insert(m_Bytes.end(), p, p + count);
+    }
+
+    static uint32_t Get(const unsigned char* bytes, int size) {
+        uint32_t value = 0;
+        for (int i = 0; i < size; ++i) {
+            value |= uint32_t(bytes[i]) << (8 * i);
+        }
+        return value;
+    }
+    static float GetFloat(const unsigned char* bytes) {
+        uint32_t bits = Get(bytes, 4);
+        float value;
+        memcpy(&value, &bits, sizeof(value));
+        return value;
+    }
+
+    std::vector<unsigned char> m_Bytes;
+};
+
+#endif
