@@ -202,6 +202,7 @@ TEST(SdlCompileFailures, MalformedDescriptionsAreFatal) {
         {"AI end vertex", SmallCity("room 1 ai 15 1 2 0 0 0 1 1 1 1 1 1 1 99 0 0\n"),
          "Vertex index 99 out of range."},
         {"not a number", SmallCity("room 1 road 4 1 x 2 3\n"), "test.sdl(17): Expected integer."},
+        {"vertex not a number", "v 1 +2 3\n", "test.sdl(1): Expected float."},
         {"no room block", SmallCity("foo 1\n"), "test.sdl(17): Expected 'room', got 'foo'."},
         {"too many vertices", Tables(65536, 0) + "rooms 1 0 0\n", "More than 65535 vertices."},
         {"too many textures", Tables(0, 2047) + "rooms 1 0 0\n", "More than 2046 textures."},
