@@ -7,6 +7,7 @@
 #include "data/printer.h"
 #include "data/stream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -16,40 +17,64 @@ const uint32_t TargetSize = 2;
 const uint32_t MaxRooms = 65536;
 const int BoundBytes = 40;
 
-// Reads the file in blocks and checks every count against what is left of it, so that a cut
-// or damaged file ends in a message instead of a short read or a huge allocation.
+// Reads the file in large blocks and checks every count against what is left of it, so that
+// a cut or damaged file ends in a message instead of a short read or a huge allocation.
 class PsdlReader {
 public:
-    PsdlReader(Stream* stream) : m_Stream(stream) {}
+    // The size is asked once: under Wine each size query is a trip to the server.
+    explicit PsdlReader(Stream* stream)
+        : m_Stream(stream), m_Left(uint64_t(StreamSize(stream))), m_Position(0) {}
 
     const unsigned char* Take(uint64_t count, const char* what) {
-        if (count > Left()) {
+        if (count > m_Left) {
             Damaged(what);
         }
-        m_Block.resize(size_t(count));
-        if (count && StreamRead(m_Stream, m_Block.data(), int(count)) != int(count)) {
-            Damaged(what);
+        if (count > m_Block.size() - m_Position) {
+            Refill(count);
         }
-        return m_Block.data();
+        const unsigned char* bytes = m_Block.data() + m_Position;
+        m_Position += size_t(count);
+        m_Left -= count;
+        return bytes;
     }
     uint32_t U32(const char* what) { return psdlBytes::Get(Take(4, what), 4); }
     // A count of entries of the given size each, which must fit the limit and the file.
     uint32_t Count(uint32_t limit, uint64_t entrySize, const char* what) {
         uint32_t count = U32(what);
-        if (count > limit || count * entrySize > Left()) {
+        if (count > limit || count * entrySize > m_Left) {
             Damaged(what);
         }
         return count;
+    }
+    // Puts the stream where the fields taken so far end, for a reader of its own.
+    void Sync() {
+        StreamSeekFrom(m_Stream, -int(m_Block.size() - m_Position), 1);
+        m_Block.clear();
+        m_Position = 0;
     }
     [[noreturn]] void Damaged(const char* what) {
         FatalQuit("lvlPSDL::Load: '%s' is cut short or damaged (%s).", m_Stream->m_Name, what);
     }
 
 private:
-    uint64_t Left() { return uint64_t(StreamSize(m_Stream) - StreamTell(m_Stream)); }
+    static const size_t BlockSize = 1 << 16;
+
+    void Refill(uint64_t count) {
+        m_Block.erase(m_Block.begin(), m_Block.begin() + m_Position);
+        m_Position = 0;
+        size_t have = m_Block.size();
+        size_t want = size_t(std::min<uint64_t>(m_Left, std::max<uint64_t>(count, BlockSize)));
+        m_Block.resize(want);
+        int read = StreamRead(m_Stream, m_Block.data() + have, int(want - have));
+        if (read != int(want - have)) {
+            Damaged("read");
+        }
+    }
 
     Stream* m_Stream;
+    uint64_t m_Left;
     std::vector<unsigned char> m_Block;
+    size_t m_Position;
 };
 
 void ReadVectors(const unsigned char* bytes, Vector3* vectors, uint32_t count) {
@@ -163,6 +188,7 @@ bool lvlPSDL::Load(const char* name) {
     BoxMax = bound[1];
     CentroidOffset = bound[2];
     RadiusAroundCentroid = psdlBytes::GetFloat(bytes + 36);
+    reader.Sync();
     if (!lvlAiMap::Load(stream, rooms)) {
         reader.Damaged("AI roads");
     }
