@@ -45,6 +45,11 @@ void BeginEdgeCommand(uint32_t word) {
     PsdlTool::Put(word);
 }
 
+void PutEdge(const Vector3& a, const Vector3& b) {
+    PsdlTool::Put(VertexIndex(a));
+    PsdlTool::Put(VertexIndex(b));
+}
+
 void DrawVertex(const Vector3& p, float u, float v) {
     EmitDrawer->Vertex(p.x, p.y, p.z, u, v);
 }
@@ -184,8 +189,7 @@ void EmitWall(const Vector3& a, const Vector3& b, float height) {
     BeginEdgeCommand(SDL_WALL | 4);
     PsdlTool::Put(WallAngle(a, b));
     PsdlTool::Put(FloatIndex(height));
-    PsdlTool::Put(VertexIndex(a));
-    PsdlTool::Put(VertexIndex(b));
+    PutEdge(a, b);
 }
 
 void EmitFacade(const Vector3& a, const Vector3& b, float bottom, float top, float horizontal,
@@ -204,8 +208,7 @@ void EmitFacade(const Vector3& a, const Vector3& b, float bottom, float top, flo
         T::Put(FloatIndex(top));
         T::Put(uint32_t(h));
         T::Put(uint32_t(v));
-        T::Put(VertexIndex(a));
-        T::Put(VertexIndex(b));
+        PutEdge(a, b);
         Assert(T::sm_RIP[-2] != T::sm_RIP[-1]);
         return;
     }
@@ -228,8 +231,7 @@ void EmitSkirt(const Vector3& a, const Vector3& b, float base, float scale) {
         BeginEdgeCommand(SDL_SKIRT | 4);
         T::Put(FloatIndex(base));
         T::Put(FloatIndex(scale));
-        T::Put(VertexIndex(a));
-        T::Put(VertexIndex(b));
+        PutEdge(a, b);
         return;
     }
     float dx = b.x - a.x;
