@@ -126,6 +126,8 @@ TEST_F(PsdlFile, MissingTableLeavesTexturesWithoutMaterials) {
     EXPECT_EQ(lvlPSDL::sm_MaterialIndex, std::vector<uint8_t>({0, 0}));
     EXPECT_EQ(loaded.GetNumMaterials(), 1);
     EXPECT_FALSE(loaded.Load("nosuchcity"));
+    EXPECT_FALSE(city.WritePSDL((m_Scratch.Path("nodir") + "\\x").c_str(), 2));
+    EXPECT_NE(m_Capture.Take().find("Cannot create file"), std::string::npos);
 }
 
 TEST_CHILD(LoadPsdlFile) {
