@@ -316,6 +316,9 @@ TEST_F(TriTest, KeyholeRingIsCoveredWithoutSeamPoints) {
         {"octagon", {{8, 5}, {12, 5}, {15, 8}, {15, 12}, {12, 15}, {8, 15}, {5, 12}, {5, 8}}, lot},
         {"L-shaped join", {{5, 5}, {15, 5}, {15, 9}, {9, 9}, {9, 15}, {5, 15}}, lot},
         {"in an L-shaped lot", {{3, 3}, {7, 3}, {7, 7}, {3, 7}}, lShapedLot},
+        {"close to the lot", {{0.5f, 0.5f}, {19.5f, 0.5f}, {19.5f, 19.5f}, {0.5f, 19.5f}}, lot},
+        {"short bridge", {{0.3f, 0.3f}, {10, 2}, {10, 10}, {2, 10}}, lot},
+        {"short bridge across", {{0.2f, 0.4f}, {10, 2}, {10, 10}, {2, 10}}, lot},
     };
     for (const Case& c : cases) {
         Ring ring = MakeRing(c.m_Join, c.m_Lot);
