@@ -61,22 +61,26 @@ void CityBlock::Clear() {
     m_LotCount = 0;
 }
 
-int CityBlock::AddVertices(int n) {
-    int first = m_VertexCount;
+namespace {
+
+template <class T>
+int AppendNew(std::vector<std::unique_ptr<T>>& items, int32_t& count, int n) {
+    int first = count;
     for (int i = 0; i < n; ++i) {
-        m_Vertices.emplace_back(new BlockVertex());
+        items.emplace_back(new T());
     }
-    m_VertexCount += n;
+    count += n;
     return first;
 }
 
+}  // namespace
+
+int CityBlock::AddVertices(int n) {
+    return AppendNew(m_Vertices, m_VertexCount, n);
+}
+
 int CityBlock::AddLots(int n) {
-    int first = m_LotCount;
-    for (int i = 0; i < n; ++i) {
-        m_Lots.emplace_back(new BlockLot());
-    }
-    m_LotCount += n;
-    return first;
+    return AppendNew(m_Lots, m_LotCount, n);
 }
 
 void CityBlock::BuildFromOutline(const Vector3* points, int n) {
