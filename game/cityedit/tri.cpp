@@ -249,6 +249,10 @@ bool FindSplit(const TriSlot& slot, int r, int& a, int& b) {
 
 void CopyRun(const TriSlot& from, int first, int last, TriSlot& to) {
     int n = from.m_Count;
+    if (n == 0) {
+        to.SetCount(0);
+        return;
+    }
     int count = (last - first + n) % n + 1;
     to.SetCount(count);
     for (int k = 0; k < count; ++k) {
@@ -370,9 +374,11 @@ void DumpSlot(const char* title, int i, const TriSlot& slot) {
 }  // namespace
 
 void DumpPolygon(int i) {
+    Assert(i >= 0 && i < MaxPolys);
     DumpSlot("Polygon[%d]:", i, Polys[i]);
 }
 
 void DumpFan(int i) {
+    Assert(i >= 0 && i < MaxFans);
     DumpSlot("Fan[%d]:", i, Fans[i]);
 }
