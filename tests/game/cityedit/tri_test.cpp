@@ -391,13 +391,45 @@ TEST_CHILD(TriTooManyFans) {
     return 0;
 }
 
+TEST_CHILD(TriTooManyPolygons) {
+    std::vector<Vector3> pool = {Vector3(0, 0, 0), Vector3(0, 0, 10), Vector3(4, 0, 10),
+                                 Vector3(4, 0, 4),  Vector3(8, 0, 4),  Vector3(8, 0, 10),
+                                 Vector3(12, 0, 10), Vector3(12, 0, 0), Vector3(0, 0, 0),
+                                 Vector3(0, 0, 0)};
+    InitTriangulator(2, 32, pool.data(), 10);
+    const int ring[] = {0, 1, 2, 3, 4, 5, 6, 7};
+    SetTriangulatorPolygon(ring, 8, 8);
+    Triangulate();
+    return 0;
+}
+
+TEST_CHILD(TriNoRoomForSeam) {
+    std::vector<Vector3> pool = {Vector3(4, 0, 4), Vector3(6, 0, 4), Vector3(6, 0, 6),
+                                 Vector3(0, 0, 0), Vector3(0, 0, 10), Vector3(10, 0, 10),
+                                 Vector3(10, 0, 0)};
+    InitTriangulator(32, 32, pool.data(), 7);
+    const int ring[] = {0, 1, 2, 0, 3, 4, 5, 6, 3};
+    SetTriangulatorPolygon(ring, 9, 7);
+    Triangulate();
+    return 0;
+}
+
 TEST(TriLimits, AreFatalAssertions) {
-    ChildResult entries = RunChild("TriTooManyEntries");
-    EXPECT_NE(0, entries.m_ExitCode);
-    EXPECT_NE(std::string::npos, entries.m_Output.find("Assert(n < MAX_TRI_INDEX) failed in [cityedit/tri"));
-    ChildResult fans = RunChild("TriTooManyFans");
-    EXPECT_NE(0, fans.m_ExitCode);
-    EXPECT_NE(std::string::npos, fans.m_Output.find("Assert(NumFans < MaxFans) failed in [cityedit/tri"));
+    struct Case {
+        const char* m_Child;
+        const char* m_Report;
+    };
+    const Case cases[] = {
+        {"TriTooManyEntries", "Assert(n < MAX_TRI_INDEX) failed in [cityedit/tri"},
+        {"TriTooManyFans", "Assert(NumFans < MaxFans) failed in [cityedit/tri"},
+        {"TriTooManyPolygons", "Assert(NumPolys < MaxPolys-1) failed in [cityedit/tri"},
+        {"TriNoRoomForSeam", "Assert(PointCount + 2 <= PoolSize) failed in [cityedit/tri"},
+    };
+    for (const Case& c : cases) {
+        ChildResult result = RunChild(c.m_Child);
+        EXPECT_NE(0, result.m_ExitCode) << c.m_Child;
+        EXPECT_NE(std::string::npos, result.m_Output.find(c.m_Report)) << c.m_Child << ": " << result.m_Output;
+    }
 }
 
 }  // namespace
