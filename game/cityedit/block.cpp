@@ -199,8 +199,8 @@ void CityBlock::CheckConnectivity() const {
                 }
             }
             if (back != lot) {
-                PrintError("Lot %d vertex %d -- nbr lot %d vtx %d points to %d, not us", lot, p, nbr,
-                           q, back);
+                PrintError("Lot %d vertex %d -- nbr lot %d vtx %d points to %d, not us", lot, p,
+                           nbr, q, back);
             }
         }
     }

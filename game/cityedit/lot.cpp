@@ -56,7 +56,8 @@ void BlockLot::InsertVertex(int vertex, int adjacent, int after) {
     std::copy_n(m_Adjacent.get(), at, adjacents.get());
     indices[at] = vertex;
     adjacents[at] = adjacent;
-    std::copy(m_VertexIndex.get() + at, m_VertexIndex.get() + m_VertexCount, indices.get() + at + 1);
+    std::copy(m_VertexIndex.get() + at, m_VertexIndex.get() + m_VertexCount,
+              indices.get() + at + 1);
     std::copy(m_Adjacent.get() + at, m_Adjacent.get() + m_VertexCount, adjacents.get() + at + 1);
     if (m_Edges) {
         // Both halves of a split edge keep the split edge's walls.

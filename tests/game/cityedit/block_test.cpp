@@ -28,9 +28,8 @@ private:
     std::string m_Text;
 };
 
-const std::vector<Vector3> Square = {
-    Vector3(0.0f, 0.0f, 0.0f), Vector3(10.0f, 0.0f, 0.0f), Vector3(10.0f, 1.0f, 10.0f),
-    Vector3(0.0f, 0.0f, 10.0f)};
+const std::vector<Vector3> Square = {Vector3(0.0f, 0.0f, 0.0f), Vector3(10.0f, 0.0f, 0.0f),
+                                     Vector3(10.0f, 1.0f, 10.0f), Vector3(0.0f, 0.0f, 10.0f)};
 
 void SetEntries(BlockLot* lot, const std::vector<int>& vertices, const std::vector<int>& adjacent) {
     lot->SetVertexCount(static_cast<int>(vertices.size()));
@@ -144,10 +143,8 @@ TEST(CityBlock, UpdateSolidNeedsARaisedLotAndNoLandmark) {
         int m_Expected;
     };
     const Case cases[] = {
-        {"flat and bare", 0.0f, 0.0f, false, 0},
-        {"one raised", 8.0f, 0.0f, false, 1},
-        {"raised and a landmark", 8.0f, 0.0f, true, 0},
-        {"landmark only", 0.0f, 0.0f, true, 0},
+        {"flat and bare", 0.0f, 0.0f, false, 0},        {"one raised", 8.0f, 0.0f, false, 1},
+        {"raised and a landmark", 8.0f, 0.0f, true, 0}, {"landmark only", 0.0f, 0.0f, true, 0},
         {"all raised", 8.0f, 3.0f, false, 1},
     };
     for (const Case& c : cases) {
@@ -251,7 +248,7 @@ TEST(CityBlock, QueriesOnVertices) {
 
 TEST(CityBlock, LotCornersSkipStraightRuns) {
     CityBlock block(1);
-    std::vector<Vector3> outline = {Vector3(0.0f, 0.0f, 0.0f), Vector3(5.0f, 0.0f, 0.0f),
+    std::vector<Vector3> outline = {Vector3(0.0f, 0.0f, 0.0f),  Vector3(5.0f, 0.0f, 0.0f),
                                     Vector3(10.0f, 0.0f, 0.0f), Vector3(10.0f, 0.0f, 10.0f),
                                     Vector3(5.0f, 0.0f, 10.0f), Vector3(0.0f, 0.0f, 10.0f)};
     block.BuildFromOutline(outline.data(), 6);
@@ -296,7 +293,8 @@ TEST(CityBlock, CheckConnectivityReportsBrokenAdjacency) {
         Capture capture;
         broken.CheckConnectivity();
         EXPECT_NE(std::string::npos, capture.Text().find(c.m_Message)) << capture.Text();
-        EXPECT_EQ(before.Lot(c.m_Lot)->Adjacent(c.m_Entry), broken.Lot(c.m_Lot)->Adjacent(c.m_Entry));
+        EXPECT_EQ(before.Lot(c.m_Lot)->Adjacent(c.m_Entry),
+                  broken.Lot(c.m_Lot)->Adjacent(c.m_Entry));
     }
     // A neighbour that does not hold the shared vertex at all.
     CityBlock stray(block);
@@ -362,8 +360,10 @@ TEST(CityBlock, MisuseIsAFatalAssertion) {
         const char* m_Report;
     };
     const Case cases[] = {
-        {"BlockVertexOutOfRange", "Assert(i >= 0 && i < m_VertexCount) failed in [cityedit/block, line"},
-        {"BlockLotEntryOutOfRange", "Assert(i >= 0 && i < m_VertexCount) failed in [cityedit/block, line"},
+        {"BlockVertexOutOfRange",
+         "Assert(i >= 0 && i < m_VertexCount) failed in [cityedit/block, line"},
+        {"BlockLotEntryOutOfRange",
+         "Assert(i >= 0 && i < m_VertexCount) failed in [cityedit/block, line"},
         {"BlockLotOutOfRange", "Assert(i >= 0 && i < m_LotCount) failed in [cityedit/block, line"},
         {"BlockRemovedNeighbourStillReferenced", "Assert(newIdx >= 0) failed in [cityedit/"},
         {"BlockVertexNotFound", "Assert(0) failed in [cityedit/block, line"},
@@ -373,8 +373,8 @@ TEST(CityBlock, MisuseIsAFatalAssertion) {
     for (const Case& c : cases) {
         ChildResult result = RunChild(c.m_Child);
         EXPECT_NE(0, result.m_ExitCode) << c.m_Child;
-        EXPECT_NE(std::string::npos, result.m_Output.find(c.m_Report)) << c.m_Child << ": "
-                                                                       << result.m_Output;
+        EXPECT_NE(std::string::npos, result.m_Output.find(c.m_Report))
+            << c.m_Child << ": " << result.m_Output;
     }
 }
 

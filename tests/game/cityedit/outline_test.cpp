@@ -12,11 +12,16 @@ TEST(Outline, SegmentIntersections) {
         float m_X, m_Z;
     };
     const Case cases[] = {
-        {"cross", Vector3(0, 5, 0), Vector3(4, 5, 0), Vector3(1, 0, -1), Vector3(1, 0, 1), 0.25f, 1, 0},
-        {"touching end", Vector3(0, 0, 0), Vector3(4, 0, 4), Vector3(4, 0, 4), Vector3(8, 0, 0), 1.0f, 4, 4},
-        {"parallel", Vector3(0, 0, 0), Vector3(4, 0, 0), Vector3(0, 0, 1), Vector3(4, 0, 1), -1.0f, 0, 0},
-        {"collinear", Vector3(0, 0, 0), Vector3(4, 0, 0), Vector3(2, 0, 0), Vector3(6, 0, 0), -1.0f, 0, 0},
-        {"short of it", Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(2, 0, -1), Vector3(2, 0, 1), -1.0f, 0, 0},
+        {"cross", Vector3(0, 5, 0), Vector3(4, 5, 0), Vector3(1, 0, -1), Vector3(1, 0, 1), 0.25f, 1,
+         0},
+        {"touching end", Vector3(0, 0, 0), Vector3(4, 0, 4), Vector3(4, 0, 4), Vector3(8, 0, 0),
+         1.0f, 4, 4},
+        {"parallel", Vector3(0, 0, 0), Vector3(4, 0, 0), Vector3(0, 0, 1), Vector3(4, 0, 1), -1.0f,
+         0, 0},
+        {"collinear", Vector3(0, 0, 0), Vector3(4, 0, 0), Vector3(2, 0, 0), Vector3(6, 0, 0), -1.0f,
+         0, 0},
+        {"short of it", Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(2, 0, -1), Vector3(2, 0, 1),
+         -1.0f, 0, 0},
     };
     for (const Case& c : cases) {
         float x = -99.0f;
@@ -32,8 +37,9 @@ TEST(Outline, SegmentIntersections) {
         Vector2 out;
         float tAB = -1.0f;
         float tCD = -1.0f;
-        bool crossed = SegmentIntersect2D(out, tAB, tCD, Vector2(c.m_A.x, c.m_A.z), Vector2(c.m_B.x, c.m_B.z),
-                                          Vector2(c.m_C.x, c.m_C.z), Vector2(c.m_D.x, c.m_D.z));
+        bool crossed =
+            SegmentIntersect2D(out, tAB, tCD, Vector2(c.m_A.x, c.m_A.z), Vector2(c.m_B.x, c.m_B.z),
+                               Vector2(c.m_C.x, c.m_C.z), Vector2(c.m_D.x, c.m_D.z));
         EXPECT_EQ(t >= 0.0f, crossed) << c.m_Name;
         if (crossed) {
             EXPECT_FLOAT_EQ(c.m_T, tAB) << c.m_Name;
@@ -43,7 +49,8 @@ TEST(Outline, SegmentIntersections) {
     Vector2 out;
     float tAB;
     float tCD;
-    ASSERT_TRUE(SegmentIntersect2D(out, tAB, tCD, Vector2(0, 0), Vector2(4, 0), Vector2(3, -1), Vector2(3, 3)));
+    ASSERT_TRUE(SegmentIntersect2D(out, tAB, tCD, Vector2(0, 0), Vector2(4, 0), Vector2(3, -1),
+                                   Vector2(3, 3)));
     EXPECT_FLOAT_EQ(0.75f, tAB);
     EXPECT_FLOAT_EQ(0.25f, tCD);
 }
@@ -56,8 +63,8 @@ TEST(Outline, PointInPolygonIsEvenOdd) {
         float m_X, m_Z;
         bool m_Inside;
     };
-    const Case cases[] = {{1, 1, true}, {3, 4, false}, {5, 4, true}, {1, 5, true}, {7, 1, false},
-                          {3, -1, false}, {3, 1, true}};
+    const Case cases[] = {{1, 1, true},  {3, 4, false},  {5, 4, true}, {1, 5, true},
+                          {7, 1, false}, {3, -1, false}, {3, 1, true}};
     for (const Case& c : cases) {
         EXPECT_EQ(c.m_Inside, PointInPolygonXZ(8, xs, zs, c.m_X, c.m_Z)) << c.m_X << "," << c.m_Z;
     }
@@ -99,7 +106,8 @@ TEST(Outline, OffsetsAndPointsAlong) {
 
     // Clockwise with x right and z up: the left of every edge is outside, so a negative
     // distance shrinks the square.
-    const Vector3 square[] = {Vector3(0, 1, 0), Vector3(0, 1, 10), Vector3(10, 1, 10), Vector3(10, 1, 0)};
+    const Vector3 square[] = {Vector3(0, 1, 0), Vector3(0, 1, 10), Vector3(10, 1, 10),
+                              Vector3(10, 1, 0)};
     Vector3 inner[4];
     OffsetOutline(square, 4, -1.0f, inner);
     const float expected[4][2] = {{1, 1}, {1, 9}, {9, 9}, {9, 1}};
@@ -118,7 +126,8 @@ TEST(Outline, OffsetsAndPointsAlong) {
         float m_T;
         float m_X, m_Z;
     };
-    const Case cases[] = {{0.5f, 0, 5}, {2.25f, 10, 7.5f}, {4.0f, 0, 0}, {-0.5f, 5, 0}, {7.5f, 5, 0}};
+    const Case cases[] = {
+        {0.5f, 0, 5}, {2.25f, 10, 7.5f}, {4.0f, 0, 0}, {-0.5f, 5, 0}, {7.5f, 5, 0}};
     for (const Case& c : cases) {
         Vector3 p = PointAlongOutline(square, 4, c.m_T);
         EXPECT_FLOAT_EQ(c.m_X, p.x) << c.m_T;

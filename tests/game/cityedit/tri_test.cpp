@@ -159,7 +159,8 @@ std::vector<Shape> Shapes() {
           {5, 3}, {3.5f, 8}, {2, 2.5f}, {1, 9}}},
         {"collinear square",
          {{0, 0}, {5, 0}, {10, 0}, {10, 5}, {10, 10}, {5, 10}, {0, 10}, {0, 5}}},
-        {"collinear L", {{0, 0}, {5, 0}, {10, 0}, {10, 4}, {7, 4}, {4, 4}, {4, 7}, {4, 10}, {0, 10}}},
+        {"collinear L",
+         {{0, 0}, {5, 0}, {10, 0}, {10, 4}, {7, 4}, {4, 4}, {4, 7}, {4, 10}, {0, 10}}},
         {"slanted collinear", {{0, 0}, {3, 1}, {6, 2}, {9, 3}, {7, 8}, {4, 6}, {1, 4}}},
         {"spiral",
          {{0, 0}, {10, 0}, {10, 10}, {2, 10}, {2, 4}, {6, 4}, {6, 6}, {4, 6}, {4, 8}, {8, 8},
@@ -428,7 +429,8 @@ TEST(TriLimits, AreFatalAssertions) {
     for (const Case& c : cases) {
         ChildResult result = RunChild(c.m_Child);
         EXPECT_NE(0, result.m_ExitCode) << c.m_Child;
-        EXPECT_NE(std::string::npos, result.m_Output.find(c.m_Report)) << c.m_Child << ": " << result.m_Output;
+        EXPECT_NE(std::string::npos, result.m_Output.find(c.m_Report))
+            << c.m_Child << ": " << result.m_Output;
     }
 }
 
