@@ -299,6 +299,7 @@ void SetTriangulatorPolygon(const int* indices, int count, int pointCount) {
 }
 
 void Triangulate() {
+    Assert(MaxPolys > 0);
     RemapFrom[0] = RemapFrom[1] = -1;
     RemapTo[0] = RemapTo[1] = -1;
     RemoveDuplicates(Polys[0]);
