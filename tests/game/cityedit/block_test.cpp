@@ -1,8 +1,9 @@
 #include "cityedit/block.h"
 #include "cityedit/landmark.h"
 
-#include "data/printer.h"
+#include "tests/game/cityedit/fatalcases.h"
 #include "tests/support/child.h"
+#include "tests/support/console.h"
 
 #include <gtest/gtest.h>
 
@@ -11,22 +12,6 @@
 #include <vector>
 
 namespace {
-
-std::string* CapturedText;
-
-// Collects what the printer writes to the console while it lives.
-class Capture {
-public:
-    Capture() : m_Old(SetConsoleHook([](const char* text) { *CapturedText += text; })) {
-        CapturedText = &m_Text;
-    }
-    ~Capture() { SetConsoleHook(m_Old); }
-    const std::string& Text() const { return m_Text; }
-
-private:
-    PrintHookFunc m_Old;
-    std::string m_Text;
-};
 
 const std::vector<Vector3> Square = {Vector3(0.0f, 0.0f, 0.0f), Vector3(10.0f, 0.0f, 0.0f),
                                      Vector3(10.0f, 1.0f, 10.0f), Vector3(0.0f, 0.0f, 10.0f)};
@@ -271,9 +256,9 @@ TEST(CityBlock, CheckConnectivityReportsBrokenAdjacency) {
     CityBlock block(1);
     MakeSplitSquare(block);
     {
-        Capture capture;
+        ConsoleCapture capture;
         block.CheckConnectivity();
-        EXPECT_EQ("", capture.Text());
+        EXPECT_EQ("", capture.Take());
     }
     struct Case {
         int m_Lot;
@@ -290,19 +275,20 @@ TEST(CityBlock, CheckConnectivityReportsBrokenAdjacency) {
         CityBlock broken(block);
         broken.Lot(c.m_Lot)->Adjacent(c.m_Entry) = c.m_Adjacent;
         CityBlock before(broken);
-        Capture capture;
+        ConsoleCapture capture;
         broken.CheckConnectivity();
-        EXPECT_NE(std::string::npos, capture.Text().find(c.m_Message)) << capture.Text();
+        std::string text = capture.Take();
+        EXPECT_NE(std::string::npos, text.find(c.m_Message)) << text;
         EXPECT_EQ(before.Lot(c.m_Lot)->Adjacent(c.m_Entry),
                   broken.Lot(c.m_Lot)->Adjacent(c.m_Entry));
     }
     // A neighbour that does not hold the shared vertex at all.
     CityBlock stray(block);
     stray.Lot(1)->VertexIndex(0) = 3;
-    Capture capture;
+    ConsoleCapture capture;
     stray.CheckConnectivity();
     EXPECT_NE(std::string::npos,
-              capture.Text().find("Lot 0 vertex 2 -- nbr lot 1 vtx -1 points to -1, not us"));
+              capture.Take().find("Lot 0 vertex 2 -- nbr lot 1 vtx -1 points to -1, not us"));
 }
 
 TEST_CHILD(BlockVertexOutOfRange) {
@@ -355,11 +341,7 @@ TEST_CHILD(BlockEdgesOfLandmarkLot) {
 }
 
 TEST(CityBlock, MisuseIsAFatalAssertion) {
-    struct Case {
-        const char* m_Child;
-        const char* m_Report;
-    };
-    const Case cases[] = {
+    ExpectFatalChildren({
         {"BlockVertexOutOfRange",
          "Assert(i >= 0 && i < m_VertexCount) failed in [cityedit/block, line"},
         {"BlockLotEntryOutOfRange",
@@ -369,13 +351,7 @@ TEST(CityBlock, MisuseIsAFatalAssertion) {
         {"BlockVertexNotFound", "Assert(0) failed in [cityedit/block, line"},
         {"BlockLandmarkOnRaisedLot", "Assert(IsLandmark()) failed in [cityedit/"},
         {"BlockEdgesOfLandmarkLot", "Assert(!IsLandmark()) failed in [cityedit/"},
-    };
-    for (const Case& c : cases) {
-        ChildResult result = RunChild(c.m_Child);
-        EXPECT_NE(0, result.m_ExitCode) << c.m_Child;
-        EXPECT_NE(std::string::npos, result.m_Output.find(c.m_Report))
-            << c.m_Child << ": " << result.m_Output;
-    }
+    });
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #include "cityedit/outline.h"
 #include "cityedit/tri.h"
-#include "data/printer.h"
 
+#include "tests/game/cityedit/fatalcases.h"
 #include "tests/support/child.h"
+#include "tests/support/console.h"
 
 #include <gtest/gtest.h>
 
@@ -347,13 +348,10 @@ TEST_F(TriTest, KeyholeRingIsCoveredWithoutSeamPoints) {
 }
 
 TEST_F(TriTest, DumpsNameEveryEntry) {
-    std::string output;
-    static std::string* sink;
-    sink = &output;
-    PrintHookFunc old = SetConsoleHook([](const char* text) { *sink += text; });
+    ConsoleCapture capture;
     Run({{0, 0}, {0, 1}, {1, 0}});
     DumpFan(0);
-    SetConsoleHook(old);
+    std::string output = capture.Take();
     EXPECT_NE(std::string::npos, output.find("Fan[0]:"));
     EXPECT_NE(std::string::npos, output.find("Vertex[1] index=1\t\t0.000000,7.000000,1.000000"));
 }
@@ -416,22 +414,12 @@ TEST_CHILD(TriNoRoomForSeam) {
 }
 
 TEST(TriLimits, AreFatalAssertions) {
-    struct Case {
-        const char* m_Child;
-        const char* m_Report;
-    };
-    const Case cases[] = {
+    ExpectFatalChildren({
         {"TriTooManyEntries", "Assert(n < MAX_TRI_INDEX) failed in [cityedit/tri"},
         {"TriTooManyFans", "Assert(NumFans < MaxFans) failed in [cityedit/tri"},
         {"TriTooManyPolygons", "Assert(NumPolys < MaxPolys-1) failed in [cityedit/tri"},
         {"TriNoRoomForSeam", "Assert(PointCount + 2 <= PoolSize) failed in [cityedit/tri"},
-    };
-    for (const Case& c : cases) {
-        ChildResult result = RunChild(c.m_Child);
-        EXPECT_NE(0, result.m_ExitCode) << c.m_Child;
-        EXPECT_NE(std::string::npos, result.m_Output.find(c.m_Report))
-            << c.m_Child << ": " << result.m_Output;
-    }
+    });
 }
 
 }  // namespace
