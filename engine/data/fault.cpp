@@ -1,11 +1,11 @@
 #include "data/fault.h"
 
+#include "data/floatstate.h"
 #include "data/mapfile.h"
 #include "data/printer.h"
 #include "data/stackwalk.h"
 
 #include <windows.h>
-#include <xmmintrin.h>
 
 #include <cstdlib>
 
@@ -17,16 +17,15 @@ const DWORD BreakpointCode = 0x80000003;
 const unsigned MxcsrStatusBits = 0x3F;
 const unsigned MxcsrInvalidMask = 0x80;
 const unsigned short X87InvalidMask = 0x1;
-const unsigned short X87AllMasked = 0x37F;
-const unsigned MxcsrAllMasked = 0x1F80;
+// All exceptions masked: the report must not trap on the state the fault left behind.
+const FloatState AllMasked = {0x37F, 0x1F80};
 // Room left below the frame's own locals for the resume call.
 const DWORD64 ResumeStackMargin = 512;
 
 struct FaultFrame {
     void* m_Jump[5];  // __builtin_setjmp buffer
     FaultFrame* m_Outer;
-    unsigned short m_X87Control;
-    unsigned m_Mxcsr;
+    FloatState m_FloatState;  // as armed, status cleared
 };
 
 FaultFrame* sm_Innermost = nullptr;
@@ -39,24 +38,11 @@ bool IsFault(DWORD code) {
     return (code & 0xF0000000) == 0xC0000000 || code == BreakpointCode;
 }
 
-unsigned short ReadX87Control() {
-    unsigned short control;
-    __asm__ __volatile__("fnstcw %0" : "=m"(control));
-    return control;
-}
-
-// fnclex first: an unmasked x87 exception stays pending and would fire again at the next
-// waiting instruction.
-void WriteFloatState(unsigned short x87Control, unsigned mxcsr) {
-    __asm__ __volatile__("fnclex\n\tfldcw %0" : : "m"(x87Control));
-    _mm_setcsr(mxcsr & ~MxcsrStatusBits);
-}
-
 // Entered in place of the faulting instruction, on the dead stack below the frame.
 [[noreturn]] void ResumeInFaultFrame() {
     FaultFrame* frame = sm_Resuming;
     sm_Resuming = nullptr;
-    WriteFloatState(frame->m_X87Control, frame->m_Mxcsr);
+    RestoreFloatState(frame->m_FloatState);
     __builtin_longjmp(frame->m_Jump, 1);
 }
 
@@ -71,7 +57,7 @@ LONG CALLBACK FrameFaultHandler(EXCEPTION_POINTERS* pointers) {
     if (!sm_Innermost || !IsFault(pointers->ExceptionRecord->ExceptionCode)) {
         return EXCEPTION_CONTINUE_SEARCH;
     }
-    WriteFloatState(X87AllMasked, MxcsrAllMasked);
+    RestoreFloatState(AllMasked);
     // Out of the frame first: a fault while reporting goes to the next frame out.
     FaultFrame* frame = sm_Innermost;
     LeaveFrame(frame);
@@ -91,7 +77,7 @@ LONG WINAPI UnhandledFault(EXCEPTION_POINTERS* pointers) {
     if (!IsFault(pointers->ExceptionRecord->ExceptionCode)) {
         return EXCEPTION_CONTINUE_SEARCH;
     }
-    WriteFloatState(X87AllMasked, MxcsrAllMasked);
+    RestoreFloatState(AllMasked);
     ExceptionReport(pointers);
     ExitProcess(1);
 }
@@ -123,8 +109,8 @@ long ExceptionReport(EXCEPTION_POINTERS* pointers) {
 bool RunInFaultFrame(FaultBody body, void* user) {
     FaultFrame frame;
     frame.m_Outer = sm_Innermost;
-    frame.m_X87Control = ReadX87Control();
-    frame.m_Mxcsr = _mm_getcsr();
+    frame.m_FloatState = SaveFloatState();
+    frame.m_FloatState.m_Mxcsr &= ~MxcsrStatusBits;
     if (__builtin_setjmp(frame.m_Jump)) {
         return false;
     }
@@ -136,5 +122,8 @@ bool RunInFaultFrame(FaultBody body, void* user) {
 }
 
 void UnmaskInvalidOperation() {
-    WriteFloatState(ReadX87Control() & ~X87InvalidMask, _mm_getcsr() & ~MxcsrInvalidMask);
+    FloatState state = SaveFloatState();
+    state.m_ControlWord &= ~X87InvalidMask;
+    state.m_Mxcsr &= ~(MxcsrInvalidMask | MxcsrStatusBits);
+    RestoreFloatState(state);
 }

@@ -12,8 +12,10 @@ const int SymbolSize = 256;
 const int MaxWalk = 64;
 
 bool InsideThreadStack(DWORD64 address) {
-    NT_TIB* tib = (NT_TIB*)NtCurrentTeb();
-    return address >= (DWORD64)tib->StackLimit && address + 8 <= (DWORD64)tib->StackBase;
+    ULONG_PTR low = 0;
+    ULONG_PTR high = 0;
+    GetCurrentThreadStackLimits(&low, &high);
+    return address >= low && address + 8 <= high;
 }
 
 // Return addresses above the context's function, innermost first. The walk ends where the

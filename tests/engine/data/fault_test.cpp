@@ -260,8 +260,10 @@ TEST_CHILD(DebuggerOutputInFrame) {
 
 TEST(FaultFrame, DebuggerOutputIsNoFault) {
     int exitCode = 0;
-    EXPECT_EQ("printed inside\n", ChildOutput("DebuggerOutputInFrame", &exitCode));
+    std::string out = ChildOutput("DebuggerOutputInFrame", &exitCode);
     EXPECT_EQ(3, exitCode);
+    EXPECT_EQ(0u, out.find("printed inside\n")) << out;
+    EXPECT_EQ(std::string::npos, out.find("Exception")) << out;
 }
 
 TEST_CHILD(FaultWithNoFrame) {
