@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -212,8 +213,21 @@ TEST(FaultFrame, FaultIsReportedAndHandled) {
     }
 }
 
+__attribute__((noinline)) int FaultDeepDown(int depth) {
+    if (depth == 0) {
+        WriteToAddressZero();
+        return 0;
+    }
+    int below = FaultDeepDown(depth - 1);
+    __asm__ __volatile__("" ::: "memory");
+    return below + 1;
+}
+
 TEST_CHILD(WalkNamesTheCallers) {
-    RunInFaultFrame([] { WriteToAddressZero(); });
+    RunInFaultFrame([] { FaultDeepDown(3); });
+    PrintMessage("deep");
+    RunInFaultFrame([] { FaultDeepDown(40); });
+    PrintMessage("end");
     return 0;
 }
 
@@ -222,7 +236,20 @@ TEST(FaultFrame, WalkNamesTheCallers) {
     std::string out = ChildOutput("WalkNamesTheCallers", &exitCode);
     EXPECT_EQ(0, exitCode);
     size_t walk = out.find('\n', out.find("Exception c0000005"));
-    EXPECT_NE(std::string::npos, out.find("RunInFaultFrame", walk)) << out;
+    std::string lines[5];
+    for (std::string& line : lines) {
+        size_t end = out.find('\n', walk + 1);
+        line = out.substr(walk + 1, end - walk - 1);
+        walk = end;
+    }
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NE(std::string::npos, lines[i].find("FaultDeepDown")) << out;
+    }
+    EXPECT_NE(std::string::npos, (lines[3] + lines[4]).find("RunInFaultFrame")) << out;
+    // A deep stack shows its innermost 16 frames only.
+    size_t second = out.find("Exception c0000005", out.find("deep\n"));
+    std::string report = out.substr(second, out.find("end\n", second) - second);
+    EXPECT_EQ(17, std::count(report.begin(), report.end(), '\n')) << out;
 }
 
 TEST_CHILD(FatalInsideFrames) {
