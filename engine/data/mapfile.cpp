@@ -11,6 +11,7 @@ namespace {
 
 const int LineSize = 256;
 const int TimestampSize = 256;
+const int MapNameSize = MAX_PATH + 8;
 
 struct MapSymbol {
     const char* m_Name;
@@ -22,19 +23,20 @@ char* sm_Names = nullptr;
 int sm_SymbolCount = 0;
 bool sm_Loaded = false;
 char sm_Timestamp[TimestampSize] = "NO TIMESTAMP";
-char sm_MapName[MAX_PATH] = "";
+char sm_MapName[MapNameSize] = "";
 // Added to every map address: the program may load elsewhere than the map says.
 intptr_t sm_LoadShift = 0;
 
+// The whole program name: a name cut short would look for a map that is not there.
 void BuildMapName(char* name) {
-    char program[128];
+    char program[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, program, sizeof(program));
     program[length < sizeof(program) ? length : sizeof(program) - 1] = 0;
     char* dot = strrchr(program, '.');
     if (dot) {
         *dot = 0;
     }
-    snprintf(name, MAX_PATH, "%s.MAP", program);
+    snprintf(name, MapNameSize, "%s.MAP", program);
 }
 
 bool StartsWith(const char* line, const char* prefix) {
@@ -140,7 +142,7 @@ void MapFileSymbols() {
 
     FILE* map = fopen(sm_MapName, "r");
     if (!map) {
-        char text[MAX_PATH + 32];
+        char text[MapNameSize + 32];
         snprintf(text, sizeof(text), "Couldn't open '%s'", sm_MapName);
         OutputDebugStringA(text);
         return;
@@ -176,6 +178,6 @@ void SymbolFromAddress(char* destination, uintptr_t address) {
 
 void SetMapFileName(const char* name) {
     FreeSymbols();
-    snprintf(sm_MapName, MAX_PATH, "%s", name);
+    snprintf(sm_MapName, MapNameSize, "%s", name);
     sm_Loaded = false;
 }
