@@ -1,7 +1,7 @@
 #include "data/csv.h"
 #include "data/printer.h"
 #include "data/stream.h"
-#include "tests/support/child.h"
+#include "tests/engine/data/childtext.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -144,9 +144,7 @@ TEST(CsvTable, FailedLookupsAreFatal) {
         {"MissingRow", "Fatal Error: Column 0 never had match for 'glass'"},
     };
     for (const Case& c : cases) {
-        ChildResult result = RunChild(c.m_Child);
-        EXPECT_EQ(1, result.m_ExitCode);
-        EXPECT_NE(std::string::npos, result.m_Output.find(c.m_Message)) << result.m_Output;
+        ExpectFatalChild(c.m_Child, c.m_Message);
     }
 }
 

@@ -2,7 +2,7 @@
 #include "data/memstream.h"
 #include "data/printer.h"
 #include "data/replay.h"
-#include "tests/support/child.h"
+#include "tests/engine/data/childtext.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +17,6 @@ namespace {
 std::string sm_Console;
 
 void CaptureConsole(const char* text) { sm_Console += text; }
-
-std::string WithoutCarriageReturns(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c != '\r') {
-            out += c;
-        }
-    }
-    return out;
-}
 
 // Frames of 0 bytes, 5 bytes (a byte and a u32) and 300 bytes.
 void RecordThreeFrames(datMemoryStream* stream) {
@@ -134,10 +124,7 @@ TEST(Replay, MisuseIsFatal) {
         {"PlaybackReadsLessThanRecorded", "Fatal Error: Frame size mismatch: 1 != 4\n"},
     };
     for (const Case& c : cases) {
-        ChildResult result = RunChild(c.m_Child);
-        EXPECT_EQ(1, result.m_ExitCode) << c.m_Child;
-        EXPECT_NE(std::string::npos, WithoutCarriageReturns(result.m_Output).find(c.m_Message))
-            << result.m_Output;
+        ExpectFatalChild(c.m_Child, c.m_Message);
     }
 }
 
@@ -195,9 +182,9 @@ TEST_CHILD(OversizedItem) {
 }
 
 TEST(DebugLog, DifferencesAreFatal) {
-    ChildResult changed = RunChild("ChangedRunStops");
-    std::string out = WithoutCarriageReturns(changed.m_Output);
-    EXPECT_EQ(1, changed.m_ExitCode);
+    int exitCode = 0;
+    std::string out = ChildOutput("ChangedRunStops", &exitCode);
+    EXPECT_EQ(1, exitCode);
     const char* expected[] = {
         "Error: DebugLog: Current data != stored data\nCURRENT:\n00000000: 00 00 c0 3f ",
         "\n00000000: 1.500000 2.000000 3.000000 \nSTORED:\n00000000: 00 00 80 3f ",
@@ -212,11 +199,7 @@ TEST(DebugLog, DifferencesAreFatal) {
     }
     EXPECT_EQ(std::string::npos, out.find("backtrace mismatch")) << out;
 
-    ChildResult oversized = RunChild("OversizedItem");
-    EXPECT_EQ(1, oversized.m_ExitCode);
-    EXPECT_NE(std::string::npos,
-              oversized.m_Output.find("Assert(flen < sizeof(fbuffer)) failed in [data/debuglog"))
-        << oversized.m_Output;
+    ExpectFatalChild("OversizedItem", "Assert(flen < sizeof(fbuffer)) failed in [data/debuglog");
 }
 
 TEST(DebugLog, Dumps) {

@@ -2,7 +2,7 @@
 #include "data/mapfile.h"
 #include "data/printer.h"
 #include "data/stackwalk.h"
-#include "tests/support/child.h"
+#include "tests/engine/data/childtext.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -22,19 +22,6 @@ std::string Symbol(uintptr_t address) {
     char text[256];
     SymbolFromAddress(text, address);
     return text;
-}
-
-// The child's console writes lines ending in "\r\n".
-std::string ChildOutput(const char* child, int* exitCode) {
-    ChildResult result = RunChild(child);
-    std::string output;
-    for (char c : result.m_Output) {
-        if (c != '\r') {
-            output += c;
-        }
-    }
-    *exitCode = result.m_TimedOut ? -1 : result.m_ExitCode;
-    return output;
 }
 
 int CountLines(const std::string& text, const std::string& start, const std::string& end) {

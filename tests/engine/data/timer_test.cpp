@@ -3,7 +3,7 @@
 #include "data/replay.h"
 #include "data/timemgr.h"
 #include "data/timer.h"
-#include "tests/support/child.h"
+#include "tests/engine/data/childtext.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -152,11 +152,8 @@ TEST_CHILD(FixedWithZeroOver) {
 }
 
 TEST(TimeManager, FixedNeedsOverAndFps) {
-    ChildResult result = RunChild("FixedWithZeroOver");
-    EXPECT_EQ(1, result.m_ExitCode);
-    EXPECT_NE(std::string::npos,
-              result.m_Output.find("Fatal Error: Assert(over && fps) failed in [data/timemgr, line "))
-        << result.m_Output;
+    ExpectFatalChild("FixedWithZeroOver",
+                     "Fatal Error: Assert(over && fps) failed in [data/timemgr, line ");
 }
 
 TEST(Timer, CalibratedAtStartUp) {
