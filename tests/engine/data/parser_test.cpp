@@ -1,3 +1,4 @@
+#include "data/asset.h"
 #include "data/parser.h"
 #include "tests/support/scratch.h"
 #include "vector/vector2.h"
@@ -5,6 +6,7 @@
 #include "vector/vector4.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -65,6 +67,21 @@ TEST_F(ParserTest, TextFormIsIndentedByDepth) {
     ASSERT_TRUE(tune.m_Parser.Save(path.c_str(), false));
     EXPECT_EQ("type: a\ntune {\n  Pos 1.000000\t2.000000\t3.000000 \n  Sub {\n    N 5 \n  }\n\n}\n",
               ReadWholeFile(path));
+}
+
+TEST_F(ParserTest, AssetsAreNamedByDirectoryNameAndExtension) {
+    ASSERT_TRUE(CreateDirectoryA(m_Scratch.Path("tune").c_str(), nullptr));
+    datAssetManager::SetPath(m_Scratch.Root().c_str());
+    Tune saved;
+    saved.m_N = 12;
+    EXPECT_TRUE(saved.m_Parser.Save("tune", "banger", "tun", true));
+    Tune loaded;
+    EXPECT_TRUE(loaded.m_Parser.Load("tune", "banger", "tun"));
+    EXPECT_EQ(12, loaded.m_N);
+    EXPECT_FALSE(loaded.m_Parser.Load("tune", "absent", "tun"));
+    datAssetManager::SetPath("");
+    std::string file = ReadWholeFile(m_Scratch.Path("tune\\banger.tun"));
+    EXPECT_EQ(0u, file.find(std::string("type: b\0", 8)));
 }
 
 TEST_F(ParserTest, ItemsLoadInAnyOrderAndAbsentOnesKeepTheirValues) {
