@@ -1,8 +1,9 @@
 #ifndef CITY_PSDLBYTES_H
 #define CITY_PSDLBYTES_H
 
+#include "data/bytes.h"
+
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 // Little-endian fields of the city's binary files, gathered into a buffer (or taken from one)
@@ -14,11 +15,7 @@ public:
             m_Bytes.push_back((unsigned char)(value >> (8 * i)));
         }
     }
-    void PutFloat(float value) {
-        uint32_t bits;
-        memcpy(&bits, &value, sizeof(bits));
-        Put(bits, 4);
-    }
+    void PutFloat(float value) { Put(BitsFromFloat(value), 4); }
     void PutBytes(const void* bytes, size_t count) {
         const unsigned char* p = static_cast<const unsigned char*>(bytes);
         m_Bytes.insert(m_Bytes.end(), p, p + count);
@@ -31,12 +28,7 @@ public:
         }
         return value;
     }
-    static float GetFloat(const unsigned char* bytes) {
-        uint32_t bits = Get(bytes, 4);
-        float value;
-        memcpy(&value, &bits, sizeof(value));
-        return value;
-    }
+    static float GetFloat(const unsigned char* bytes) { return FloatFromBits(DecodeU32(bytes)); }
 
     std::vector<unsigned char> m_Bytes;
 };

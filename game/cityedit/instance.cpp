@@ -3,6 +3,7 @@
 #include "city/psdl.h"
 #include "city/psdlbytes.h"
 #include "data/assert.h"
+#include "data/bytes.h"
 #include "data/stream.h"
 #include "vector/matrix34.h"
 
@@ -15,9 +16,7 @@ const uint32_t OneBits = 0x3F800000;
 
 // Row b exactly (0, 1, 0): zeros compared as floats, the one bit for bit.
 bool IsUpright(const Matrix34& m) {
-    uint32_t y;
-    memcpy(&y, &m.b.y, sizeof(y));
-    return m.b.x == 0.0f && y == OneBits && m.b.z == 0.0f;
+    return m.b.x == 0.0f && BitsFromFloat(m.b.y) == OneBits && m.b.z == 0.0f;
 }
 
 void PutVector(psdlBytes& bytes, const Vector3& v) {

@@ -2,10 +2,10 @@
 
 #include "city/psdl.h"
 #include "data/assert.h"
+#include "data/bytes.h"
 #include "vector/vector3.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -23,19 +23,13 @@ struct VertexNode {
 std::vector<int32_t> sm_VertexHash;
 std::vector<VertexNode> sm_VertexNodes;
 
-uint32_t Bits(float f) {
-    uint32_t bits;
-    memcpy(&bits, &f, sizeof(bits));
-    return bits;
-}
-
 // Adding 0 turns -0 into +0, so that the two meet in one chain, where they compare equal.
 // The coordinates are mixed rather than multiplied: a product puts every vertex with one zero
 // coordinate (all the ground at height 0) and most round coordinates into chain 0.
 uint32_t HashKey(const Vector3& p) {
-    uint32_t key = Bits(p.x + 0.0f) * 0x9E3779B1u;
-    key = (key ^ Bits(p.y + 0.0f)) * 0x85EBCA77u;
-    key = (key ^ Bits(p.z + 0.0f)) * 0xC2B2AE3Du;
+    uint32_t key = BitsFromFloat(p.x + 0.0f) * 0x9E3779B1u;
+    key = (key ^ BitsFromFloat(p.y + 0.0f)) * 0x85EBCA77u;
+    key = (key ^ BitsFromFloat(p.z + 0.0f)) * 0xC2B2AE3Du;
     return (key ^ (key >> 16)) & 0xFFFF;
 }
 
