@@ -94,6 +94,7 @@ std::string StoredTextureName(const unsigned char* bytes, uint32_t length) {
     return name;
 }
 
+// Entries get their names only: the texture registry attaches the textures for them.
 void ReadTextures(PsdlReader& reader, uint32_t count, HashTable& materials) {
     for (uint32_t i = 1; i < count; ++i) {
         uint32_t length = *reader.Take(1, "texture name");
