@@ -1,0 +1,135 @@
+#include "phcore/material.h"
+
+#include <cstring>
+
+#include "data/stream.h"
+#include "data/token.h"
+#include "phcore/materialmgr.h"
+
+namespace {
+
+// Names longer than a field are cut so that they stay terminated within it.
+void CopyName(char* destination, const char* name) {
+    std::strncpy(destination, name, phMaterial::NameSize - 1);
+    destination[phMaterial::NameSize - 1] = 0;
+}
+
+void PutU32(unsigned char* bytes, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = uint8_t(value >> (8 * i));
+    }
+}
+
+uint32_t GetU32(const unsigned char* bytes) {
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+           uint32_t(bytes[3]) << 24;
+}
+
+void PutFloat(unsigned char* bytes, float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof(bits));
+    PutU32(bytes, bits);
+}
+
+float GetFloat(const unsigned char* bytes) {
+    uint32_t bits = GetU32(bytes);
+    float value;
+    std::memcpy(&value, &bits, sizeof(value));
+    return value;
+}
+
+// Offsets in the binary record.
+const int ElasticityOffset = phMaterial::NameSize;
+const int FrictionOffset = ElasticityOffset + 4;
+const int EffectOffset = FrictionOffset + 4;
+const int SoundOffset = EffectOffset + phMaterial::NameSize;
+static_assert(SoundOffset + phMaterial::NameSize == phMaterial::BinarySize,
+              "the binary material record is 104 bytes");
+static_assert(phMaterial::BinarySize == 104, "the binary material record is 104 bytes");
+
+}  // namespace
+
+phMaterial::phMaterial() : EffectId(-1), SoundId(-1), Elasticity(0.1f), Friction(0.5f) {
+    SetName("default");
+}
+
+phMaterial::~phMaterial() {}
+
+void phMaterial::SetName(const char* name) {
+    CopyName(Name, name);
+}
+
+void phMaterial::CopyProperties(const phMaterial& source) {
+    Elasticity = source.Elasticity;
+    Friction = source.Friction;
+    EffectId = source.EffectId;
+    SoundId = source.SoundId;
+}
+
+void phMaterial::Load(TokenReader& reader) {
+    phMaterialMgr* manager = phMaterialMgr::Instance();
+    char token[NameSize];
+    reader.MatchToken("mtl");
+    reader.GetToken(token, NameSize);
+    SetName(token);
+    reader.MatchToken("{");
+    reader.MatchToken("elasticity:");
+    Elasticity = reader.GetFloat();
+    reader.MatchToken("friction:");
+    Friction = reader.GetFloat();
+    reader.MatchToken("effect:");
+    reader.GetToken(token, NameSize);
+    EffectId = int16_t(manager->FindOrAddName(token));
+    reader.MatchToken("sound:");
+    reader.GetToken(token, NameSize);
+    SoundId = int16_t(manager->FindOrAddName(token));
+    reader.MatchToken("}");
+}
+
+void phMaterial::Save(TokenReader& writer) const {
+    phMaterialMgr* manager = phMaterialMgr::Instance();
+    writer.PutString("mtl ", 0);
+    writer.PutString(Name, 0);
+    writer.PutString(" {\n", 0);
+    writer.PutString("\telasticity: ", 0);
+    writer.PutFloat(Elasticity);
+    writer.PutString("\n", 0);
+    writer.PutString("\tfriction: ", 0);
+    writer.PutFloat(Friction);
+    writer.PutString("\n", 0);
+    writer.PutString("\teffect: ", 0);
+    writer.PutString(manager->GetName(EffectId), 0);
+    writer.PutString("\n", 0);
+    writer.PutString("\tsound: ", 0);
+    writer.PutString(manager->GetName(SoundId), 0);
+    writer.PutString("\n", 0);
+    writer.PutString("}\n", 0);
+}
+
+bool phMaterial::LoadBinary(Stream* stream) {
+    unsigned char record[BinarySize];
+    if (StreamRead(stream, record, BinarySize) != BinarySize) {
+        return false;
+    }
+    char name[NameSize];
+    phMaterialMgr* manager = phMaterialMgr::Instance();
+    CopyName(Name, reinterpret_cast<const char*>(record));
+    Elasticity = GetFloat(record + ElasticityOffset);
+    Friction = GetFloat(record + FrictionOffset);
+    CopyName(name, reinterpret_cast<const char*>(record + EffectOffset));
+    EffectId = int16_t(manager->FindOrAddName(name));
+    CopyName(name, reinterpret_cast<const char*>(record + SoundOffset));
+    SoundId = int16_t(manager->FindOrAddName(name));
+    return true;
+}
+
+void phMaterial::SaveBinary(Stream* stream) const {
+    unsigned char record[BinarySize] = {};
+    phMaterialMgr* manager = phMaterialMgr::Instance();
+    CopyName(reinterpret_cast<char*>(record), Name);
+    PutFloat(record + ElasticityOffset, Elasticity);
+    PutFloat(record + FrictionOffset, Friction);
+    CopyName(reinterpret_cast<char*>(record + EffectOffset), manager->GetName(EffectId));
+    CopyName(reinterpret_cast<char*>(record + SoundOffset), manager->GetName(SoundId));
+    StreamWrite(stream, record, BinarySize);
+}
