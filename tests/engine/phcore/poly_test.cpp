@@ -246,6 +246,7 @@ TEST(PolyTest, NoCrossingParameterIsNeverAHit) {
     const Vector3 corners[] = {Vector3(1, 1, 0), Vector3(0, 1, 0), Vector3(1, 0, 0)};
     phPolygon polygon;
     polygon.InitTriangle(0, 1, 2, corners);
+    polygon.Normal.Set(0.0f, 0.0f, 1.0f);  // the computed one has x = -0
     phSegment segment = MakeSegment(Vector3(0.6f, 0.6f, 0.0f), Vector3(0.7f, 0.7f, -0.0f));
     float d0 = (segment.Start - corners[0]).Dot(polygon.Normal);
     float d1 = (segment.End - corners[0]).Dot(polygon.Normal);
