@@ -115,63 +115,61 @@ bool phPolygon::IsInside(const Vector3* vertices, const Vector3& p, const Vector
     return true;
 }
 
+float phPolygon::PlaneDistance(const Vector3* vertices, const Vector3& point) const {
+    return (point - vertices[VertexIndex[0]]).Dot(Normal);
+}
+
+void phPolygon::WriteHit(const phSegment& segment, float t, float depth, uint32_t frontSide,
+                         phIsect& isect) const {
+    isect.SetPosition(t, segment.Start, segment.End);
+    isect.Normal = Normal;
+    isect.T = t;
+    isect.Depth = depth;
+    isect.FrontSide = frontSide;
+}
+
 int phPolygon::TestSegmentFront(const Vector3* vertices, const phSegment& segment, phIsect& isect,
                                 float tLimit) const {
-    const Vector3& corner = vertices[VertexIndex[0]];
-    float d0 = (segment.Start - corner).Dot(Normal);
+    float d0 = PlaneDistance(vertices, segment.Start);
     if (!(d0 >= 0.0f)) {
         return 0;
     }
-    float d1 = (segment.End - corner).Dot(Normal);
+    float d1 = PlaneDistance(vertices, segment.End);
     if (!(d1 < 0.0f)) {
         return 0;
     }
     float t;
-    if (!CrossingParameter(d0, d1, t) || t > tLimit) {
+    if (!CrossingParameter(d0, d1, t) || t > tLimit ||
+        !IsInside(vertices, segment.Start, segment.End - segment.Start, false)) {
         return 0;
     }
-    if (!IsInside(vertices, segment.Start, segment.End - segment.Start, false)) {
-        return 0;
-    }
-    isect.SetPosition(t, segment.Start, segment.End);
-    isect.Normal = Normal;
-    isect.T = t;
-    isect.Depth = -d1;
-    isect.FrontSide = 1;
+    WriteHit(segment, t, -d1, 1, isect);
     return 1;
 }
 
 int phPolygon::TestSegment(const Vector3* vertices, const phSegment& segment, phIsect& isect,
                            float tNear, float tFar) const {
-    const Vector3& corner = vertices[VertexIndex[0]];
-    float d0 = (segment.Start - corner).Dot(Normal);
-    float d1 = (segment.End - corner).Dot(Normal);
+    float d0 = PlaneDistance(vertices, segment.Start);
+    float d1 = PlaneDistance(vertices, segment.End);
     if (std::signbit(d0) == std::signbit(d1)) {
         return 0;
     }
     float t;
-    if (!CrossingParameter(d0, d1, t) || (t < tFar && t > tNear)) {
+    if (!CrossingParameter(d0, d1, t) || (t < tFar && t > tNear) ||
+        !IsInside(vertices, segment.Start, segment.End - segment.Start, true)) {
         return 0;
     }
-    if (!IsInside(vertices, segment.Start, segment.End - segment.Start, true)) {
-        return 0;
-    }
-    isect.SetPosition(t, segment.Start, segment.End);
-    isect.Normal = Normal;
-    isect.T = t;
     if (d0 <= 0.0f) {
-        isect.Depth = -d0;
-        isect.FrontSide = 0;
+        WriteHit(segment, t, -d0, 0, isect);
     } else {
-        isect.Depth = -d1;
-        isect.FrontSide = 1;
+        WriteHit(segment, t, -d1, 1, isect);
     }
     return 1;
 }
 
 int phPolygon::IntersectSegmentFront(const Vector3* vertices, const Vector3& p,
                                      const Vector3& q) const {
-    return IsInside(vertices, p, (q - p), false) ? 1 : 0;
+    return IsInside(vertices, p, q - p, false) ? 1 : 0;
 }
 
 int phPolygon::IntersectSegment(const Vector3* vertices, const Vector4& p, const Vector4& q) const {

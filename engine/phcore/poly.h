@@ -52,6 +52,9 @@ struct phPolygon {
     int IntersectSegment(const Vector3* vertices, const Vector4& p, const Vector4& q) const;
 
 private:
+    float PlaneDistance(const Vector3* vertices, const Vector3& point) const;
+    void WriteHit(const phSegment& segment, float t, float depth, uint32_t frontSide,
+                  phIsect& isect) const;
     bool IsInside(const Vector3* vertices, const Vector3& p, const Vector3& direction,
                   bool twoSided) const;
 };

@@ -130,92 +130,64 @@ TEST(PolyTest, InitQuadWithFourthIndexZeroAsserts) {
         << result.m_Output;
 }
 
-TEST(PolyTest, SegmentTestsOnTheUnitTriangle) {
-    phPolygon triangle = UnitTriangle();
+TEST(PolyTest, SegmentTests) {
+    const phPolygon triangle = UnitTriangle();
+    const phPolygon square = UnitSquare();
     struct Case {
         const char* name;
+        const phPolygon* polygon;
         Vector3 start;
         Vector3 end;
-        int front;      // TestSegmentFront result
-        int twoSided;   // TestSegment result
+        int front;     // TestSegmentFront result
+        int twoSided;  // TestSegment result
         float t;
         float depth;
-        int frontSide;  // of TestSegment
+        unsigned frontSide;  // of TestSegment
     };
     const Case cases[] = {
-        {"down through", {0.25f, 0.25f, 1}, {0.25f, 0.25f, -1}, 1, 1, 0.5f, 1.0f, 1},
-        {"up through", {0.25f, 0.25f, -1}, {0.25f, 0.25f, 1}, 0, 1, 0.5f, 1.0f, 0},
-        {"outside the hypotenuse", {0.6f, 0.6f, 1}, {0.6f, 0.6f, -1}, 0, 0, 0, 0, 0},
-        {"outside reversed", {0.6f, 0.6f, -1}, {0.6f, 0.6f, 1}, 0, 0, 0, 0, 0},
-        {"ends on the plane", {0.25f, 0.25f, 1}, {0.25f, 0.25f, 0}, 0, 0, 0, 0, 0},
-        {"crosses on a side", {0.5f, 0.0f, 1}, {0.5f, 0.0f, -1}, 1, 1, 0.5f, 1.0f, 1},
-        {"slanted through", {0.0f, 0.0f, 1}, {0.5f, 0.5f, -3}, 1, 1, 0.25f, 3.0f, 1},
-        {"above, parallel", {0.1f, 0.1f, 1}, {0.3f, 0.3f, 1}, 0, 0, 0, 0, 0},
-        {"in the plane", {0.1f, 0.1f, 0}, {0.3f, 0.3f, 0}, 0, 0, 0, 0, 0},
-        {"zero length on the plane", {0.1f, 0.1f, 0}, {0.1f, 0.1f, 0}, 0, 0, 0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        phSegment segment = MakeSegment(c.start, c.end);
-        phIsect front = Untouched();
-        EXPECT_EQ(triangle.TestSegmentFront(Vertices, segment, front, 2.0f), c.front);
-        phIsect both = Untouched();
-        EXPECT_EQ(triangle.TestSegment(Vertices, segment, both, 2.0f, -1.0f), c.twoSided);
-        if (c.front) {
-            EXPECT_FLOAT_EQ(front.T, c.t);
-            EXPECT_FLOAT_EQ(front.Depth, c.depth);
-            EXPECT_EQ(front.FrontSide, 1u);
-        } else {
-            EXPECT_EQ(front.T, -7.0f);
-            EXPECT_EQ(front.FrontSide, 7u);
-        }
-        if (c.twoSided) {
-            EXPECT_FLOAT_EQ(both.T, c.t);
-            EXPECT_FLOAT_EQ(both.Depth, c.depth);
-            EXPECT_EQ(both.FrontSide, unsigned(c.frontSide));
-            ExpectVector(both.Normal, 0.0f, 0.0f, 1.0f);
-            ExpectVector(both.Position, c.start.x + c.t * (c.end.x - c.start.x),
-                         c.start.y + c.t * (c.end.y - c.start.y), 0.0f);
-        } else {
-            EXPECT_EQ(both.T, -7.0f);
-            EXPECT_EQ(both.Depth, -7.0f);
-        }
-    }
-}
-
-TEST(PolyTest, SegmentTestsOnTheUnitSquare) {
-    phPolygon square = UnitSquare();
-    struct Case {
-        const char* name;
-        Vector3 start;
-        Vector3 end;
-        int hit;
-        float t;
-        Vector3 position;
-    };
-    const Case cases[] = {
-        {"vertical through the middle", {0.5f, 0.5f, 2}, {0.5f, 0.5f, -2}, 1, 0.5f, {0.5f, 0.5f, 0}},
-        {"through the far corner", {1.0f, 1.0f, 1}, {1.0f, 1.0f, -3}, 1, 0.25f, {1.0f, 1.0f, 0}},
-        {"slanted across", {0.0f, 0.5f, 1}, {2.0f, 0.5f, -1}, 1, 0.5f, {1.0f, 0.5f, 0}},
-        {"along an edge in the plane", {0.0f, 0.0f, 0}, {1.0f, 0.0f, 0}, 0, 0, {}},
-        {"parallel above", {0.0f, 0.5f, 1}, {1.0f, 0.5f, 1}, 0, 0, {}},
-        {"beside the quad", {1.5f, 0.5f, 1}, {1.5f, 0.5f, -1}, 0, 0, {}},
-        {"zero length above", {0.5f, 0.5f, 1}, {0.5f, 0.5f, 1}, 0, 0, {}},
-        {"zero length on the plane", {0.5f, 0.5f, 0}, {0.5f, 0.5f, 0}, 0, 0, {}},
+        {"down through", &triangle, {0.25f, 0.25f, 1}, {0.25f, 0.25f, -1}, 1, 1, 0.5f, 1, 1},
+        {"up through", &triangle, {0.25f, 0.25f, -1}, {0.25f, 0.25f, 1}, 0, 1, 0.5f, 1, 0},
+        {"outside the hypotenuse", &triangle, {0.6f, 0.6f, 1}, {0.6f, 0.6f, -1}, 0, 0, 0, 0, 0},
+        {"outside reversed", &triangle, {0.6f, 0.6f, -1}, {0.6f, 0.6f, 1}, 0, 0, 0, 0, 0},
+        {"ends on the plane", &triangle, {0.25f, 0.25f, 1}, {0.25f, 0.25f, 0}, 0, 0, 0, 0, 0},
+        {"crosses on a side", &triangle, {0.5f, 0.0f, 1}, {0.5f, 0.0f, -1}, 1, 1, 0.5f, 1, 1},
+        {"slanted through", &triangle, {0.0f, 0.0f, 1}, {0.5f, 0.5f, -3}, 1, 1, 0.25f, 3, 1},
+        {"above, parallel", &triangle, {0.1f, 0.1f, 1}, {0.3f, 0.3f, 1}, 0, 0, 0, 0, 0},
+        {"in the plane", &triangle, {0.1f, 0.1f, 0}, {0.3f, 0.3f, 0}, 0, 0, 0, 0, 0},
+        {"vertical through a quad", &square, {0.5f, 0.5f, 2}, {0.5f, 0.5f, -2}, 1, 1, 0.5f, 2, 1},
+        {"through a quad's corner", &square, {1.0f, 1.0f, 1}, {1.0f, 1.0f, -3}, 1, 1, 0.25f, 3, 1},
+        {"slanted across a quad", &square, {0.0f, 0.5f, 1}, {2.0f, 0.5f, -1}, 1, 1, 0.5f, 1, 1},
+        {"along a quad's edge", &square, {0.0f, 0.0f, 0}, {1.0f, 0.0f, 0}, 0, 0, 0, 0, 0},
+        {"parallel above a quad", &square, {0.0f, 0.5f, 1}, {1.0f, 0.5f, 1}, 0, 0, 0, 0, 0},
+        {"beside a quad", &square, {1.5f, 0.5f, 1}, {1.5f, 0.5f, -1}, 0, 0, 0, 0, 0},
+        {"zero length above", &square, {0.5f, 0.5f, 1}, {0.5f, 0.5f, 1}, 0, 0, 0, 0, 0},
+        {"zero length on the plane", &square, {0.5f, 0.5f, 0}, {0.5f, 0.5f, 0}, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         phSegment segment = MakeSegment(c.start, c.end);
         phIsect front = Untouched();
         phIsect both = Untouched();
-        EXPECT_EQ(square.TestSegmentFront(Vertices, segment, front, 2.0f), c.hit);
-        EXPECT_EQ(square.TestSegment(Vertices, segment, both, 2.0f, -1.0f), c.hit);
-        if (c.hit) {
-            for (const phIsect* isect : {&front, &both}) {
-                EXPECT_FLOAT_EQ(isect->T, c.t);
-                ExpectVector(isect->Position, c.position.x, c.position.y, c.position.z);
-                EXPECT_EQ(isect->FrontSide, 1u);
+        EXPECT_EQ(c.polygon->TestSegmentFront(Vertices, segment, front, 2.0f), c.front);
+        EXPECT_EQ(c.polygon->TestSegment(Vertices, segment, both, 2.0f, -1.0f), c.twoSided);
+        struct Result {
+            const phIsect* isect;
+            bool hit;
+            unsigned frontSide;
+        };
+        for (const Result& r : {Result{&front, c.front != 0, 1}, Result{&both, c.twoSided != 0, c.frontSide}}) {
+            if (!r.hit) {
+                EXPECT_EQ(r.isect->T, -7.0f);
+                EXPECT_EQ(r.isect->Depth, -7.0f);
+                EXPECT_EQ(r.isect->FrontSide, 7u);
+                continue;
             }
+            EXPECT_FLOAT_EQ(r.isect->T, c.t);
+            EXPECT_FLOAT_EQ(r.isect->Depth, c.depth);
+            EXPECT_EQ(r.isect->FrontSide, r.frontSide);
+            ExpectVector(r.isect->Normal, 0.0f, 0.0f, 1.0f);
+            ExpectVector(r.isect->Position, c.start.x + c.t * (c.end.x - c.start.x),
+                         c.start.y + c.t * (c.end.y - c.start.y), 0.0f);
         }
     }
 }
