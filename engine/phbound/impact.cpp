@@ -159,11 +159,13 @@ bool phMergeImpact(phImpact* impacts, int& count) {
         int feature;
         Vector3 normal = OrientedNormal(impacts[i], added, &feature);
         if (feature == added.FeatureA) {
-            Vector3 listedMid = impacts[i].MidPoint();
-            bool nearListed = (addedMid - listedMid).Dot(normal) < MergeTolerance * impacts[i].Depth;
-            bool nearAdded = (listedMid - addedMid).Dot(added.Normal) < MergeTolerance * added.Depth;
+            const phImpact& listed = impacts[i];
+            Vector3 listedMid = listed.MidPoint();
+            bool nearListed = (addedMid - listedMid).Dot(normal) < MergeTolerance * listed.Depth;
+            bool nearAdded =
+                (listedMid - addedMid).Dot(added.Normal) < MergeTolerance * added.Depth;
             if (nearListed && nearAdded) {
-                if (impacts[i].Depth >= added.Depth) {
+                if (listed.Depth >= added.Depth) {
                     return false;
                 }
                 RemoveImpact(impacts, count, i);

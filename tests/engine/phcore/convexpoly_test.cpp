@@ -117,7 +117,8 @@ TEST(ConvexPolyTest, AnOutlineInsideTheOtherGivesItsCorners) {
         bool smallIsA;
         int kind;
     };
-    for (const Case& c : {Case{true, ConvexPolyIsect::CORNER_A}, Case{false, ConvexPolyIsect::CORNER_B}}) {
+    const Case cases[] = {{true, ConvexPolyIsect::CORNER_A}, {false, ConvexPolyIsect::CORNER_B}};
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.smallIsA);
         ConvexPolyIsect isects[8];
         int count = c.smallIsA ? Intersect(small, large, isects) : Intersect(large, small, isects);
@@ -156,7 +157,8 @@ TEST(ConvexPolyTest, RecordsRebuildTheClippedOutline) {
          Square(0, 0, 1)},
         {"square across a triangle", Square(0, 0, 1),
          Outline({{-0.5f, 0.2f}, {1.5f, 0.4f}, {0.3f, 1.6f}})},
-        {"clockwise quad over a square", Outline({{0.5f, -0.5f}, {-0.2f, 0.6f}, {0.7f, 1.4f}, {1.6f, 0.3f}}),
+        {"clockwise quad over a square",
+         Outline({{0.5f, -0.5f}, {-0.2f, 0.6f}, {0.7f, 1.4f}, {1.6f, 0.3f}}),
          Square(0, 0, 1)},
     };
     for (const Case& c : cases) {

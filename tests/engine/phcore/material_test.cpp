@@ -174,7 +174,8 @@ TEST_F(MaterialTest, BinaryRecordRoundTrips) {
 
 TEST_F(MaterialTest, BinaryNamesEndAtTheirTerminatorOrAt31Characters) {
     std::string longName(40, 'n');
-    phMaterial* loaded = LoadBinary(Record("rubber", 0.25f, 0.75f, std::string(32, 'e').c_str(), "squeak"));
+    std::string effect(32, 'e');
+    phMaterial* loaded = LoadBinary(Record("rubber", 0.25f, 0.75f, effect.c_str(), "squeak"));
     EXPECT_STREQ(loaded->Name, "rubber");
     EXPECT_FLOAT_EQ(loaded->Elasticity, 0.25f);
     EXPECT_FLOAT_EQ(loaded->Friction, 0.75f);
@@ -230,7 +231,8 @@ TEST(MaterialMgrTest, LimitsAssert) {
     };
     const Case cases[] = {
         {"SecondManager", "Assert(RefCount == 1) failed in [phcore/materialmgr, line"},
-        {"NameTableOverflow", "Assert(NameIndex<MAX_MATERIALS) failed in [phcore/materialmgr, line"},
+        {"NameTableOverflow",
+         "Assert(NameIndex<MAX_MATERIALS) failed in [phcore/materialmgr, line"},
     };
     for (const Case& c : cases) {
         ChildResult result = RunChild(c.child);

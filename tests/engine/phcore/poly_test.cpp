@@ -175,7 +175,9 @@ TEST(PolyTest, SegmentTests) {
             bool hit;
             unsigned frontSide;
         };
-        for (const Result& r : {Result{&front, c.front != 0, 1}, Result{&both, c.twoSided != 0, c.frontSide}}) {
+        const Result results[] = {{&front, c.front != 0, 1},
+                                  {&both, c.twoSided != 0, c.frontSide}};
+        for (const Result& r : results) {
             if (!r.hit) {
                 EXPECT_EQ(r.isect->T, -7.0f);
                 EXPECT_EQ(r.isect->Depth, -7.0f);
