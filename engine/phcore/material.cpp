@@ -8,12 +8,6 @@
 
 namespace {
 
-// Names longer than a field are cut so that they stay terminated within it.
-void CopyName(char* destination, const char* name) {
-    std::strncpy(destination, name, phMaterial::NameSize - 1);
-    destination[phMaterial::NameSize - 1] = 0;
-}
-
 void PutU32(unsigned char* bytes, uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         bytes[i] = uint8_t(value >> (8 * i));
@@ -48,6 +42,15 @@ static_assert(SoundOffset + phMaterial::NameSize == phMaterial::BinarySize,
 static_assert(phMaterial::BinarySize == 104, "the binary material record is 104 bytes");
 
 }  // namespace
+
+void phMaterial::CopyName(char* destination, const char* name) {
+    int length = 0;
+    while (length < NameSize - 1 && name[length]) {
+        destination[length] = name[length];
+        ++length;
+    }
+    destination[length] = 0;
+}
 
 phMaterial::phMaterial() : EffectId(-1), SoundId(-1), Elasticity(0.1f), Friction(0.5f) {
     SetName("default");

@@ -22,6 +22,8 @@ public:
 
     // Longer names are cut to NameSize - 1 characters so that the name stays terminated.
     void SetName(const char* name);
+    // The same cut for a name field of NameSize bytes; reads at most NameSize - 1 bytes.
+    static void CopyName(char* destination, const char* name);
     void Load(TokenReader& reader);
     // False when the stream ends before the whole record; the material is then unchanged.
     bool LoadBinary(Stream* stream);

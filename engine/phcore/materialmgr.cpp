@@ -104,8 +104,7 @@ int phMaterialMgr::FindOrAddName(const char* name) {
     }
     int NameIndex = NumNames;
     Assert(NameIndex<MAX_MATERIALS);
-    std::strncpy(Names[NameIndex], name, phMaterial::NameSize - 1);
-    Names[NameIndex][phMaterial::NameSize - 1] = 0;
+    phMaterial::CopyName(Names[NameIndex], name);
     ++NumNames;
     return NameIndex;
 }
