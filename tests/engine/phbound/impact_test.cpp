@@ -175,6 +175,14 @@ TEST(ImpactTest, MergeAlongAxisOnlyMeetsImpactsOnTheSameSide) {
         {"listed on the opposite face", 1.0f, -1, true, 2},
         {"listed below the new one", -1.0f, 1, true, 1},
     };
+    // Exactly at the axis point: on neither side, so never met (it would reach past otherwise).
+    phImpact level[3];
+    level[0] = Impact(0.0f, 0.2f, 0.1f, 1, 0);
+    level[1] = Impact(1.2f, 0.0f, 0.3f, 1, 3);
+    int levelCount = 1;
+    EXPECT_TRUE(phMergeImpactAlongAxis(level, levelCount, axisPoint, axis));
+    EXPECT_EQ(levelCount, 1);
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         phImpact impacts[3];
