@@ -28,7 +28,7 @@ bool IsFanCode(int code) {
     return code == SDL_FLATFAN || code == SDL_FAN || code == SDL_RAISEDFAN;
 }
 
-// 64 steps per turn, in float as the original batch make computed it.
+// 64 steps per turn, in float: the batch make computes at single precision.
 uint32_t WallAngle(const Vector3& a, const Vector3& b) {
     float angle = (std::atan2(b.z - a.z, b.x - a.x) + 3.1415927f) * 10.185916f;
     return uint32_t(int(angle)) & 63;
