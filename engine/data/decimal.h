@@ -1,0 +1,15 @@
+#ifndef DATA_DECIMAL_H
+#define DATA_DECIMAL_H
+
+// The number tokens of text files, read without the C library's per-call cost. Both read a
+// leading '-' and digits and ignore what follows the number, as atoi and atof do.
+
+// atoi's value, except that a number out of range stays at INT_MAX or INT_MIN instead of
+// wrapping, so that range checks see it.
+int DecimalToInt(const char* text);
+
+// Exactly (float)atof(text): a plain decimal whose digits fit a double and that has at most
+// 22 decimals is one correctly rounded division; everything else goes to atof.
+float DecimalToFloat(const char* text);
+
+#endif
