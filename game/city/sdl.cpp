@@ -5,17 +5,31 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
-lvlSDL::lvlSDL(uint32_t perimeterCount, uint32_t codeCount)
-    : m_Perimeter(perimeterCount, lvlPerimeterEntry{0, 0}), m_Codes(codeCount, 0) {}
+lvlSDL::lvlSDL(uint32_t perimeterCount, uint32_t codeCount) {
+    Allocate(perimeterCount, codeCount);
+}
+
+void lvlSDL::Allocate(uint32_t perimeterCount, uint32_t codeCount) {
+    size_t perimeterBytes = size_t(perimeterCount) * sizeof(lvlPerimeterEntry);
+    size_t bytes = perimeterBytes + size_t(codeCount) * sizeof(SDLCODE_T);
+    m_Storage.reset(bytes ? new unsigned char[bytes] : nullptr);
+    m_Perimeter = reinterpret_cast<lvlPerimeterEntry*>(m_Storage.get());
+    m_Codes = reinterpret_cast<SDLCODE_T*>(m_Storage.get() + perimeterBytes);
+    std::uninitialized_value_construct_n(m_Perimeter, perimeterCount);
+    std::uninitialized_value_construct_n(m_Codes, codeCount);
+    m_PerimeterCount = perimeterCount;
+    m_CodeCount = codeCount;
+}
 
 lvlPerimeterEntry& lvlSDL::GetPerimeterEntry(uint32_t i) {
-    Assert(i < m_Perimeter.size());
+    Assert(i < m_PerimeterCount);
     return m_Perimeter[i];
 }
 
 const lvlPerimeterEntry& lvlSDL::GetPerimeterEntry(uint32_t i) const {
-    Assert(i < m_Perimeter.size());
+    Assert(i < m_PerimeterCount);
     return m_Perimeter[i];
 }
 
@@ -39,8 +53,13 @@ uint8_t lvlSDL::GetMaterialIndex(uint32_t texture) const {
     return lvlPSDL::sm_MaterialIndex[texture];
 }
 
+// The old block is kept until the copy is done: the words may come from it.
 void lvlSDL::SetCodes(const SDLCODE_T* words, uint32_t count) {
-    m_Codes.assign(words, words + count);
+    std::unique_ptr<unsigned char[]> old = std::move(m_Storage);
+    const lvlPerimeterEntry* perimeter = m_Perimeter;
+    Allocate(m_PerimeterCount, count);
+    std::copy(perimeter, perimeter + m_PerimeterCount, m_Perimeter);
+    std::copy(words, words + count, m_Codes);
 }
 
 void lvlSDL::GetRoomCentroid(Vector3& centroid) const {

@@ -4,7 +4,7 @@
 #include "city/sdlcode.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 struct Vector3;
 struct lvlCityTexture;
@@ -24,7 +24,7 @@ class lvlSDL {
 public:
     lvlSDL(uint32_t perimeterCount, uint32_t codeCount);
 
-    uint32_t GetPerimeterCount() const { return uint32_t(m_Perimeter.size()); }
+    uint32_t GetPerimeterCount() const { return m_PerimeterCount; }
     lvlPerimeterEntry& GetPerimeterEntry(uint32_t i);
     const lvlPerimeterEntry& GetPerimeterEntry(uint32_t i) const;
     uint32_t GetPerimeterVertex(uint32_t i) const { return GetPerimeterEntry(i).m_Vertex; }
@@ -36,9 +36,9 @@ public:
     uint8_t GetMaterialIndex(uint32_t texture) const;
 
     // Null when the room has no words.
-    SDLCODE_T* GetCodes() { return m_Codes.empty() ? nullptr : m_Codes.data(); }
-    const SDLCODE_T* GetCodes() const { return m_Codes.empty() ? nullptr : m_Codes.data(); }
-    uint32_t GetCodeCount() const { return uint32_t(m_Codes.size()); }
+    SDLCODE_T* GetCodes() { return m_CodeCount ? m_Codes : nullptr; }
+    const SDLCODE_T* GetCodes() const { return m_CodeCount ? m_Codes : nullptr; }
+    uint32_t GetCodeCount() const { return m_CodeCount; }
     void SetCodes(const SDLCODE_T* words, uint32_t count);
 
     // Queries on the outline, in the x-z plane unless said otherwise.
@@ -50,8 +50,15 @@ public:
     bool SnapToPerimeter(Vector3& point, float distance) const;
 
 private:
-    std::vector<lvlPerimeterEntry> m_Perimeter;
-    std::vector<SDLCODE_T> m_Codes;
+    // The outline and the words share one block, zero-filled: a city loads tens of thousands
+    // of rooms, and their allocations were most of its load time.
+    void Allocate(uint32_t perimeterCount, uint32_t codeCount);
+
+    std::unique_ptr<unsigned char[]> m_Storage;
+    lvlPerimeterEntry* m_Perimeter = nullptr;
+    SDLCODE_T* m_Codes = nullptr;
+    uint32_t m_PerimeterCount = 0;
+    uint32_t m_CodeCount = 0;
 };
 
 #endif
