@@ -19,20 +19,26 @@ const int HeadBytes = 6;
 const int TailBytes = 2 + 2 * 8 + 1;
 
 void PutRoad(psdlBytes& bytes, const lvlAiRoad& road) {
-    bytes.Put(road.m_Flags, 4);
-    bytes.Put(road.m_NumLanes[0], 1);
-    bytes.Put(road.m_NumLanes[1], 1);
+    int lanes = int(road.m_LaneValues.size());
+    unsigned char* out = bytes.Extend(HeadBytes + 4 * lanes + TailBytes + 2 * road.m_Rooms.size());
+    psdlBytes::Encode(out, road.m_Flags, 4);
+    out[4] = road.m_NumLanes[0];
+    out[5] = road.m_NumLanes[1];
+    out += HeadBytes;
     for (float value : road.m_LaneValues) {
-        bytes.PutFloat(value);
+        psdlBytes::Encode(out, BitsFromFloat(value), 4);
+        out += 4;
     }
-    bytes.Put(road.m_SideInfo[0], 1);
-    bytes.Put(road.m_SideInfo[1], 1);
-    for (uint16_t vertex : road.m_RoadData) {
-        bytes.Put(vertex, 2);
+    out[0] = road.m_SideInfo[0];
+    out[1] = road.m_SideInfo[1];
+    for (int i = 0; i < 8; ++i) {
+        psdlBytes::Encode(out + 2 + 2 * i, road.m_RoadData[i], 2);
     }
-    bytes.Put(road.m_RoomCount, 1);
+    out[TailBytes - 1] = road.m_RoomCount;
+    out += TailBytes;
     for (int16_t room : road.m_Rooms) {
-        bytes.Put(uint16_t(room), 2);
+        psdlBytes::Encode(out, uint16_t(room), 2);
+        out += 2;
     }
 }
 

@@ -10,15 +10,23 @@
 // so that the stream sees few large transfers instead of one call per field.
 class psdlBytes {
 public:
-    void Put(uint32_t value, int size) {
-        for (int i = 0; i < size; ++i) {
-            m_Bytes.push_back((unsigned char)(value >> (8 * i)));
-        }
-    }
+    void Put(uint32_t value, int size) { Encode(Extend(size), value, size); }
     void PutFloat(float value) { Put(BitsFromFloat(value), 4); }
     void PutBytes(const void* bytes, size_t count) {
         const unsigned char* p = static_cast<const unsigned char*>(bytes);
         m_Bytes.insert(m_Bytes.end(), p, p + count);
+    }
+
+    // Room for count more bytes at the end, to be filled through the pointer.
+    unsigned char* Extend(size_t count) {
+        size_t at = m_Bytes.size();
+        m_Bytes.resize(at + count);
+        return m_Bytes.data() + at;
+    }
+    static void Encode(unsigned char* bytes, uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) {
+            bytes[i] = (unsigned char)(value >> (8 * i));
+        }
     }
 
     static uint32_t Get(const unsigned char* bytes, int size) {

@@ -5,20 +5,29 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
+#include <cstring>
+#include <new>
 
-lvlSDL::lvlSDL(uint32_t perimeterCount, uint32_t codeCount) {
-    Allocate(perimeterCount, codeCount);
+lvlSDL* lvlSDL::Create(uint32_t perimeterCount, uint32_t codeCount) {
+    static_assert(sizeof(lvlSDL) % alignof(lvlPerimeterEntry) == 0, "the block follows the room");
+    size_t bytes = BlockBytes(perimeterCount, codeCount);
+    void* memory = ::operator new(sizeof(lvlSDL) + bytes);
+    unsigned char* block = static_cast<unsigned char*>(memory) + sizeof(lvlSDL);
+    memset(block, 0, bytes);
+    return new (memory) lvlSDL(perimeterCount, codeCount, block);
 }
 
-void lvlSDL::Allocate(uint32_t perimeterCount, uint32_t codeCount) {
-    size_t perimeterBytes = size_t(perimeterCount) * sizeof(lvlPerimeterEntry);
-    size_t bytes = perimeterBytes + size_t(codeCount) * sizeof(SDLCODE_T);
-    m_Storage.reset(bytes ? new unsigned char[bytes] : nullptr);
-    m_Perimeter = reinterpret_cast<lvlPerimeterEntry*>(m_Storage.get());
-    m_Codes = reinterpret_cast<SDLCODE_T*>(m_Storage.get() + perimeterBytes);
-    std::uninitialized_value_construct_n(m_Perimeter, perimeterCount);
-    std::uninitialized_value_construct_n(m_Codes, codeCount);
+lvlSDL::lvlSDL(uint32_t perimeterCount, uint32_t codeCount, unsigned char* block) {
+    Place(block, perimeterCount, codeCount);
+}
+
+size_t lvlSDL::BlockBytes(uint32_t perimeterCount, uint32_t codeCount) {
+    return size_t(perimeterCount) * sizeof(lvlPerimeterEntry) + size_t(codeCount) * sizeof(SDLCODE_T);
+}
+
+void lvlSDL::Place(unsigned char* block, uint32_t perimeterCount, uint32_t codeCount) {
+    m_Perimeter = reinterpret_cast<lvlPerimeterEntry*>(block);
+    m_Codes = reinterpret_cast<SDLCODE_T*>(block + size_t(perimeterCount) * sizeof(lvlPerimeterEntry));
     m_PerimeterCount = perimeterCount;
     m_CodeCount = codeCount;
 }
@@ -53,13 +62,19 @@ uint8_t lvlSDL::GetMaterialIndex(uint32_t texture) const {
     return lvlPSDL::sm_MaterialIndex[texture];
 }
 
-// The old block is kept until the copy is done: the words may come from it.
+// The words may come from this room's own block, so the old one is kept until they are in.
 void lvlSDL::SetCodes(const SDLCODE_T* words, uint32_t count) {
-    std::unique_ptr<unsigned char[]> old = std::move(m_Storage);
-    const lvlPerimeterEntry* perimeter = m_Perimeter;
-    Allocate(m_PerimeterCount, count);
-    std::copy(perimeter, perimeter + m_PerimeterCount, m_Perimeter);
-    std::copy(words, words + count, m_Codes);
+    std::unique_ptr<unsigned char[]> old;
+    if (count != m_CodeCount) {
+        old = std::move(m_Storage);
+        const lvlPerimeterEntry* perimeter = m_Perimeter;
+        m_Storage.reset(new unsigned char[BlockBytes(m_PerimeterCount, count)]);
+        Place(m_Storage.get(), m_PerimeterCount, count);
+        std::copy(perimeter, perimeter + m_PerimeterCount, m_Perimeter);
+    }
+    if (count) {
+        memmove(m_Codes, words, count * sizeof(SDLCODE_T));
+    }
 }
 
 void lvlSDL::GetRoomCentroid(Vector3& centroid) const {

@@ -22,7 +22,13 @@ static_assert(sizeof(lvlPerimeterEntry) == 4, "perimeter entries are read and wr
 // perimeter count is not limited to a byte: descriptions and processed files carry more.
 class lvlSDL {
 public:
-    lvlSDL(uint32_t perimeterCount, uint32_t codeCount);
+    // A room comes with its outline and words, zero-filled, in the same allocation as itself:
+    // a city loads tens of thousands of rooms, and their allocations were most of its load
+    // time.
+    static lvlSDL* Create(uint32_t perimeterCount, uint32_t codeCount);
+    static void operator delete(void* room) { ::operator delete(room); }
+    lvlSDL(const lvlSDL&) = delete;
+    lvlSDL& operator=(const lvlSDL&) = delete;
 
     uint32_t GetPerimeterCount() const { return m_PerimeterCount; }
     lvlPerimeterEntry& GetPerimeterEntry(uint32_t i);
@@ -50,15 +56,16 @@ public:
     bool SnapToPerimeter(Vector3& point, float distance) const;
 
 private:
-    // The outline and the words share one block, zero-filled: a city loads tens of thousands
-    // of rooms, and their allocations were most of its load time.
-    void Allocate(uint32_t perimeterCount, uint32_t codeCount);
+    lvlSDL(uint32_t perimeterCount, uint32_t codeCount, unsigned char* block);
+    static size_t BlockBytes(uint32_t perimeterCount, uint32_t codeCount);
+    void Place(unsigned char* block, uint32_t perimeterCount, uint32_t codeCount);
 
+    // Holds the outline and words once SetCodes has changed their size.
     std::unique_ptr<unsigned char[]> m_Storage;
-    lvlPerimeterEntry* m_Perimeter = nullptr;
-    SDLCODE_T* m_Codes = nullptr;
-    uint32_t m_PerimeterCount = 0;
-    uint32_t m_CodeCount = 0;
+    lvlPerimeterEntry* m_Perimeter;
+    SDLCODE_T* m_Codes;
+    uint32_t m_PerimeterCount;
+    uint32_t m_CodeCount;
 };
 
 #endif
