@@ -11,8 +11,6 @@
 
 namespace {
 
-// The roads are gathered this far before they go to the stream.
-const size_t FlushSize = 1 << 16;
 // Flags, then the two lane counts.
 const int HeadBytes = 6;
 // The side infos, the end vertices and the room count.
@@ -40,13 +38,6 @@ void PutRoad(psdlBytes& bytes, const lvlAiRoad& road) {
         psdlBytes::Encode(out, uint16_t(room), 2);
         out += 2;
     }
-}
-
-bool Flush(Stream* stream, psdlBytes& bytes) {
-    int count = int(bytes.m_Bytes.size());
-    bool ok = StreamWrite(stream, bytes.m_Bytes.data(), count) == count;
-    bytes.m_Bytes.clear();
-    return ok;
 }
 
 bool Take(Stream* stream, unsigned char* bytes, int count) {
@@ -98,11 +89,9 @@ bool lvlAiMap::Save(Stream* stream) {
     bool ok = true;
     for (const lvlAiRoad& road : sm_Roads) {
         PutRoad(bytes, road);
-        if (bytes.m_Bytes.size() >= FlushSize) {
-            ok = Flush(stream, bytes) && ok;
-        }
+        ok = bytes.FlushWhenFull(stream) && ok;
     }
-    return Flush(stream, bytes) && ok;
+    return bytes.Flush(stream) && ok;
 }
 
 bool lvlAiMap::Load(Stream* stream, uint32_t roomCount) {

@@ -2,6 +2,7 @@
 #define CITY_PSDLBYTES_H
 
 #include "data/bytes.h"
+#include "data/stream.h"
 
 #include <cstdint>
 #include <vector>
@@ -38,6 +39,17 @@ public:
     }
     static float GetFloat(const unsigned char* bytes) { return FloatFromBits(DecodeU32(bytes)); }
 
+    // Hands the gathered bytes to the stream; false when it took fewer.
+    bool Flush(Stream* stream) {
+        int count = int(m_Bytes.size());
+        bool ok = StreamWrite(stream, m_Bytes.data(), count) == count;
+        m_Bytes.clear();
+        return ok;
+    }
+    bool FlushWhenFull(Stream* stream) { return m_Bytes.size() < FlushSize || Flush(stream); }
+
+    // Records are gathered this far before they go to the stream.
+    static const size_t FlushSize = 1 << 16;
     std::vector<unsigned char> m_Bytes;
 };
 

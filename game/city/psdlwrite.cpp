@@ -9,9 +9,6 @@
 
 namespace {
 
-// The room records are gathered this far before they go to the stream.
-const size_t FlushSize = 1 << 16;
-
 unsigned char* PutIndex(unsigned char* bytes, int64_t c, int targetSize) {
     Assert(c >= 0 && c < (1<<(targetSize*8)));
     psdlBytes::Encode(bytes, uint32_t(c), targetSize);
@@ -25,13 +22,6 @@ void PutVectors(psdlBytes& bytes, const Vector3* vectors, uint32_t count) {
         psdlBytes::Encode(out + 4, BitsFromFloat(vectors[i].y), 4);
         psdlBytes::Encode(out + 8, BitsFromFloat(vectors[i].z), 4);
     }
-}
-
-bool Flush(Stream* stream, psdlBytes& bytes) {
-    int count = int(bytes.m_Bytes.size());
-    bool ok = StreamWrite(stream, bytes.m_Bytes.data(), count) == count;
-    bytes.m_Bytes.clear();
-    return ok;
 }
 
 // An empty slot is written as a room without perimeter and words, which reads back as an
@@ -64,7 +54,7 @@ bool lvlPSDL::WritePSDL(const char* name, int targetSize) {
         return false;
     }
     psdlBytes bytes;
-    bytes.m_Bytes.reserve(2 * FlushSize);
+    bytes.m_Bytes.reserve(2 * psdlBytes::FlushSize);
     bytes.PutBytes("PSD0", 4);
     bytes.Put(uint32_t(targetSize), 4);
     bytes.Put(sm_VertexCount, 4);
@@ -86,9 +76,7 @@ bool lvlPSDL::WritePSDL(const char* name, int targetSize) {
     bool ok = true;
     for (uint32_t i = 1; i < m_RoomCount; ++i) {
         WriteRoom(m_Rooms[i].get(), bytes, targetSize);
-        if (bytes.m_Bytes.size() >= FlushSize) {
-            ok = Flush(stream, bytes) && ok;
-        }
+        ok = bytes.FlushWhenFull(stream) && ok;
     }
     bytes.PutBytes(m_RoomTypes.data(), m_RoomCount);
     bytes.PutBytes(m_RoomGroups.data(), m_RoomCount);
@@ -96,7 +84,7 @@ bool lvlPSDL::WritePSDL(const char* name, int targetSize) {
     PutVectors(bytes, &BoxMax, 1);
     PutVectors(bytes, &CentroidOffset, 1);
     bytes.PutFloat(RadiusAroundCentroid);
-    ok = Flush(stream, bytes) && ok;
+    ok = bytes.Flush(stream) && ok;
     ok = lvlAiMap::Save(stream) && ok;
     ok = StreamClose(stream) >= 0 && ok;
     if (!ok) {
