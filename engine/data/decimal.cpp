@@ -24,15 +24,15 @@ int DecimalToInt(const char* text) {
     if (negative) {
         ++text;
     }
-    uint64_t limit = negative ? uint64_t(INT_MAX) + 1 : uint64_t(INT_MAX);
     uint64_t value = 0;
-    for (; IsDigit(*text) && value <= limit; ++text) {
+    for (; IsDigit(*text); ++text) {
         value = value * 10 + uint64_t(*text - '0');
+        if (value > UINT32_MAX) {
+            return negative ? INT_MIN : INT_MAX;
+        }
     }
-    if (value > limit) {
-        value = limit;
-    }
-    return negative ? int(-int64_t(value)) : int(value);
+    uint32_t bits = uint32_t(value);
+    return int(negative ? 0u - bits : bits);
 }
 
 // A correctly rounded quotient of two exact doubles is the correctly rounded value of the

@@ -24,7 +24,7 @@ void ExpectAsAtof(const std::string& text) {
 
 }  // namespace
 
-TEST(Decimal, IntsAsAtoiAndOutOfRangeHeld) {
+TEST(Decimal, IntsAsAtoiUpTo32BitsAndLongerOnesHeld) {
     struct Case {
         const char* m_Text;
         int m_Value;
@@ -39,19 +39,25 @@ TEST(Decimal, IntsAsAtoiAndOutOfRangeHeld) {
         {"-  5", 0},
         {"2147483647", INT_MAX},
         {"-2147483648", INT_MIN},
-        {"2147483648", INT_MAX},
-        {"-2147483649", INT_MIN},
+        // Unsigned ids and flags wrap as atoi wraps them and read back whole.
+        {"2147483648", INT_MIN},
+        {"4294967295", -1},
+        {"3000000000", int(3000000000u)},
+        {"-2147483649", INT_MAX},
+        {"-4294967295", 1},
+        {"4294967296", INT_MAX},
         {"4294967297", INT_MAX},
+        {"-4294967296", INT_MIN},
         {"-99999999999999999999999", INT_MIN},
+        {"00000000000000000000000000000000000000000042", 42},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DecimalToInt(c.m_Text), c.m_Value) << c.m_Text;
     }
-    for (const Case& c : cases) {
-        long long wide = atoll(c.m_Text);
-        if (wide >= INT_MIN && wide <= INT_MAX) {
-            EXPECT_EQ(DecimalToInt(c.m_Text), atoi(c.m_Text)) << c.m_Text;
-        }
+    std::mt19937 random(7);
+    for (int i = 0; i < 10000; ++i) {
+        std::string text = std::to_string(int32_t(random()));
+        EXPECT_EQ(DecimalToInt(text.c_str()), atoi(text.c_str())) << text;
     }
 }
 
