@@ -3,6 +3,13 @@
 #include <cstdio>
 
 #include "data/assert.h"
+#include "vector/vector2.h"
+#include "vector/vector3.h"
+#include "vector/vector4.h"
+
+// The component sliders run over consecutive floats.
+static_assert(sizeof(Vector2) == 8 && sizeof(Vector3) == 12 && sizeof(Vector4) == 16,
+              "vectors are packed floats");
 
 bkBank::bkBank()
     : m_LayoutX(0), m_LayoutY(0), m_RowHeight(20), m_Width(170), m_WidgetY{}, NumWidgets(0),
@@ -135,12 +142,11 @@ bkGroup* bkBank::PopGroup() {
     return nullptr;
 }
 
-bkSlider* bkBank::AddVectorSlider(const char* title, float* value, int components, float min,
-                                  float max, float delta, datCallback cb) {
-    static const char* const axes = "XYZW";
-    Assert(components >= 2 && components <= 4);
+bkSlider* bkBank::AddComponentSliders(const char* title, float* value, int count, float min,
+                                      float max, float delta, datCallback cb) {
+    static const char axes[] = "XYZW";
     bkSlider* first = nullptr;
-    for (int i = 0; i < components; ++i) {
+    for (int i = 0; i < count; ++i) {
         char name[64];
         std::snprintf(name, sizeof(name), "%s %c", title, axes[i]);
         bkSlider* slider = AddSlider(name, value + i, min, max, delta, cb);
@@ -151,9 +157,24 @@ bkSlider* bkBank::AddVectorSlider(const char* title, float* value, int component
     return first;
 }
 
-bkColor* bkBank::AddColor(const char* title, float* components, int count, datCallback cb) {
+bkSlider* bkBank::AddVectorSlider(const char* title, Vector4* value, float min, float max,
+                                  float delta, datCallback cb) {
+    return AddComponentSliders(title, &value->x, 4, min, max, delta, cb);
+}
+
+bkSlider* bkBank::AddVectorSlider(const char* title, Vector3* value, float min, float max,
+                                  float delta, datCallback cb) {
+    return AddComponentSliders(title, &value->x, 3, min, max, delta, cb);
+}
+
+bkSlider* bkBank::AddVectorSlider(const char* title, Vector2* value, float min, float max,
+                                  float delta, datCallback cb) {
+    return AddComponentSliders(title, &value->x, 2, min, max, delta, cb);
+}
+
+bkColor* bkBank::AddColorSliders(const char* title, float* components, int count,
+                                 datCallback cb) {
     static const char* const names[4] = {"red", "green", "blue", "alpha"};
-    Assert(count == 3 || count == 4);
     bkColor* color = Keep(new bkColor(components, cb));
     AddButton(title);
     for (int i = 0; i < count; ++i) {
@@ -161,6 +182,14 @@ bkColor* bkBank::AddColor(const char* title, float* components, int count, datCa
         AddSlider(names[i], components + i, 0.0f, 1.0f, step, cb);
     }
     return color;
+}
+
+bkColor* bkBank::AddColor(const char* title, Vector4* rgba, datCallback cb) {
+    return AddColorSliders(title, &rgba->x, 4, cb);
+}
+
+bkColor* bkBank::AddColor(const char* title, Vector3* rgb, datCallback cb) {
+    return AddColorSliders(title, &rgb->x, 3, cb);
 }
 
 void bkBank::AddWidget(bkWidget* widget) {

@@ -9,6 +9,10 @@
 #include "bank/widgets.h"
 #include "data/callback.h"
 
+struct Vector2;
+struct Vector3;
+struct Vector4;
+
 // A named panel of widgets bound by address to the callers' variables, which must outlive it.
 // The widget order is the order of the add calls. This base keeps the widget list and the
 // vertical layout; each front end derives from it and shows the widgets its own way.
@@ -69,13 +73,16 @@ public:
     virtual bool RemoveWidget(int index);
     virtual bool RemoveWidget(bkWidget* widget);
 
-    // One float slider per component (2, 3 or 4 consecutive floats), titled "<title> X" to
-    // "<title> W"; returns the first.
-    bkSlider* AddVectorSlider(const char* title, float* value, int components, float min,
-                              float max, float delta, datCallback cb = NullCallback);
-    // A titled label, then sliders "red", "green", "blue" (and "alpha" for 4 components).
-    bkColor* AddColor(const char* title, float* components, int count,
-                      datCallback cb = NullCallback);
+    // One float slider per component, titled "<title> X", "<title> Y"...; returns the first.
+    bkSlider* AddVectorSlider(const char* title, Vector4* value, float min, float max,
+                              float delta, datCallback cb = NullCallback);
+    bkSlider* AddVectorSlider(const char* title, Vector3* value, float min, float max,
+                              float delta, datCallback cb = NullCallback);
+    bkSlider* AddVectorSlider(const char* title, Vector2* value, float min, float max,
+                              float delta, datCallback cb = NullCallback);
+    // A titled label, then sliders from 0 to 1: "red", "green", "blue" (and "alpha").
+    bkColor* AddColor(const char* title, Vector4* rgba, datCallback cb = NullCallback);
+    bkColor* AddColor(const char* title, Vector3* rgb, datCallback cb = NullCallback);
     void AddWidget(bkWidget* widget);
     void SetWidth(int width);
     void TruncateWidgets(int count);
@@ -98,6 +105,9 @@ private:
     template <typename Type>
     Type* Keep(Type* widget);
     void MoveWidgets(int from, int dy);
+    bkSlider* AddComponentSliders(const char* title, float* value, int count, float min,
+                                  float max, float delta, datCallback cb);
+    bkColor* AddColorSliders(const char* title, float* components, int count, datCallback cb);
 
     // Objects that this base made without appending them (front ends that keep the base add
     // operations get these); released with the bank.

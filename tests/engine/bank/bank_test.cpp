@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "tests/engine/bank/recorder.h"
+#include "vector/vector2.h"
+#include "vector/vector3.h"
+#include "vector/vector4.h"
 #include "tests/support/child.h"
 
 std::vector<std::string> g_Calls;
@@ -31,48 +34,55 @@ std::vector<std::string> Hidden(RecBank& bank) {
     return hidden;
 }
 
+// The vector is followed by one more float, which no slider may reach.
+template <typename Vector>
+void CheckVectorSliders(std::vector<std::string> titles) {
+    struct {
+        Vector v;
+        float after;
+    } guarded;
+    float* floats = &guarded.v.x;
+    int count = int(titles.size());
+    for (int i = 0; i <= count; ++i) {
+        floats[i] = 0.5f;
+    }
+    RecBank bank("B", 0, 0);
+    bkSlider* first = bank.AddVectorSlider("P", &guarded.v, 0, 1, 0.25f);
+    EXPECT_EQ(Titles(bank), titles);
+    EXPECT_EQ(static_cast<bkWidget*>(first), bank.Widget[0]);
+    for (int i = 0; i < count; ++i) {
+        static_cast<RecSlider*>(bank.At(i))->GetValue()->Increment();
+        EXPECT_EQ(floats[i], 0.75f) << i;
+    }
+    EXPECT_EQ(guarded.after, 0.5f);
+}
+
 TEST(Bank, VectorSlidersOverConsecutiveFloats) {
-    struct Case {
-        int components;
-        std::vector<std::string> titles;
-    } cases[] = {
-        {4, {"P X", "P Y", "P Z", "P W"}},
-        {3, {"P X", "P Y", "P Z"}},
-        {2, {"P X", "P Y"}},
-    };
-    for (const Case& c : cases) {
-        RecBank bank("B", 0, 0);
-        float v[5] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
-        bkSlider* first = bank.AddVectorSlider("P", v, c.components, 0, 1, 0.25f);
-        EXPECT_EQ(Titles(bank), c.titles);
-        EXPECT_EQ(static_cast<bkWidget*>(first), bank.Widget[0]);
-        for (int i = 0; i < c.components; ++i) {
-            static_cast<RecSlider*>(bank.At(i))->GetValue()->Increment();
-            EXPECT_EQ(v[i], 0.75f) << i;
-        }
-        EXPECT_EQ(v[c.components], 0.5f);
+    CheckVectorSliders<Vector4>({"P X", "P Y", "P Z", "P W"});
+    CheckVectorSliders<Vector3>({"P X", "P Y", "P Z"});
+    CheckVectorSliders<Vector2>({"P X", "P Y"});
+}
+
+template <typename Vector>
+void CheckColour(std::vector<std::string> titles, std::vector<float> afterIncrement) {
+    RecBank bank("B", 0, 0);
+    Vector colour;
+    float* components = &colour.x;
+    int count = int(afterIncrement.size());
+    for (int i = 0; i < count; ++i) {
+        components[i] = 0.5f;
+    }
+    EXPECT_NE(bank.AddColor("Tint", &colour), nullptr);
+    EXPECT_EQ(Titles(bank), titles);
+    for (int i = 0; i < count; ++i) {
+        static_cast<RecSlider*>(bank.At(i + 1))->GetValue()->Increment();
+        EXPECT_FLOAT_EQ(components[i], afterIncrement[i]) << i;
     }
 }
 
 TEST(Bank, ColoursAreALabelAndComponentSliders) {
-    struct Case {
-        int count;
-        std::vector<std::string> titles;
-        std::vector<float> afterIncrement;
-    } cases[] = {
-        {4, {"Tint", "red", "green", "blue", "alpha"}, {0.6f, 0.52f, 0.52f, 0.52f}},
-        {3, {"Tint", "red", "green", "blue"}, {0.52f, 0.52f, 0.52f}},
-    };
-    for (const Case& c : cases) {
-        RecBank bank("B", 0, 0);
-        float rgba[4] = {0.5f, 0.5f, 0.5f, 0.5f};
-        EXPECT_NE(bank.AddColor("Tint", rgba, c.count), nullptr);
-        EXPECT_EQ(Titles(bank), c.titles);
-        for (int i = 0; i < c.count; ++i) {
-            static_cast<RecSlider*>(bank.At(i + 1))->GetValue()->Increment();
-            EXPECT_FLOAT_EQ(rgba[i], c.afterIncrement[i]) << i;
-        }
-    }
+    CheckColour<Vector4>({"Tint", "red", "green", "blue", "alpha"}, {0.6f, 0.52f, 0.52f, 0.52f});
+    CheckColour<Vector3>({"Tint", "red", "green", "blue"}, {0.52f, 0.52f, 0.52f});
 }
 
 TEST(Bank, FoldingAGroupMovesTheRowsBelow) {
@@ -221,7 +231,7 @@ TEST(Bank, BaseOperations) {
     uint16_t bits = 0;
     char text[16] = "hello";
     int32_t choice = 1;
-    float rgb[3] = {0, 0, 0};
+    Vector3 rgb(0, 0, 0);
     int32_t count = 3;
     EXPECT_NE(bank.AddButton("b"), nullptr);
     EXPECT_NE(bank.AddToggle("t", &flag), nullptr);
@@ -241,7 +251,7 @@ TEST(Bank, BaseOperations) {
     EXPECT_NE(bank.AddCombo("c", &choice, 2, nullptr, 0), nullptr);
     EXPECT_NE(bank.PushGroup("g", true), nullptr);
     EXPECT_EQ(bank.PopGroup(), nullptr);
-    EXPECT_NE(bank.AddColor("rgb", rgb, 3), nullptr);
+    EXPECT_NE(bank.AddColor("rgb", &rgb), nullptr);
     EXPECT_EQ(bank.NumWidgets, 5);
     EXPECT_TRUE(bank.IsOpen());
 }

@@ -77,7 +77,7 @@ void RunCase(const Case& c) {
     EXPECT_TRUE(g.Intact()) << c.name;
 }
 
-void Run(const Case& c) {
+void RunAnyType(const Case& c) {
     switch (c.type) {
     case 0: RunCase<float>(c); break;
     case 1: RunCase<uint8_t>(c); break;
@@ -112,7 +112,7 @@ TEST(SliderValue, StepsClampsRoundsAndParses) {
          {{INC, 0, "", 3000000001.0}}},
     };
     for (const Case& c : cases) {
-        Run(c);
+        RunAnyType(c);
     }
 }
 
