@@ -9,7 +9,7 @@
 #include "vector/vector2.h"
 #include "vector/vector3.h"
 #include "vector/vector4.h"
-#include "tests/support/child.h"
+#include "tests/engine/bank/childcheck.h"
 
 std::vector<std::string> g_Calls;
 std::map<bkWidget*, RecWidget*> g_Widgets;
@@ -275,18 +275,13 @@ TEST_CHILD(BankRangeBeyondWidgets) {
 }
 
 TEST(Bank, Assertions) {
-    struct Expect {
-        const char* child;
-        const char* text;
-    } expects[] = {
-        {"BankTooManyWidgets", "Assert(NumWidgets<MAX_NUM_WIDGETS) failed in [bank/bank"},
-        {"BankRangeBeyondWidgets",
+    const ChildFailure failures[] = {
+        {"BankTooManyWidgets", "", "Assert(NumWidgets<MAX_NUM_WIDGETS) failed in [bank/bank"},
+        {"BankRangeBeyondWidgets", "",
          "Assert(start<NumWidgets && end<NumWidgets) failed in [bank/bank"},
     };
-    for (const Expect& e : expects) {
-        ChildResult result = RunChild(e.child);
-        EXPECT_NE(result.m_ExitCode, 0) << e.child;
-        EXPECT_NE(result.m_Output.find(e.text), std::string::npos) << result.m_Output;
+    for (const ChildFailure& f : failures) {
+        ExpectChildFailure(f);
     }
 }
 

@@ -10,7 +10,7 @@
 
 #include "data/printer.h"
 #include "tests/engine/bank/recorder.h"
-#include "tests/support/child.h"
+#include "tests/engine/bank/childcheck.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -271,21 +271,15 @@ TEST_CHILD(LongPrefix) {
 }
 
 TEST_F(Manager, FatalPaths) {
-    struct Expect {
-        const char* child;
-        const char* text;
-    } expects[] = {
-        {"DestroyBanks", "Fatal Error: Couldn't destroy this bank"},
-        {"DestroyForeignBank", "Fatal Error: Couldn't destroy this bank"},
-        {"TooManyBanks", "Assert(NumBanks<MAX_BANKS) failed in [bank/bkmgr"},
-        {"NoManager", "Assert(Instance) failed in [bank/bkmgr"},
-        {"LongPrefix", "Assert(len<32) failed in [bank/bkconfig"},
+    const ChildFailure failures[] = {
+        {"DestroyBanks", "", "Fatal Error: Couldn't destroy this bank"},
+        {"DestroyForeignBank", "", "Fatal Error: Couldn't destroy this bank"},
+        {"TooManyBanks", "", "Assert(NumBanks<MAX_BANKS) failed in [bank/bkmgr"},
+        {"NoManager", "", "Assert(Instance) failed in [bank/bkmgr"},
+        {"LongPrefix", "", "Assert(len<32) failed in [bank/bkconfig"},
     };
-    for (const Expect& e : expects) {
-        ChildResult result = RunChild(e.child);
-        EXPECT_NE(result.m_ExitCode, 0) << e.child;
-        EXPECT_NE(result.m_Output.find(e.text), std::string::npos) << e.child << ": "
-                                                                   << result.m_Output;
+    for (const ChildFailure& f : failures) {
+        ExpectChildFailure(f);
     }
 }
 

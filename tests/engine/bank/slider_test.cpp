@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/support/child.h"
+#include "tests/engine/bank/childcheck.h"
 
 namespace {
 
@@ -209,46 +209,42 @@ TEST(SliderValue, SignAndRange) {
     EXPECT_TRUE(fs.IsSigned());
 }
 
-TEST_CHILD(SliderOutOfRange) {
-    int32_t value = 11;
-    bkSliderValueT<int32_t> slider(1, &value, 0, 10);
-    return 0;
-}
-
-TEST_CHILD(SliderFillU32) {
-    uint32_t value = 0xCDCDCDCD;
-    bkSliderValueT<uint32_t> slider(0, &value, 0, 0);
-    return 0;
-}
-
-TEST_CHILD(SliderFillU8) {
-    uint8_t value = 0xCD;
-    bkSliderValueT<uint8_t> slider(0, &value, 0, 0);
-    return 0;
-}
-
-TEST_CHILD(SliderFillF32) {
-    uint32_t bits = 0xCDCDCDCD;
-    float value;
-    memcpy(&value, &bits, sizeof(value));
-    bkSliderValueT<float> slider(0, &value, 0, 0);
+TEST_CHILD(SliderConstruction) {
+    int32_t outOfRange = 11;
+    uint32_t filledWord = 0xCDCDCDCD;
+    uint8_t filledByte = 0xCD;
+    float filledFloat;
+    memcpy(&filledFloat, &filledWord, sizeof(filledFloat));
+    switch (ChildCase()) {
+    case 0:
+        bkSliderValueT<int32_t>(1, &outOfRange, 0, 10);
+        break;
+    case 1:
+        bkSliderValueT<uint32_t>(0, &filledWord, 0, 0);
+        break;
+    case 2:
+        bkSliderValueT<uint8_t>(0, &filledByte, 0, 0);
+        break;
+    case 3:
+        bkSliderValueT<float>(0, &filledFloat, 0, 0);
+        break;
+    }
     return 0;
 }
 
 TEST(SliderValue, ConstructionAssertions) {
-    struct Expect {
-        const char* child;
-        const char* text;
-    } expects[] = {
-        {"SliderOutOfRange", "Assert(!delta || *Value >= Min && *Value <= Max) failed in [bank/slider"},
-        {"SliderFillU32", "Assert(*(Type*)Value != (Type)0xCDCDCDCD) failed in [bank/slider"},
-        {"SliderFillU8", "Assert(*(Type*)Value != (Type)0xCDCDCDCD) failed in [bank/slider"},
-        {"SliderFillF32", "Assert(*(unsigned*)Value != 0xCDCDCDCD) failed in [bank/slider"},
+    const ChildFailure failures[] = {
+        {"SliderConstruction", "case=0",
+         "Assert(!delta || *Value >= Min && *Value <= Max) failed in [bank/slider"},
+        {"SliderConstruction", "case=1",
+         "Assert(*(Type*)Value != (Type)0xCDCDCDCD) failed in [bank/slider"},
+        {"SliderConstruction", "case=2",
+         "Assert(*(Type*)Value != (Type)0xCDCDCDCD) failed in [bank/slider"},
+        {"SliderConstruction", "case=3",
+         "Assert(*(unsigned*)Value != 0xCDCDCDCD) failed in [bank/slider"},
     };
-    for (const Expect& e : expects) {
-        ChildResult result = RunChild(e.child);
-        EXPECT_NE(result.m_ExitCode, 0) << e.child;
-        EXPECT_NE(result.m_Output.find(e.text), std::string::npos) << e.child << ": " << result.m_Output;
+    for (const ChildFailure& f : failures) {
+        ExpectChildFailure(f);
     }
 }
 

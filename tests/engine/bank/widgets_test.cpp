@@ -1,14 +1,12 @@
 #include "bank/toggle.h"
 #include "bank/widgets.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "tests/support/child.h"
+#include "tests/engine/bank/childcheck.h"
 
 namespace {
 
@@ -83,15 +81,13 @@ TEST(Toggle, FlipsOnlyItsOwnBitsAndWidth) {
     }
 }
 
-TEST_CHILD(ToggleNull) {
-    MakeToggle(bkToggle::U16_MASK, nullptr, 1);
-    return 0;
-}
-
-TEST_CHILD(ToggleFill) {
-    // argument: the kind; the variable holds the fill only at that kind's width
-    const char* arg = strstr(GetCommandLineA(), "kind=");
-    int kind = arg ? arg[5] - '0' : 0;
+TEST_CHILD(ToggleConstruction) {
+    // Case 5 binds no variable; cases 0 to 4 are the kinds, over the fill at their own width.
+    int kind = ChildCase();
+    if (kind == 5) {
+        MakeToggle(bkToggle::U16_MASK, nullptr, 1);
+        return 0;
+    }
     Guarded g;
     memset(g.Value(), 0xCD, WidthOf(kind));
     MakeToggle(kind, g.Value(), 1);
@@ -99,23 +95,17 @@ TEST_CHILD(ToggleFill) {
 }
 
 TEST(Toggle, ConstructionAssertions) {
-    ChildResult null = RunChild("ToggleNull");
-    EXPECT_NE(null.m_Output.find("Assert(value) failed in [bank/toggle"), std::string::npos)
-        << null.m_Output;
-    struct Expect {
-        int kind;
-        const char* text;
-    } expects[] = {
-        {bkToggle::BYTE_BOOL, "Assert(*(unsigned char*)value != 0xCD) failed in [bank/toggle"},
-        {bkToggle::U32_BOOL, "Assert(*value != 0xCDCDCDCD) failed in [bank/toggle"},
-        {bkToggle::BYTE_MASK, "Assert(*value != 0xCD) failed in [bank/toggle"},
-        {bkToggle::U16_MASK, "Assert(*value != 0xCDCD) failed in [bank/toggle"},
-        {bkToggle::U32_MASK, "Assert(*value != 0xCDCDCDCD) failed in [bank/toggle"},
+    const ChildFailure failures[] = {
+        {"ToggleConstruction", "case=5", "Assert(value) failed in [bank/toggle"},
+        {"ToggleConstruction", "case=0",
+         "Assert(*(unsigned char*)value != 0xCD) failed in [bank/toggle"},
+        {"ToggleConstruction", "case=1", "Assert(*value != 0xCDCDCDCD) failed in [bank/toggle"},
+        {"ToggleConstruction", "case=2", "Assert(*value != 0xCD) failed in [bank/toggle"},
+        {"ToggleConstruction", "case=3", "Assert(*value != 0xCDCD) failed in [bank/toggle"},
+        {"ToggleConstruction", "case=4", "Assert(*value != 0xCDCDCDCD) failed in [bank/toggle"},
     };
-    for (const Expect& e : expects) {
-        ChildResult result = RunChild("ToggleFill", "kind=" + std::to_string(e.kind));
-        EXPECT_NE(result.m_ExitCode, 0);
-        EXPECT_NE(result.m_Output.find(e.text), std::string::npos) << result.m_Output;
+    for (const ChildFailure& f : failures) {
+        ExpectChildFailure(f);
     }
 }
 
