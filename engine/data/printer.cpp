@@ -1,9 +1,9 @@
 #include "data/printer.h"
 
+#include "data/floatstate.h"
 #include "data/stream.h"
 
 #include <windows.h>
-#include <xmmintrin.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,25 +35,6 @@ int sm_FaultFrames = 0;
 
 char sm_Text[TextSize];
 char sm_Joined[TextSize];
-
-// Both floating-point units: 64-bit code computes in SSE, but the x87 word is the one that
-// start-up and the pipeline set, so both must survive a message.
-struct FloatState {
-    unsigned short m_ControlWord;
-    unsigned m_Mxcsr;
-};
-
-FloatState SaveFloatState() {
-    FloatState state;
-    __asm__ __volatile__("fnstcw %0" : "=m"(state.m_ControlWord));
-    state.m_Mxcsr = _mm_getcsr();
-    return state;
-}
-
-void RestoreFloatState(const FloatState& state) {
-    __asm__ __volatile__("fclex\n\tfldcw %0" : : "m"(state.m_ControlWord));
-    _mm_setcsr(state.m_Mxcsr);
-}
 
 void WriteLog(const char* text, int length) {
     if (length > 0) {

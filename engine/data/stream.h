@@ -24,9 +24,9 @@ struct StreamDevice {
 const uintptr_t InvalidStreamHandle = ~uintptr_t(0);
 
 struct Stream {
-    static const int MaxStreams = 12;
-    static const int BufferSize = 4096;
-    static const int MaxName = 127;
+    static constexpr int MaxStreams = 12;
+    static constexpr int BufferSize = 4096;
+    static constexpr int MaxName = 127;
 
     const StreamDevice* m_Device;
     uintptr_t m_Handle;

@@ -1,0 +1,69 @@
+#include "data/printer.h"
+#include "data/stream.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+const int MaxSearchPath = 255;
+
+HANDLE AsHandle(uintptr_t handle) { return (HANDLE)handle; }
+
+uintptr_t FileOpen(const char* name, bool readOnly) {
+    DWORD access = readOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+    DWORD share = readOnly ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
+    return (uintptr_t)CreateFileA(name, access, share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+uintptr_t FileCreate(const char* name) {
+    return (uintptr_t)CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+int FileRead(uintptr_t handle, void* buffer, int count) {
+    DWORD got = 0;
+    return ReadFile(AsHandle(handle), buffer, (DWORD)count, &got, nullptr) ? (int)got : -1;
+}
+
+int FileWrite(uintptr_t handle, const void* buffer, int count) {
+    DWORD wrote = 0;
+    return WriteFile(AsHandle(handle), buffer, (DWORD)count, &wrote, nullptr) ? (int)wrote : -1;
+}
+
+// Files past 4 GB are not supported: positions are the low 32 bits.
+int FileSeek(uintptr_t handle, int position, int whence) {
+    return (int)SetFilePointer(AsHandle(handle), position, nullptr, (DWORD)whence);
+}
+
+int FileClose(uintptr_t handle) { return CloseHandle(AsHandle(handle)) ? 0 : -1; }
+
+}  // namespace
+
+const StreamDevice Win32FileDevice = {
+    FileOpen, FileCreate, FileRead, FileWrite, FileSeek, FileClose, FileEnumerate, nullptr, nullptr,
+};
+
+int FileEnumerate(const char* path, FileEnumerateCallback callback, uintptr_t user) {
+    char pattern[MaxSearchPath + 1];
+    if (snprintf(pattern, sizeof(pattern), "%s\\*", path) > MaxSearchPath) {
+        PrintError("Path too long: %s", path);
+        return 0;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    int count = 0;
+    do {
+        ++count;
+        if (callback) {
+            callback(found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, user);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
