@@ -2,7 +2,7 @@
 
 #include "bank/bkmgr.h"
 #include "data/assert.h"
-#include "data/login.h"
+#include "data/debuglog.h"
 #include "data/printer.h"
 #include "data/stream.h"
 #include "data/token.h"

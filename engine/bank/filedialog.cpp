@@ -11,8 +11,9 @@
 const char* bkGetFileName(const char* filter, bool save, const char* description) {
     static char result[128];
 
-    char startDir[MAX_PATH];
-    snprintf(startDir, sizeof(startDir), "%s", datAssetManager::GetRoot());
+    // The root alone: no directory, an empty name and no extension.
+    char startDir[datAssetManager::MaxName];
+    datAssetManager::FullPath(startDir, sizeof(startDir), nullptr, "", nullptr);
     size_t length = strlen(startDir);
     if (length > 0 && (startDir[length - 1] == '/' || startDir[length - 1] == '\\')) {
         startDir[length - 1] = 0;
