@@ -112,12 +112,15 @@ TEST_F(Manager, DuplicateNamesAreReportedAndKept) {
     EXPECT_TRUE(foo2->IsOpen());
 }
 
-TEST_F(Manager, UnlistedBanksHaveNoButton) {
+TEST_F(Manager, UnlistedBanksAreStillReachedByTheWholeManager) {
     bkBank* quiet = Mgr()->AddBank("Quiet", 0, 0, false);
     EXPECT_EQ(quiet->m_BankButton, nullptr);
     EXPECT_EQ(RecBankAt(0)->NumWidgets, 2);
     Mgr()->OpenAll();
     EXPECT_TRUE(quiet->IsOpen());
+    g_Calls.clear();
+    Mgr()->SetOnTopAll(true);
+    EXPECT_EQ(g_Calls, (std::vector<std::string>{"SetOnTop Banks 1", "SetOnTop Quiet 1"}));
 }
 
 TEST_F(Manager, LoadsLayouts) {

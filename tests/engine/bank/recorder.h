@@ -72,6 +72,9 @@ public:
     bool IsOpen() override { return m_Open; }
     void Open() override { m_Open = true; }
     void Close() override { m_Open = false; }
+    void SetOnTop(bool onTop) override {
+        g_Calls.push_back("SetOnTop " + m_Name + " " + std::to_string(onTop));
+    }
     void GetConfig(bool* open, int* x, int* y, int* width, int* height) override {
         *open = m_Open;
         m_Config.Get(x, y, width, height);
