@@ -52,7 +52,8 @@ protected:
     void SetUp() override {
         _getcwd(m_Home, sizeof(m_Home));
         _chdir(m_Scratch.Root().c_str());
-        SetEnvironmentVariableA(ScratchVariable, (std::string(m_Home) + "\\" + m_Scratch.Root()).c_str());
+        std::string scratch = std::string(m_Home) + "\\" + m_Scratch.Root();
+        SetEnvironmentVariableA(ScratchVariable, scratch.c_str());
         g_Printed.clear();
         m_SavedHook = SetConsoleHook(CapturePrint);
         bkManager::CreateInstance(RecManager::Create);

@@ -98,7 +98,8 @@ TEST(SliderValue, StepsClampsRoundsAndParses) {
          {{INC, 0, "", 0}, {INC, 0, "", 1}, {INC, 0, "", 1}, {INC, 0, "", 1}, {INC, 0, "", 1},
           {INC, 0, "", 2}}},
         {"text without digits", 6, 7, 5, 9, 1, 7, {{TEXT, 0, "abc", 5}}},
-        {"text beyond the range", 4, 0, -50, 50, 1, 0, {{TEXT, 0, "70000", 50}, {TEXT, 0, "-9", -9}}},
+        {"text beyond the range", 4, 0, -50, 50, 1, 0,
+         {{TEXT, 0, "70000", 50}, {TEXT, 0, "-9", -9}}},
         {"negative text on unsigned", 5, 3, 0, 4000000000.0, 1, 3,
          {{TEXT, 0, "-5", 0}, {TEXT, 0, "3999999999", 3999999999.0}}},
         {"u16 steps and adds clamp", 3, 65530, 0, 65535, 4, 65530,
@@ -143,7 +144,9 @@ TEST(SliderValue, FormatsEachType) {
     struct FloatCase {
         float value;
         const char* shown;
-    } floats[] = {{1.25f, "1.25"}, {2.0f, "2.0"}, {-3.5f, "-3.5"}, {0.0005f, "0.001"}, {7.125f, "7.125"}};
+    } floats[] = {
+        {1.25f, "1.25"}, {2.0f, "2.0"}, {-3.5f, "-3.5"}, {0.0005f, "0.001"}, {7.125f, "7.125"},
+    };
     for (const FloatCase& c : floats) {
         f = c.value;
         fs.Format(text);
