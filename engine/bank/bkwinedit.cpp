@@ -77,3 +77,19 @@ void bkWinWidget::SetEditFont(HWND edit, bool bold) {
         SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
 }
+
+void bkWinWidget::ReadEdit(HWND edit, EditState* state) {
+    GetWindowTextA(edit, state->text, sizeof(state->text));
+    state->start = 0;
+    state->end = 0;
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&state->start),
+                 reinterpret_cast<LPARAM>(&state->end));
+}
+
+void bkWinWidget::Reselect(HWND edit, bool selectAll, const EditState& state) {
+    if (selectAll) {
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+    } else {
+        SendMessageA(edit, EM_SETSEL, state.start, state.end);
+    }
+}

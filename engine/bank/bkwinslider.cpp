@@ -60,21 +60,16 @@ void bkWinSlider::CommitEdit(bool selectAll) {
     if (bkWinManager::IsDestroying()) {
         return;
     }
-    char text[256];
-    GetWindowTextA(m_Edit, text, sizeof(text));
-    bool typedPoint = strchr(text, '.') != nullptr;
-    DWORD start = 0;
-    DWORD end = 0;
-    SendMessageA(m_Edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    if (m_Value->SetFromText(text)) {
+    EditState state;
+    ReadEdit(m_Edit, &state);
+    if (m_Value->SetFromText(state.text)) {
         m_Callback.Call(0);
     }
     char shown[bkSliderValue::TEXT_SIZE];
     m_Value->Format(shown);
-    // "7" typed shows as 7, not 7.0.
+    // "7" typed shows as 7, not 7.0; a clamped 2.5 stays 2.5.
     char* point = strchr(shown, '.');
-    if (!typedPoint && point) {
+    if (!strchr(state.text, '.') && point) {
         char* last = shown + strlen(shown) - 1;
         while (last > point && *last == '0') {
             *last-- = 0;
@@ -84,11 +79,7 @@ void bkWinSlider::CommitEdit(bool selectAll) {
         }
     }
     SetWindowTextA(m_Edit, shown);
-    if (selectAll) {
-        SendMessageA(m_Edit, EM_SETSEL, 0, -1);
-    } else {
-        SendMessageA(m_Edit, EM_SETSEL, start, end);
-    }
+    Reselect(m_Edit, selectAll, state);
 }
 
 bool bkWinSlider::AcceptChar(HWND edit, WPARAM c) {
@@ -98,21 +89,17 @@ bool bkWinSlider::AcceptChar(HWND edit, WPARAM c) {
     if (!(c >= '0' && c <= '9') && c != '-' && c != '.') {
         return false;
     }
-    char text[256];
-    GetWindowTextA(edit, text, sizeof(text));
-    DWORD start = 0;
-    DWORD end = 0;
-    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    size_t length = strlen(text);
-    start = start < length ? start : length;
-    end = end < length ? end : length;
+    EditState state;
+    ReadEdit(edit, &state);
+    size_t length = strlen(state.text);
+    size_t start = state.start < length ? state.start : length;
+    size_t end = state.end < length ? state.end : length;
     end = end > start ? end : start;
     // The text as it would be after the character replaced the selection.
-    char result[258];
-    memcpy(result, text, start);
+    char result[sizeof(state.text) + 1];
+    memcpy(result, state.text, start);
     result[start] = char(c);
-    strcpy(result + start + 1, text + end);
+    strcpy(result + start + 1, state.text + end);
 
     const char* minus = strchr(result, '-');
     if (minus && (minus != result || strchr(minus + 1, '-') || !m_Value->IsSigned())) {

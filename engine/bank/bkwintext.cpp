@@ -56,17 +56,9 @@ void bkWinText::Update() {
 }
 
 void bkWinText::CommitEdit(bool selectAll) {
-    char text[256];
-    GetWindowTextA(m_Edit, text, sizeof(text));
-    DWORD start = 0;
-    DWORD end = 0;
-    SendMessageA(m_Edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    CopyText(m_Text, text, m_Size);
+    EditState state;
+    ReadEdit(m_Edit, &state);
+    CopyText(m_Text, state.text, m_Size);
     Update();
-    if (selectAll) {
-        SendMessageA(m_Edit, EM_SETSEL, 0, -1);
-    } else {
-        SendMessageA(m_Edit, EM_SETSEL, start, end);
-    }
+    Reselect(m_Edit, selectAll, state);
 }

@@ -66,6 +66,16 @@ protected:
     // A subclassed control stops reaching its widget; called first by the widget's destructor.
     static void ReleaseControl(HWND control);
 
+    // A field's text and selection, as they were before a commit rewrote them.
+    struct EditState {
+        char text[256];
+        DWORD start;
+        DWORD end;
+    };
+    static void ReadEdit(HWND edit, EditState* state);
+    // Selects the whole text, or what was selected before.
+    static void Reselect(HWND edit, bool selectAll, const EditState& state);
+
     bkWinBank* m_Bank;
     HWND m_TitleControl;
 

@@ -43,11 +43,12 @@ void Enter(HWND edit) {
     SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
 }
 
-// Replaces the field's text as the user would: select all, type, Enter.
-void TypeAndEnter(HWND edit, const char* text) {
-    SendMessageA(edit, EM_SETSEL, 0, -1);
-    Type(edit, text);
-    Enter(edit);
+// The user picks the item from the combo's list.
+void Choose(bkWinBank* bank, bkCombo* combo, HWND list, int index) {
+    SendMessageA(list, CB_SETCURSEL, index, 0);
+    SendMessageA(bank->GetWindow(), WM_COMMAND,
+                 MAKEWPARAM(static_cast<bkWinCombo*>(combo)->GetId(), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
 }
 
 class WinWidgets : public WinBanks {
@@ -408,10 +409,7 @@ TEST_F(WinWidgets, CombosKeepTheirValueOnAnItem) {
     // The user's choice.
     g_Calls = 0;
     m_Bank->Update();
-    SendMessageA(list, CB_SETCURSEL, 2, 0);
-    SendMessageA(m_Bank->GetWindow(), WM_COMMAND,
-                 MAKEWPARAM(static_cast<bkWinCombo*>(combo)->GetId(), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(list));
+    Choose(m_Bank, combo, list, 2);
     EXPECT_EQ(value, 4);
     EXPECT_EQ(g_Calls, 2);
     m_Bank->Update();
@@ -441,10 +439,7 @@ TEST_F(WinWidgets, ByteCombosWithoutTitleFillTheRow) {
     HWND list = Control<bkWinCombo>(combo, 0);
     EXPECT_EQ(Width(list), m_Bank->m_Width);
     EXPECT_EQ(SendMessageA(list, CB_GETCURSEL, 0, 0), 1);
-    SendMessageA(list, CB_SETCURSEL, 0, 0);
-    SendMessageA(m_Bank->GetWindow(), WM_COMMAND,
-                 MAKEWPARAM(static_cast<bkWinCombo*>(combo)->GetId(), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(list));
+    Choose(m_Bank, combo, list, 0);
     EXPECT_EQ(value, 0);
     EXPECT_EQ(g_Calls, 1);
 }
