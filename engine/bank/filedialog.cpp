@@ -65,8 +65,9 @@ const char* bkGetFileName(const char* filter, bool save, const char* description
     datAssetManager::FullPath(startDir, sizeof(startDir), nullptr, "", nullptr);
     ToDirectory(startDir);
 
-    // Propose the previous choice without its extension.
-    if (char* dot = strrchr(result, '.')) {
+    // Propose the previous choice without its extension; a dot of a directory name stays.
+    char* dot = strrchr(result, '.');
+    if (dot && !strchr(dot, '\\') && !strchr(dot, '/')) {
         *dot = 0;
     }
     bool chosen = RunDialog(result, sizeof(result), startDir, filter, save, description);

@@ -241,6 +241,12 @@ TEST_F(Dialogs, GetFileNameProposesThePreviousChoiceWithoutExtension) {
     EXPECT_EQ(g_Seen.fileOnEntry, "C:\\x\\a");
     EXPECT_EQ(g_Seen.filter, "*.bmp" + NUL + "*.bmp" + NUL + "All Files" + NUL + "*.*" + NUL + NUL);
     EXPECT_TRUE(g_Seen.save);
+
+    g_Seen.choice = "C:\\x.y\\name";
+    bkGetFileName("*.bmp", true, nullptr);
+    g_Seen.choice = nullptr;
+    bkGetFileName("*.bmp", true, nullptr);
+    EXPECT_EQ(g_Seen.fileOnEntry, "C:\\x.y\\name");
 }
 
 TEST_F(Dialogs, FileDialogStartsInTheCallersDirectory) {
