@@ -66,10 +66,6 @@ void bkWinWidget::SubclassEdit(HWND edit) {
     }
 }
 
-void bkWinWidget::ReleaseControl(HWND control) {
-    SetWindowLongPtrA(control, GWLP_USERDATA, 0);
-}
-
 void bkWinWidget::SetEditFont(HWND edit, bool bold) {
     bkWinManager* manager = bkWinManager::Get();
     HFONT font = bold ? manager->m_BoldFont : manager->m_Font;

@@ -33,8 +33,6 @@ bkWinSlider::~bkWinSlider() {
     if (sm_Dragged == this) {
         EndDrag();
     }
-    ReleaseControl(m_Edit);
-    ReleaseControl(m_Title);
 }
 
 void bkWinSlider::Columns(int width, int* widths) {

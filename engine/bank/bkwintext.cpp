@@ -36,10 +36,6 @@ bkWinText::bkWinText(bkWinBank* bank, const char* title, char* text, int size, b
     EndRow();
 }
 
-bkWinText::~bkWinText() {
-    ReleaseControl(m_Edit);
-}
-
 void bkWinText::Columns(int width, int* widths) {
     int label = m_TitleControl ? int(width * 0.47f) : 0;
     widths[0] = label;

@@ -10,7 +10,6 @@ class bkWinText : public bkText, public bkWinWidget {
 public:
     bkWinText(bkWinBank* bank, const char* title, char* text, int size, bool readOnly,
               datCallback cb);
-    ~bkWinText() override;
 
     // Shows the buffer when the program changed it, and then runs the callback.
     void Update() override;

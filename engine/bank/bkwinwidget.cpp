@@ -25,7 +25,8 @@ bkWinWidget::bkWinWidget(bkWinBank* bank)
     Widget[NumWidgets++] = this;
 }
 
-// The controls go first: their last notifications still find this widget in the table.
+// The controls go first: their last notifications still find this widget in the table. By now
+// the widget is only a bkWinWidget, so a field that loses the focus as it goes commits nothing.
 bkWinWidget::~bkWinWidget() {
     for (int i = 0; i < m_NumControls; ++i) {
         DestroyWindow(m_Controls[i]);

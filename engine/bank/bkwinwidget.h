@@ -42,7 +42,6 @@ public:
     static void SetEditFont(HWND edit, bool bold);
 
     int GetId() const { return m_Id; }
-    int GetRowY() const { return m_RowY; }
     HWND GetControl(int index) const { return m_Controls[index]; }
 
 protected:
@@ -63,8 +62,6 @@ protected:
 
     // Subclasses an edit control with the shared edit procedure (bank/bkwinedit).
     void SubclassEdit(HWND edit);
-    // A subclassed control stops reaching its widget; called first by the widget's destructor.
-    static void ReleaseControl(HWND control);
 
     // A field's text and selection, as they were before a commit rewrote them.
     struct EditState {

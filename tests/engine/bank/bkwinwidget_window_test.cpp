@@ -475,3 +475,24 @@ TEST(WinWidgetFaults, BadComboItemsAreFatal) {
         ExpectChildFailure(f);
     }
 }
+
+TEST_F(WinWidgets, FieldsBeingTypedInDoNotCommitWhenTheyGo) {
+    char text[16] = "kept";
+    float value = 1.0f;
+    bkText* field = m_Bank->AddText("Text", text, sizeof(text), Counting);
+    bkSlider* slider = m_Bank->AddSlider("Slider", &value, 0.0f, 9.0f, 1.0f, Counting);
+    HWND textEdit = Control<bkWinText>(field, 1);
+    HWND sliderEdit = Control<bkWinSlider>(slider, 1);
+    SetWindowTextA(textEdit, "typed");
+    SetFocus(textEdit);
+    ASSERT_EQ(GetFocus(), textEdit);
+    m_Bank->RemoveWidget(field);
+    EXPECT_STREQ(text, "kept");
+
+    SetWindowTextA(sliderEdit, "5");
+    SetFocus(sliderEdit);
+    ASSERT_EQ(GetFocus(), sliderEdit);
+    bkManager::DeleteInstance();
+    EXPECT_EQ(value, 1.0f);
+    EXPECT_EQ(g_Calls, 0);
+}
