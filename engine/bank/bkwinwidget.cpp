@@ -19,7 +19,8 @@ bkWinWidget* bkWinWidget::Find(int id) {
 }
 
 bkWinWidget::bkWinWidget(bkWinBank* bank)
-    : m_Bank(bank), m_TitleControl(nullptr), m_RowY(bank->m_LayoutY), m_Id(0), m_Controls{}, m_NumControls(0) {
+    : m_Bank(bank), m_TitleControl(nullptr), m_RowY(bank->m_LayoutY), m_Id(0), m_Controls{},
+      m_NumControls(0) {
     Assert(NumWidgets<MAX_WIDGETS);
     m_Id = BaseID + NumWidgets;
     Widget[NumWidgets++] = this;

@@ -230,7 +230,8 @@ TEST_F(Dialogs, GetFileNameProposesThePreviousChoiceWithoutExtension) {
     const char* chosen = bkGetFileName("*.bfg", false, "Layouts");
     ASSERT_NE(chosen, nullptr);
     EXPECT_STREQ(chosen, "C:\\x\\a.bfg");
-    EXPECT_EQ(g_Seen.filter, "Layouts" + NUL + "*.bfg" + NUL + "All Files" + NUL + "*.*" + NUL + NUL);
+    EXPECT_EQ(g_Seen.filter,
+              "Layouts" + NUL + "*.bfg" + NUL + "All Files" + NUL + "*.*" + NUL + NUL);
     EXPECT_EQ(g_Seen.startDir, "Z:\\assets\\root");
     EXPECT_EQ(g_Seen.maxFile, 128u);
     EXPECT_FALSE(g_Seen.save);
