@@ -1,0 +1,113 @@
+#include "phcore/material.h"
+
+#include "data/bytes.h"
+#include "data/stream.h"
+#include "data/token.h"
+#include "phcore/materialmgr.h"
+
+namespace {
+
+// Offsets in the binary record.
+const int ElasticityOffset = phMaterial::NameSize;
+const int FrictionOffset = ElasticityOffset + 4;
+const int EffectOffset = FrictionOffset + 4;
+const int SoundOffset = EffectOffset + phMaterial::NameSize;
+static_assert(SoundOffset + phMaterial::NameSize == phMaterial::BinarySize,
+              "the binary material record is 104 bytes");
+static_assert(phMaterial::BinarySize == 104, "the binary material record is 104 bytes");
+
+}  // namespace
+
+void phMaterial::CopyName(char* destination, const char* name) {
+    int length = 0;
+    while (length < NameSize - 1 && name[length]) {
+        destination[length] = name[length];
+        ++length;
+    }
+    destination[length] = 0;
+}
+
+phMaterial::phMaterial() : EffectId(-1), SoundId(-1), Elasticity(0.1f), Friction(0.5f) {
+    SetName("default");
+}
+
+phMaterial::~phMaterial() {}
+
+void phMaterial::SetName(const char* name) {
+    CopyName(Name, name);
+}
+
+void phMaterial::CopyProperties(const phMaterial& source) {
+    Elasticity = source.Elasticity;
+    Friction = source.Friction;
+    EffectId = source.EffectId;
+    SoundId = source.SoundId;
+}
+
+void phMaterial::Load(TokenReader& reader) {
+    phMaterialMgr* manager = phMaterialMgr::Instance();
+    char token[NameSize];
+    reader.MatchToken("mtl");
+    reader.GetToken(token, NameSize);
+    SetName(token);
+    reader.MatchToken("{");
+    reader.MatchToken("elasticity:");
+    Elasticity = reader.GetFloat();
+    reader.MatchToken("friction:");
+    Friction = reader.GetFloat();
+    reader.MatchToken("effect:");
+    reader.GetToken(token, NameSize);
+    EffectId = int16_t(manager->FindOrAddName(token));
+    reader.MatchToken("sound:");
+    reader.GetToken(token, NameSize);
+    SoundId = int16_t(manager->FindOrAddName(token));
+    reader.MatchToken("}");
+}
+
+void phMaterial::Save(TokenReader& writer) const {
+    phMaterialMgr* manager = phMaterialMgr::Instance();
+    writer.PutString("mtl ", 0);
+    writer.PutString(Name, 0);
+    writer.PutString(" {\n", 0);
+    writer.PutString("\telasticity: ", 0);
+    writer.PutFloat(Elasticity);
+    writer.PutString("\n", 0);
+    writer.PutString("\tfriction: ", 0);
+    writer.PutFloat(Friction);
+    writer.PutString("\n", 0);
+    writer.PutString("\teffect: ", 0);
+    writer.PutString(manager->GetName(EffectId), 0);
+    writer.PutString("\n", 0);
+    writer.PutString("\tsound: ", 0);
+    writer.PutString(manager->GetName(SoundId), 0);
+    writer.PutString("\n", 0);
+    writer.PutString("}\n", 0);
+}
+
+bool phMaterial::LoadBinary(Stream* stream) {
+    unsigned char record[BinarySize];
+    if (StreamRead(stream, record, BinarySize) != BinarySize) {
+        return false;
+    }
+    char name[NameSize];
+    phMaterialMgr* manager = phMaterialMgr::Instance();
+    CopyName(Name, reinterpret_cast<const char*>(record));
+    Elasticity = FloatFromBits(DecodeU32(record + ElasticityOffset));
+    Friction = FloatFromBits(DecodeU32(record + FrictionOffset));
+    CopyName(name, reinterpret_cast<const char*>(record + EffectOffset));
+    EffectId = int16_t(manager->FindOrAddName(name));
+    CopyName(name, reinterpret_cast<const char*>(record + SoundOffset));
+    SoundId = int16_t(manager->FindOrAddName(name));
+    return true;
+}
+
+void phMaterial::SaveBinary(Stream* stream) const {
+    unsigned char record[BinarySize] = {};
+    phMaterialMgr* manager = phMaterialMgr::Instance();
+    CopyName(reinterpret_cast<char*>(record), Name);
+    EncodeU32(BitsFromFloat(Elasticity), record + ElasticityOffset);
+    EncodeU32(BitsFromFloat(Friction), record + FrictionOffset);
+    CopyName(reinterpret_cast<char*>(record + EffectOffset), manager->GetName(EffectId));
+    CopyName(reinterpret_cast<char*>(record + SoundOffset), manager->GetName(SoundId));
+    StreamWrite(stream, record, BinarySize);
+}

@@ -1,0 +1,38 @@
+#ifndef PHCORE_MATERIAL_H
+#define PHCORE_MATERIAL_H
+
+#include <cstdint>
+
+class TokenReader;
+struct Stream;
+
+// A collision surface: its elasticity and friction, and the effect and sound of a contact
+// with it as indices into the material manager's name table (-1 none).
+class phMaterial {
+public:
+    static const int NameSize = 32;
+    // The binary record: name, elasticity, friction, effect name, sound name.
+    static const int BinarySize = 3 * NameSize + 2 * 4;
+
+    phMaterial();
+    virtual void CopyProperties(const phMaterial& source);
+    virtual void Save(TokenReader& writer) const;
+    virtual void SaveBinary(Stream* stream) const;
+    virtual ~phMaterial();
+
+    // Longer names are cut to NameSize - 1 characters so that the name stays terminated.
+    void SetName(const char* name);
+    // The same cut for a name field of NameSize bytes; reads at most NameSize - 1 bytes.
+    static void CopyName(char* destination, const char* name);
+    void Load(TokenReader& reader);
+    // False when the stream ends before the whole record; the material is then unchanged.
+    bool LoadBinary(Stream* stream);
+
+    char Name[NameSize];
+    int16_t EffectId;
+    int16_t SoundId;
+    float Elasticity;
+    float Friction;
+};
+
+#endif

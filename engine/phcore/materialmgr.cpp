@@ -1,0 +1,110 @@
+#include "phcore/materialmgr.h"
+
+#include <cstring>
+
+#include "data/assert.h"
+#include "data/printer.h"
+
+phMaterialMgr* phMaterialMgr::sm_Instance = nullptr;
+int phMaterialMgr::RefCount = 0;
+phMaterial* phMaterialMgr::DefaultMaterial = nullptr;
+
+phMaterialMgr* phMaterialMgr::Instance() {
+    if (!sm_Instance) {
+        new phMaterialMgr(new phMaterial);
+    }
+    return sm_Instance;
+}
+
+phMaterialMgr::phMaterialMgr(phMaterial* defaultMaterial)
+    : Hash(101, false, phMaterial::NameSize), NumNames(0), NumMaterials(0) {
+    ++RefCount;
+    Assert(RefCount == 1);
+    std::memset(Materials, 0, sizeof(Materials));
+    std::memset(Names, 0, sizeof(Names));
+    DefaultMaterial = defaultMaterial;
+    AddToHash(defaultMaterial);
+    Materials[NumMaterials++] = defaultMaterial;
+    sm_Instance = this;
+}
+
+phMaterialMgr::~phMaterialMgr() {
+    phMaterialMgr* Instance = sm_Instance;  // named as the assertion reports it
+    Assert(Instance);
+    --RefCount;
+    for (int i = 0; i < NumMaterials; ++i) {
+        delete Materials[i];
+    }
+    Hash.Kill();
+    DefaultMaterial = nullptr;
+    sm_Instance = nullptr;
+}
+
+phMaterial* phMaterialMgr::Find(const char* name) {
+    return reinterpret_cast<phMaterial*>(Hash.Access(name));
+}
+
+bool phMaterialMgr::AddToHash(phMaterial* material) {
+    return Hash.Insert(material->Name, reinterpret_cast<uintptr_t>(material));
+}
+
+phMaterial* phMaterialMgr::Register(const phMaterial& loaded) {
+    phMaterial* registered = Find(loaded.Name);
+    if (registered) {
+        return registered;
+    }
+    if (NumMaterials >= MAX_MATERIALS) {
+        PrintWarning("phMaterialMgr: no room for material '%s', using '%s'.", loaded.Name,
+                     DefaultMaterial->Name);
+        return DefaultMaterial;
+    }
+    phMaterial* material = new phMaterial;
+    material->SetName(loaded.Name);
+    material->CopyProperties(loaded);
+    AddToHash(material);
+    Materials[NumMaterials++] = material;
+    return material;
+}
+
+phMaterial* phMaterialMgr::Load(TokenReader& reader) {
+    phMaterial loaded;
+    loaded.Load(reader);
+    return Register(loaded);
+}
+
+phMaterial* phMaterialMgr::LoadBinary(Stream* stream) {
+    phMaterial loaded;
+    if (!loaded.LoadBinary(stream)) {
+        PrintError("phMaterialMgr: material record cut short, using '%s'.", DefaultMaterial->Name);
+        return DefaultMaterial;
+    }
+    return Register(loaded);
+}
+
+void phMaterialMgr::SaveUnregistered(phMaterial* material, TokenReader* writer) {
+    if (!material || !writer || Find(material->Name)) {
+        return;
+    }
+    material->Save(*writer);
+    AddToHash(material);
+}
+
+const char* phMaterialMgr::GetName(int index) const {
+    if (index < 0 || index >= NumNames) {
+        return "none";
+    }
+    return Names[index];
+}
+
+int phMaterialMgr::FindOrAddName(const char* name) {
+    for (int i = 0; i < NumNames; ++i) {
+        if (std::strncmp(Names[i], name, phMaterial::NameSize - 1) == 0) {
+            return i;
+        }
+    }
+    int NameIndex = NumNames;
+    Assert(NameIndex<MAX_MATERIALS);
+    phMaterial::CopyName(Names[NameIndex], name);
+    ++NumNames;
+    return NameIndex;
+}

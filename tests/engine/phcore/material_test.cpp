@@ -1,0 +1,261 @@
+#include "phcore/material.h"
+
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "data/stream.h"
+#include "data/token.h"
+#include "phcore/materialmgr.h"
+#include "tests/support/child.h"
+#include "tests/support/console.h"
+#include "tests/support/scratch.h"
+
+namespace {
+
+// Each test starts from a manager of its own.
+class MaterialTest : public ::testing::Test {
+protected:
+    MaterialTest() {
+        delete phMaterialMgr::Instance();
+        m_Manager = new phMaterialMgr(new phMaterial);
+    }
+    ~MaterialTest() override { delete m_Manager; }
+
+    // Loads every "mtl" block of the text through the manager.
+    std::vector<phMaterial*> LoadText(const std::string& text) {
+        std::string path = m_Scratch.Path("materials.bnd");
+        EXPECT_TRUE(WriteWholeFile(path, text));
+        Stream* stream = StreamOpen(path.c_str());
+        EXPECT_NE(stream, nullptr);
+        TokenReader reader(path.c_str(), stream);
+        std::vector<phMaterial*> loaded;
+        while (reader.CheckToken("mtl", false)) {
+            loaded.push_back(m_Manager->Load(reader));
+        }
+        StreamClose(stream);
+        return loaded;
+    }
+
+    std::string SaveText(const phMaterial& material) {
+        std::string path = m_Scratch.Path("saved.bnd");
+        Stream* stream = StreamCreate(path.c_str());
+        EXPECT_NE(stream, nullptr);
+        TokenReader writer(path.c_str(), stream);
+        material.Save(writer);
+        StreamClose(stream);
+        return ReadWholeFile(path);
+    }
+
+    phMaterial* LoadBinary(const std::string& bytes) {
+        std::string path = m_Scratch.Path("record.bbnd");
+        EXPECT_TRUE(WriteWholeFile(path, bytes));
+        Stream* stream = StreamOpen(path.c_str());
+        EXPECT_NE(stream, nullptr);
+        phMaterial* material = phMaterialMgr::Instance()->LoadBinary(stream);
+        StreamClose(stream);
+        return material;
+    }
+
+    ScratchDir m_Scratch;
+    phMaterialMgr* m_Manager;
+};
+
+const char SparkBlock[] =
+    "mtl metal {\n\telasticity: 0.3\n\tfriction: 0.7\n\teffect: spark\n\tsound: thud\n}\n";
+
+std::string Record(const char* name, float elasticity, float friction, const char* effect,
+                   const char* sound) {
+    std::string record(phMaterial::BinarySize, '\xEE');
+    auto putName = [&record](int offset, const char* text) {
+        size_t length = std::strlen(text);
+        record.replace(offset, length, text);
+        if (length < 32) {
+            record[offset + length] = 0;
+        }
+    };
+    auto putFloat = [&record](int offset, float value) {
+        uint32_t bits;
+        std::memcpy(&bits, &value, 4);
+        for (int i = 0; i < 4; ++i) {
+            record[offset + i] = char(bits >> (8 * i));
+        }
+    };
+    putName(0, name);
+    putFloat(32, elasticity);
+    putFloat(36, friction);
+    putName(40, effect);
+    putName(72, sound);
+    return record;
+}
+
+}  // namespace
+
+TEST_F(MaterialTest, FreshManagerHoldsTheDefaultMaterialOnly) {
+    EXPECT_EQ(phMaterialMgr::Instance(), m_Manager);
+    ASSERT_EQ(m_Manager->GetNumMaterials(), 1);
+    phMaterial* material = m_Manager->GetMaterial(0);
+    EXPECT_EQ(material, phMaterialMgr::DefaultMaterial);
+    EXPECT_STREQ(material->Name, "default");
+    EXPECT_FLOAT_EQ(material->Elasticity, 0.1f);
+    EXPECT_FLOAT_EQ(material->Friction, 0.5f);
+    EXPECT_EQ(material->EffectId, -1);
+    EXPECT_EQ(material->SoundId, -1);
+    EXPECT_EQ(m_Manager->Find("default"), material);
+    EXPECT_EQ(m_Manager->Find("metal"), nullptr);
+    EXPECT_EQ(m_Manager->GetNumNames(), 0);
+    EXPECT_STREQ(m_Manager->GetName(-1), "none");
+    EXPECT_STREQ(m_Manager->GetName(5), "none");
+}
+
+TEST_F(MaterialTest, TextBlocksRegisterOneMaterialPerName) {
+    std::string other =
+        "mtl metal {\n\telasticity: 0.9\n\tfriction: 0.1\n\teffect: dust\n\tsound: clang\n}\n";
+    std::vector<phMaterial*> loaded = LoadText(std::string(SparkBlock) + SparkBlock + other);
+    ASSERT_EQ(loaded.size(), 3u);
+    EXPECT_EQ(loaded[0], loaded[1]);
+    EXPECT_EQ(loaded[0], loaded[2]);
+    EXPECT_EQ(m_Manager->GetNumMaterials(), 2);
+    phMaterial* metal = m_Manager->Find("metal");
+    ASSERT_EQ(metal, loaded[0]);
+    EXPECT_FLOAT_EQ(metal->Elasticity, 0.3f);
+    EXPECT_FLOAT_EQ(metal->Friction, 0.7f);
+    EXPECT_EQ(metal->EffectId, 0);
+    EXPECT_EQ(metal->SoundId, 1);
+    EXPECT_EQ(m_Manager->FindOrAddName("spark"), 0);
+    EXPECT_EQ(m_Manager->FindOrAddName("thud"), 1);
+    EXPECT_STREQ(m_Manager->GetName(1), "thud");
+}
+
+TEST_F(MaterialTest, SaveWritesNoneForMissingNamesAndReadsBack) {
+    phMaterial fresh;
+    EXPECT_EQ(SaveText(fresh),
+              "mtl default {\n\telasticity: 0.100000 \n\tfriction: 0.500000 \n\teffect: none\n"
+              "\tsound: none\n}\n");
+    phMaterial* metal = LoadText(SparkBlock)[0];
+    std::string saved = SaveText(*metal);
+    EXPECT_EQ(saved,
+              "mtl metal {\n\telasticity: 0.300000 \n\tfriction: 0.700000 \n\teffect: spark\n"
+              "\tsound: thud\n}\n");
+    fresh.SetName("plain");
+    std::vector<phMaterial*> loaded = LoadText(SaveText(fresh));
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_STREQ(m_Manager->GetName(loaded[0]->EffectId), "none");
+    EXPECT_EQ(loaded[0]->EffectId, loaded[0]->SoundId);
+    EXPECT_EQ(m_Manager->GetNumNames(), 3);
+}
+
+TEST_F(MaterialTest, SaveUnregisteredWritesOnlyNewNames) {
+    phMaterial loose;
+    loose.SetName("loose");
+    std::string path = m_Scratch.Path("loose.bnd");
+    Stream* stream = StreamCreate(path.c_str());
+    ASSERT_NE(stream, nullptr);
+    TokenReader writer(path.c_str(), stream);
+    m_Manager->SaveUnregistered(&loose, &writer);
+    m_Manager->SaveUnregistered(&loose, &writer);
+    m_Manager->SaveUnregistered(phMaterialMgr::DefaultMaterial, &writer);
+    m_Manager->SaveUnregistered(&loose, nullptr);
+    StreamClose(stream);
+    std::string text = ReadWholeFile(path);
+    EXPECT_EQ(text.find("mtl loose {"), 0u);
+    EXPECT_EQ(text.find("mtl", 1), std::string::npos);
+    EXPECT_EQ(m_Manager->Find("loose"), &loose);
+    EXPECT_EQ(m_Manager->GetNumMaterials(), 1);
+}
+
+TEST_F(MaterialTest, BinaryRecordRoundTrips) {
+    phMaterial* metal = LoadText(SparkBlock)[0];
+    std::string path = m_Scratch.Path("metal.bbnd");
+    Stream* stream = StreamCreate(path.c_str());
+    ASSERT_NE(stream, nullptr);
+    metal->SaveBinary(stream);
+    phMaterialMgr::DefaultMaterial->SaveBinary(stream);
+    StreamClose(stream);
+    std::string bytes = ReadWholeFile(path);
+    ASSERT_EQ(bytes.size(), 2u * 104u);
+    EXPECT_EQ(bytes.substr(0, 6), std::string("metal\0", 6));
+    EXPECT_EQ(bytes.substr(40, 6), std::string("spark\0", 6));
+    EXPECT_EQ(bytes.substr(72, 5), std::string("thud\0", 5));
+    EXPECT_EQ(bytes.substr(104 + 40, 5), std::string("none\0", 5));
+
+    delete m_Manager;
+    m_Manager = new phMaterialMgr(new phMaterial);
+    phMaterial* loaded = LoadBinary(bytes.substr(0, 104));
+    ASSERT_NE(loaded, phMaterialMgr::DefaultMaterial);
+    EXPECT_STREQ(loaded->Name, "metal");
+    EXPECT_EQ(loaded->Elasticity, 0.3f);
+    EXPECT_EQ(loaded->Friction, 0.7f);
+    EXPECT_STREQ(m_Manager->GetName(loaded->EffectId), "spark");
+    EXPECT_STREQ(m_Manager->GetName(loaded->SoundId), "thud");
+}
+
+TEST_F(MaterialTest, BinaryNamesEndAtTheirTerminatorOrAt31Characters) {
+    std::string longName(40, 'n');
+    std::string effect(32, 'e');
+    phMaterial* loaded = LoadBinary(Record("rubber", 0.25f, 0.75f, effect.c_str(), "squeak"));
+    EXPECT_STREQ(loaded->Name, "rubber");
+    EXPECT_FLOAT_EQ(loaded->Elasticity, 0.25f);
+    EXPECT_FLOAT_EQ(loaded->Friction, 0.75f);
+    EXPECT_EQ(std::string(m_Manager->GetName(loaded->EffectId)), std::string(31, 'e'));
+    EXPECT_STREQ(m_Manager->GetName(loaded->SoundId), "squeak");
+
+    phMaterial named;
+    named.SetName(longName.c_str());
+    EXPECT_EQ(std::string(named.Name), std::string(31, 'n'));
+}
+
+TEST_F(MaterialTest, ShortBinaryRecordGivesTheDefaultMaterial) {
+    ConsoleCapture console;
+    phMaterial* loaded = LoadBinary(Record("rubber", 0.25f, 0.75f, "a", "b").substr(0, 60));
+    EXPECT_EQ(loaded, phMaterialMgr::DefaultMaterial);
+    EXPECT_EQ(m_Manager->GetNumMaterials(), 1);
+    EXPECT_NE(console.Take().find("cut short"), std::string::npos);
+}
+
+TEST_F(MaterialTest, FullMaterialListRefusesMoreMaterials) {
+    std::string text;
+    for (int i = 0; i < phMaterialMgr::MAX_MATERIALS; ++i) {
+        text += "mtl m" + std::to_string(i) +
+                " { elasticity: 0.2 friction: 0.4 effect: e sound: s }\n";
+    }
+    ConsoleCapture console;
+    std::vector<phMaterial*> loaded = LoadText(text);
+    ASSERT_EQ(loaded.size(), 100u);
+    EXPECT_EQ(m_Manager->GetNumMaterials(), 100);
+    EXPECT_STREQ(loaded[98]->Name, "m98");
+    EXPECT_EQ(loaded[99], phMaterialMgr::DefaultMaterial);
+    EXPECT_NE(console.Take().find("no room for material 'm99'"), std::string::npos);
+}
+
+TEST_CHILD(SecondManager) {
+    phMaterialMgr::Instance();
+    new phMaterialMgr(new phMaterial);
+    return 0;
+}
+
+TEST_CHILD(NameTableOverflow) {
+    phMaterialMgr* manager = phMaterialMgr::Instance();
+    for (int i = 0; i <= phMaterialMgr::MAX_MATERIALS; ++i) {
+        manager->FindOrAddName(("name" + std::to_string(i)).c_str());
+    }
+    return 0;
+}
+
+TEST(MaterialMgrTest, LimitsAssert) {
+    struct Case {
+        const char* child;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"SecondManager", "Assert(RefCount == 1) failed in [phcore/materialmgr, line"},
+        {"NameTableOverflow",
+         "Assert(NameIndex<MAX_MATERIALS) failed in [phcore/materialmgr, line"},
+    };
+    for (const Case& c : cases) {
+        ChildResult result = RunChild(c.child);
+        EXPECT_EQ(result.m_ExitCode, 1);
+        EXPECT_NE(result.m_Output.find(c.message), std::string::npos) << result.m_Output;
+    }
+}
