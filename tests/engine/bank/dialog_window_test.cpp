@@ -57,9 +57,25 @@ private:
                 GetWindowRect(search.found, &m_Rect);
                 m_Found = true;
                 m_Action(search.found, m_Data);
+                Dismiss(search.found);
                 return;
             }
             Sleep(20);
+        }
+    }
+
+    // Should the action not end the modal loop, the test fails instead of waiting for ever.
+    static void Dismiss(HWND window) {
+        for (int tries = 0; tries < 250; ++tries) {
+            if (!IsWindow(window) || !IsWindowVisible(window)) {
+                return;
+            }
+            Sleep(20);
+        }
+        while (IsWindow(window) && IsWindowVisible(window)) {
+            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+            Sleep(200);
         }
     }
 
