@@ -1,0 +1,3 @@
+#include "data/base.h"
+
+Base::~Base() {}
