@@ -1,0 +1,119 @@
+#ifndef CITY_AI_H
+#define CITY_AI_H
+
+#include "city/sdlcode.h"
+#include "vector/vector3.h"
+
+#include <cstdint>
+#include <vector>
+
+class lvlPSDL;
+struct Stream;
+
+const int MAX_ROOMS_PER_ROAD = 100;
+
+// One AI road: the rooms it runs through (a negative number runs against the road), its lanes
+// and the vertices that mark its two ends. The record holds arrays, so files read and write
+// it field by field.
+struct lvlAiRoad {
+    uint32_t m_Flags = 0;
+    std::vector<float> m_LaneValues;
+    uint8_t m_NumLanes[2] = {0, 0};
+    uint8_t m_SideInfo[2] = {0, 0};
+    uint16_t m_RoadData[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    uint8_t m_RoomCount = 0;
+    std::vector<int16_t> m_Rooms;
+
+    void SetRoomCount(int count);
+    void SetRoom(int index, int room);
+    void SetLaneCounts(int side0, int side1);
+    void SetLaneValue(int i, float value);
+};
+
+struct Matrix34;
+struct lvlAiScatter;
+
+typedef void (*lvlAiPlaceFunc)(int room, lvlAiScatter* scatter, const Matrix34& placement);
+
+// Placement along the current road's sidewalks: from the start distance on, at random
+// spacings, each at a random fraction across the sidewalk.
+struct lvlAiScatter {
+    float m_Start;
+    float m_MinSpacing;
+    float m_MaxSpacing;
+    float m_MinLateral;
+    float m_MaxLateral;
+    lvlAiPlaceFunc m_Place;
+};
+
+// The road, alley or divided-road command of one road room.
+struct lvlAiElement {
+    const SDLCODE_T* m_Operands;
+    uint32_t m_Stride;     // words per cross-section
+    uint32_t m_Sections;
+    uint32_t m_RoomIndex;  // into the road's rooms
+};
+
+// The city's table of AI roads, and one current road turned into lane and sidewalk paths
+// from its rooms' code streams.
+class lvlAiMap {
+public:
+    static void Allocate(uint32_t count);
+    static void Free();
+    static lvlAiRoad& GetRoad(uint32_t i);
+    static uint32_t GetRoadCount() { return uint32_t(sm_Roads.size()); }
+
+    // The file section. Load checks every road's rooms against the city's room count.
+    static bool Save(Stream* stream);
+    static bool Load(Stream* stream, uint32_t roomCount);
+
+    static void SetRoad(lvlPSDL* city, uint32_t road, bool direction);
+
+    // The current road.
+    static int GetRoom(int i);
+    static bool IsRoomWithRoad(int i);
+    static int GetRoomCount();
+    static int GetPathVertexCount() { return sm_PathVertexCount; }
+    static int GetLaneCount(int side);
+    static int GetRailCount(int side);
+    static int GetFlag(uint32_t flag);
+    static int GetEndRoom(int side) { return sm_EndRooms[side]; }
+    static int GetEndCode(int side);
+    static int GetSideKind(int side);
+    static const char* GetTrafficLightModel(int side);
+
+    // Raw path points, one per cross-section; the origin for an index past the road.
+    static Vector3 GetVertexMulti(int index, int lane, bool reverse);
+    static Vector3 GetSidewalkVertexMulti(int index, int side, bool reverse);
+    // Smoothed path vertices: two per raw point, pulled towards its neighbours.
+    static Vector3 GetLaneVertex(int index, int lane, bool reverse);
+    static Vector3 GetPreviousLaneVertex(int index, int lane, bool reverse);
+    static Vector3 GetSidewalkVertex(int index, int side, bool reverse);
+    static bool GetSidewalkPointAt(Vector3& point, int& room, float distance, int side,
+                                   bool reverse);
+    static Vector3 GetPathNormal(int index);
+
+    // A command walker callback; the user value is a lvlAiScatter. Acts on road and divided
+    // road commands only.
+    static void Scatter(lvlPSDL* city, int room, uint32_t opcode, uint32_t operandCount,
+                        const SDLCODE_T* operands, void* user);
+
+private:
+    static bool FindElement(int index);
+    static Vector3 Smooth(int index, bool lane, int which, bool reverse);
+    static void Collect(lvlPSDL* city, int room, uint32_t opcode, uint32_t operandCount,
+                        const SDLCODE_T* operands, void* user);
+
+    static std::vector<lvlAiRoad> sm_Roads;
+
+    static lvlAiRoad* sm_Road;
+    static lvlAiElement sm_Elements[MAX_ROOMS_PER_ROAD];
+    static int sm_ElementCount;
+    static int sm_CurrentElement;
+    static int sm_CurrentSection;
+    static uint16_t sm_EndRooms[2];
+    static uint16_t sm_PathVertexCount;
+    static bool sm_Direction;
+};
+
+#endif

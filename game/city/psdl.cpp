@@ -1,0 +1,91 @@
+#include "city/psdl.h"
+
+#include "data/assert.h"
+
+std::vector<Vector3> lvlPSDL::sm_Vertices;
+uint32_t lvlPSDL::sm_VertexCount;
+uint32_t lvlPSDL::sm_VertexCapacity;
+std::vector<float> lvlPSDL::sm_Floats;
+std::vector<lvlCityTexture> lvlPSDL::sm_Textures;
+uint32_t lvlPSDL::sm_TextureCount;
+std::vector<uint8_t> lvlPSDL::sm_MaterialIndex;
+uint32_t lvlPSDL::sm_Available;
+uint32_t lvlPSDL::sm_NextSpare;
+
+lvlPSDL::lvlPSDL() : m_RoomCount(0), m_FirstRoomCount(0) {}
+
+lvlPSDL::~lvlPSDL() {}
+
+void lvlPSDL::AllocateRooms(uint32_t count) {
+    m_RoomCount = count;
+    m_Rooms.clear();
+    m_Rooms.resize(count);
+    m_RoomIds.assign(count, 0);
+    m_RoomTypes.assign(count, 0);
+    m_RoomGroups.assign(count, 0);
+}
+
+void lvlPSDL::AllocateVertices(uint32_t count) {
+    Assert(count <= MaxVertices);
+    sm_Vertices.assign(count + SpareVertices, Vector3());
+    sm_VertexCount = count;
+    sm_VertexCapacity = count;
+}
+
+void lvlPSDL::AllocateTextures(uint32_t count) {
+    Assert(count <= MaxTextures);
+    sm_Textures.assign(count, lvlCityTexture());
+    sm_MaterialIndex.assign(count, 0);
+    sm_TextureCount = count;
+}
+
+void lvlPSDL::SetupSparePool() {
+    sm_Available = SpareVertices;
+    sm_NextSpare = sm_VertexCount;
+}
+
+uint16_t lvlPSDL::AddSpareVertex(const Vector3& position) {
+    Assert(sm_Available > 0);
+    // A city near the 16-bit limit has spare entries that no polygon index can name.
+    Assert(sm_NextSpare <= 0xFFFF && sm_NextSpare < sm_Vertices.size());
+    --sm_Available;
+    sm_Vertices[sm_NextSpare] = position;
+    return uint16_t(sm_NextSpare++);
+}
+
+lvlSDL* lvlPSDL::GetRoom(int room) const {
+    Assert(room >= 0 && uint32_t(room) < m_RoomCount);
+    return m_Rooms[room].get();
+}
+
+int lvlPSDL::FindRoomById(uint32_t id) const {
+    for (uint32_t room = m_RoomIds.size(); room-- > 1;) {
+        if (m_RoomIds[room] == id) {
+            return int(room);
+        }
+    }
+    return 0;
+}
+
+void lvlPSDL::ForEachCommand(int room, lvlCommandCallback callback, void* user) {
+    const lvlSDL* sdl = GetRoom(room);
+    if (!sdl) {
+        return;
+    }
+    uint32_t position = 0;
+    sdlCommand command;
+    for (;;) {
+        sdlDecodeResult result =
+            sdlDecodeCommand(sdl->GetCodes(), sdl->GetCodeCount(), &position, &command);
+        if (result == sdlDecodeEnd) {
+            return;
+        }
+        if (result == sdlDecodeBadOpcode) {
+            FatalQuit("Invalid command %x", command.m_Opcode >> 3);
+        }
+        callback(this, room, command.m_Opcode, command.m_OperandCount, command.m_Operands, user);
+        if (command.m_Last) {
+            return;
+        }
+    }
+}

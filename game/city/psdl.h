@@ -1,0 +1,88 @@
+#ifndef CITY_PSDL_H
+#define CITY_PSDL_H
+
+#include "city/sdl.h"
+#include "vector/vector3.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct gfxTexture;
+class lvlPSDL;
+
+// One entry of the city's texture table. The name stays beside the texture attached for it,
+// so that a texture whose image is missing keeps its name. Attaching the textures belongs to
+// the texture registry.
+struct lvlCityTexture {
+    std::string m_Name;
+    gfxTexture* m_Texture = nullptr;
+};
+
+// The user value is pointer-sized: callers pass records through it.
+typedef void (*lvlCommandCallback)(lvlPSDL* city, int room, uint32_t opcode,
+                                   uint32_t operandCount, const SDLCODE_T* operands, void* user);
+
+// The processed city: the rooms and their per-room arrays, beside the city's shared tables.
+// It is meant to be the level-wide collision bound (a lvlLevelBound, bound type 9, singleton);
+// that base class is added here when it exists.
+class lvlPSDL {
+public:
+    static const uint32_t SpareVertices = 512;
+    static const uint32_t MaxVertices = 65535;
+    // Entry 0 of the texture table is no texture.
+    static const uint32_t MaxTextures = 2047;
+
+    lvlPSDL();
+    ~lvlPSDL();
+
+    // Compiles the ".sdl" city description in the "city" directory; false when it does not
+    // open.
+    bool LoadSDL(const char* name);
+
+    // Calls the callback for each command of the room's code stream, up to the last-of-room
+    // mark or the end of the room's words, whichever comes first.
+    void ForEachCommand(int room, lvlCommandCallback callback, void* user);
+
+    // The highest room number with that id; 0 when none.
+    int FindRoomById(uint32_t id) const;
+
+    lvlSDL* GetRoom(int room) const;
+
+    // Room slots including slot 0, which holds no room; every per-room array gets one entry
+    // per slot.
+    void AllocateRooms(uint32_t count);
+
+    // The vertex table: count vertices and the spare pool after them, every float the
+    // signalling-NaN fill.
+    static void AllocateVertices(uint32_t count);
+    // An empty texture table of count entries: names, handles and material bytes are sized
+    // together.
+    static void AllocateTextures(uint32_t count);
+
+    // The spare vertex pool after the city's vertices: collision polygons take their extra
+    // corners from it, so that every corner has a 16-bit vertex index. A query sets it up
+    // before it builds polygons.
+    static void SetupSparePool();
+    static uint16_t AddSpareVertex(const Vector3& position);
+
+    std::vector<uint32_t> m_RoomIds;
+    uint32_t m_RoomCount;
+    uint32_t m_FirstRoomCount;
+    std::vector<std::unique_ptr<lvlSDL>> m_Rooms;
+    std::vector<uint8_t> m_RoomTypes;
+    std::vector<uint8_t> m_RoomGroups;
+
+    static std::vector<Vector3> sm_Vertices;
+    static uint32_t sm_VertexCount;
+    static uint32_t sm_VertexCapacity;
+    static std::vector<float> sm_Floats;
+    static std::vector<lvlCityTexture> sm_Textures;
+    static uint32_t sm_TextureCount;
+    static std::vector<uint8_t> sm_MaterialIndex;
+    static uint32_t sm_Available;
+    static uint32_t sm_NextSpare;
+};
+
+#endif

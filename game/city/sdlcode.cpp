@@ -1,0 +1,115 @@
+#include "city/sdlcode.h"
+
+#include "data/assert.h"
+
+sdlCodeWriter::sdlCodeWriter(SDLCODE_T* words, uint32_t capacity)
+    : m_Words(words), m_Capacity(capacity), m_Count(0), m_LastDrawing(0), m_HasDrawing(false) {}
+
+void sdlCodeWriter::Word(uint32_t value) {
+    Assert(value < 1 << (8 * sizeof(SDLCODE_T)));
+    if (m_Words) {
+        Assert(m_Count < m_Capacity);
+        m_Words[m_Count] = SDLCODE_T(value);
+    }
+    ++m_Count;
+}
+
+void sdlCodeWriter::Fixed(float value) {
+    // A negative value would wrap into a large word.
+    Assert(value >= 0.0f);
+    Word(uint32_t(value * 256.0f));
+}
+
+void sdlCodeWriter::Command(uint32_t opcode, uint32_t count) {
+    Assert(count);
+    Assert(count < 256);
+    if (opcode != SDL_TEXTURE && opcode != SDL_EXT) {
+        m_LastDrawing = m_Count;
+        m_HasDrawing = true;
+    }
+    uint32_t value = opcode;
+    if (count < 8) {
+        Assert((value & count) == 0);
+        Word(value | count);
+    } else {
+        Word(value);
+        Word(count);
+    }
+}
+
+void sdlCodeWriter::Texture(uint32_t index) {
+    Assert(index <= SDL_MAX_TEXTURE);
+    Word(SDL_TEXTURE | (index >> 8));
+    Word(index & 255);
+}
+
+void sdlCodeWriter::MarkLast() {
+    if (m_Words && m_HasDrawing) {
+        m_Words[m_LastDrawing] |= SDL_LAST;
+    }
+}
+
+static uint32_t OperandWords(uint32_t opcode, uint32_t n) {
+    switch (opcode) {
+    case SDL_ROAD:
+        return 4 * n;
+    case SDL_SIDEWALK:
+    case SDL_ALLEY:
+        return 2 * n;
+    case SDL_SKIRT:
+    case SDL_CROSSWALK:
+    case SDL_WALL:
+        return 4;
+    case SDL_FLATFAN:
+    case SDL_FAN:
+    case SDL_RAISEDFAN:
+        return n + 2;
+    case SDL_DIVROAD:
+        return 6 * n;
+    case SDL_FACADE:
+        return 6;
+    default:  // SDL_EXT
+        return n;
+    }
+}
+
+sdlDecodeResult sdlDecodeCommand(const SDLCODE_T* words, uint32_t count, uint32_t* position,
+                                 sdlCommand* command) {
+    uint32_t at = *position;
+    if (!words || at >= count) {
+        return sdlDecodeEnd;
+    }
+    uint32_t w = words[at++];
+    command->m_Opcode = w & SDL_OPCODE_MASK;
+    command->m_Last = (w & SDL_LAST) != 0;
+    command->m_Texture = 0;
+    if ((command->m_Opcode >> 3) > SDL_MAX_OPCODE) {
+        return sdlDecodeBadOpcode;
+    }
+    uint32_t n = w & SDL_COUNT_MASK;
+    if (command->m_Opcode == SDL_TEXTURE || n == 0) {
+        // A texture command always takes two words: the second is its index's low byte.
+        if (at >= count) {
+            return sdlDecodeEnd;
+        }
+        uint32_t next = words[at++];
+        if (command->m_Opcode == SDL_TEXTURE) {
+            command->m_Texture = (n << 8) | next;
+            n = 0;
+        } else {
+            n = next;
+        }
+    }
+    if (command->m_Opcode == SDL_DIVROAD) {
+        at += 2;
+    }
+    uint32_t operands = command->m_Opcode == SDL_TEXTURE ? 0 : OperandWords(command->m_Opcode, n);
+    if (at > count || operands > count - at) {
+        return sdlDecodeEnd;
+    }
+    command->m_Count = n;
+    command->m_OperandCount = operands;
+    command->m_Operands = words + at;
+    *position = at + operands;
+    return sdlDecodeOk;
+}
