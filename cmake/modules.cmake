@@ -17,8 +17,18 @@ function(plattor_module)
   target_link_libraries(${ARG_NAME} PUBLIC ${ARG_DEPENDS} ${PLATTOR_SYSTEM_LIBS})
 endfunction()
 
+# The fault report names code addresses from a map file beside the program
+# (program.map, in the layout cmake/mapfile.sh writes).
+function(plattor_map_file target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${PROJECT_SOURCE_DIR}/cmake/mapfile.sh ${CMAKE_NM} ${CMAKE_OBJDUMP}
+            $<TARGET_FILE:${target}> $<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_BASE_NAME:${target}>.map
+    VERBATIM)
+endfunction()
+
 function(plattor_add_test_program name label sources depends)
   add_executable(${name} ${sources})
+  plattor_map_file(${name})
   target_link_libraries(${name} PRIVATE ${depends} plattor_testmain)
   target_include_directories(${name} PRIVATE ${PLATTOR_INCLUDE_DIRS} ${PROJECT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})

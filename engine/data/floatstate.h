@@ -18,10 +18,11 @@ inline FloatState SaveFloatState() {
     return state;
 }
 
-// Pending x87 exceptions are cleared first so that loading a word that unmasks them does not
-// raise one at the next float instruction.
+// Pending x87 exceptions are cleared first, without waiting (a wait would raise them), so that
+// loading a word that unmasks them does not raise one at the next float instruction. SSE flags
+// are left as they are.
 inline void RestoreFloatState(const FloatState& state) {
-    __asm__ __volatile__("fclex\n\tfldcw %0" : : "m"(state.m_ControlWord));
+    __asm__ __volatile__("fnclex\n\tfldcw %0" : : "m"(state.m_ControlWord));
     _mm_setcsr(state.m_Mxcsr);
 }
 

@@ -1,0 +1,209 @@
+#include "data/csv.h"
+
+#include "data/assert.h"
+#include "data/printer.h"
+#include "data/stream.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool EndsField(char c) { return c == ',' || c == '\r' || c == '\n' || c == 0; }
+
+// One line, comment cut off. A line longer than the buffer is cut too: the rest of it is read
+// and dropped, so that it cannot come back as a row of its own.
+bool ReadLine(Stream* stream, char* line) {
+    int length = StreamGets(line, CsvTable::LineSize, stream);
+    if (length == 0) {
+        return false;
+    }
+    if (length == CsvTable::LineSize - 1 && line[length - 1] != '\n') {
+        int c = StreamGetc(stream);
+        while (c >= 0 && c != '\n') {
+            c = StreamGetc(stream);
+        }
+    }
+    char* comment = strchr(line, '#');
+    if (comment) {
+        *comment = 0;
+    }
+    return true;
+}
+
+bool IsControl(char c) { return (unsigned char)c < 32; }
+
+// Splits a line in place into at most maximum heap strings; empty fields stay null.
+int SplitFields(char* line, char** fields, int maximum) {
+    char* p = line;
+    int count = 0;
+    while (count < maximum) {
+        while (*p && IsControl(*p)) {
+            ++p;
+        }
+        if (!*p) {
+            break;
+        }
+        char* start = p;
+        while (*p && !IsControl(*p) && *p != ',') {
+            ++p;
+        }
+        char separator = *p;
+        *p = 0;
+        if (p > start) {
+            fields[count] = strdup(start);
+        }
+        ++count;
+        if (separator) {
+            ++p;
+        }
+    }
+    return count;
+}
+
+void SkipLines(Stream* stream, int count) {
+    char line[CsvTable::LineSize];
+    for (int i = 0; i < count && ReadLine(stream, line); ++i) {
+    }
+}
+
+}  // namespace
+
+int SplitCsvLine(const char* line, int n, int size, ...) {
+    va_list buffers;
+    va_start(buffers, size);
+    int count = 0;
+    while (count < n) {
+        char* buffer = va_arg(buffers, char*);
+        int length = 0;
+        while (!EndsField(*line)) {
+            if (length < size - 1) {
+                buffer[length++] = *line;
+            }
+            ++line;
+        }
+        buffer[length] = 0;
+        ++count;
+        if (*line != ',') {
+            break;
+        }
+        ++line;
+    }
+    va_end(buffers);
+    return count;
+}
+
+bool CsvTable::Load(Stream* stream, bool skip, int skipCount) {
+    Free();
+    if (!stream) {
+        return false;
+    }
+    int headerLines = skip ? skipCount : 0;
+    char line[LineSize];
+    SkipLines(stream, headerLines);
+    if (ReadLine(stream, line)) {
+        m_Columns = SplitFields(line, m_ColumnNames, MaxColumns);
+    }
+    while (ReadLine(stream, line)) {
+        ++m_Rows;
+    }
+
+    StreamSeek(stream, 0);
+    SkipLines(stream, headerLines + 1);
+    m_Cells = (char**)calloc(m_Rows * m_Columns + 1, sizeof(char*));
+    for (int row = 0; row < m_Rows && ReadLine(stream, line); ++row) {
+        SplitFields(line, m_Cells + row * m_Columns, m_Columns);
+    }
+    return true;
+}
+
+void CsvTable::Free() {
+    for (char*& name : m_ColumnNames) {
+        free(name);
+        name = nullptr;
+    }
+    for (int i = 0; m_Cells && i < m_Rows * m_Columns; ++i) {
+        free(m_Cells[i]);
+    }
+    free(m_Cells);
+    m_Cells = nullptr;
+    m_Rows = 0;
+    m_Columns = 0;
+}
+
+void CsvTable::Print() const {
+    PrintMessage("%d x %d table", m_Rows, m_Columns);
+    for (int column = 0; column < m_Columns; ++column) {
+        PrintLevel0("%s,", m_ColumnNames[column] ? m_ColumnNames[column] : "");
+    }
+    PrintLevel0("\n");
+    for (int row = 0; row < m_Rows; ++row) {
+        for (int column = 0; column < m_Columns; ++column) {
+            const char* cell = Cell(row, column);
+            PrintLevel0("%s,", cell ? cell : "");
+        }
+        PrintLevel0("\n");
+    }
+}
+
+char*& CsvTable::Cell(int row, int column) const {
+    Assert(row >= 0 && row < m_Rows && column >= 0 && column < m_Columns);
+    return m_Cells[row * m_Columns + column];
+}
+
+int CsvTable::GetInt(int row, int column) const {
+    const char* cell = Cell(row, column);
+    return cell ? atoi(cell) : 0;
+}
+
+float CsvTable::GetFloat(int row, int column) const {
+    const char* cell = Cell(row, column);
+    return cell ? (float)atof(cell) : 0.0f;
+}
+
+int CsvTable::FindColumn(const char* name) const {
+    for (int column = 0; column < m_Columns; ++column) {
+        if (m_ColumnNames[column] && _stricmp(m_ColumnNames[column], name) == 0) {
+            return column;
+        }
+    }
+    FatalQuit("Missing column '%s'", name);
+}
+
+int CsvTable::FindRow(int column, const char* value) const {
+    int row = FindRowQuiet(column, value);
+    if (row < 0) {
+        FatalQuit("Column %d never had match for '%s'", column, value);
+    }
+    return row;
+}
+
+int CsvTable::FindRowQuiet(int column, const char* value) const {
+    for (int row = 0; row < m_Rows; ++row) {
+        const char* cell = Cell(row, column);
+        if (cell && _stricmp(cell, value) == 0) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+void CsvTable::SetString(int row, int column, const char* text) {
+    char*& cell = Cell(row, column);
+    free(cell);
+    cell = strdup(text);
+}
+
+void CsvTable::SetInt(int row, int column, int value) {
+    char text[16];
+    snprintf(text, sizeof(text), "%d", value);
+    SetString(row, column, text);
+}
+
+void CsvTable::SetFloat(int row, int column, float value) {
+    char text[64];
+    snprintf(text, sizeof(text), "%.4f", value);
+    SetString(row, column, text);
+}
