@@ -50,15 +50,6 @@ const Vector3& phBoundPolygonal::GetVertex(int index) {
     return Vertices[index];
 }
 
-int phBoundPolygonal::GetPolygonCorners(int polygon, Vector3* corners) {
-    const phPolygon& face = Polygons[polygon];
-    int sides = face.NumSides();
-    for (int k = 0; k < sides; ++k) {
-        corners[k] = GetVertex(face.VertexIndex[k]);
-    }
-    return sides;
-}
-
 bool phBoundPolygonal::TestProbePoint(phSegment& segment, phIsect* isect, float tLimit) {
     isect->T = tLimit;
     bool hit = false;

@@ -77,9 +77,6 @@ public:
     float GetSupportMin(const Vector3& direction, const Matrix34& matrix,
                         Vector3& localDirection);
 
-    // Corners of polygon i through GetVertex; returns the number of sides.
-    int GetPolygonCorners(int polygon, Vector3* corners);
-
     void BeginSegments(bool vertexPaths, const Matrix34& current, const Matrix34& last,
                        phSegmentState& state) const;
     static int NextSegment(phSegment& segment, int& index, phSegmentState& state);

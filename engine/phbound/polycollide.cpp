@@ -5,7 +5,6 @@
 #include "phbound/spheretests.h"
 #include "phcore/isect.h"
 #include "phcore/poly.h"
-#include "vector/geometry.h"
 #include "vector/vector4.h"
 
 namespace {
@@ -351,20 +350,12 @@ int phBoundPolygonal::CollideSphere(phBound* sphere, const Vector3& centre, floa
     int count = 0;
     for (int i = 0; i < NumPolygons && count < maxImpacts; ++i) {
         const phPolygon& polygon = Polygons[i];
-        Vector3 corners[4];
-        int sides = GetPolygonCorners(i, corners);
         Vector3 point;
         Vector3 normal;
         float depth = 0.0f;
-        int index = 0;
-        int kind = geomSpherePolygon(local, radius, corners, sides, polygon.Normal, point, index,
-                                     normal, depth);
-        int feature = i;
-        if (kind == phImpact::VERTEX) {
-            feature = polygon.VertexIndex[index];
-        } else if (kind == phImpact::EDGE) {
-            feature = polygon.EdgeIndex[index];
-        } else if (kind != phImpact::FACE) {
+        int feature = 0;
+        int kind = phSpherePolygon(local, radius, *this, i, point, normal, depth, feature);
+        if (kind == 3) {
             // The centre may have passed through the polygon during the step.
             if (!(polygon.Normal.Dot(localDirection * -1.0f) < 0.0f)) {
                 continue;
@@ -376,10 +367,11 @@ int phBoundPolygonal::CollideSphere(phBound* sphere, const Vector3& centre, floa
                 continue;
             }
             Vector3 lowest = local - polygon.Normal * radius;
-            depth = (corners[0] - lowest).Dot(polygon.Normal);
+            depth = (GetVertex(polygon.VertexIndex[0]) - lowest).Dot(polygon.Normal);
             point = lowest + polygon.Normal * (depth / 2.0f);
             normal = polygon.Normal;
             kind = phImpact::FACE;
+            feature = i;
         }
         phImpact& impact = impacts[count];
         impact.Set(depth, normal, point, colliderA, colliderB, &matrix, 0, -1, -1);

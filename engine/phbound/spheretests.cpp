@@ -25,15 +25,12 @@ bool DeepestContact(const Vector3& centre, float radius, phBoundPolygonal& bound
     depth = 0.0f;
     bool touched = false;
     for (int i = 0; i < bound.NumPolygons; ++i) {
-        const phPolygon& polygon = bound.Polygons[i];
-        Vector3 corners[4];
-        int sides = bound.GetPolygonCorners(i, corners);
         Vector3 contact;
         Vector3 contactNormal;
         float contactDepth = 0.0f;
-        int index = 0;
-        int kind = geomSpherePolygon(centre, radius, corners, sides, polygon.Normal, contact,
-                                     index, contactNormal, contactDepth);
+        int feature = 0;
+        int kind = phSpherePolygon(centre, radius, bound, i, contact, contactNormal,
+                                   contactDepth, feature);
         if (kind == 3 || !(contactDepth < radius) || !(contactDepth > depth)) {
             continue;
         }
@@ -46,6 +43,29 @@ bool DeepestContact(const Vector3& centre, float radius, phBoundPolygonal& bound
 }
 
 }  // namespace
+
+int phSpherePolygon(const Vector3& centre, float radius, phBoundPolygonal& bound, int polygon,
+                    Vector3& point, Vector3& normal, float& depth, int& feature) {
+    // The vector layer takes its inner sides on the right of each side seen from the front,
+    // collision polygons on the left: the corners go in reversed.
+    const phPolygon& face = bound.Polygons[polygon];
+    int sides = face.NumSides();
+    Vector3 corners[4];
+    for (int k = 0; k < sides; ++k) {
+        corners[k] = bound.GetVertex(face.VertexIndex[sides - 1 - k]);
+    }
+    int index = 0;
+    int kind = geomSpherePolygon(centre, radius, corners, sides, face.Normal, point, index,
+                                 normal, depth);
+    if (kind == 0) {
+        feature = face.VertexIndex[sides - 1 - index];
+    } else if (kind == 1) {
+        feature = face.EdgeIndex[(2 * sides - 2 - index) % sides];
+    } else {
+        feature = polygon;
+    }
+    return kind;
+}
 
 bool phSphereHitsPolygons(const Vector3& centre, float radius, phBoundPolygonal& bound,
                           Vector3& position, Vector3& normal, float& depth) {

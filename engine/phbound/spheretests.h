@@ -8,6 +8,11 @@ class phBoundPolygonal;
 struct phIsect;
 struct phSegment;
 
+// The sphere-polygon test of the vector layer on polygon i of the bound: 0 vertex, 1 edge,
+// 2 face, 3 no reach of the plane. The feature is the bound's vertex, edge or polygon index.
+int phSpherePolygon(const Vector3& centre, float radius, phBoundPolygonal& bound, int polygon,
+                    Vector3& point, Vector3& normal, float& depth, int& feature);
+
 // The deepest polygon that a sphere reaches with a depth below its radius; ties keep the
 // earlier polygon. The local form reports the polygon's surface point (contact middle plus
 // half the depth along the normal), the world form the sphere's deepest point (minus half).
