@@ -72,6 +72,9 @@ public:
         Vertices = m_Vertices.data();
         Polygons = m_Polygons.data();
         Edges = reinterpret_cast<uint16_t(*)[2]>(m_Edges.data());
+        if (m_Vertices.empty()) {
+            return;
+        }
         Vector3 low = m_Vertices[0];
         Vector3 high = m_Vertices[0];
         for (const Vector3& v : m_Vertices) {
