@@ -1,5 +1,6 @@
 #include "data/binarytoken.h"
 
+#include "data/bytes.h"
 #include "data/printer.h"
 #include "data/stream.h"
 #include "vector/vector2.h"
@@ -7,33 +8,6 @@
 #include "vector/vector4.h"
 
 #include <cstring>
-
-namespace {
-
-uint32_t DecodeU32(const unsigned char* bytes) {
-    return (uint32_t)bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 |
-           (uint32_t)bytes[3] << 24;
-}
-
-void EncodeU32(uint32_t value, unsigned char* bytes) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = (unsigned char)(value >> (8 * i));
-    }
-}
-
-float FloatFromBits(uint32_t bits) {
-    float value;
-    memcpy(&value, &bits, sizeof(value));
-    return value;
-}
-
-uint32_t BitsFromFloat(float value) {
-    uint32_t bits;
-    memcpy(&bits, &value, sizeof(bits));
-    return bits;
-}
-
-}  // namespace
 
 BinaryTokenReader::BinaryTokenReader(const char* fileName, Stream* stream)
     : TokenReader(fileName, stream) {}

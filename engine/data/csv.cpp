@@ -1,6 +1,7 @@
 #include "data/csv.h"
 
 #include "data/assert.h"
+#include "data/asset.h"
 #include "data/printer.h"
 #include "data/stream.h"
 
@@ -93,6 +94,15 @@ int SplitCsvLine(const char* line, int n, int size, ...) {
     }
     va_end(buffers);
     return count;
+}
+
+bool CsvTable::Load(const char* directory, const char* name, bool skip, int skipCount) {
+    Stream* stream = datAssetManager::Open(directory, name, "csv");
+    bool loaded = Load(stream, skip, skipCount);
+    if (stream) {
+        StreamClose(stream);
+    }
+    return loaded;
 }
 
 bool CsvTable::Load(Stream* stream, bool skip, int skipCount) {

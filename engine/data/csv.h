@@ -20,8 +20,10 @@ public:
     CsvTable& operator=(const CsvTable&) = delete;
     ~CsvTable() { Free(); }
 
-    // The header is the first line, or the line after the first skipCount lines when skip is
-    // set. False for a null stream.
+    // Reads directory/name.csv. The header is the first line, or the line after the first
+    // skipCount lines when skip is set. False when the file cannot be opened.
+    bool Load(const char* directory, const char* name, bool skip, int skipCount);
+    // The same from an open stream (left open); false for a null stream.
     bool Load(Stream* stream, bool skip, int skipCount);
     void Free();
     void Print() const;

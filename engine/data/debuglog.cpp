@@ -1,6 +1,7 @@
 #include "data/debuglog.h"
 
 #include "data/assert.h"
+#include "data/bytes.h"
 #include "data/printer.h"
 #include "data/stackwalk.h"
 #include "data/stream.h"
@@ -49,15 +50,15 @@ void PrintCallers(const uint32_t* backtrace) {
 }
 
 void WriteU32(uint32_t value) {
-    unsigned char bytes[4] = {(unsigned char)value, (unsigned char)(value >> 8),
-                              (unsigned char)(value >> 16), (unsigned char)(value >> 24)};
+    unsigned char bytes[4];
+    EncodeU32(value, bytes);
     StreamWrite(sm_LogStream, bytes, 4);
 }
 
 uint32_t ReadU32() {
     unsigned char bytes[4] = {};
     StreamRead(sm_LogStream, bytes, 4);
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | (uint32_t)bytes[3] << 24;
+    return DecodeU32(bytes);
 }
 
 void WriteItem(const LogItem& item, const void* data) {

@@ -7,8 +7,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
-
 namespace {
 
 const int SymbolSize = 256;
@@ -19,13 +17,14 @@ const unsigned MxcsrInvalidMask = 0x80;
 const unsigned short X87InvalidMask = 0x1;
 // All exceptions masked: the report must not trap on the state the fault left behind.
 const FloatState AllMasked = {0x37F, 0x1F80};
-// Room left below the frame's own locals for the resume call.
-const DWORD64 ResumeStackMargin = 512;
+// Room left below the guarded call's frame before the resume call's own.
+const DWORD64 ResumeStackMargin = 256;
 
 struct FaultFrame {
     void* m_Jump[5];  // __builtin_setjmp buffer
     FaultFrame* m_Outer;
     FloatState m_FloatState;  // as armed, status cleared
+    DWORD64 m_Stack;          // bottom of the arming call's frame: all below is dead on a fault
 };
 
 FaultFrame* sm_Innermost = nullptr;
@@ -64,7 +63,7 @@ LONG CALLBACK FrameFaultHandler(EXCEPTION_POINTERS* pointers) {
     ExceptionReport(pointers);
 
     CONTEXT* context = pointers->ContextRecord;
-    context->Rsp = (((DWORD64)frame - ResumeStackMargin) & ~(DWORD64)15) - 8;
+    context->Rsp = ((frame->m_Stack - ResumeStackMargin) & ~(DWORD64)15) - 8;
     context->Rip = (DWORD64)ResumeInFaultFrame;
     context->FltSave.StatusWord = 0;
     context->FltSave.MxCsr &= ~MxcsrStatusBits;
@@ -111,6 +110,7 @@ bool RunInFaultFrame(FaultBody body, void* user) {
     frame.m_Outer = sm_Innermost;
     frame.m_FloatState = SaveFloatState();
     frame.m_FloatState.m_Mxcsr &= ~MxcsrStatusBits;
+    __asm__ __volatile__("mov %%rsp, %0" : "=r"(frame.m_Stack));
     if (__builtin_setjmp(frame.m_Jump)) {
         return false;
     }

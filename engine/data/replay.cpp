@@ -1,6 +1,7 @@
 #include "data/replay.h"
 
 #include "data/assert.h"
+#include "data/bytes.h"
 #include "data/memstream.h"
 
 #include <cstring>
@@ -110,7 +111,7 @@ uint32_t ReplayReadU32() {
     sm_FrameSize += 4;
     unsigned char bytes[4] = {};
     sm_ReplayFile->Read(bytes, 4);
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | (uint32_t)bytes[3] << 24;
+    return DecodeU32(bytes);
 }
 
 void ReplayWriteByte(int byte) {
@@ -125,8 +126,8 @@ void ReplayWriteU32(uint32_t value) {
     Assert(!IsPlayback());
     sm_FrameSize += 4;
     if (sm_ReplayFile) {
-        unsigned char bytes[4] = {(unsigned char)value, (unsigned char)(value >> 8),
-                                  (unsigned char)(value >> 16), (unsigned char)(value >> 24)};
+        unsigned char bytes[4];
+        EncodeU32(value, bytes);
         sm_ReplayFile->Write(bytes, 4);
     }
 }

@@ -66,7 +66,8 @@ void PrintAddresses(const uintptr_t* addresses, int count, Stream* file) {
 
 void PrintStackWalk(int count, const CONTEXT* context, Stream* file) {
     uintptr_t addresses[MaxWalk];
-    PrintAddresses(addresses, UnwindReturnAddresses(context, addresses, count < MaxWalk ? count : MaxWalk), file);
+    int walked = UnwindReturnAddresses(context, addresses, count < MaxWalk ? count : MaxWalk);
+    PrintAddresses(addresses, walked, file);
 }
 
 __attribute__((noinline)) void PrintStackHere(int count, Stream* file) {

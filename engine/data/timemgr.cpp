@@ -1,10 +1,9 @@
 #include "data/timemgr.h"
 
 #include "data/assert.h"
+#include "data/bytes.h"
 #include "data/replay.h"
 #include "data/timer.h"
-
-#include <cstring>
 
 namespace {
 
@@ -13,18 +12,6 @@ const float SixtiethSecond = 1.0f / 60.0f;
 // Built before main, which calibrates the timers.
 Timer sm_FrameTimer;
 uint64_t sm_LastTick = 0;
-
-float BitsToFloat(uint32_t bits) {
-    float value;
-    memcpy(&value, &bits, sizeof(value));
-    return value;
-}
-
-uint32_t FloatToBits(float value) {
-    uint32_t bits;
-    memcpy(&bits, &value, sizeof(bits));
-    return bits;
-}
 
 }  // namespace
 
@@ -60,9 +47,9 @@ void datTimeManager::Update() {
     sm_RawSeconds = (float)(now - sm_LastTick) * Timer::sm_SecondsPerTick;
     sm_LastTick = now;
     if (IsPlayback()) {
-        sm_RawSeconds = BitsToFloat(ReplayReadU32());
+        sm_RawSeconds = FloatFromBits(ReplayReadU32());
     } else if (IsRecording()) {
-        ReplayWriteU32(FloatToBits(sm_RawSeconds));
+        ReplayWriteU32(BitsFromFloat(sm_RawSeconds));
     }
 
     if (sm_FirstFrame) {

@@ -1,15 +1,13 @@
 #include "phbound/bound.h"
 
-#include <cmath>
-
 #include "data/assert.h"
 #include "data/printer.h"
-#include "vector/nanfill.h"
 #include "phcore/isect.h"
 #include "phcore/material.h"
 #include "phcore/materialmgr.h"
 #include "phcore/poly.h"
 #include "phcore/segment.h"
+#include "vector/nanfill.h"
 
 // The secondary margin is the float product, whose bits differ from the literal 0.0105f.
 float phBound::DefaultMargin = 0.035f;
@@ -151,6 +149,7 @@ void phBound::GetMaterialProperties(const phIsect& isect, float& friction, float
 
 void phBound::CombineMaterialProperties(phBound* a, const phIsect& p, phBound* b, const phIsect& q,
                                         float& friction, float& elasticity) {
+    // Named as the assertion reports them.
     const phIsect* AisectPtr = &p;
     const phIsect* BisectPtr = &q;
     Assert(!AisectPtr->InteriorEdge() || !BisectPtr->InteriorEdge());

@@ -1,36 +1,11 @@
 #include "phcore/material.h"
 
-#include <cstring>
-
+#include "data/bytes.h"
 #include "data/stream.h"
 #include "data/token.h"
 #include "phcore/materialmgr.h"
 
 namespace {
-
-void PutU32(unsigned char* bytes, uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = uint8_t(value >> (8 * i));
-    }
-}
-
-uint32_t GetU32(const unsigned char* bytes) {
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-           uint32_t(bytes[3]) << 24;
-}
-
-void PutFloat(unsigned char* bytes, float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof(bits));
-    PutU32(bytes, bits);
-}
-
-float GetFloat(const unsigned char* bytes) {
-    uint32_t bits = GetU32(bytes);
-    float value;
-    std::memcpy(&value, &bits, sizeof(value));
-    return value;
-}
 
 // Offsets in the binary record.
 const int ElasticityOffset = phMaterial::NameSize;
@@ -117,8 +92,8 @@ bool phMaterial::LoadBinary(Stream* stream) {
     char name[NameSize];
     phMaterialMgr* manager = phMaterialMgr::Instance();
     CopyName(Name, reinterpret_cast<const char*>(record));
-    Elasticity = GetFloat(record + ElasticityOffset);
-    Friction = GetFloat(record + FrictionOffset);
+    Elasticity = FloatFromBits(DecodeU32(record + ElasticityOffset));
+    Friction = FloatFromBits(DecodeU32(record + FrictionOffset));
     CopyName(name, reinterpret_cast<const char*>(record + EffectOffset));
     EffectId = int16_t(manager->FindOrAddName(name));
     CopyName(name, reinterpret_cast<const char*>(record + SoundOffset));
@@ -130,8 +105,8 @@ void phMaterial::SaveBinary(Stream* stream) const {
     unsigned char record[BinarySize] = {};
     phMaterialMgr* manager = phMaterialMgr::Instance();
     CopyName(reinterpret_cast<char*>(record), Name);
-    PutFloat(record + ElasticityOffset, Elasticity);
-    PutFloat(record + FrictionOffset, Friction);
+    EncodeU32(BitsFromFloat(Elasticity), record + ElasticityOffset);
+    EncodeU32(BitsFromFloat(Friction), record + FrictionOffset);
     CopyName(reinterpret_cast<char*>(record + EffectOffset), manager->GetName(EffectId));
     CopyName(reinterpret_cast<char*>(record + SoundOffset), manager->GetName(SoundId));
     StreamWrite(stream, record, BinarySize);

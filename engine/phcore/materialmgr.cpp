@@ -29,7 +29,7 @@ phMaterialMgr::phMaterialMgr(phMaterial* defaultMaterial)
 }
 
 phMaterialMgr::~phMaterialMgr() {
-    phMaterialMgr* Instance = sm_Instance;
+    phMaterialMgr* Instance = sm_Instance;  // named as the assertion reports it
     Assert(Instance);
     --RefCount;
     for (int i = 0; i < NumMaterials; ++i) {

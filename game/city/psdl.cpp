@@ -5,6 +5,7 @@
 std::vector<Vector3> lvlPSDL::sm_Vertices;
 uint32_t lvlPSDL::sm_VertexCount;
 uint32_t lvlPSDL::sm_VertexCapacity;
+bool lvlPSDL::sm_VertexHashStale = true;
 std::vector<float> lvlPSDL::sm_Floats;
 std::vector<lvlCityTexture> lvlPSDL::sm_Textures;
 uint32_t lvlPSDL::sm_TextureCount;
@@ -30,6 +31,7 @@ void lvlPSDL::AllocateVertices(uint32_t count) {
     sm_Vertices.assign(count + SpareVertices, Vector3());
     sm_VertexCount = count;
     sm_VertexCapacity = count;
+    sm_VertexHashStale = true;
 }
 
 void lvlPSDL::AllocateTextures(uint32_t count) {

@@ -10,6 +10,9 @@
 #include <vector>
 
 struct gfxTexture;
+struct Matrix34;
+struct modShader;
+class modStatic;
 class lvlPSDL;
 
 // One entry of the city's texture table. The name stays beside the texture attached for it,
@@ -24,6 +27,9 @@ struct lvlCityTexture {
 typedef void (*lvlCommandCallback)(lvlPSDL* city, int room, uint32_t opcode,
                                    uint32_t operandCount, const SDLCODE_T* operands, void* user);
 
+// The make's emitter: compiles the city's rooms while the instance list is open.
+typedef void (*lvlMakeCallback)(lvlPSDL* city);
+
 // The processed city: the rooms and their per-room arrays, beside the city's shared tables.
 // It is meant to be the level-wide collision bound (a lvlLevelBound, bound type 9, singleton);
 // that base class is added here when it exists.
@@ -31,6 +37,7 @@ class lvlPSDL {
 public:
     static const uint32_t SpareVertices = 512;
     static const uint32_t MaxVertices = 65535;
+    static const uint32_t MaxFloats = 65535;
     // Entry 0 of the texture table is no texture.
     static const uint32_t MaxTextures = 2047;
 
@@ -49,6 +56,21 @@ public:
     int FindRoomById(uint32_t id) const;
 
     lvlSDL* GetRoom(int room) const;
+
+    // The make: opens "<name>.inst" in "city" (no list without a name) and calls the emitter,
+    // which compiles rooms between BeginCompileRoom and EndCompileRoom.
+    void MakeCity(const char* name, lvlMakeCallback callback);
+    void BeginCompileRoom(int room);
+    void EndCompileRoom();
+    // One instance list record while compiling; draws the model in draw mode.
+    static void EmitInstance(const Matrix34& matrix, const char* name, modStatic* model,
+                             modShader* shaders, int byte1, int byte2);
+
+    // The processed city file ".psdl" in "city". Load fills an empty city; a malformed file is
+    // fatal.
+    bool WritePSDL(const char* name, int targetSize);
+    bool Load(const char* name);
+    int GetNumMaterials() const { return NumMaterials; }
 
     // Room slots including slot 0, which holds no room; every per-room array gets one entry
     // per slot.
@@ -74,9 +96,19 @@ public:
     std::vector<uint8_t> m_RoomTypes;
     std::vector<uint8_t> m_RoomGroups;
 
+    // The bound's fields, until lvlPSDL derives from the level bound, which brings them.
+    int NumMaterials = 1;
+    Vector3 BoxMin = Vector3(0.0f, 0.0f, 0.0f);
+    Vector3 BoxMax = Vector3(0.0f, 0.0f, 0.0f);
+    Vector3 CentroidOffset = Vector3(0.0f, 0.0f, 0.0f);
+    float RadiusAroundCentroid = 0.0f;
+
     static std::vector<Vector3> sm_Vertices;
     static uint32_t sm_VertexCount;
     static uint32_t sm_VertexCapacity;
+    // Set whenever the vertex table is made anew: the make's vertex hash is then refilled
+    // from it before its next use.
+    static bool sm_VertexHashStale;
     static std::vector<float> sm_Floats;
     static std::vector<lvlCityTexture> sm_Textures;
     static uint32_t sm_TextureCount;

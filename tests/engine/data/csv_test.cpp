@@ -1,3 +1,4 @@
+#include "data/asset.h"
 #include "data/csv.h"
 #include "data/printer.h"
 #include "data/stream.h"
@@ -5,6 +6,7 @@
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -115,6 +117,19 @@ TEST_F(CsvFileTest, LookupsAndSetters) {
     EXPECT_EQ(0, m_Table.m_Rows);
     EXPECT_EQ(nullptr, m_Table.m_ColumnNames[0]);
     EXPECT_FALSE(m_Table.Load((Stream*)nullptr, false, 0));
+}
+
+TEST(CsvTable, LoadsAssetsByDirectoryAndName) {
+    ScratchDir scratch;
+    ASSERT_TRUE(CreateDirectoryA(scratch.Path("city").c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(scratch.Path("city\\walls.csv"), "Name,Height\nbrick,4\n"));
+    datAssetManager::SetPath(scratch.Root().c_str());
+    CsvTable table;
+    EXPECT_TRUE(table.Load("city", "walls", false, 0));
+    EXPECT_EQ(4, table.GetInt(table.FindRow(0, "brick"), table.FindColumn("height")));
+    EXPECT_FALSE(table.Load("city", "floors", false, 0));
+    EXPECT_EQ(0, table.m_Rows);
+    datAssetManager::SetPath("");
 }
 
 TEST_CHILD(MissingColumn) {

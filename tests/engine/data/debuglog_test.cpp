@@ -223,8 +223,8 @@ TEST(DebugLog, NamesForLogFiles) {
     char machine[128];
     EXPECT_TRUE(GetMachineName(machine, sizeof(machine)));
     MakeLogFileName(name, sizeof(name));
-    EXPECT_TRUE(std::regex_match(name, std::regex(std::string(machine) + "-\\d{8}-\\d{6}log\\.txt")))
-        << name;
+    std::regex pattern(std::string(machine) + "-\\d{8}-\\d{6}log\\.txt");
+    EXPECT_TRUE(std::regex_match(name, pattern)) << name;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "data/mapfile.h"
 #include "data/printer.h"
 #include "data/stackwalk.h"
+#include "data/stream.h"
 #include "tests/engine/data/childtext.h"
 #include "tests/support/scratch.h"
 
@@ -117,6 +118,29 @@ TEST_F(MapFileTest, BacktraceStartsInTheCaller) {
     PrintBacktrace(addresses, 2, nullptr);
     EXPECT_EQ(0u, sm_Console.find("1. 0x"));
     EXPECT_NE(std::string::npos, sm_Console.find("\n0. 0x"));
+}
+
+__attribute__((noinline)) void WalkToFile(Stream* file) {
+    PrintStackHere(2, file);
+    __asm__ __volatile__("" ::: "memory");
+}
+
+TEST_F(MapFileTest, WalksAndBacktracesGoToAFile) {
+    ScratchDir scratch;
+    Stream* file = StreamCreate(scratch.Path("walk.txt").c_str());
+    ASSERT_NE(nullptr, file);
+    WalkToFile(file);
+    uintptr_t addresses[2] = {(uintptr_t)&WalkToFile, 0x800};
+    PrintBacktrace(addresses, 2, file);
+    StreamClose(file);
+    std::string text = ReadWholeFile(scratch.Path("walk.txt"));
+    size_t walkEnd = text.find(",0x") + 1;
+    EXPECT_NE(std::string::npos, text.substr(0, walkEnd).find("WalkToFile")) << text;
+    EXPECT_NE(std::string::npos, text.find("WalksAndBacktracesGoToAFile", walkEnd)) << text;
+    EXPECT_NE(std::string::npos, text.find(",1. 0x")) << text;
+    EXPECT_NE(std::string::npos,
+              text.find("(_ZN12_GLOBAL__N_110WalkToFileEP6Stream+0x0)\n0. 0x800(Unknown)\n"))
+        << text;
 }
 
 TEST(AddressAboveStack, OlderFramesAreAbove) {

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "data/bytes.h"
+#include "data/debuglog.h"
 #include "phbound/bound.h"
 #include "phcore/material.h"
 #include "tests/support/child.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -175,6 +178,14 @@ TEST(ImpactTest, MergeAlongAxisOnlyMeetsImpactsOnTheSameSide) {
         {"listed on the opposite face", 1.0f, -1, true, 2},
         {"listed below the new one", -1.0f, 1, true, 1},
     };
+    // Exactly at the axis point: on neither side, so never met (it would reach past otherwise).
+    phImpact level[3];
+    level[0] = Impact(0.0f, 0.2f, 0.1f, 1, 0);
+    level[1] = Impact(1.2f, 0.0f, 0.3f, 1, 3);
+    int levelCount = 1;
+    EXPECT_TRUE(phMergeImpactAlongAxis(level, levelCount, axisPoint, axis));
+    EXPECT_EQ(levelCount, 1);
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         phImpact impacts[3];
@@ -261,4 +272,27 @@ TEST(ImpactTest, ClearKeepsTheColliders) {
     EXPECT_EQ(impacts[0].FeatureA, 0);
     EXPECT_EQ(impacts[0].Friction, 0.0f);
     EXPECT_TRUE(impacts[0].Position.IsZero());
+}
+
+TEST(ImpactTest, DebugLogRecordsEveryFieldUnderItsTagInOrder) {
+    ScratchDir scratch;
+    std::string path = scratch.Path("impact.log");
+    phImpact impact = Impact(1, 2, 0.5f, 1, 3);
+    DebugLogOpen(false, path.c_str());
+    impact.DebugLog();
+    DebugLogClose();
+    std::string bytes = ReadWholeFile(path);
+    const uint32_t tags[] = {0x69545950, 0x69494441, 0x69494442, 0x69434D41,
+                             0x69434D42, 0x69504F53, 0x694E4F52, 0x69444550,
+                             0x6950454E, 0x69465249, 0x69454C41};
+    const uint32_t sizes[] = {4, 4, 4, 4, 4, 12, 12, 4, 4, 4, 4};
+    size_t offset = 0;
+    for (int i = 0; i < 11; ++i) {
+        ASSERT_LE(offset + 8, bytes.size());
+        const unsigned char* record = reinterpret_cast<const unsigned char*>(bytes.data()) + offset;
+        EXPECT_EQ(DecodeU32(record), tags[i]) << i;
+        EXPECT_EQ(DecodeU32(record + 4), sizes[i]) << i;
+        offset += 8 + DecodeU32(record + 4) + 32;
+    }
+    EXPECT_EQ(offset, bytes.size());
 }

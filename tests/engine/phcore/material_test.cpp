@@ -146,6 +146,25 @@ TEST_F(MaterialTest, SaveWritesNoneForMissingNamesAndReadsBack) {
     EXPECT_EQ(m_Manager->GetNumNames(), 3);
 }
 
+TEST_F(MaterialTest, SaveUnregisteredWritesOnlyNewNames) {
+    phMaterial loose;
+    loose.SetName("loose");
+    std::string path = m_Scratch.Path("loose.bnd");
+    Stream* stream = StreamCreate(path.c_str());
+    ASSERT_NE(stream, nullptr);
+    TokenReader writer(path.c_str(), stream);
+    m_Manager->SaveUnregistered(&loose, &writer);
+    m_Manager->SaveUnregistered(&loose, &writer);
+    m_Manager->SaveUnregistered(phMaterialMgr::DefaultMaterial, &writer);
+    m_Manager->SaveUnregistered(&loose, nullptr);
+    StreamClose(stream);
+    std::string text = ReadWholeFile(path);
+    EXPECT_EQ(text.find("mtl loose {"), 0u);
+    EXPECT_EQ(text.find("mtl", 1), std::string::npos);
+    EXPECT_EQ(m_Manager->Find("loose"), &loose);
+    EXPECT_EQ(m_Manager->GetNumMaterials(), 1);
+}
+
 TEST_F(MaterialTest, BinaryRecordRoundTrips) {
     phMaterial* metal = LoadText(SparkBlock)[0];
     std::string path = m_Scratch.Path("metal.bbnd");

@@ -1,0 +1,237 @@
+// The compile road on synthetic grid cities: for each room count N it writes a ".sdl" of N
+// rooms, then times LoadSDL, a make over every room, WritePSDL and Load. For each step it
+// prints the seconds, the MB/s of the bytes the step reads or writes, the ratio of its time to
+// reading as many bytes raw through the stream layer, and the microseconds per room.
+//
+//   compileroad_bench [N ...]        default: 1000 10000 50000
+//
+// The files go to "city" below the working directory.
+
+#include "city/psdl.h"
+#include "cityedit/psdltool.h"
+#include "data/asset.h"
+#include "data/printer.h"
+#include "data/stream.h"
+#include "vector/matrix34.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+const float Spacing = 20.0f;
+const char* const BlockTextures[] = {"brick_a", "brick_b", "stone", "glass"};
+const float Heights[] = {6.0f, 9.0f, 12.0f, 15.0f, 18.0f, 24.0f};
+
+// Rooms lie on a lattice of W columns; every third column is a street, the rest are blocks.
+// Neighbouring rooms share their corner vertices, so that 50,000 rooms stay within the 65535
+// vertices of a city.
+struct GridCity {
+    int m_Rooms;
+    int m_Width;
+
+    explicit GridCity(int rooms)
+        : m_Rooms(rooms), m_Width(int(std::ceil(std::sqrt(double(rooms))))) {}
+
+    int Rows() const { return (m_Rooms + m_Width - 1) / m_Width; }
+    int Vertex(int i, int j) const { return j * (m_Width + 1) + i; }
+    // Room number of cell (i, j), 0 outside the city.
+    int Room(int i, int j) const {
+        int room = j * m_Width + i + 1;
+        return i < 0 || j < 0 || i >= m_Width || room > m_Rooms ? 0 : room;
+    }
+    static bool IsStreet(int i) { return i % 3 == 2; }
+
+    std::string Description() const;
+};
+
+std::string GridCity::Description() const {
+    std::string text;
+    text.reserve(size_t(m_Rooms) * 200);
+    char line[256];
+    for (int j = 0; j <= Rows(); ++j) {
+        for (int i = 0; i <= m_Width; ++i) {
+            // A gentle slope, so that heights are not all round.
+            snprintf(line, sizeof(line), "v %.2f %.3f %.2f\n", i * Spacing, 0.013 * (i + j),
+                     j * Spacing);
+            text += line;
+        }
+    }
+    text += "td road_a\ntd sidewalk_a\ntd road_lod\ntd grass\n";
+    snprintf(line, sizeof(line), "rooms %d 1 0\n", m_Rooms);
+    text += line;
+    for (int room = 1; room <= m_Rooms; ++room) {
+        int i = (room - 1) % m_Width;
+        int j = (room - 1) / m_Width;
+        int a = Vertex(i, j), b = Vertex(i + 1, j), c = Vertex(i + 1, j + 1), d = Vertex(i, j + 1);
+        snprintf(line, sizeof(line), "room %d\ntype %d id %d\nperimeter 4 %d %d %d %d %d %d %d %d\n",
+                 room, IsStreet(i) ? 0 : 1, 1000 + room, a, Room(i, j - 1), b, Room(i + 1, j), c,
+                 Room(i, j + 1), d, Room(i - 1, j));
+        text += line;
+        if (IsStreet(i)) {
+            snprintf(line, sizeof(line),
+                     "tex 1\nroad 8 %d %d %d %d %d %d %d %d\nsidewalk 4 %d %d %d %d\n"
+                     "crosswalk 4 %d %d %d %d\n"
+                     "ai 17 1 %d 0 1 1 0.25 0.75 %d %d %d %d %d %d %d %d 0 0\n",
+                     a, a, b, b, d, d, c, c, a, d, b, c, a, b, c, d, room, a, a, b, b, d, d, c, c);
+        } else {
+            snprintf(line, sizeof(line), "tex 4\nofan 4 %d %d %d %d\n", a, b, c, d);
+        }
+        text += line;
+    }
+    return text;
+}
+
+// The make: every block room becomes a raised block with walls and a lamp, every street room a
+// fan.
+const GridCity* sm_Grid;
+
+void CompileGrid(lvlPSDL* city) {
+    for (int room = 1; room <= sm_Grid->m_Rooms; ++room) {
+        int i = (room - 1) % sm_Grid->m_Width;
+        const lvlSDL* sdl = city->m_Rooms[room].get();
+        Vector3 corner[4];
+        for (int k = 0; k < 4; ++k) {
+            corner[k] = *sdl->GetVertex(sdl->GetPerimeterVertex(k));
+        }
+        city->BeginCompileRoom(room);
+        if (GridCity::IsStreet(i)) {
+            SetTexture("road_a");
+            BeginPrimitive(SDL_FAN);
+            for (const Vector3& v : corner) {
+                EmitVertex(v);
+            }
+            EndPrimitive();
+        } else {
+            float height = Heights[room % 6];
+            SetTexture(BlockTextures[room % 4]);
+            for (int k = 0; k < 4; ++k) {
+                EmitWall(corner[k], corner[(k + 1) % 4], height);
+            }
+            SetTexture("roof");
+            BeginPrimitive(SDL_RAISEDFAN, height);
+            for (const Vector3& v : corner) {
+                EmitVertex(v);
+            }
+            EndPrimitive();
+            Matrix34 placement;
+            placement.Identity();
+            placement.d = corner[0];
+            lvlPSDL::EmitInstance(placement, "lamp", nullptr, nullptr, 1, 0);
+        }
+        city->EndCompileRoom();
+    }
+}
+
+double Seconds(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string CityPath(const std::string& name, const char* extension) {
+    return "city\\" + name + "." + extension;
+}
+
+int FileSize(const std::string& path) {
+    Stream* stream = StreamOpen(path.c_str());
+    int size = stream ? StreamSize(stream) : 0;
+    if (stream) {
+        StreamClose(stream);
+    }
+    return size;
+}
+
+// Seconds per byte of reading a file raw through the stream layer, at least 32 MB in all.
+double RawSecondsPerByte(const std::string& path) {
+    std::vector<char> buffer(1 << 16);
+    double total = 0.0;
+    long long bytes = 0;
+    while (bytes < (32 << 20)) {
+        auto start = std::chrono::steady_clock::now();
+        Stream* stream = StreamOpen(path.c_str());
+        int got;
+        while ((got = StreamRead(stream, buffer.data(), int(buffer.size()))) > 0) {
+            bytes += got;
+        }
+        StreamClose(stream);
+        total += Seconds(start);
+    }
+    return total / double(bytes);
+}
+
+void Report(const char* step, int rooms, double seconds, double bytes, double rawPerByte) {
+    PrintMessage("%-9s N=%6d  %8.4f s  %8.1f MB/s  x%6.2f raw  %6.2f us/room", step, rooms,
+                 seconds, bytes / seconds / 1e6, seconds / (bytes * rawPerByte),
+                 seconds * 1e6 / rooms);
+}
+
+uint64_t CodeBytes(const lvlPSDL& city) {
+    uint64_t words = 0;
+    for (uint32_t r = 1; r < city.m_RoomCount; ++r) {
+        words += city.m_Rooms[r] ? city.m_Rooms[r]->GetCodeCount() : 0;
+    }
+    return 2 * words;
+}
+
+void Run(int rooms) {
+    GridCity grid(rooms);
+    sm_Grid = &grid;
+    std::string name = "grid" + std::to_string(rooms);
+    std::string text = grid.Description();
+    Stream* out = datAssetManager::Create("city", name.c_str(), "sdl");
+    StreamWrite(out, text.data(), int(text.size()));
+    StreamClose(out);
+    double sdlRaw = RawSecondsPerByte(CityPath(name, "sdl"));
+
+    unsigned mask = GetPrintMask();
+    SetPrintMask(0);
+    lvlPSDL city;
+    auto start = std::chrono::steady_clock::now();
+    city.LoadSDL(name.c_str());
+    double loadSdl = Seconds(start);
+
+    start = std::chrono::steady_clock::now();
+    city.MakeCity(name.c_str(), CompileGrid);
+    double make = Seconds(start);
+    double madeBytes = double(CodeBytes(city) + FileSize(CityPath(name, "inst")));
+
+    start = std::chrono::steady_clock::now();
+    city.WritePSDL(name.c_str(), 2);
+    double write = Seconds(start);
+
+    lvlPSDL loaded;
+    start = std::chrono::steady_clock::now();
+    loaded.Load(name.c_str());
+    double load = Seconds(start);
+    SetPrintMask(mask);
+
+    double psdlBytes = FileSize(CityPath(name, "psdl"));
+    double psdlRaw = RawSecondsPerByte(CityPath(name, "psdl"));
+    PrintMessage("N=%d: %d verts, %.2f MB of description, %.2f MB processed", rooms,
+                 int(lvlPSDL::sm_VertexCount), text.size() / 1e6, psdlBytes / 1e6);
+    Report("LoadSDL", rooms, loadSdl, double(text.size()), sdlRaw);
+    Report("make", rooms, make, madeBytes, psdlRaw);
+    Report("WritePSDL", rooms, write, psdlBytes, psdlRaw);
+    Report("Load", rooms, load, psdlBytes, psdlRaw);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::filesystem::create_directories("city");
+    datAssetManager::SetPath("");
+    std::vector<int> counts;
+    for (int i = 1; i < argc; ++i) {
+        counts.push_back(atoi(argv[i]));
+    }
+    if (counts.empty()) {
+        counts = {1000, 10000, 50000};
+    }
+    for (int rooms : counts) {
+        Run(rooms);
+    }
+    return 0;
+}

@@ -1,0 +1,5 @@
+#include "bank/widget.h"
+
+void bkWidget::Destroy() {
+    delete this;
+}

@@ -1,0 +1,142 @@
+#ifndef CITYEDIT_BLOCK_H
+#define CITYEDIT_BLOCK_H
+
+#include "data/assert.h"
+#include "vector/vector3.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class BlockLandmark;
+class CityBlock;
+
+struct BlockVertex {
+    BlockVertex();
+    explicit BlockVertex(const Vector3& position);
+    BlockVertex(const BlockVertex& other);
+    BlockVertex& operator=(const BlockVertex& other) = default;
+
+    Vector3 m_Position;
+    // Carried along with the vertex (zeroed, copied) but neither stored nor read here.
+    uint32_t m_User1;
+    uint8_t m_UserFlag;
+    uint32_t m_User2;
+    uint32_t m_User3;
+};
+
+struct BlockLotEdge {
+    int32_t m_Wall = 0;
+    int32_t m_WallVariant = 0;  // composite walls pack up to three 4-bit variants
+    int32_t m_Sliver = 0;
+    int32_t m_SliverVariant = 0;
+    float m_WallBreak1 = 0.0f;
+    float m_WallBreak2 = 0.0f;
+};
+
+// One lot: a cycle of block vertices with, per edge, the lot across it (-1 on the perimeter).
+// Edge i runs from entry i to entry (i+1) mod count.
+class BlockLot {
+public:
+    BlockLot();
+    BlockLot(const BlockLot& other);
+    BlockLot& operator=(const BlockLot&) = delete;
+    ~BlockLot();
+
+    int VertexCount() const { return m_VertexCount; }
+    int& VertexIndex(int i) {
+        Assert(i >= 0 && i < m_VertexCount);
+        return m_VertexIndex[i];
+    }
+    int& Adjacent(int i) {
+        Assert(i >= 0 && i < m_VertexCount);
+        return m_Adjacent[i];
+    }
+    int LotIndex(int vertex) const;
+
+    // Fresh index and adjacency arrays of n entries for the caller to fill. Edge records sized
+    // for the old count would no longer fit, so they go.
+    void SetVertexCount(int n);
+
+    void InsertVertex(int vertex, int adjacent, int after);
+    void RemoveVertex(int pos);
+    bool ReplaceNeighbour(int oldLot, int newLot);
+
+    Vector3 GetCentroid(const CityBlock& block) const;
+
+    // The detail of a lot is edge records while it is raised and a landmark while it is flat.
+    // Both are held apart, so that a height changed under a detail never makes one of them be
+    // read as the other; each shows only while the height gives it its meaning.
+    bool IsLandmark() const { return m_HeightOffset == 0.0f && m_Landmark; }
+    BlockLandmark& Landmark();
+    BlockLotEdge* Edges();
+    void SetLandmark(std::unique_ptr<BlockLandmark> landmark);
+    // Zeroed edge records, one per entry.
+    void MakeEdges();
+
+    int32_t m_Floor = 0;
+    int32_t m_Extra = 0;
+    float m_HeightOffset = 0.0f;  // 0 for a flat lot, else the roof height of a raised one
+    float m_Ground = 0.0f;
+    float m_Pitch = 0.0f;
+    float m_WallTile = 0.0f;
+    int8_t m_Rotation = 0;
+    uint8_t m_Scale = 16;
+    uint8_t m_Group = 0;
+
+private:
+    int m_VertexCount = 0;
+    std::unique_ptr<int[]> m_VertexIndex;
+    std::unique_ptr<int[]> m_Adjacent;
+    std::unique_ptr<BlockLotEdge[]> m_Edges;
+    std::unique_ptr<BlockLandmark> m_Landmark;
+};
+
+// The editable form of one city block: vertices whose first m_PerimeterCount are the block's
+// perimeter in order, and the lots that tile it.
+class CityBlock {
+public:
+    explicit CityBlock(int id);
+    CityBlock(const CityBlock& other);
+    CityBlock& operator=(const CityBlock& other);
+    ~CityBlock();
+
+    BlockVertex* Vertex(int i) const {
+        Assert(i >= 0 && i < m_VertexCount);
+        return m_Vertices[i].get();
+    }
+    BlockLot* Lot(int i) const {
+        Assert(i >= 0 && i < m_LotCount);
+        return m_Lots[i].get();
+    }
+    int PerimeterCount() const { return m_PerimeterCount; }
+    int VertexCount() const { return m_VertexCount; }
+    int LotCount() const { return m_LotCount; }
+
+    void Clear();
+    int AddVertices(int n);
+    int AddLots(int n);
+    void BuildFromOutline(const Vector3* points, int n);
+    void ResetToPerimeter();
+    uint8_t UpdateSolid();
+
+    Vector3 GetLotCentroid(int lot) const;
+    bool IsPerimeterVertex(int vertex, int& edge) const;
+    int FindVertex(const Vector3& position) const;
+    int GetLotCorners(int lot, int start, int* out, int max) const;
+    void CheckConnectivity() const;
+
+    int32_t m_Id;
+    uint8_t m_Solid = 0;
+
+private:
+    void CopyFrom(const CityBlock& other);
+
+    std::vector<std::unique_ptr<BlockVertex>> m_Vertices;
+    std::vector<std::unique_ptr<BlockLot>> m_Lots;
+    int32_t m_PerimeterCount = 0;
+    int32_t m_VertexCount = 0;
+    int32_t m_LotCount = 0;
+};
+
+#endif

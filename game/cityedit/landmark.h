@@ -1,0 +1,42 @@
+#ifndef CITYEDIT_LANDMARK_H
+#define CITYEDIT_LANDMARK_H
+
+#include "vector/vector3.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct modStatic;
+struct modShader;
+
+// A model standing on a flat lot, its ground sewn to the lot's outline by fans between the lot
+// and the model's join line.
+class BlockLandmark {
+public:
+    enum { LevelVL, LevelL, LevelM, LevelH, LevelCount };
+
+    explicit BlockLandmark(const char* name);
+    // Deep copy of the name and point lists; the model, mask and shader fields belong to the
+    // model package and are shared.
+    BlockLandmark(const BlockLandmark& other);
+    BlockLandmark& operator=(const BlockLandmark&) = delete;
+
+    std::string m_Name;
+    modStatic* m_Models[LevelCount] = {};
+    modStatic* m_Masks[LevelCount] = {};
+    modShader** m_Shaders = nullptr;
+    Vector3 m_Position{0.0f, 0.0f, 0.0f};  // from block vertex 0 unless fixed, then world
+    Vector3 m_Offset{0.0f, 0.0f, 0.0f};    // the model's offset as last applied
+    int8_t m_Rotation = 0;                  // angle = rotation * pi / 127 about y
+    uint8_t m_Scale = 128;                  // factor = scale / 128
+    uint8_t m_Fixed = 0;
+    // Ground fans as ring point indices; bit 7 ends every fan but the last.
+    std::vector<uint8_t> m_FanIndices;
+    // The model's join line, relative to its offset.
+    std::vector<Vector3> m_JoinPoints;
+    // The placed join line followed by the lot outline.
+    std::vector<Vector3> m_RingPoints;
+};
+
+#endif

@@ -1,0 +1,220 @@
+#include "city/ai.h"
+#include "city/psdl.h"
+#include "cityedit/psdltool.h"
+#include "data/asset.h"
+#include "vector/matrix34.h"
+
+#include "tests/support/console.h"
+#include "tests/support/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<SDLCODE_T> Words;
+
+Vector3 Corner(int i) { return lvlPSDL::sm_Vertices[i]; }
+
+// The tests' own make over the demo city: a raised block with walls, a facade, a skirt and
+// instances in room 1, an instance alone in room 3, a long fan in room 5, nothing in room 6.
+void CompileDemo(lvlPSDL* city) {
+    city->BeginCompileRoom(1);
+    SetTexture("grass");
+    BeginPrimitive(SDL_RAISEDFAN, 12.0f);
+    for (int i = 0; i < 4; ++i) {
+        EmitVertex(Corner(i));
+    }
+    EndPrimitive();
+    SetTexture("brick_a");
+    // Off the axes: a wall along an axis lies on a boundary of the 64 angle steps.
+    Vector3 bend(4.0f, 0.0f, 1.5f);
+    EmitWall(Corner(0), bend, 12.0f);
+    EmitWall(bend, Corner(1), 12.0f);
+    SetTexture("brick_b");
+    EmitFacade(Corner(2), Corner(3), 0.0f, 12.0f, 2.6f, 3.0f);
+    SetTexture(nullptr);
+    EmitSkirt(Vector3(0.0f, 1.25f, 10.0f), Vector3(0.0f, 0.75f, 0.0f), 0.0f, 0.1f);
+    Matrix34 placement;
+    placement.Identity();
+    placement.d.Set(5.0f, 12.0f, 5.0f);
+    lvlPSDL::EmitInstance(placement, "lamp", nullptr, nullptr, 1, 0);
+    placement.b.Set(0.0f, 0.8f, 0.6f);
+    placement.c.Set(0.0f, -0.6f, 0.8f);
+    lvlPSDL::EmitInstance(placement, "sign", nullptr, nullptr, 1, 0);
+    city->EndCompileRoom();
+
+    city->BeginCompileRoom(3);
+    placement.Identity();
+    lvlPSDL::EmitInstance(placement, "light", nullptr, nullptr, 2, 0);
+    city->EndCompileRoom();
+
+    city->BeginCompileRoom(5);
+    SetTexture("flow");
+    BeginPrimitive(SDL_FAN);
+    for (int i = 0; i < 10; ++i) {
+        float angle = 0.6283185f * float(i);
+        EmitVertex(Vector3(5.0f + 3.0f * std::cos(angle), 0.1f, 16.0f + 3.0f * std::sin(angle)));
+    }
+    EndPrimitive();
+    city->EndCompileRoom();
+
+    city->BeginCompileRoom(6);
+    city->EndCompileRoom();
+}
+
+// What a city holds, taken from the statics before another city replaces them.
+struct CitySnapshot {
+    std::vector<Vector3> m_Vertices;
+    std::vector<float> m_Floats;
+    std::vector<std::string> m_Textures;
+    std::vector<std::vector<lvlPerimeterEntry>> m_Perimeters;
+    std::vector<Words> m_Words;
+    std::vector<uint8_t> m_Types;
+    std::vector<uint8_t> m_Groups;
+    uint32_t m_FirstRoomCount;
+    std::vector<float> m_Bounds;
+    std::vector<lvlAiRoad> m_Roads;
+
+    explicit CitySnapshot(const lvlPSDL& city)
+        : m_Vertices(lvlPSDL::sm_Vertices.begin(),
+                     lvlPSDL::sm_Vertices.begin() + lvlPSDL::sm_VertexCount),
+          m_Floats(lvlPSDL::sm_Floats),
+          m_Types(city.m_RoomTypes),
+          m_Groups(city.m_RoomGroups),
+          m_FirstRoomCount(city.m_FirstRoomCount) {
+        for (uint32_t i = 0; i < lvlPSDL::sm_TextureCount; ++i) {
+            m_Textures.push_back(lvlPSDL::sm_Textures[i].m_Name);
+        }
+        for (uint32_t r = 1; r < city.m_RoomCount; ++r) {
+            const lvlSDL* room = city.m_Rooms[r].get();
+            std::vector<lvlPerimeterEntry> perimeter;
+            for (uint32_t i = 0; room && i < room->GetPerimeterCount(); ++i) {
+                perimeter.push_back(room->GetPerimeterEntry(i));
+            }
+            m_Perimeters.push_back(perimeter);
+            m_Words.push_back(room && room->GetCodes()
+                                  ? Words(room->GetCodes(), room->GetCodes() + room->GetCodeCount())
+                                  : Words());
+        }
+        for (const Vector3* v : {&city.BoxMin, &city.BoxMax, &city.CentroidOffset}) {
+            m_Bounds.insert(m_Bounds.end(), {v->x, v->y, v->z});
+        }
+        m_Bounds.push_back(city.RadiusAroundCentroid);
+        for (uint32_t i = 0; i < lvlAiMap::GetRoadCount(); ++i) {
+            m_Roads.push_back(lvlAiMap::GetRoad(i));
+        }
+    }
+};
+
+void ExpectEqual(const CitySnapshot& a, const CitySnapshot& b) {
+    ASSERT_EQ(a.m_Vertices.size(), b.m_Vertices.size());
+    for (size_t i = 0; i < a.m_Vertices.size(); ++i) {
+        EXPECT_EQ(a.m_Vertices[i].x, b.m_Vertices[i].x) << i;
+        EXPECT_EQ(a.m_Vertices[i].y, b.m_Vertices[i].y) << i;
+        EXPECT_EQ(a.m_Vertices[i].z, b.m_Vertices[i].z) << i;
+    }
+    EXPECT_EQ(a.m_Floats, b.m_Floats);
+    EXPECT_EQ(a.m_Textures, b.m_Textures);
+    ASSERT_EQ(a.m_Perimeters.size(), b.m_Perimeters.size());
+    for (size_t r = 0; r < a.m_Perimeters.size(); ++r) {
+        ASSERT_EQ(a.m_Perimeters[r].size(), b.m_Perimeters[r].size()) << r;
+        for (size_t i = 0; i < a.m_Perimeters[r].size(); ++i) {
+            EXPECT_EQ(a.m_Perimeters[r][i].m_Vertex, b.m_Perimeters[r][i].m_Vertex);
+            EXPECT_EQ(a.m_Perimeters[r][i].m_Neighbour, b.m_Perimeters[r][i].m_Neighbour);
+        }
+    }
+    EXPECT_EQ(a.m_Words, b.m_Words);
+    EXPECT_EQ(a.m_Types, b.m_Types);
+    EXPECT_EQ(a.m_Groups, b.m_Groups);
+    EXPECT_EQ(a.m_FirstRoomCount, b.m_FirstRoomCount);
+    EXPECT_EQ(a.m_Bounds, b.m_Bounds);
+    ASSERT_EQ(a.m_Roads.size(), b.m_Roads.size());
+    for (size_t i = 0; i < a.m_Roads.size(); ++i) {
+        const lvlAiRoad& x = a.m_Roads[i];
+        const lvlAiRoad& y = b.m_Roads[i];
+        EXPECT_EQ(x.m_Flags, y.m_Flags);
+        EXPECT_EQ(x.m_LaneValues, y.m_LaneValues);
+        EXPECT_EQ(x.m_Rooms, y.m_Rooms);
+        for (int k = 0; k < 2; ++k) {
+            EXPECT_EQ(x.m_NumLanes[k], y.m_NumLanes[k]);
+            EXPECT_EQ(x.m_SideInfo[k], y.m_SideInfo[k]);
+        }
+        for (int k = 0; k < 8; ++k) {
+            EXPECT_EQ(x.m_RoadData[k], y.m_RoadData[k]);
+        }
+    }
+}
+
+class DemoMake : public ::testing::Test {
+protected:
+    void SetUp() override { datAssetManager::SetPath(SourcePath("assets").c_str()); }
+
+    // Loads the demo description, makes it and writes the processed file, all under name.
+    void Make(lvlPSDL& city, const std::string& name) {
+        ASSERT_TRUE(city.LoadSDL("demo"));
+        city.MakeCity(m_Scratch.Path(name).c_str(), CompileDemo);
+        ASSERT_TRUE(city.WritePSDL(m_Scratch.Path(name).c_str(), 2));
+    }
+
+    // The golden files are written anew when PLATTOR_UPDATE_GOLDENS is set.
+    void ExpectGolden(const std::string& made, const std::string& golden) {
+        std::string bytes = ReadWholeFile(m_Scratch.Path(made));
+        std::string path = SourcePath("tests/game/city/data/" + golden);
+        if (getenv("PLATTOR_UPDATE_GOLDENS")) {
+            ASSERT_TRUE(WriteWholeFile(path, bytes));
+        }
+        EXPECT_TRUE(bytes == ReadWholeFile(path)) << golden << " differs; made " << bytes.size()
+                                                  << " bytes";
+    }
+
+    ConsoleCapture m_Capture;
+    ScratchDir m_Scratch;
+};
+
+}  // namespace
+
+TEST_F(DemoMake, MakesTheGoldenBytesTwice) {
+    lvlPSDL first;
+    Make(first, "first");
+    // Textures from 11 on are the make's own; vertices from 28 on and floats 0.0 and 0.1 too.
+    const lvlSDL& room = *first.m_Rooms[1];
+    EXPECT_EQ(Words(room.GetCodes(), room.GetCodes() + room.GetCodeCount()),
+              Words({80, 11, 99, 0, 0, 1, 2, 3, 80, 12, 60, 35, 0, 0, 28, 60, 29, 0, 28, 1, 80,
+                     13, 94, 1, 0, 3, 3, 2, 3, 28 | 128, 1, 2, 29, 30}));
+    lvlPSDL second;
+    Make(second, "second");
+    ExpectGolden("first.psdl", "demo.psdl");
+    ExpectGolden("first.inst", "demo.inst");
+    EXPECT_EQ(ReadWholeFile(m_Scratch.Path("second.psdl")),
+              ReadWholeFile(m_Scratch.Path("first.psdl")));
+    EXPECT_EQ(ReadWholeFile(m_Scratch.Path("second.inst")),
+              ReadWholeFile(m_Scratch.Path("first.inst")));
+}
+
+TEST_F(DemoMake, LoadGivesBackWhatWasWritten) {
+    lvlPSDL made;
+    Make(made, "demo");
+    CitySnapshot written(made);
+    EXPECT_EQ(written.m_Words[2], Words({80, 10, 42, 6, 10, 11, 9, 169, 6, 7, 8}));
+    EXPECT_TRUE(written.m_Words[5].empty());
+    EXPECT_EQ(Words(written.m_Words[4].begin(), written.m_Words[4].begin() + 4),
+              Words({80, 14, 176, 8}));
+
+    lvlPSDL loaded;
+    ASSERT_TRUE(loaded.Load(m_Scratch.Path("demo").c_str()));
+    CitySnapshot read(loaded);
+    ExpectEqual(written, read);
+    EXPECT_EQ(lvlPSDL::sm_Vertices.size(), lvlPSDL::sm_VertexCount + lvlPSDL::SpareVertices);
+    EXPECT_EQ(lvlPSDL::sm_VertexCapacity, lvlPSDL::sm_VertexCount);
+
+    // grass of the description (4) and of the make (11), and sidewalk_a (2), are "default".
+    std::vector<uint8_t> materials(lvlPSDL::sm_TextureCount, 0);
+    materials[2] = materials[4] = materials[11] = 1;
+    EXPECT_EQ(lvlPSDL::sm_MaterialIndex, materials);
+    EXPECT_EQ(loaded.GetNumMaterials(), 2);
+}
