@@ -1,5 +1,7 @@
 #include "city/material.h"
 
+#include <cstring>
+
 #include "bank/bank.h"
 #include "data/token.h"
 #include "city/materialmgr.h"
@@ -28,6 +30,10 @@ int16_t ReadNameIndex(TokenReader& reader, const char* key) {
     char name[phMaterial::NameSize];
     reader.MatchToken(key);
     reader.GetToken(name, phMaterial::NameSize);
+    // Save writes "none" for no effect or sound; reading it back must give none again.
+    if (std::strcmp(name, "none") == 0) {
+        return -1;
+    }
     return int16_t(qvMaterialMgr::Instance()->FindOrAddName(name));
 }
 
@@ -102,13 +108,12 @@ void qvMaterial::Save(TokenReader& writer) const {
     PutFloatLine(writer, "height:", Height);
     PutFloatLine(writer, "depth:", Depth);
     PutKey(writer, "ptxindex:");
+    // The writer's number formats end in a blank of their own.
     writer.PutInt(PtxIndex[0]);
-    writer.PutString(" ", 0);
     writer.PutInt(PtxIndex[1]);
     writer.PutString("\n", 0);
     PutKey(writer, "ptxthreshold:");
     writer.PutFloat(PtxThreshold[0]);
-    writer.PutString(" ", 0);
     writer.PutFloat(PtxThreshold[1]);
     writer.PutString("\n", 0);
     writer.PutString("}\n", 0);
