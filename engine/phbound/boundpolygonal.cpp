@@ -25,6 +25,12 @@ const float LeastT = 0.001f;
 // The square of the cosine limit beyond which another record runs against or along an impact.
 const float RunLimit = 0.258819f;
 
+Vector3 Placed(const Vector3& v, const Matrix34& m) {
+    Vector3 p = v;
+    p.Transform(m);
+    return p;
+}
+
 void TakeHit(phIsect& record, const phIsect& hit, int index, const phPolygon* polygon) {
     record = hit;
     record.PolyIndex = index;
@@ -160,11 +166,8 @@ int phBoundPolygonal::NextSegment(phSegment& segment, int& index, phSegmentState
         if (state.Far && state.Far[i]) {
             continue;
         }
-        Vector3 from = bound.Vertices[i];
-        from.Transform(state.Last);
-        Vector3 to = bound.Vertices[i];
-        to.Transform(state.Current);
-        segment.Set(from, to, phSegment::PROBE, 0);
+        segment.Set(Placed(bound.Vertices[i], state.Last),
+                    Placed(bound.Vertices[i], state.Current), phSegment::PROBE, 0);
         phExtendSegmentByMargin(segment);
         index = i;
         ++state.Vertex;
@@ -177,11 +180,8 @@ int phBoundPolygonal::NextSegment(phSegment& segment, int& index, phSegmentState
         if (state.Far && state.Far[i0] && state.Far[i1]) {
             continue;
         }
-        Vector3 a = bound.Vertices[i0];
-        a.Transform(state.Current);
-        Vector3 b = bound.Vertices[i1];
-        b.Transform(state.Current);
-        segment.Set(a, b, phSegment::EDGE, 0);
+        segment.Set(Placed(bound.Vertices[i0], state.Current),
+                    Placed(bound.Vertices[i1], state.Current), phSegment::EDGE, 0);
         index = e;
         ++state.Edge;
         return SEGMENT_EDGE;

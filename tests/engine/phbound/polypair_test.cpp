@@ -110,20 +110,27 @@ phPairSide Side(phBoundPolygonal& bound, const Matrix34& matrix, phIsect* isects
     return side;
 }
 
-TEST(PolygonPair, CubeRestingInAFloorGivesOneVertexImpactPerBottomCorner) {
-    TestMesh cube;
+// A unit cube moving from last to now over a large floor, collided both ways.
+int CubeOnFloor(TestMesh& cube, const Matrix34& now, const Matrix34& last, phImpact* impacts,
+                int maxImpacts) {
     MakeUnitCube(cube);
     TestMesh floor;
     MakeFloor(floor, 10.0f, 0.0f, false);
-    Matrix34 at = Translation(0.3f, 0.49f, -0.2f);
     phIsect isectsA[32];
     phIsect isectsB[32];
-    phPairSide a = Side(cube, at, isectsA);
+    phPairSide a = Side(cube, now, isectsA);
+    a.Last = last;
     phPairSide b = Side(floor, Matrix34::sm_Identity, isectsB);
-    cube.Collide(&floor, at, at, Matrix34::sm_Identity, Matrix34::sm_Identity, true, isectsA,
+    cube.Collide(&floor, now, last, Matrix34::sm_Identity, Matrix34::sm_Identity, true, isectsA,
                  a.Count, isectsB, b.Count, 32, Vector3(0, -1, 0));
+    return phCollidePolygonal(a, b, 32, impacts, maxImpacts);
+}
+
+TEST(PolygonPair, CubeRestingInAFloorGivesOneVertexImpactPerBottomCorner) {
+    TestMesh cube;
+    Matrix34 at = Translation(0.3f, 0.49f, -0.2f);
     phImpact impacts[16];
-    int made = phCollidePolygonal(a, b, 32, impacts, 16);
+    int made = CubeOnFloor(cube, at, at, impacts, 16);
     ASSERT_EQ(made, 4);
     bool seen[8] = {};
     for (int i = 0; i < made; ++i) {
@@ -144,20 +151,8 @@ TEST(PolygonPair, CubeRestingInAFloorGivesOneVertexImpactPerBottomCorner) {
 TEST(PolygonPair, CubeFallingOntoAFloorAtSpeed) {
     // A step of motion down into the floor: vertex paths hit, and nothing is NaN.
     TestMesh cube;
-    MakeUnitCube(cube);
-    TestMesh floor;
-    MakeFloor(floor, 10.0f, 0.0f, false);
-    Matrix34 now = Translation(0, 0.48f, 0);
-    Matrix34 last = Translation(0, 0.52f, 0);
-    phIsect isectsA[32];
-    phIsect isectsB[32];
-    phPairSide a = Side(cube, now, isectsA);
-    a.Last = last;
-    phPairSide b = Side(floor, Matrix34::sm_Identity, isectsB);
-    cube.Collide(&floor, now, last, Matrix34::sm_Identity, Matrix34::sm_Identity, true, isectsA,
-                 a.Count, isectsB, b.Count, 32, Vector3(0, -1, 0));
     phImpact impacts[16];
-    int made = phCollidePolygonal(a, b, 32, impacts, 16);
+    int made = CubeOnFloor(cube, Translation(0, 0.48f, 0), Translation(0, 0.52f, 0), impacts, 16);
     ASSERT_GE(made, 4);
     for (int i = 0; i < made; ++i) {
         EXPECT_FALSE(std::isnan(impacts[i].Position.x + impacts[i].Position.y +

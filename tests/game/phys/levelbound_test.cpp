@@ -80,6 +80,19 @@ public:
 class LevelBoundTest : public ::testing::Test {
 protected:
     ~LevelBoundTest() override { qvMaterialMgr::DeleteInstance(); }
+
+    // A unit cube standing 0.01 deep in the test city's floor, collided into m_Isects.
+    int CollideRestingCube(TestCity& city, bool vertexPaths) {
+        MakeUnitCube(m_Cube);
+        m_At = Translation(1, 0.49f, 2);
+        int count = 0;
+        city.CollidePolygonal(&m_Cube, 5, 77, m_At, m_At, m_Isects, 32, count, vertexPaths);
+        return count;
+    }
+
+    TestMesh m_Cube;
+    Matrix34 m_At;
+    phIsect m_Isects[32];
 };
 
 TEST_F(LevelBoundTest, GameManagerTakesTheSlotBeforeTheLevelIsBuilt) {
@@ -216,12 +229,10 @@ TEST_F(LevelBoundTest, RefusedOperationsFailAssertionZero) {
 
 TEST_F(LevelBoundTest, CubeRestingInTheFloorGivesOneImpactPerBottomVertex) {
     TestCity city;
-    TestMesh cube;
-    MakeUnitCube(cube);
-    Matrix34 at = Translation(1, 0.49f, 2);
-    phIsect isects[32];
-    int count = 0;
-    city.CollidePolygonal(&cube, 5, 77, at, at, isects, 32, count, true);
+    int count = CollideRestingCube(city, true);
+    TestMesh& cube = m_Cube;
+    Matrix34& at = m_At;
+    phIsect* isects = m_Isects;
     // The four upright edges cross the floor; the vertex paths have no length.
     ASSERT_EQ(count, 4);
     for (int i = 0; i < count; ++i) {
@@ -248,15 +259,12 @@ TEST_F(LevelBoundTest, CubeRestingInTheFloorGivesOneImpactPerBottomVertex) {
 
 TEST_F(LevelBoundTest, FullImpactTableIsReported) {
     TestCity city;
-    TestMesh cube;
-    MakeUnitCube(cube);
-    Matrix34 at = Translation(1, 0.49f, 2);
-    phIsect isects[32];
-    int count = 0;
-    city.CollidePolygonal(&cube, 0, 0, at, at, isects, 32, count, false);
+    int count = CollideRestingCube(city, false);
     phImpact impacts[2];
     testing::internal::CaptureStdout();
-    EXPECT_EQ(city.FindImpacts(&cube, at, at, nullptr, nullptr, 0, isects, count, impacts, 2), 2);
+    EXPECT_EQ(city.FindImpacts(&m_Cube, m_At, m_At, nullptr, nullptr, 0, m_Isects, count,
+                               impacts, 2),
+              2);
     std::string output = testing::internal::GetCapturedStdout();
     EXPECT_NE(output.find("FindImpacts: Completely filled intersection table!"),
               std::string::npos)
