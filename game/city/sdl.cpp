@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 lvlSDL::lvlSDL(uint32_t perimeterCount, uint32_t codeCount)
     : m_Perimeter(perimeterCount, lvlPerimeterEntry{0, 0}), m_Codes(codeCount, 0) {}
@@ -124,4 +125,19 @@ bool lvlSDL::SnapToPerimeter(Vector3& point, float distance) const {
         }
     }
     return false;
+}
+
+// Not a number until the editor stores its first eye point.
+Vector3 lvlSDL::sm_ViewPoint = [] {
+    Vector3 v;
+    uint32_t bits = 0x7F800001;
+    float nan;
+    memcpy(&nan, &bits, sizeof nan);
+    v.Set(nan, nan, nan);
+    return v;
+}();
+
+bool lvlSDL::IsBackFacing(const Vector3& a, const Vector3& b) {
+    const Vector3& e = sm_ViewPoint;
+    return (a.z - b.z) * (e.x - a.x) + (b.x - a.x) * (e.z - a.z) < 0.0f;
 }

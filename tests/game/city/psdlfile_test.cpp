@@ -59,9 +59,11 @@ protected:
 }  // namespace
 
 TEST_F(PsdlFile, WritesEveryFieldInOrder) {
-    lvlPSDL city;
-    MakeSmallCity(city, {});
-    ASSERT_TRUE(city.WritePSDL("small", 2));
+    {
+        lvlPSDL city;
+        MakeSmallCity(city, {});
+        ASSERT_TRUE(city.WritePSDL("small", 2));
+    }
     EXPECT_EQ(m_Capture.Take(), "1 verts written...\n");
 
     std::string v = F32(1.0f) + F32(2.0f) + F32(3.0f);
@@ -91,9 +93,11 @@ TEST_F(PsdlFile, MaterialTableGivesTexturesTheirIndices) {
     ASSERT_TRUE(WriteWholeFile(m_Scratch.Path("city\\materials.csv"),
                                "texture,material\ngrass,default\ngrass,other\nwalk,none\n"
                                "bad\nwalk,default,extra\n"));
-    lvlPSDL city;
-    MakeSmallCity(city, {"grass-0002", "grass-1002", "walk", "", "-0001", "abcd"});
-    ASSERT_TRUE(city.WritePSDL("materials", 2));
+    {
+        lvlPSDL city;
+        MakeSmallCity(city, {"grass-0002", "grass-1002", "walk", "", "-0001", "abcd"});
+        ASSERT_TRUE(city.WritePSDL("materials", 2));
+    }
     std::string file = ReadWholeFile(m_Scratch.Path("city\\materials.psdl"));
     // An empty entry is a single 0 byte.
     EXPECT_NE(file.find(std::string("\x05walk\0\0\x06-0001", 13)), std::string::npos);
@@ -115,18 +119,17 @@ TEST_F(PsdlFile, MaterialTableGivesTexturesTheirIndices) {
 }
 
 TEST_F(PsdlFile, MissingTableLeavesTexturesWithoutMaterials) {
-    lvlPSDL city;
-    MakeSmallCity(city, {"grass"});
-    ASSERT_TRUE(city.WritePSDL("plain", 2));
-    m_Capture.Take();
     lvlPSDL loaded;
+    MakeSmallCity(loaded, {"grass"});
+    ASSERT_TRUE(loaded.WritePSDL("plain", 2));
+    m_Capture.Take();
     ASSERT_TRUE(loaded.Load("plain"));
     EXPECT_EQ(m_Capture.Take(), "Warning: Cannot open file '" + m_Scratch.Root() +
                                     "\\city\\materials.csv'.\n");
     EXPECT_EQ(lvlPSDL::sm_MaterialIndex, std::vector<uint8_t>({0, 0}));
     EXPECT_EQ(loaded.GetNumMaterials(), 1);
     EXPECT_FALSE(loaded.Load("nosuchcity"));
-    EXPECT_FALSE(city.WritePSDL((m_Scratch.Path("nodir") + "\\x").c_str(), 2));
+    EXPECT_FALSE(loaded.WritePSDL((m_Scratch.Path("nodir") + "\\x").c_str(), 2));
     EXPECT_NE(m_Capture.Take().find("Cannot create file"), std::string::npos);
 }
 
