@@ -36,7 +36,7 @@ typedef void (*lvlMakeCallback)(lvlPSDL* city);
 // It is the level-wide collision bound, so only one exists at a time.
 class lvlPSDL : public lvlLevelBound {
 public:
-    static const uint32_t SpareVertices = 512;
+    static constexpr uint32_t SpareVertices = 512;
     static const uint32_t MaxVertices = 65535;
     static const uint32_t MaxFloats = 65535;
     // Entry 0 of the texture table is no texture.

@@ -60,7 +60,7 @@ public:
     static bool IsBackFacing(const Vector3& a, const Vector3& b);
 
     // The cursor value of a walk that has built every polygon of the room.
-    static const uint32_t EndCursor = 0xFFFFFFFF;
+    static constexpr uint32_t EndCursor = 0xFFFFFFFF;
     // The room's collision polygons near the sphere (centre and radius; null for all), at most
     // maxPolys. The cursor (word offset << 11 | texture index) starts a walk where the last
     // stopped: 0 for a fresh walk; EndCursor comes back once the room is done. Extra corners
