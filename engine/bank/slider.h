@@ -22,6 +22,8 @@ public:
     virtual void SetRange(float min, float max) = 0;
     virtual bool IsFloat() = 0;
     virtual bool IsSigned() = 0;
+    // The step; 0 makes a read-out slider.
+    virtual float GetDelta() = 0;
 };
 
 // Types: float, uint8_t, int8_t, uint16_t, int16_t, uint32_t, int32_t (instantiated in
@@ -40,6 +42,7 @@ public:
     void SetRange(float min, float max) override;
     bool IsFloat() override;
     bool IsSigned() override;
+    float GetDelta() override { return delta; }
 
     void SetValuePtr(Type* value);
 
