@@ -186,10 +186,7 @@ int StreamWrite(Stream* stream, const void* buffer, int count) {
     return count;
 }
 
-int StreamGetc(Stream* stream) {
-    if (stream->m_Cursor < stream->m_Fill) {
-        return stream->m_Buffer[stream->m_Cursor++];
-    }
+int StreamGetcRefill(Stream* stream) {
     unsigned char byte = 0;
     return StreamRead(stream, &byte, 1) == 1 ? byte : -1;
 }

@@ -118,7 +118,7 @@ lvlSDL* LoadRoom(PsdlReader& reader, uint32_t roomCount) {
     uint32_t codes = psdlBytes::Get(counts + 4, 4);
     uint64_t words = 2 * uint64_t(perimeter) + codes;
     const unsigned char* bytes = reader.Take(words * TargetSize, "room");
-    lvlSDL* room = new lvlSDL(perimeter, codes);
+    lvlSDL* room = lvlSDL::Create(perimeter, codes);
     for (uint32_t i = 0; i < perimeter; ++i, bytes += 2 * TargetSize) {
         lvlPerimeterEntry& entry = room->GetPerimeterEntry(i);
         entry.m_Vertex = uint16_t(psdlBytes::Get(bytes, TargetSize));

@@ -4,7 +4,7 @@
 #include "city/sdlcode.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "vector/vector3.h"
 #include "vector/vector4.h"
@@ -27,9 +27,15 @@ static_assert(sizeof(lvlPerimeterEntry) == 4, "perimeter entries are read and wr
 // perimeter count is not limited to a byte: descriptions and processed files carry more.
 class lvlSDL {
 public:
-    lvlSDL(uint32_t perimeterCount, uint32_t codeCount);
+    // A room comes with its outline and words, zero-filled, in the same allocation as itself:
+    // a city loads tens of thousands of rooms, and their allocations were most of its load
+    // time.
+    static lvlSDL* Create(uint32_t perimeterCount, uint32_t codeCount);
+    static void operator delete(void* room) { ::operator delete(room); }
+    lvlSDL(const lvlSDL&) = delete;
+    lvlSDL& operator=(const lvlSDL&) = delete;
 
-    uint32_t GetPerimeterCount() const { return uint32_t(m_Perimeter.size()); }
+    uint32_t GetPerimeterCount() const { return m_PerimeterCount; }
     lvlPerimeterEntry& GetPerimeterEntry(uint32_t i);
     const lvlPerimeterEntry& GetPerimeterEntry(uint32_t i) const;
     uint32_t GetPerimeterVertex(uint32_t i) const { return GetPerimeterEntry(i).m_Vertex; }
@@ -41,9 +47,9 @@ public:
     uint8_t GetMaterialIndex(uint32_t texture) const;
 
     // Null when the room has no words.
-    SDLCODE_T* GetCodes() { return m_Codes.empty() ? nullptr : m_Codes.data(); }
-    const SDLCODE_T* GetCodes() const { return m_Codes.empty() ? nullptr : m_Codes.data(); }
-    uint32_t GetCodeCount() const { return uint32_t(m_Codes.size()); }
+    SDLCODE_T* GetCodes() { return m_CodeCount ? m_Codes : nullptr; }
+    const SDLCODE_T* GetCodes() const { return m_CodeCount ? m_Codes : nullptr; }
+    uint32_t GetCodeCount() const { return m_CodeCount; }
     void SetCodes(const SDLCODE_T* words, uint32_t count);
 
     // Queries on the outline, in the x-z plane unless said otherwise.
@@ -89,8 +95,16 @@ public:
                          float h0, float h1);
 
 private:
-    std::vector<lvlPerimeterEntry> m_Perimeter;
-    std::vector<SDLCODE_T> m_Codes;
+    lvlSDL(uint32_t perimeterCount, uint32_t codeCount, unsigned char* block);
+    static size_t BlockBytes(uint32_t perimeterCount, uint32_t codeCount);
+    void Place(unsigned char* block, uint32_t perimeterCount, uint32_t codeCount);
+
+    // Holds the outline and words once SetCodes has changed their size.
+    std::unique_ptr<unsigned char[]> m_Storage;
+    lvlPerimeterEntry* m_Perimeter;
+    SDLCODE_T* m_Codes;
+    uint32_t m_PerimeterCount;
+    uint32_t m_CodeCount;
 };
 
 #endif

@@ -31,7 +31,7 @@ struct AiFixture {
         m_City.AllocateRooms(uint32_t(rooms.size() + 1));
         for (size_t r = 0; r < rooms.size(); ++r) {
             const RoomSpec& spec = rooms[r];
-            lvlSDL* room = new lvlSDL(uint32_t(spec.m_Neighbours.size()), 0);
+            lvlSDL* room = lvlSDL::Create(uint32_t(spec.m_Neighbours.size()), 0);
             for (size_t i = 0; i < spec.m_Neighbours.size(); ++i) {
                 room->GetPerimeterEntry(uint32_t(i)).m_Neighbour = spec.m_Neighbours[i];
             }

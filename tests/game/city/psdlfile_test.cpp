@@ -30,7 +30,7 @@ void MakeSmallCity(lvlPSDL& city, const std::vector<std::string>& textures) {
     }
     city.AllocateRooms(3);
     city.m_FirstRoomCount = 2;
-    city.m_Rooms[1].reset(new lvlSDL(1, 3));
+    city.m_Rooms[1].reset(lvlSDL::Create(1, 3));
     city.m_Rooms[1]->GetPerimeterEntry(0) = lvlPerimeterEntry{0, 2};
     const SDLCODE_T words[3] = {0xB1, 0, 0};
     city.m_Rooms[1]->SetCodes(words, 3);

@@ -24,7 +24,7 @@ void MakeEmptyCity(lvlPSDL& city) {
     lvlPSDL::sm_Floats.clear();
     city.AllocateRooms(4);
     for (int i = 1; i < 4; ++i) {
-        city.m_Rooms[i].reset(new lvlSDL(0, 0));
+        city.m_Rooms[i].reset(lvlSDL::Create(0, 0));
     }
     PsdlTool::sm_TextureHash.Init(101);
 }
