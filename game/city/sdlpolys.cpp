@@ -6,10 +6,13 @@
 #include "phcore/poly.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 const float KerbLift = 0.15f;
+const uint32_t MaxPrimSize = 256;
+const uint32_t ClosedRails = 0x2000;
 const uint32_t TextureBits = 11;
 // A material that the ground fans do not collide with.
 const int NoCollisionMaterial = 2;
@@ -18,6 +21,19 @@ float FlatDistance2(const Vector3& a, const Vector3& b) {
     float dx = a.x - b.x;
     float dz = a.z - b.z;
     return dx * dx + dz * dz;
+}
+
+// A closed rail's point beside the row vertex p: a third of the height out from its inner
+// neighbour q, at p's height.
+Vector3 RailPoint(const Vector3& p, const Vector3& q, float h) {
+    float dx = p.x - q.x;
+    float dz = p.z - q.z;
+    float length = std::sqrt(dx * dx + dz * dz);
+    if (length == 0.0f) {
+        return p;
+    }
+    float scale = 0.333f * h / length;
+    return Vector3(p.x + dx * scale, p.y, p.z + dz * scale);
 }
 
 // One walk of the collision interpreter: the polygons of one room into the caller's array.
@@ -68,7 +84,8 @@ private:
     void Wall(const sdlCommand& command);
     void DividedRoad(const sdlCommand& command);
     void Extension(const sdlCommand& command, const sdlCommand* next);
-    void FlatFan(const SDLCODE_T* indices, uint32_t count, float height, int material);
+    void FanTriangles(const SDLCODE_T* indices, uint32_t count, int material,
+                      const float* height);
 
     const lvlSDL& m_Room;
     const Vector4* m_Sphere;
@@ -164,49 +181,40 @@ void PolyWalk::Crosswalk(const sdlCommand& command) {
     }
 }
 
-// The fan's triangles (first, k-1, k) at one height.
-void PolyWalk::FlatFan(const SDLCODE_T* indices, uint32_t count, float height, int material) {
-    if (!Straddles(height)) {
+// The fan's triangles (first, k-1, k), flattened to the height when one is given; a flat fan
+// only when the sphere straddles its height.
+void PolyWalk::FanTriangles(const SDLCODE_T* indices, uint32_t count, int material,
+                            const float* height) {
+    if (height && !Straddles(*height)) {
         return;
     }
+    const Vector3& a = V(indices[0]);
     for (uint32_t k = 2; k < count; ++k) {
-        const Vector3& a = V(indices[0]);
-        float longest = std::max(FlatDistance2(a, V(indices[k - 1])),
-                                 std::max(FlatDistance2(a, V(indices[k])),
-                                          FlatDistance2(V(indices[k - 1]), V(indices[k]))));
+        const Vector3& b = V(indices[k - 1]);
+        const Vector3& c = V(indices[k]);
+        float longest = std::max(FlatDistance2(a, b),
+                                 std::max(FlatDistance2(a, c), FlatDistance2(b, c)));
         if (!NearSpan(a, longest)) {
             continue;
         }
-        if (phPolygon* poly = Next()) {
+        phPolygon* poly = Next();
+        if (poly && height) {
             lvlSDL::MakeFlatPoly(*poly, material, indices[0], indices[k - 1], indices[k], -1,
-                                 height);
+                                 *height);
+        } else if (poly) {
+            lvlSDL::MakePoly(*poly, material, indices[0], indices[k - 1], indices[k], 0);
         }
     }
 }
 
 void PolyWalk::Fan(const sdlCommand& command) {
-    int material = Material(m_Texture);
-    if (material == NoCollisionMaterial) {
+    if (Material(m_Texture) == NoCollisionMaterial) {
         return;
     }
     const SDLCODE_T* w = command.m_Operands;
-    uint32_t count = command.m_OperandCount;
-    if (command.m_Opcode == SDL_FLATFAN) {
-        FlatFan(w, count, V(w[0]).y, material);
-        return;
-    }
-    for (uint32_t k = 2; k < count; ++k) {
-        const Vector3& a = V(w[0]);
-        float longest = std::max(FlatDistance2(a, V(w[k - 1])),
-                                 std::max(FlatDistance2(a, V(w[k])),
-                                          FlatDistance2(V(w[k - 1]), V(w[k]))));
-        if (!NearSpan(a, longest)) {
-            continue;
-        }
-        if (phPolygon* poly = Next()) {
-            lvlSDL::MakePoly(*poly, material, w[0], w[k - 1], w[k], 0);
-        }
-    }
+    float height = V(w[0]).y;
+    FanTriangles(w, command.m_OperandCount, Material(m_Texture),
+                 command.m_Opcode == SDL_FLATFAN ? &height : nullptr);
 }
 
 void PolyWalk::Wall(const sdlCommand& command) {
@@ -261,15 +269,41 @@ void PolyWalk::Extension(const sdlCommand& command, const sdlCommand* next) {
     }
     uint32_t stride = next->m_Opcode == SDL_ROAD ? 4 : next->m_Opcode == SDL_ALLEY ? 2 : 6;
     uint32_t rows = next->m_OperandCount / stride;
+    Assert(rows < MaxPrimSize);
+    int material = Material(m_Texture);
+    uint32_t flags = w[0];
     for (uint32_t side = 0; side < 2; ++side) {
-        if (!(w[0] & (1u << side))) {
-            continue;
-        }
+        // The rail's row vertex and its neighbour inwards.
         uint32_t column = side == 0 ? 0 : stride - 1;
+        uint32_t inner = side == 0 ? 1 : stride - 2;
         for (uint32_t i = 0; i + 1 < rows; ++i) {
             uint32_t a = next->m_Operands[i * stride + column];
             uint32_t b = next->m_Operands[(i + 1) * stride + column];
-            EdgeWall(Material(m_Texture), a, b, V(a).y + h, V(b).y + h);
+            if (!(flags & ClosedRails)) {
+                if (flags & (1u << side)) {
+                    EdgeWall(material, a, b, V(a).y + h, V(b).y + h);
+                }
+                continue;
+            }
+            bool closeA = i == 0 && (flags & 0x10);
+            bool closeB = i + 2 == rows && (flags & 0x20);
+            Vector3 pa = V(a);
+            Vector3 pb = V(b);
+            Vector3 ra = closeA ? pa : RailPoint(pa, V(next->m_Operands[i * stride + inner]), h);
+            Vector3 rb =
+                closeB ? pb : RailPoint(pb, V(next->m_Operands[(i + 1) * stride + inner]), h);
+            const Vector3 up(0.0f, h, 0.0f);
+            const Vector3 strip[8] = {pb + up,         pa + up,         rb + up * 0.75f,
+                                      ra + up * 0.75f, rb + up * 0.25f, ra + up * 0.25f,
+                                      pb,              pa};
+            for (int q = 0; q < 6; q += 2) {
+                if (!Near(strip[q], strip[q + 3])) {
+                    continue;
+                }
+                if (phPolygon* poly = Next()) {
+                    lvlSDL::MakeStripPoly(*poly, material, strip + q);
+                }
+            }
         }
     }
 }
@@ -318,12 +352,12 @@ int PolyWalk::Run(uint32_t* cursor) {
         case SDL_WALL:
             Wall(command);
             break;
-        case SDL_RAISEDFAN:
-            if (Material(m_Texture) != NoCollisionMaterial) {
-                FlatFan(command.m_Operands + 1, command.m_OperandCount - 1,
-                        m_Room.GetFloat(command.m_Operands[0]), Material(m_Texture));
-            }
+        case SDL_RAISEDFAN: {
+            float height = m_Room.GetFloat(command.m_Operands[0]);
+            FanTriangles(command.m_Operands + 1, command.m_OperandCount - 1, Material(m_Texture),
+                         &height);
             break;
+        }
         case SDL_EXT: {
             // Rails decorate the next drawing command, looking past a texture command.
             uint32_t ahead = position;
@@ -334,6 +368,7 @@ int PolyWalk::Run(uint32_t* cursor) {
             }
             bool rails = found && (next.m_Opcode == SDL_ROAD || next.m_Opcode == SDL_ALLEY ||
                                    next.m_Opcode == SDL_DIVROAD);
+            Assert(rails || command.m_Count != 3);
             Extension(command, rails ? &next : nullptr);
             break;
         }

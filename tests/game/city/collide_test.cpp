@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -120,4 +121,40 @@ TEST(CollidePolyToLevel, FullTablesAreReported) {
                                    isects.data(), 32, count, false);
     EXPECT_EQ(capture.Take(), "Error: CollidePolyToLevel - buffer overflow, polys lost (room 1)\n"
                               "Error: CollidePolyToLevel - buffer overflow, polys lost (room 1)\n");
+}
+
+// A road of two rows between closed rails one unit high, the first row's ends closed.
+TEST(RoomPolys, RoadWithClosedRails) {
+    const Vector3 points[9] = {{0, -5, 0}, {0, 0, 0},  {2, 0, 0},  {8, 0, 0}, {10, 0, 0},
+                               {0, 0, 10}, {2, 0, 10}, {8, 0, 10}, {10, 0, 10}};
+    lvlPSDL city;
+    lvlPSDL::AllocateVertices(9);
+    for (int i = 0; i < 9; ++i) {
+        lvlPSDL::sm_Vertices[i] = points[i];
+    }
+    lvlPSDL::AllocateTextures(3);
+    lvlPSDL::sm_MaterialIndex = {0, 4, 5};
+    const SDLCODE_T words[] = {SDL_TEXTURE, 1, SDL_EXT | 3, 0x2010, 256, 0,
+                               SDL_ROAD | SDL_LAST | 2, 1, 2, 3, 4, 5, 6, 7, 8};
+    std::unique_ptr<lvlSDL> room(lvlSDL::Create(0, 0));
+    room->SetCodes(words, 15);
+    lvlPSDL::SetupSparePool();
+    phPolygon polys[16];
+    uint32_t cursor = 0;
+    ASSERT_EQ(room->BuildRoomPolys(nullptr, polys, 16, &cursor), 9);
+    const std::vector<int> materials = {4, 4, 4, 4, 4, 4, 5, 4, 5};
+    for (int k = 0; k < 9; ++k) {
+        EXPECT_EQ(polys[k].MaterialIndex, materials[k]) << k;
+    }
+    // The left rail's middle band: row 1's rail point lies a third of the height outside.
+    const phPolygon& band = polys[1];
+    const Vector3& far = lvlPSDL::sm_Vertices[band.VertexIndex[0]];
+    const Vector3& near = lvlPSDL::sm_Vertices[band.VertexIndex[1]];
+    EXPECT_FLOAT_EQ(far.x, -0.333f);
+    EXPECT_FLOAT_EQ(far.y, 0.75f);
+    EXPECT_FLOAT_EQ(far.z, 10.0f);
+    EXPECT_FLOAT_EQ(near.x, 0.0f);
+    EXPECT_FLOAT_EQ(near.z, 0.0f);
+    // The kerb sides of the sidewalks are raised.
+    EXPECT_FLOAT_EQ(lvlPSDL::sm_Vertices[polys[6].VertexIndex[1]].y, 0.15f);
 }
