@@ -1,6 +1,7 @@
 #include "city/psdl.h"
 #include "phcore/isect.h"
 #include "phcore/poly.h"
+#include "phcore/segment.h"
 
 #include "tests/engine/phbound/meshes.h"
 #include "tests/support/console.h"
@@ -157,4 +158,21 @@ TEST(RoomPolys, RoadWithClosedRails) {
     EXPECT_FLOAT_EQ(near.z, 0.0f);
     // The kerb sides of the sidewalks are raised.
     EXPECT_FLOAT_EQ(lvlPSDL::sm_Vertices[polys[6].VertexIndex[1]].y, 0.15f);
+}
+
+// One fan command of 130 triangles cannot be built 128 at a time.
+TEST(RoomPolys, PrimitiveLargerThanABatchIsReported) {
+    FloorCity city;
+    std::vector<SDLCODE_T> words = {SDL_TEXTURE, 1, SDL_FAN | SDL_LAST, 130};
+    for (int i = 0; i < 132; ++i) {
+        words.push_back(SDLCODE_T(1 + i % 4));
+    }
+    city.m_City.m_Rooms[1]->SetCodes(words.data(), uint32_t(words.size()));
+    ConsoleCapture capture;
+    phSegment segment;
+    segment.Set(Vector3(4, 10, 3), Vector3(4, -10, 3), phSegment::PROBE, 0);
+    phIsect isect;
+    lvlPSDL::SetupSparePool();
+    EXPECT_FALSE(city.m_City.m_Rooms[1]->CollideSegment(nullptr, segment, &isect, 2.0f, -1.0f));
+    EXPECT_EQ(capture.Take(), "Error: CollideSegment: Primitive too large, raise maxPolys\n");
 }

@@ -1,6 +1,9 @@
 #include "city/ai.h"
+#include "city/materialmgr.h"
 #include "city/psdl.h"
 #include "data/asset.h"
+#include "data/stream.h"
+#include "data/token.h"
 
 #include "tests/support/child.h"
 #include "tests/support/console.h"
@@ -38,7 +41,7 @@ void MakeSmallCity(lvlPSDL& city, const std::vector<std::string>& textures) {
     city.m_RoomGroups[1] = 3;
     city.BoxMin = Vector3(1.0f, 2.0f, 3.0f);
     city.BoxMax = Vector3(1.0f, 2.0f, 3.0f);
-    city.CentroidOffset = Vector3(1.0f, 2.0f, 3.0f);
+    city.SetCentroidOffset(Vector3(1.0f, 2.0f, 3.0f));
     city.RadiusAroundCentroid = 0.25f;
     lvlAiMap::Allocate(0);
 }
@@ -175,4 +178,35 @@ TEST(PsdlFileFailures, BadFilesAreFatal) {
         EXPECT_NE(result.m_ExitCode, 0);
         EXPECT_NE(result.m_Output.find(c.m_Message), std::string::npos) << result.m_Output;
     }
+}
+
+TEST_F(PsdlFile, MaterialIndicesFollowTheGameMaterials) {
+    {
+        std::string path = m_Scratch.Path("game.mtl");
+        ASSERT_TRUE(WriteWholeFile(path, "mtl mud { elasticity: 0.2 friction: 0.7 effect: dust "
+                                         "sound: none }\n"));
+        Stream* stream = StreamOpen(path.c_str());
+        ASSERT_NE(stream, nullptr);
+        TokenReader reader(path.c_str(), stream);
+        reader.CheckToken("mtl", false);
+        qvMaterialMgr::Instance()->Load(reader);
+        StreamClose(stream);
+    }
+    ASSERT_TRUE(WriteWholeFile(m_Scratch.Path("city\\materials.csv"),
+                               "texture,material\nwalk,mud\ngrass,default\nrock,gravel\n"));
+    {
+        lvlPSDL loaded;
+        MakeSmallCity(loaded, {"grass", "walk", "rock"});
+        ASSERT_TRUE(loaded.WritePSDL("mud", 2));
+        m_Capture.Take();
+        ASSERT_TRUE(loaded.Load("mud"));
+        // The table's lines, then the textures.
+        EXPECT_EQ(m_Capture.Take(),
+                  "texture 'walk' has mtl index 2\ntexture 'grass' has mtl index 1\n"
+                  "texture 'grass' has mtl index 1\ntexture 'walk' has mtl index 2\n");
+        EXPECT_EQ(lvlPSDL::sm_MaterialIndex, std::vector<uint8_t>({0, 1, 2, 0}));
+        EXPECT_EQ(loaded.GetNumMaterials(), 3);
+        EXPECT_EQ(loaded.GetMaterial(2), qvMaterialMgr::Instance()->Find("mud"));
+    }
+    qvMaterialMgr::DeleteInstance();
 }

@@ -188,3 +188,29 @@ TEST(PickingFailures, RefusalsAreFatal) {
         EXPECT_NE(result.m_Output.find(c.m_Message), std::string::npos) << result.m_Output;
     }
 }
+
+TEST_F(Picking, LoadComputesTheBoundsOfTheVertexTable) {
+    EXPECT_EQ(m_City.Type, int(phBound::LEVEL));
+    EXPECT_FLOAT_EQ(m_City.BoxMin.y, -0.3f);
+    EXPECT_FLOAT_EQ(m_City.BoxMax.x, 40.0f);
+    EXPECT_FLOAT_EQ(m_City.BoxMax.z, 30.0f);
+    // The sphere's centre is the bound's centroid offset.
+    EXPECT_TRUE(m_City.HasCentroidOffset());
+    EXPECT_NEAR(m_City.CentroidOffset.x, 20.0f, 1e-3f);
+    EXPECT_NEAR(m_City.CentroidOffset.z, 15.0f, 1e-3f);
+    EXPECT_NEAR(m_City.RadiusAroundCentroid, 25.0f, 1e-3f);
+    EXPECT_EQ(&m_City.GetVertex(13), &lvlPSDL::sm_Vertices[13]);
+}
+
+TEST(SideTest, EyeOnTheNegativeSideOfTheLine) {
+    const Vector3 a(0.0f, 0.0f, 0.0f);
+    const Vector3 b(10.0f, 0.0f, 0.0f);
+    const struct {
+        float m_X, m_Z;
+        bool m_Behind;
+    } cases[] = {{5, -1, true}, {5, 1, false}, {20, 0, false}};
+    for (const auto& c : cases) {
+        lvlSDL::sm_ViewPoint.Set(c.m_X, 3.0f, c.m_Z);
+        EXPECT_EQ(lvlSDL::IsBackFacing(a, b), c.m_Behind) << c.m_X << "," << c.m_Z;
+    }
+}
