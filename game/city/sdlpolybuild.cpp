@@ -16,6 +16,15 @@ void lvlSDL::MakePoly(phPolygon& poly, int material, int i0, int i1, int i2, int
 
 namespace {
 
+// A quad whose fourth corner is vertex 0 would read as a triangle: start it one corner later.
+void MakeQuad(phPolygon& poly, int material, int c0, int c1, int c2, int c3) {
+    if (c3 == 0) {
+        lvlSDL::MakePoly(poly, material, c3, c0, c1, c2);
+    } else {
+        lvlSDL::MakePoly(poly, material, c0, c1, c2, c3);
+    }
+}
+
 int Raised(int index, float offset) {
     if (offset == 0.0f) {
         return index;
@@ -50,7 +59,11 @@ void lvlSDL::MakeStripPoly(phPolygon& poly, int material, const int* indices,
     int c0 = Raised(i[0], h[0]);
     int c1 = Raised(i[1], h[1]);
     int c3 = Raised(i[3], h[3]);
-    MakePoly(poly, material, c0, c1, c3, triangle ? 0 : Raised(i[2], h[2]));
+    if (triangle) {
+        MakePoly(poly, material, c0, c1, c3, 0);
+    } else {
+        MakeQuad(poly, material, c0, c1, c3, Raised(i[2], h[2]));
+    }
 }
 
 void lvlSDL::MakeFlatPoly(phPolygon& poly, int material, int i0, int i1, int i2, int i3,
@@ -62,7 +75,7 @@ void lvlSDL::MakeFlatPoly(phPolygon& poly, int material, int i0, int i1, int i2,
         return;
     }
     int c3 = Flattened(i3, height);
-    MakePoly(poly, material, c0, c1, c3, Flattened(i2, height));
+    MakeQuad(poly, material, c0, c1, c3, Flattened(i2, height));
 }
 
 void lvlSDL::MakeStripPoly(phPolygon& poly, int material, const Vector3* positions) {

@@ -150,6 +150,16 @@ TEST_F(Picking, StripPairsMakeTrianglesAndRaisedCorners) {
     EXPECT_EQ(poly.VertexIndex[1], 1);
     EXPECT_EQ(poly.VertexIndex[2], 2);
     EXPECT_EQ(poly.VertexIndex[3], 3);
+
+    // Vertex 0 as the fourth corner would make a triangle: the quad starts there instead.
+    const int last[4] = {1, 2, 0, 3};
+    lvlSDL::MakeStripPoly(poly, 1, last, flat);
+    EXPECT_EQ(poly.NumSides(), 4);
+    EXPECT_EQ(poly.VertexIndex[0], 0);
+    EXPECT_EQ(poly.VertexIndex[1], 1);
+    EXPECT_EQ(poly.VertexIndex[2], 2);
+    EXPECT_EQ(poly.VertexIndex[3], 3);
+    EXPECT_FLOAT_EQ(poly.Normal.y, -1.0f);
 }
 
 TEST_CHILD(RefusedLevelOperation) {
