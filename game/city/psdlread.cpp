@@ -187,7 +187,7 @@ bool lvlPSDL::Load(const char* name) {
     ReadVectors(bytes, bound, 3);
     BoxMin = bound[0];
     BoxMax = bound[1];
-    CentroidOffset = bound[2];
+    SetCentroidOffset(bound[2]);
     RadiusAroundCentroid = psdlBytes::GetFloat(bytes + 36);
     reader.Sync();
     if (!lvlAiMap::Load(stream, rooms)) {
