@@ -97,10 +97,13 @@ void SdlPass::Lower(int vertex) {
     }
 }
 
+// Stops where the file ends: a count need not be believed further than the values there are.
 void SdlPass::Drop(int count) {
     char token[TokenSize];
     for (int i = 0; i < count; ++i) {
-        m_Reader->GetToken(token, sizeof(token));
+        if (!m_Reader->GetToken(token, sizeof(token))) {
+            return;
+        }
     }
 }
 

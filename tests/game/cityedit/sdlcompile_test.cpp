@@ -225,3 +225,13 @@ TEST(SdlCompileFailures, MalformedDescriptionsAreFatal) {
         EXPECT_NE(result.m_Output.find(c.m_Message), std::string::npos) << result.m_Output;
     }
 }
+
+TEST(SdlCompileFailures, DroppingStopsAtTheEndOfTheFile) {
+    // A count far past the file's values would otherwise read empty tokens for half a minute.
+    ScratchDir scratch;
+    std::string path = scratch.Path("test.sdl");
+    ASSERT_TRUE(WriteWholeFile(path, SmallCity("room 1 ofan 3 4 5 6 foo 2147483647\n")));
+    ChildResult result = RunChild("LoadSdlFile", "\"" + path + "\"", 10000);
+    EXPECT_FALSE(result.m_TimedOut);
+    EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
+}
