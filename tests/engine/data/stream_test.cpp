@@ -239,6 +239,7 @@ TEST_F(StreamTest, MixedAccessOnAFile) {
     };
     const Case cases[] = {
         {4, 0, 4, 'b'}, {2, 1, 5, '5'}, {-1, 2, 9, '9'}, {10, 0, 10, -1}, {0, 3, -1, 'a'},
+        {-5, 0, -1, 'a'},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_Whence);
@@ -247,6 +248,8 @@ TEST_F(StreamTest, MixedAccessOnAFile) {
         EXPECT_EQ("012", ReadString(stream, 3));
         EXPECT_EQ(10, StreamSize(stream));
         EXPECT_EQ(c.m_Position, StreamSeekFrom(stream, c.m_Offset, c.m_Whence));
+        // A refused seek leaves the stream where it was.
+        EXPECT_EQ(c.m_Position < 0 ? 3 : c.m_Position, StreamTell(stream));
         EXPECT_EQ(c.m_Next, StreamGetc(stream));
         StreamClose(stream);
     }
