@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -212,19 +213,21 @@ void Run(int rooms) {
 
     unsigned mask = GetPrintMask();
     SetPrintMask(0);
-    lvlPSDL city;
+    // One city at a time: it is the level bound.
+    auto city = std::make_unique<lvlPSDL>();
     auto start = std::chrono::steady_clock::now();
-    city.LoadSDL(name.c_str());
+    city->LoadSDL(name.c_str());
     double loadSdl = Seconds(start);
 
     start = std::chrono::steady_clock::now();
-    city.MakeCity(name.c_str(), CompileGrid);
+    city->MakeCity(name.c_str(), CompileGrid);
     double make = Seconds(start);
-    double madeBytes = double(CodeBytes(city) + FileSize(CityPath(name, "inst")));
+    double madeBytes = double(CodeBytes(*city) + FileSize(CityPath(name, "inst")));
 
     start = std::chrono::steady_clock::now();
-    city.WritePSDL(name.c_str(), 2);
+    city->WritePSDL(name.c_str(), 2);
     double write = Seconds(start);
+    city.reset();
 
     std::string written = ReadBytes(CityPath(name, "psdl"));
     double replaceFloor = RawWriteSeconds(CityPath(name, "psdl"), written, true);

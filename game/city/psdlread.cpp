@@ -186,7 +186,7 @@ bool lvlPSDL::Load(const char* name) {
     ReadVectors(bytes, bound, 3);
     BoxMin = bound[0];
     BoxMax = bound[1];
-    CentroidOffset = bound[2];
+    SetCentroidOffset(bound[2]);
     RadiusAroundCentroid = psdlBytes::GetFloat(bytes + 36);
     size_t aiBytes = 0;
     const unsigned char* ai = reader.TakeRest(aiBytes, "AI roads");

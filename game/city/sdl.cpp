@@ -159,3 +159,18 @@ bool lvlSDL::SnapToPerimeter(Vector3& point, float distance) const {
     }
     return false;
 }
+
+// Not a number until the editor stores its first eye point.
+Vector3 lvlSDL::sm_ViewPoint = [] {
+    Vector3 v;
+    uint32_t bits = 0x7F800001;
+    float nan;
+    memcpy(&nan, &bits, sizeof nan);
+    v.Set(nan, nan, nan);
+    return v;
+}();
+
+bool lvlSDL::IsBackFacing(const Vector3& a, const Vector3& b) {
+    const Vector3& e = sm_ViewPoint;
+    return (a.z - b.z) * (e.x - a.x) + (b.x - a.x) * (e.z - a.z) < 0.0f;
+}

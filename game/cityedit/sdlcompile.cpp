@@ -463,5 +463,6 @@ bool lvlPSDL::LoadSDL(const char* name) {
         SdlPass(this, &reader, stream->m_Name, &counts, fill).Run();
     }
     StreamClose(stream);
+    ComputeBounds();
     return true;
 }

@@ -2,7 +2,7 @@
 #include "data/csv.h"
 #include "data/printer.h"
 #include "data/stream.h"
-#include "tests/engine/data/childtext.h"
+#include "tests/support/child.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>

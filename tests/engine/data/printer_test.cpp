@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -284,9 +283,7 @@ TEST(PrinterFatalTest, FatalExitsEndTheProcessWithTheirCodeAndText) {
         ChildResult result = RunChild(c.m_Child);
         EXPECT_FALSE(result.m_TimedOut);
         EXPECT_EQ(c.m_ExitCode, result.m_ExitCode);
-        std::string output = result.m_Output;
-        output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
-        EXPECT_EQ(c.m_Output, output);
+        EXPECT_EQ(c.m_Output, result.m_Output);
     }
 }
 

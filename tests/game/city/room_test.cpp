@@ -113,8 +113,8 @@ TEST(Room, FindRoomByIdGivesTheHighestMatch) {
     // Slot 0 is never a room.
     fixture.m_City.m_RoomIds = {9, 0, 0, 0};
     EXPECT_EQ(fixture.m_City.FindRoomById(9), 0);
-    lvlPSDL empty;
-    EXPECT_EQ(empty.FindRoomById(0), 0);
+    fixture.m_City.m_RoomIds.clear();
+    EXPECT_EQ(fixture.m_City.FindRoomById(0), 0);
 }
 
 TEST(SparePool, HandsOutTheEntriesAfterTheCity) {

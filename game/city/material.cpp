@@ -1,0 +1,136 @@
+#include "city/material.h"
+
+#include <cstring>
+
+#include "bank/bank.h"
+#include "data/token.h"
+#include "city/materialmgr.h"
+
+namespace {
+
+void PutKey(TokenReader& writer, const char* key) {
+    writer.PutString("\t", 0);
+    writer.PutString(key, 0);
+    writer.PutString(" ", 0);
+}
+
+void PutFloatLine(TokenReader& writer, const char* key, float value) {
+    PutKey(writer, key);
+    writer.PutFloat(value);
+    writer.PutString("\n", 0);
+}
+
+void PutNameLine(TokenReader& writer, const char* key, const char* name) {
+    PutKey(writer, key);
+    writer.PutString(name, 0);
+    writer.PutString("\n", 0);
+}
+
+int16_t ReadNameIndex(TokenReader& reader, const char* key) {
+    char name[phMaterial::NameSize];
+    reader.MatchToken(key);
+    reader.GetToken(name, phMaterial::NameSize);
+    // Save writes "none" for no effect or sound; reading it back must give none again.
+    if (std::strcmp(name, "none") == 0) {
+        return -1;
+    }
+    return int16_t(qvMaterialMgr::Instance()->FindOrAddName(name));
+}
+
+}  // namespace
+
+qvMaterial::qvMaterial()
+    : Drag(0.0f), Width(1.0f), Height(0.0f), Depth(0.0f), PtxIndex{-1, -1},
+      PtxThreshold{0.25f, 0.5f} {
+    Elasticity = 0.5f;
+    Friction = 1.0f;
+}
+
+void qvMaterial::CopyProperties(const qvMaterial& source) {
+    phMaterial::CopyProperties(source);
+    Drag = source.Drag;
+    Width = source.Width;
+    Height = source.Height;
+    Depth = source.Depth;
+    PtxIndex[0] = source.PtxIndex[0];
+    PtxIndex[1] = source.PtxIndex[1];
+    PtxThreshold[0] = source.PtxThreshold[0];
+    PtxThreshold[1] = source.PtxThreshold[1];
+}
+
+void qvMaterial::Load(TokenReader& reader) {
+    char name[NameSize];
+    reader.MatchToken("mtl");
+    reader.GetToken(name, NameSize);
+    SetName(name);
+    reader.MatchToken("{");
+    reader.MatchToken("elasticity:");
+    Elasticity = reader.GetFloat();
+    reader.MatchToken("friction:");
+    Friction = reader.GetFloat();
+    EffectId = ReadNameIndex(reader, "effect:");
+    SoundId = ReadNameIndex(reader, "sound:");
+    // An older physics-only block ends here.
+    if (reader.CheckToken("}", true)) {
+        return;
+    }
+    reader.MatchToken("drag:");
+    Drag = reader.GetFloat();
+    reader.MatchToken("width:");
+    Width = reader.GetFloat();
+    reader.MatchToken("height:");
+    Height = reader.GetFloat();
+    reader.MatchToken("depth:");
+    Depth = reader.GetFloat();
+    if (reader.CheckToken("}", true)) {
+        return;
+    }
+    reader.MatchToken("ptxindex:");
+    PtxIndex[0] = int16_t(reader.GetInt());
+    PtxIndex[1] = int16_t(reader.GetInt());
+    reader.MatchToken("ptxthreshold:");
+    PtxThreshold[0] = reader.GetFloat();
+    PtxThreshold[1] = reader.GetFloat();
+    reader.MatchToken("}");
+}
+
+void qvMaterial::Save(TokenReader& writer) const {
+    phMaterialMgr* manager = qvMaterialMgr::Instance();
+    writer.PutString("mtl ", 0);
+    writer.PutString(Name, 0);
+    writer.PutString(" {\n", 0);
+    PutFloatLine(writer, "elasticity:", Elasticity);
+    PutFloatLine(writer, "friction:", Friction);
+    PutNameLine(writer, "effect:", manager->GetName(EffectId));
+    PutNameLine(writer, "sound:", manager->GetName(SoundId));
+    PutFloatLine(writer, "drag:", Drag);
+    PutFloatLine(writer, "width:", Width);
+    PutFloatLine(writer, "height:", Height);
+    PutFloatLine(writer, "depth:", Depth);
+    PutKey(writer, "ptxindex:");
+    // The writer's number formats end in a blank of their own.
+    writer.PutInt(PtxIndex[0]);
+    writer.PutInt(PtxIndex[1]);
+    writer.PutString("\n", 0);
+    PutKey(writer, "ptxthreshold:");
+    writer.PutFloat(PtxThreshold[0]);
+    writer.PutFloat(PtxThreshold[1]);
+    writer.PutString("\n", 0);
+    writer.PutString("}\n", 0);
+}
+
+void qvMaterial::AddWidgets(bkBank& bank) {
+    bank.AddButton(Name);
+    bank.AddSlider("Effect", &EffectId, int16_t(-1), int16_t(32767), 1.0f);
+    bank.AddSlider("Sound", &SoundId, int16_t(-1), int16_t(32767), 1.0f);
+    bank.AddSlider("Friction", &Friction, 0.01f, 100.0f, 0.01f);
+    bank.AddSlider("Elasticity", &Elasticity, 0.0f, 100.0f, 0.01f);
+    bank.AddSlider("Drag", &Drag, 0.0f, 100.0f, 0.001f);
+    bank.AddSlider("Width", &Width, 0.0f, 100.0f, 0.01f);
+    bank.AddSlider("Height", &Height, 0.0f, 100.0f, 0.01f);
+    bank.AddSlider("Depth", &Depth, 0.0f, 100.0f, 0.01f);
+    bank.AddSlider("PtxIndex1", &PtxIndex[0], int16_t(-1), int16_t(32767), 1.0f);
+    bank.AddSlider("PtxThreshold1", &PtxThreshold[0], 0.0f, 1.0f, 0.01f);
+    bank.AddSlider("PtxIndex2", &PtxIndex[1], int16_t(-1), int16_t(32767), 1.0f);
+    bank.AddSlider("PtxThreshold2", &PtxThreshold[1], 0.0f, 1.0f, 0.01f);
+}

@@ -1,0 +1,69 @@
+#include "city/materialmgr.h"
+
+#include <cstring>
+
+#include "data/printer.h"
+
+qvMaterialMgr* qvMaterialMgr::sm_Instance = nullptr;
+
+qvMaterialMgr::qvMaterialMgr() : phMaterialMgr(new qvMaterial) {}
+
+qvMaterialMgr::~qvMaterialMgr() {}
+
+qvMaterialMgr* qvMaterialMgr::Instance() {
+    return CreateInstance();
+}
+
+qvMaterialMgr* qvMaterialMgr::CreateInstance() {
+    if (!sm_Instance) {
+        sm_Instance = new qvMaterialMgr;
+    }
+    return sm_Instance;
+}
+
+void qvMaterialMgr::DeleteInstance() {
+    delete sm_Instance;
+    sm_Instance = nullptr;
+}
+
+// Every listed material is a qvMaterial: the default is made here and Load makes the rest.
+qvMaterial* qvMaterialMgr::Find(const char* name) {
+    return static_cast<qvMaterial*>(phMaterialMgr::Find(name));
+}
+
+qvMaterial* qvMaterialMgr::GetMaterial(int index) const {
+    return static_cast<qvMaterial*>(phMaterialMgr::GetMaterial(index));
+}
+
+phMaterial* qvMaterialMgr::Load(TokenReader& reader) {
+    qvMaterial loaded;
+    loaded.Load(reader);
+    // "_default" in a file names the default material, registered as "default".
+    bool isDefault = std::strcmp(loaded.Name, "_default") == 0;
+    qvMaterial* registered = isDefault ? GetMaterial(0) : Find(loaded.Name);
+    if (registered) {
+        if (isDefault) {
+            registered->CopyProperties(loaded);
+            registered->SetName("default");
+        }
+        return registered;
+    }
+    if (NumMaterials >= MAX_MATERIALS) {
+        PrintWarning("qvMaterialMgr: no room for material '%s', using '%s'.", loaded.Name,
+                     DefaultMaterial->Name);
+        return DefaultMaterial;
+    }
+    qvMaterial* material = new qvMaterial;
+    material->SetName(loaded.Name);
+    material->CopyProperties(loaded);
+    AddToHash(material);
+    Materials[NumMaterials++] = material;
+    return material;
+}
+
+// The default material is entry 0 of the list, so it comes first and only once.
+void qvMaterialMgr::AddWidgets(bkBank& bank) {
+    for (int i = 0; i < NumMaterials; ++i) {
+        GetMaterial(i)->AddWidgets(bank);
+    }
+}

@@ -1,0 +1,201 @@
+#include "phbound/polypair.h"
+
+#include <cfloat>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "phbound/boundpolygonal.h"
+#include "phbound/impact.h"
+#include "phcore/isect.h"
+#include "tests/engine/phbound/meshes.h"
+
+namespace {
+
+TEST(EdgeEdgeClosest, CrossingEdgesAndParallelOnes) {
+    Vector3 a0(-1, 0.1f, 0);
+    Vector3 a1(1, 0.1f, 0);
+    Vector3 b0(0, 0, -1);
+    Vector3 b1(0, 0, 1);
+    Vector3 n;
+    Vector3 pA;
+    Vector3 pB;
+    float distance = -1.0f;
+    ASSERT_TRUE(phEdgeEdgeClosest(a0, a1, a1 - a0, b0, b1, b1 - b0, n, pA, pB, distance));
+    EXPECT_FLOAT_EQ(n.y, 1.0f);
+    EXPECT_FLOAT_EQ(distance, 0.1f);
+    EXPECT_NEAR(pA.x, 0.0f, 1e-6f);
+    EXPECT_FLOAT_EQ(pA.y, 0.1f);
+    EXPECT_NEAR(pB.z, 0.0f, 1e-6f);
+    EXPECT_FLOAT_EQ(pB.y, 0.0f);
+
+    Vector3 c0(-1, 0.5f, 0);
+    Vector3 c1(1, 0.5f, 0);
+    EXPECT_FALSE(phEdgeEdgeClosest(a0, a1, a1 - a0, c0, c1, c1 - c0, n, pA, pB, distance));
+    // Edge A stops short of B's line.
+    Vector3 d0(0.5f, 0.1f, 0);
+    EXPECT_FALSE(phEdgeEdgeClosest(d0, a1, a1 - d0, b0, b1, b1 - b0, n, pA, pB, distance));
+}
+
+TEST(SameSideNear, SignsAndTheOnePercentRule) {
+    struct Case {
+        float s0;
+        float s1;
+        bool same;
+    };
+    const Case cases[] = {
+        {1.0f, 0.5f, true}, {1.0f, 0.005f, false}, {-1.0f, 0.5f, false},
+        {-1.0f, -0.5f, true}, {0.0f, 0.0f, false}, {0.005f, 1.0f, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(phSameSideNear(c.s0, c.s1), c.same) << c.s0 << ", " << c.s1;
+    }
+}
+
+TEST(TimeToContact, NeverDividesByAStillOrOpeningSpeed) {
+    EXPECT_EQ(phTimeToContact(0.0f, 0.0f), 0.0f);
+    EXPECT_EQ(phTimeToContact(-0.1f, 0.0f), 0.0f);
+    EXPECT_EQ(phTimeToContact(0.1f, 0.0f), FLT_MAX);
+    EXPECT_EQ(phTimeToContact(0.1f, -2.0f), FLT_MAX);
+    EXPECT_FLOAT_EQ(phTimeToContact(0.1f, 2.0f), 0.05f);
+}
+
+TEST(PrepareIsects, BackSideRecordsTurnAroundAndPairsJoin) {
+    phIsect records[3];
+    records[0].FeatureIndex = 4;
+    records[0].VertexA = 1;
+    records[0].VertexB = 2;
+    records[0].T = 0.3f;
+    records[0].FrontSide = 1;
+    records[0].Flags = phIsect::Candidate | phIsect::EdgeImpact;
+    records[1].FeatureIndex = 4;
+    records[1].VertexA = 1;
+    records[1].VertexB = 2;
+    records[1].SegStart = Vector3(0, 0, 0);
+    records[1].SegEnd = Vector3(1, 0, 0);
+    records[1].T = 0.8f;
+    records[1].FrontSide = 0;
+    records[2].Flags = phIsect::InteriorEdgeFlag;
+    phPrepareIsects(records, 3);
+    EXPECT_EQ(records[0].Flags, phIsect::JoinedPair);
+    EXPECT_EQ(records[0].BestTime, FLT_MAX);
+    EXPECT_EQ(records[0].BestPartner, -1);
+    EXPECT_EQ(records[1].VertexA, 2);
+    EXPECT_EQ(records[1].VertexB, 1);
+    EXPECT_FLOAT_EQ(records[1].SegStart.x, 1.0f);
+    EXPECT_FLOAT_EQ(records[1].SegEnd.x, 0.0f);
+    EXPECT_NEAR(records[1].T, 0.2f, 1e-6f);
+    EXPECT_EQ(records[1].FrontSide, 1u);
+    EXPECT_EQ(records[1].Flags, phIsect::JoinedPair);
+    EXPECT_TRUE(phIsectIsPaired(records, 3, 0));
+    EXPECT_EQ(records[2].Flags, phIsect::InteriorEdgeFlag | phIsect::Used);
+
+    // Entering late and leaving early along one edge: the two overlap.
+    records[0].T = 0.9f;
+    records[1].VertexA = 1;
+    records[1].VertexB = 2;
+    records[1].T = 0.7f;
+    records[1].FrontSide = 0;
+    phPrepareIsects(records, 2);
+    EXPECT_EQ(records[0].Flags, phIsect::OverlapPair | phIsect::EdgeImpact);
+    EXPECT_EQ(records[1].Flags, phIsect::OverlapPair | phIsect::EdgeImpact);
+}
+
+phPairSide Side(phBoundPolygonal& bound, const Matrix34& matrix, phIsect* isects) {
+    phPairSide side;
+    side.Bound = &bound;
+    side.Current = matrix;
+    side.Last = matrix;
+    side.Isects = isects;
+    return side;
+}
+
+// A unit cube moving from last to now over a large floor, collided both ways.
+int CubeOnFloor(TestMesh& cube, const Matrix34& now, const Matrix34& last, phImpact* impacts,
+                int maxImpacts) {
+    MakeUnitCube(cube);
+    TestMesh floor;
+    MakeFloor(floor, 10.0f, 0.0f, false);
+    phIsect isectsA[32];
+    phIsect isectsB[32];
+    phPairSide a = Side(cube, now, isectsA);
+    a.Last = last;
+    phPairSide b = Side(floor, Matrix34::sm_Identity, isectsB);
+    cube.Collide(&floor, now, last, Matrix34::sm_Identity, Matrix34::sm_Identity, true, isectsA,
+                 a.Count, isectsB, b.Count, 32, Vector3(0, -1, 0));
+    return phCollidePolygonal(a, b, 32, impacts, maxImpacts);
+}
+
+TEST(PolygonPair, CubeRestingInAFloorGivesOneVertexImpactPerBottomCorner) {
+    TestMesh cube;
+    Matrix34 at = Translation(0.3f, 0.49f, -0.2f);
+    phImpact impacts[16];
+    int made = CubeOnFloor(cube, at, at, impacts, 16);
+    ASSERT_EQ(made, 4);
+    bool seen[8] = {};
+    for (int i = 0; i < made; ++i) {
+        const phImpact& impact = impacts[i];
+        EXPECT_EQ(impact.Type, phImpact::A_ON_FACE);
+        ASSERT_GE(impact.FeatureA, 0);
+        ASSERT_LT(impact.FeatureA, 8);
+        EXPECT_LT(cube.Vertices[impact.FeatureA].y, 0.0f);
+        seen[impact.FeatureA] = true;
+        EXPECT_FLOAT_EQ(impact.Normal.y, 1.0f);
+        EXPECT_NEAR(impact.Depth, 0.01f, 1e-5f);
+        EXPECT_NEAR(impact.Position.y, -0.005f, 1e-5f);
+        EXPECT_EQ(impact.ComponentA, -1);
+    }
+    EXPECT_TRUE(seen[0] && seen[1] && seen[4] && seen[5]);
+}
+
+TEST(PolygonPair, CubeFallingOntoAFloorAtSpeed) {
+    // A step of motion down into the floor: vertex paths hit, and nothing is NaN.
+    TestMesh cube;
+    phImpact impacts[16];
+    int made = CubeOnFloor(cube, Translation(0, 0.48f, 0), Translation(0, 0.52f, 0), impacts, 16);
+    ASSERT_GE(made, 4);
+    for (int i = 0; i < made; ++i) {
+        EXPECT_FALSE(std::isnan(impacts[i].Position.x + impacts[i].Position.y +
+                                impacts[i].Position.z));
+        EXPECT_GT(impacts[i].Normal.y, 0.99f);
+    }
+}
+
+TEST(PolygonPair, CrossedEdgesGiveAnEdgeImpactThatSeparatesTheBodies) {
+    // B: a long bar along z whose top edge runs at y = 0. A: a bar along x, turned 45 degrees
+    // about x, its lowest edge 0.02 below B's top edge, within the margin: the pair is in
+    // contact now, so it closes within the step without any motion.
+    TestMesh b;
+    MakeBox(b, 0.5f, 0.5f, 2.0f);
+    Matrix34 mb = Matrix34::sm_Identity;
+    mb.MakeRotateZ(0.78539816f);
+    mb.d.Set(0, -0.70710678f, 0);
+    TestMesh a;
+    MakeBox(a, 2.0f, 0.5f, 0.5f);
+    Matrix34 ma = Matrix34::sm_Identity;
+    ma.MakeRotateX(0.78539816f);
+    ma.d.Set(0, 0.70710678f - 0.02f, 0);
+    phIsect isectsA[64];
+    phIsect isectsB[64];
+    phPairSide sa = Side(a, ma, isectsA);
+    phPairSide sb = Side(b, mb, isectsB);
+    a.Collide(&b, ma, ma, mb, mb, false, isectsA, sa.Count, isectsB, sb.Count, 64,
+              Vector3(0, -1, 0));
+    ASSERT_GT(sa.Count, 0);
+    ASSERT_GT(sb.Count, 0);
+    phImpact impacts[16];
+    int made = phCollidePolygonal(sa, sb, 64, impacts, 16);
+    int edges = 0;
+    for (int i = 0; i < made; ++i) {
+        if (impacts[i].Type != phImpact::EDGE_EDGE) {
+            continue;
+        }
+        ++edges;
+        // From B (below) towards A (above): pushing A along it parts the bodies.
+        EXPECT_GT(impacts[i].Normal.y, 0.9f);
+        EXPECT_NEAR(impacts[i].Depth, 0.02f, 1e-3f);
+    }
+    EXPECT_GE(edges, 1);
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+#include "city/material.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "bank/bank.h"
+#include "bank/slider.h"
+#include "city/materialmgr.h"
+#include "data/stream.h"
+#include "data/token.h"
+#include "tests/support/scratch.h"
+
+namespace {
+
+// Records what the materials add: titles in order, and the slider values to try the ranges.
+class TitleBank : public bkBank {
+public:
+    void GetConfig(bool*, int*, int*, int*, int*) override {}
+    void SetConfig(bool, int, int, int, int) override {}
+    bkButton* AddButton(const char* title, datCallback) override {
+        m_Titles.push_back(title);
+        m_Values.emplace_back(nullptr);
+        return nullptr;
+    }
+    bkSlider* AddSlider(const char* title, bkSliderValue* value, datCallback) override {
+        m_Titles.push_back(title);
+        m_Values.emplace_back(value);
+        return nullptr;
+    }
+    using bkBank::AddButton;
+    using bkBank::AddSlider;
+
+    std::vector<std::string> m_Titles;
+    std::vector<std::unique_ptr<bkSliderValue>> m_Values;
+};
+
+class SurfaceMaterialTest : public ::testing::Test {
+protected:
+    SurfaceMaterialTest() { m_Manager = qvMaterialMgr::CreateInstance(); }
+    ~SurfaceMaterialTest() override { qvMaterialMgr::DeleteInstance(); }
+
+    std::vector<phMaterial*> LoadText(const std::string& text) {
+        std::string path = m_Scratch.Path("materials.mtl");
+        EXPECT_TRUE(WriteWholeFile(path, text));
+        Stream* stream = StreamOpen(path.c_str());
+        EXPECT_NE(stream, nullptr);
+        TokenReader reader(path.c_str(), stream);
+        std::vector<phMaterial*> loaded;
+        while (reader.CheckToken("mtl", false)) {
+            loaded.push_back(phMaterialMgr::Instance()->Load(reader));
+        }
+        StreamClose(stream);
+        return loaded;
+    }
+
+    std::string SaveText(const phMaterial& material) {
+        std::string path = m_Scratch.Path("saved.mtl");
+        Stream* stream = StreamCreate(path.c_str());
+        EXPECT_NE(stream, nullptr);
+        TokenReader writer(path.c_str(), stream);
+        material.Save(writer);
+        StreamClose(stream);
+        return ReadWholeFile(path);
+    }
+
+    ScratchDir m_Scratch;
+    qvMaterialMgr* m_Manager;
+};
+
+TEST_F(SurfaceMaterialTest, ManagerTakesTheSlotWithAGameDefault) {
+    EXPECT_EQ(phMaterialMgr::Instance(), m_Manager);
+    EXPECT_EQ(qvMaterialMgr::Instance(), m_Manager);
+    qvMaterial* material = m_Manager->GetMaterial(0);
+    EXPECT_EQ(m_Manager->Find("default"), material);
+    EXPECT_EQ(phMaterialMgr::DefaultMaterial, material);
+    EXPECT_STREQ(material->Name, "default");
+    EXPECT_EQ(material->EffectId, -1);
+    EXPECT_EQ(material->SoundId, -1);
+    EXPECT_FLOAT_EQ(material->Elasticity, 0.5f);
+    EXPECT_FLOAT_EQ(material->Friction, 1.0f);
+    EXPECT_FLOAT_EQ(material->Width, 1.0f);
+}
+
+TEST_F(SurfaceMaterialTest, BlocksEndAfterTheSoundOrTheSizesOrGoOnToParticles) {
+    std::vector<phMaterial*> loaded = LoadText(
+        "mtl old { elasticity: 0.2 friction: 0.7 effect: dust sound: none }\n"
+        "mtl sized { elasticity: 0.3 friction: 0.8 effect: dust sound: skid\n"
+        "  drag: 0.4 width: 2 height: 0.1 depth: 0.2 }\n"
+        "mtl full { elasticity: 0.3 friction: 0.8 effect: sparks sound: skid\n"
+        "  drag: 0.4 width: 2 height: 0.1 depth: 0.2 ptxindex: 3 4 ptxthreshold: 0.6 0.9 }\n");
+    ASSERT_EQ(loaded.size(), 3u);
+    const qvMaterial* old = static_cast<const qvMaterial*>(loaded[0]);
+    EXPECT_STREQ(old->Name, "old");
+    EXPECT_FLOAT_EQ(old->Friction, 0.7f);
+    EXPECT_FLOAT_EQ(old->Drag, 0.0f);
+    EXPECT_FLOAT_EQ(old->Width, 1.0f);
+    EXPECT_EQ(old->PtxIndex[0], -1);
+    EXPECT_EQ(old->PtxIndex[1], -1);
+    EXPECT_FLOAT_EQ(old->PtxThreshold[0], 0.25f);
+    EXPECT_FLOAT_EQ(old->PtxThreshold[1], 0.5f);
+    const qvMaterial* sized = static_cast<const qvMaterial*>(loaded[1]);
+    EXPECT_FLOAT_EQ(sized->Width, 2.0f);
+    EXPECT_FLOAT_EQ(sized->Depth, 0.2f);
+    EXPECT_EQ(sized->PtxIndex[0], -1);
+    const qvMaterial* full = static_cast<const qvMaterial*>(loaded[2]);
+    EXPECT_EQ(full->PtxIndex[1], 4);
+    EXPECT_FLOAT_EQ(full->PtxThreshold[0], 0.6f);
+    EXPECT_EQ(m_Manager->GetMaterial(3), full);
+    EXPECT_STREQ(m_Manager->GetName(full->EffectId), "sparks");
+}
+
+TEST_F(SurfaceMaterialTest, SaveWritesEveryKeyAndLoadsBack) {
+    std::vector<phMaterial*> loaded = LoadText(
+        "mtl road { elasticity: 0.25 friction: 1.5 effect: dust sound: skid\n"
+        "  drag: 0.125 width: 2 height: 0.5 depth: 0.75 ptxindex: 3 -1 ptxthreshold: 0.5 1 }\n");
+    ASSERT_EQ(loaded.size(), 1u);
+    qvMaterial* road = static_cast<qvMaterial*>(loaded[0]);
+    road->EffectId = -1;
+    std::string text = SaveText(*road);
+    EXPECT_NE(text.find("mtl road {\n\telasticity: "), std::string::npos) << text;
+    EXPECT_NE(text.find("\teffect: none\n\tsound: skid\n\tdrag: "), std::string::npos) << text;
+    EXPECT_NE(text.find("\tptxindex: 3 -1 \n\tptxthreshold: "), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - 2), "}\n");
+
+    qvMaterialMgr::DeleteInstance();
+    m_Manager = qvMaterialMgr::CreateInstance();
+    loaded = LoadText(text);
+    ASSERT_EQ(loaded.size(), 1u);
+    const qvMaterial* back = static_cast<const qvMaterial*>(loaded[0]);
+    EXPECT_EQ(back->EffectId, -1);
+    EXPECT_STREQ(m_Manager->GetName(back->SoundId), "skid");
+    EXPECT_FLOAT_EQ(back->Elasticity, 0.25f);
+    EXPECT_FLOAT_EQ(back->Friction, 1.5f);
+    EXPECT_FLOAT_EQ(back->Drag, 0.125f);
+    EXPECT_FLOAT_EQ(back->Width, 2.0f);
+    EXPECT_FLOAT_EQ(back->Height, 0.5f);
+    EXPECT_FLOAT_EQ(back->Depth, 0.75f);
+    EXPECT_EQ(back->PtxIndex[0], 3);
+    EXPECT_EQ(back->PtxIndex[1], -1);
+    EXPECT_FLOAT_EQ(back->PtxThreshold[0], 0.5f);
+    EXPECT_FLOAT_EQ(back->PtxThreshold[1], 1.0f);
+}
+
+TEST_F(SurfaceMaterialTest, KnownNamesStayAndDefaultNamesTheDefault) {
+    std::vector<phMaterial*> loaded = LoadText(
+        "mtl grass { elasticity: 0.1 friction: 0.6 effect: none sound: none }\n"
+        "mtl grass { elasticity: 0.9 friction: 0.9 effect: none sound: none }\n"
+        "mtl _default { elasticity: 0.3 friction: 0.4 effect: none sound: none drag: 2\n"
+        "  width: 1 height: 0 depth: 0 }\n");
+    ASSERT_EQ(loaded.size(), 3u);
+    EXPECT_EQ(loaded[0], loaded[1]);
+    EXPECT_FLOAT_EQ(loaded[1]->Friction, 0.6f);
+    EXPECT_EQ(loaded[2], m_Manager->GetMaterial(0));
+    EXPECT_STREQ(loaded[2]->Name, "default");
+    EXPECT_FLOAT_EQ(m_Manager->GetMaterial(0)->Drag, 2.0f);
+    EXPECT_EQ(m_Manager->GetNumMaterials(), 2);
+}
+
+TEST_F(SurfaceMaterialTest, WidgetsOfEveryMaterialInOrderWithTheirRanges) {
+    LoadText("mtl ice { elasticity: 0.1 friction: 0.05 effect: none sound: none }\n");
+    TitleBank bank;
+    m_Manager->AddWidgets(bank);
+    const char* titles[] = {"Effect",    "Sound",        "Friction",  "Elasticity",
+                            "Drag",      "Width",        "Height",    "Depth",
+                            "PtxIndex1", "PtxThreshold1", "PtxIndex2", "PtxThreshold2"};
+    ASSERT_EQ(bank.m_Titles.size(), 26u);
+    for (int m = 0; m < 2; ++m) {
+        EXPECT_EQ(bank.m_Titles[13 * m], m == 0 ? "default" : "ice");
+        for (int i = 0; i < 12; ++i) {
+            EXPECT_EQ(bank.m_Titles[13 * m + 1 + i], titles[i]);
+        }
+    }
+    // Pushed far past both ends, each slider stops at its range.
+    qvMaterial* ice = m_Manager->GetMaterial(1);
+    struct Range {
+        int widget;
+        float low;
+        float high;
+        std::function<float()> value;
+    };
+    const Range ranges[] = {
+        {1, -1.0f, 32767.0f, [ice] { return float(ice->EffectId); }},
+        {3, 0.01f, 100.0f, [ice] { return ice->Friction; }},
+        {5, 0.0f, 100.0f, [ice] { return ice->Drag; }},
+        {9, -1.0f, 32767.0f, [ice] { return float(ice->PtxIndex[0]); }},
+        {12, 0.0f, 1.0f, [ice] { return ice->PtxThreshold[1]; }},
+    };
+    for (const Range& range : ranges) {
+        bkSliderValue* value = bank.m_Values[13 + range.widget].get();
+        ASSERT_NE(value, nullptr);
+        value->Add(-1e6f);
+        EXPECT_FLOAT_EQ(range.value(), range.low) << bank.m_Titles[13 + range.widget];
+        value->Add(1e6f);
+        EXPECT_FLOAT_EQ(range.value(), range.high) << bank.m_Titles[13 + range.widget];
+    }
+}
+
+}  // namespace
