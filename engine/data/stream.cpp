@@ -232,6 +232,10 @@ int StreamTell(Stream* stream) { return (int)(stream->m_BufferPosition + stream-
 int StreamSize(Stream* stream) {
     const StreamDevice* device = stream->m_Device;
     if (device->Size) {
+        // Bytes still waiting in the buffer belong to the file.
+        if (HasPendingWrites(stream) && StreamFlush(stream) < 0) {
+            return -1;
+        }
         return device->Size(stream->m_Handle);
     }
     if (StreamFlush(stream) < 0) {

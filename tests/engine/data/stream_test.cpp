@@ -255,6 +255,19 @@ TEST_F(StreamTest, MixedAccessOnAFile) {
     }
 }
 
+TEST_F(StreamTest, SizeCountsWritesStillInTheBuffer) {
+    ScratchDir scratch;
+    std::string path = scratch.Path("grow.bin");
+    Stream* stream = StreamCreate(path.c_str());
+    ASSERT_NE(nullptr, stream);
+    Write(stream, "abcde");
+    EXPECT_EQ(5, StreamSize(stream));
+    Write(stream, "fg");
+    EXPECT_EQ(7, StreamSize(stream));
+    StreamClose(stream);
+    EXPECT_EQ("abcdefg", ReadWholeFile(path));
+}
+
 TEST_F(StreamTest, GetsStoresEveryByteAndSplitsLongLines) {
     struct Case {
         std::string m_Contents;
