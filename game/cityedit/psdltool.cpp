@@ -167,10 +167,7 @@ void SetTexture(const char* name, gfxTexture* texture) {
     }
     uintptr_t value;
     if (!T::sm_TextureHash.Lookup(name, value)) {
-        Assert(lvlPSDL::sm_TextureCount < lvlPSDL::MaxTextures);
-        value = lvlPSDL::sm_TextureCount++;
-        lvlPSDL::sm_Textures.push_back(lvlCityTexture{name, texture});
-        lvlPSDL::sm_MaterialIndex.push_back(0);
+        value = lvlPSDL::AddTexture(name, texture);
         T::sm_TextureHash.Insert(name, value);
     }
     int32_t index = int32_t(value);
