@@ -75,6 +75,8 @@ void lvlPSDL::BeginCompileRoom(int room) {
 void lvlPSDL::EndCompileRoom() {
     using T = PsdlTool;
     Assert(T::sm_CompileRoom);
+    // An open primitive has no count yet: its words would read as another command.
+    Assert(!T::sm_Begin);
     lvlSDL* room = m_Rooms[T::sm_CompileRoom].get();
     if (T::sm_LastCommand) {
         *T::sm_LastCommand |= SDL_LAST;

@@ -355,6 +355,10 @@ TEST_CHILD(EmitPastALimit) {
         Fan(SDL_FAN, 11);
     } else if (limit == "long fan") {
         Fan(SDL_FAN, 258);
+    } else if (limit == "open primitive") {
+        BeginPrimitive(SDL_FAN);
+        EmitVertex(Vector3(1, 0, 0));
+        city.EndCompileRoom();
     } else if (limit == "textures") {
         lvlPSDL::AllocateTextures(lvlPSDL::MaxTextures);
         SetTexture("one too many");
@@ -382,6 +386,7 @@ TEST(EmitterLimits, PassingALimitIsFatal) {
         {"room buffer", "Assert(sm_RIP < sm_RoomBuf + maxCompile) failed in [cityedit/psdltool"},
         {"extended count", "Assert(sm_RIP < sm_RoomBuf + maxCompile) failed in [cityedit/psdltool"},
         {"long fan", "Assert(count < 256) failed in [cityedit/psdltool"},
+        {"open primitive", "Assert(!T::sm_Begin) failed in [cityedit/psdltool"},
         {"textures", "Assert(sm_TextureCount < MaxTextures) failed in [city/psdl"},
         {"draw code", "Bad SDL code"},
         {"instance name", "Assert(length < UprightBit) failed in [cityedit/instance"},
