@@ -82,14 +82,20 @@ LONG WINAPI UnhandledFault(EXCEPTION_POINTERS* pointers) {
 }
 
 struct FaultHandlersInit {
-    FaultHandlersInit() {
-        AddVectoredExceptionHandler(1, FrameFaultHandler);
-        SetUnhandledExceptionFilter(UnhandledFault);
-    }
+    FaultHandlersInit() { InstallFaultHandlers(); }
 };
 FaultHandlersInit sm_FaultHandlersInit;
 
 }  // namespace
+
+void InstallFaultHandlers() {
+    static bool installed = false;
+    if (!installed) {
+        installed = true;
+        AddVectoredExceptionHandler(1, FrameFaultHandler);
+        SetUnhandledExceptionFilter(UnhandledFault);
+    }
+}
 
 long ExceptionReport(EXCEPTION_POINTERS* pointers) {
     const CONTEXT* context = pointers->ContextRecord;

@@ -11,6 +11,11 @@
 
 struct _EXCEPTION_POINTERS;
 
+// Makes sure the fault handlers are in place (they install themselves at start-up; a program
+// that uses no fault frame calls this so that a stray fault is still reported and ends it
+// with exit code 1).
+void InstallFaultHandlers();
+
 // The filter of every fault frame: registers, the faulting address and a 16-frame walk.
 // Returns 1 (run the handler).
 long ExceptionReport(_EXCEPTION_POINTERS* pointers);

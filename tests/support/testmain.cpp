@@ -1,3 +1,4 @@
+#include "data/fault.h"
 #include "data/printer.h"
 #include "tests/support/child.h"
 
@@ -8,6 +9,8 @@ int main(int argc, char** argv) {
     // A test never waits on a message box.
     FatalBoxOff();
     ErrorBoxOff();
+    // A test program that crashes must fail, not end in Wine's debugger with exit code 0.
+    InstallFaultHandlers();
     int exitCode = 0;
     if (RunChildFromCommandLine(argc, argv, &exitCode)) {
         return exitCode;
