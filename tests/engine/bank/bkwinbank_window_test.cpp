@@ -297,3 +297,22 @@ TEST(WinBankFaults, GroupStackAndUnknownControlsAreFatal) {
         {"WinBankFault", "Widget[id-BaseID]", "case=5"},
     });
 }
+
+TEST_F(WinBanks, LayoutLoadedIntoAScrolledBankKeepsTheRowsWithTheScrollBar) {
+    bkWinBank* bank = AddBank("Scrolled", 300, 50);
+    HWND first = AddButtons(bank, 30);
+    bank->Open();
+    HWND window = bank->GetWindow();
+    ResizeClient(window, ClientRect(window).right, 200);
+    Mgr()->Update();
+    ScrollCode(window, SB_THUMBTRACK, 10);
+    ASSERT_EQ(ChildRect(first).top, -200);
+
+    RECT rect = WindowRect(window);
+    WriteWholeFile("same.bfg", "1\n\"Scrolled\" 1 " + std::to_string(rect.left) + " " +
+                                   std::to_string(rect.top) + " " +
+                                   std::to_string(rect.right - rect.left) + " " +
+                                   std::to_string(rect.bottom - rect.top) + "\n");
+    Mgr()->LoadConfig("same.bfg");
+    EXPECT_EQ(ChildRect(first).top, -20 * bank->GetScrollPosition());
+}
