@@ -274,6 +274,15 @@ TEST_CHILD(WinBankFault) {
         bank->PopGroup();
         bank->PopGroup();
         break;
+    case 6:
+        // Labels of several banks, as the table is shared by every bank window.
+        for (int i = 0; i <= bkWinWidget::MAX_WIDGETS; ++i) {
+            if (bank->NumWidgets == bkBank::MAX_NUM_WIDGETS) {
+                bank = bkManager::GetInstance()->AddBank("More", 0, 0, false);
+            }
+            bank->AddButton("label");
+        }
+        break;
     case 5: {
         HWND foreign = CreateWindowExA(0, "button", "x", WS_CHILD,
                                        0, 0, 10, 10, static_cast<bkWinBank*>(bank)->GetWindow(),
@@ -295,6 +304,7 @@ TEST(WinBankFaults, GroupStackAndUnknownControlsAreFatal) {
         {"WinBankFault", "LastGroup", "case=3"},
         {"WinBankFault", "sGroupStackPos>=0", "case=4"},
         {"WinBankFault", "Widget[id-BaseID]", "case=5"},
+        {"WinBankFault", "Assert(NumWidgets<MAX_WIDGETS) failed in [bank/bkwinwidget", "case=6"},
     });
 }
 
