@@ -1,13 +1,13 @@
 #include "city/ai.h"
 #include "city/psdlbytes.h"
 #include "data/assert.h"
-#include "data/stream.h"
 
 #include <cstdlib>
 
 // The road records hold arrays, so they go to and from the file field by field,
-// little-endian. Each road is gathered into a few blocks: a processed city holds thousands
-// of roads, and a stream call per field was most of their cost.
+// little-endian. The section is gathered with the rest of the file and read from the file's
+// bytes in memory: a processed city holds thousands of roads, and stream calls per road were
+// most of their cost.
 
 namespace {
 
@@ -40,38 +40,53 @@ void PutRoad(psdlBytes& bytes, const lvlAiRoad& road) {
     }
 }
 
-bool Take(Stream* stream, unsigned char* bytes, int count) {
-    return StreamRead(stream, bytes, count) == count;
-}
+// Hands out the section's bytes in order; false once they run out.
+class RoadBytes {
+public:
+    RoadBytes(const unsigned char* bytes, size_t size) : m_Next(bytes), m_Left(size) {}
+    const unsigned char* Take(size_t count) {
+        if (count > m_Left) {
+            return nullptr;
+        }
+        const unsigned char* bytes = m_Next;
+        m_Next += count;
+        m_Left -= count;
+        return bytes;
+    }
 
-bool LoadRoad(Stream* stream, lvlAiRoad& road, uint32_t roomCount) {
-    unsigned char head[HeadBytes];
-    if (!Take(stream, head, HeadBytes)) {
+private:
+    const unsigned char* m_Next;
+    size_t m_Left;
+};
+
+bool LoadRoad(RoadBytes& in, lvlAiRoad& road, uint32_t roomCount) {
+    const unsigned char* head = in.Take(HeadBytes);
+    if (!head) {
         return false;
     }
     road.m_Flags = psdlBytes::Get(head, 4);
     road.SetLaneCounts(head[4], head[5]);
     int lanes = head[4] + head[5];
-    // Every lane value and the fixed fields after them come in one read.
-    unsigned char bytes[4 * 2 * 255 + TailBytes];
-    if (!Take(stream, bytes, 4 * lanes + TailBytes)) {
+    const unsigned char* values = in.Take(4 * lanes + TailBytes);
+    if (!values) {
         return false;
     }
     for (int i = 0; i < lanes; ++i) {
-        road.SetLaneValue(i, psdlBytes::GetFloat(bytes + 4 * i));
+        road.SetLaneValue(i, psdlBytes::GetFloat(values + 4 * i));
     }
-    const unsigned char* tail = bytes + 4 * lanes;
+    const unsigned char* tail = values + 4 * lanes;
     road.m_SideInfo[0] = tail[0];
     road.m_SideInfo[1] = tail[1];
     for (int i = 0; i < 8; ++i) {
         road.m_RoadData[i] = uint16_t(psdlBytes::Get(tail + 2 + 2 * i, 2));
     }
     road.SetRoomCount(tail[TailBytes - 1]);
-    if (!Take(stream, bytes, 2 * road.m_RoomCount)) {
+    const unsigned char* rooms = in.Take(2 * road.m_RoomCount);
+    if (!rooms) {
         return false;
     }
     for (int i = 0; i < road.m_RoomCount; ++i) {
-        int room = int16_t(psdlBytes::Get(bytes + 2 * i, 2));
+        int room = int16_t(psdlBytes::Get(rooms + 2 * i, 2));
         // A room that is not in the city would be walked as a missing room.
         if (room == 0 || uint32_t(std::abs(room)) >= roomCount) {
             FatalQuit("lvlAiMap::Load: road room %d is not a room of the city.", room);
@@ -83,28 +98,29 @@ bool LoadRoad(Stream* stream, lvlAiRoad& road, uint32_t roomCount) {
 
 }  // namespace
 
-bool lvlAiMap::Save(Stream* stream) {
-    psdlBytes bytes;
+void lvlAiMap::Save(psdlBytes& bytes) {
     bytes.Put(GetRoadCount(), 4);
-    bool ok = true;
     for (const lvlAiRoad& road : sm_Roads) {
         PutRoad(bytes, road);
-        ok = bytes.FlushWhenFull(stream) && ok;
     }
-    return bytes.Flush(stream) && ok;
 }
 
-bool lvlAiMap::Load(Stream* stream, uint32_t roomCount) {
-    unsigned char bytes[4];
-    if (!Take(stream, bytes, 4)) {
+bool lvlAiMap::Load(const unsigned char* bytes, size_t size, uint32_t roomCount) {
+    RoadBytes in(bytes, size);
+    const unsigned char* head = in.Take(4);
+    if (!head) {
         return false;
     }
-    uint32_t count = psdlBytes::Get(bytes, 4);
-    sm_Roads.clear();
+    uint32_t count = psdlBytes::Get(head, 4);
+    // Every road takes at least its fixed fields, so a count the bytes cannot hold is refused
+    // before anything is allocated for it.
+    if (count > size / (HeadBytes + TailBytes)) {
+        return false;
+    }
+    sm_Roads.assign(count, lvlAiRoad());
     for (uint32_t i = 0; i < count; ++i) {
-        sm_Roads.emplace_back();
-        if (!LoadRoad(stream, sm_Roads.back(), roomCount)) {
-            sm_Roads.pop_back();
+        if (!LoadRoad(in, sm_Roads[i], roomCount)) {
+            sm_Roads.resize(i);
             return false;
         }
     }

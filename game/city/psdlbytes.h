@@ -48,8 +48,9 @@ public:
     }
     bool FlushWhenFull(Stream* stream) { return m_Bytes.size() < FlushSize || Flush(stream); }
 
-    // Records are gathered this far before they go to the stream.
-    static const size_t FlushSize = 1 << 16;
+    // Records are gathered this far before they go to the stream: a small city goes out in
+    // one write.
+    static const size_t FlushSize = 1 << 17;
     std::vector<unsigned char> m_Bytes;
 };
 

@@ -46,11 +46,10 @@ public:
         }
         return count;
     }
-    // Puts the stream where the fields taken so far end, for a reader of its own.
-    void Sync() {
-        StreamSeekFrom(m_Stream, -int(m_Block.size() - m_Position), 1);
-        m_Block.clear();
-        m_Position = 0;
+    // Everything not taken yet.
+    const unsigned char* TakeRest(size_t& count, const char* what) {
+        count = size_t(m_Left);
+        return Take(m_Left, what);
     }
     [[noreturn]] void Damaged(const char* what) {
         FatalQuit("lvlPSDL::Load: '%s' is cut short or damaged (%s).", m_Stream->m_Name, what);
@@ -189,8 +188,9 @@ bool lvlPSDL::Load(const char* name) {
     BoxMax = bound[1];
     SetCentroidOffset(bound[2]);
     RadiusAroundCentroid = psdlBytes::GetFloat(bytes + 36);
-    reader.Sync();
-    if (!lvlAiMap::Load(stream, rooms)) {
+    size_t aiBytes = 0;
+    const unsigned char* ai = reader.TakeRest(aiBytes, "AI roads");
+    if (!lvlAiMap::Load(ai, aiBytes, rooms)) {
         reader.Damaged("AI roads");
     }
     StreamClose(stream);

@@ -84,8 +84,8 @@ bool lvlPSDL::WritePSDL(const char* name, int targetSize) {
     PutVectors(bytes, &BoxMax, 1);
     PutVectors(bytes, &CentroidOffset, 1);
     bytes.PutFloat(RadiusAroundCentroid);
+    lvlAiMap::Save(bytes);
     ok = bytes.Flush(stream) && ok;
-    ok = lvlAiMap::Save(stream) && ok;
     ok = StreamClose(stream) >= 0 && ok;
     if (!ok) {
         PrintError("lvlPSDL::WritePSDL: could not write all of '%s'.", name);

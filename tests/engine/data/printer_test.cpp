@@ -158,10 +158,15 @@ TEST_F(PrinterTest, LogStreamHoldsEachMessageAsSoonAsItIsPrinted) {
     // Longer than one formatted stream write: the log still matches the console.
     std::string longText(1500, 'x');
     PrintMessage("%s", longText.c_str());
+    // Longer than the text buffer: the text is cut, never the line end.
+    std::string tooLong(5000, 'y');
+    PrintWarning("%s", tooLong.c_str());
     PrintLevel0("tail");
     CloseLogStream();
     EXPECT_EQ(nullptr, GetLogStream());
-    std::string expected = "Error: e\n" + longText + "\ntail";
+    std::string cut = "Warning: " + tooLong.substr(0, 4095 - 10) + "\n";
+    ASSERT_EQ(4095u, cut.size());
+    std::string expected = "Error: e\n" + longText + "\n" + cut + "tail";
     EXPECT_EQ(expected, ReadWholeFile(scratch.Path("t.log")));
     EXPECT_EQ(expected, console.Take());
 }
