@@ -46,6 +46,16 @@ int ScrollCode(HWND window, int code, int thumb = 0) {
     return GetScrollPos(window, SB_VERT);
 }
 
+// Thirty rows in an open window ten rows high; returns the first row's control.
+HWND FillTenRowWindow(bkWinBank* bank) {
+    HWND first = AddButtons(bank, 30);
+    bank->Open();
+    HWND window = bank->GetWindow();
+    ResizeClient(window, ClientRect(window).right, 200);
+    bkManager::GetInstance()->Update();
+    return first;
+}
+
 }  // namespace
 
 TEST_F(WinBanks, BankWindowsStandFromTheDesktopEdgesAndHideOnClose) {
@@ -112,6 +122,22 @@ TEST_F(WinBanks, LayoutFileRecordsAndRestoresRealWindows) {
     EXPECT_EQ(saved->m_Width, ClientRect(saved->GetWindow()).right);
 }
 
+TEST_F(WinBanks, LayoutLoadedIntoAScrolledBankKeepsTheRowsWithTheScrollBar) {
+    bkWinBank* bank = AddBank("Scrolled", 300, 50);
+    HWND first = FillTenRowWindow(bank);
+    HWND window = bank->GetWindow();
+    ScrollCode(window, SB_THUMBTRACK, 10);
+    ASSERT_EQ(ChildRect(first).top, -200);
+
+    RECT rect = WindowRect(window);
+    WriteWholeFile("same.bfg", "1\n\"Scrolled\" 1 " + std::to_string(rect.left) + " " +
+                                   std::to_string(rect.top) + " " +
+                                   std::to_string(rect.right - rect.left) + " " +
+                                   std::to_string(rect.bottom - rect.top) + "\n");
+    Mgr()->LoadConfig("same.bfg");
+    EXPECT_EQ(ChildRect(first).top, -20 * bank->GetScrollPosition());
+}
+
 TEST_F(WinBanks, SizesSnapToRowsAndShrinkToTheContents) {
     bkWinBank* bank = AddBank("Rows", 300, 50);
     AddButtons(bank, 15);
@@ -146,11 +172,8 @@ TEST_F(WinBanks, SizesSnapToRowsAndShrinkToTheContents) {
 
 TEST_F(WinBanks, ScrollsByWholeRows) {
     bkWinBank* bank = AddBank("Scroll", 300, 50);
-    HWND first = AddButtons(bank, 30);
-    bank->Open();
+    HWND first = FillTenRowWindow(bank);
     HWND window = bank->GetWindow();
-    ResizeClient(window, ClientRect(window).right, 200);
-    Mgr()->Update();
     ASSERT_EQ(ClientRect(window).bottom, 200);
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);
@@ -306,23 +329,4 @@ TEST(WinBankFaults, GroupStackAndUnknownControlsAreFatal) {
         {"WinBankFault", "Widget[id-BaseID]", "case=5"},
         {"WinBankFault", "Assert(NumWidgets<MAX_WIDGETS) failed in [bank/bkwinwidget", "case=6"},
     });
-}
-
-TEST_F(WinBanks, LayoutLoadedIntoAScrolledBankKeepsTheRowsWithTheScrollBar) {
-    bkWinBank* bank = AddBank("Scrolled", 300, 50);
-    HWND first = AddButtons(bank, 30);
-    bank->Open();
-    HWND window = bank->GetWindow();
-    ResizeClient(window, ClientRect(window).right, 200);
-    Mgr()->Update();
-    ScrollCode(window, SB_THUMBTRACK, 10);
-    ASSERT_EQ(ChildRect(first).top, -200);
-
-    RECT rect = WindowRect(window);
-    WriteWholeFile("same.bfg", "1\n\"Scrolled\" 1 " + std::to_string(rect.left) + " " +
-                                   std::to_string(rect.top) + " " +
-                                   std::to_string(rect.right - rect.left) + " " +
-                                   std::to_string(rect.bottom - rect.top) + "\n");
-    Mgr()->LoadConfig("same.bfg");
-    EXPECT_EQ(ChildRect(first).top, -20 * bank->GetScrollPosition());
 }
