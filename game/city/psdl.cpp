@@ -64,6 +64,13 @@ void lvlPSDL::AllocateTextures(uint32_t count) {
     sm_TextureCount = count;
 }
 
+uint32_t lvlPSDL::AddTexture(const char* name, gfxTexture* texture) {
+    Assert(sm_TextureCount < MaxTextures);
+    sm_Textures.push_back(lvlCityTexture{name, texture});
+    sm_MaterialIndex.push_back(0);
+    return sm_TextureCount++;
+}
+
 void lvlPSDL::SetupSparePool() {
     sm_Available = SpareVertices;
     sm_NextSpare = sm_VertexCount;

@@ -100,6 +100,8 @@ public:
     // An empty texture table of count entries: names, handles and material bytes are sized
     // together.
     static void AllocateTextures(uint32_t count);
+    // A new entry at the end of the texture table, its material byte 0; returns its index.
+    static uint32_t AddTexture(const char* name, gfxTexture* texture);
 
     // The spare vertex pool after the city's vertices: collision polygons take their extra
     // corners from it, so that every corner has a 16-bit vertex index. A query sets it up

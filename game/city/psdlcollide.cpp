@@ -9,12 +9,12 @@
 
 #include <vector>
 
-bool lvlPSDL::TestSegmentRooms(phSegment& segment, phIsect* isect, float nearestT) {
-    Assert(segment.m_Info);
-    phSegmentInfo& info = *segment.m_Info;
+bool lvlPSDL::TestSegmentRooms(phSegment& seg, phIsect* isect, float nearestT) {
+    Assert(seg.m_Info);
+    phSegmentInfo& info = *seg.m_Info;
     if (info.PolygonCache && info.CacheValid) {
         phPolygonCache& cache = *info.PolygonCache;
-        if (cache.Polygon.TestSegment(cache.Vertices, segment, *isect, nearestT, -1.0f)) {
+        if (cache.Polygon.TestSegment(cache.Vertices, seg, *isect, nearestT, -1.0f)) {
             isect->MaterialIndex = cache.Polygon.MaterialIndex;
             isect->Polygon = &cache.Polygon;
             isect->HitBound = this;
@@ -23,19 +23,19 @@ bool lvlPSDL::TestSegmentRooms(phSegment& segment, phIsect* isect, float nearest
         info.CacheValid = false;
     }
     SetupSparePool();
-    Vector3 mid = (segment.Start + segment.End) * 0.5f;
-    Vector4 sphere(mid.x, mid.y, mid.z, 0.51f * (segment.End - segment.Start).Mag());
+    Vector3 mid = (seg.Start + seg.End) * 0.5f;
+    Vector4 sphere(mid.x, mid.y, mid.z, 0.51f * (seg.End - seg.Start).Mag());
     bool hit = false;
     float t = nearestT;
     const lvlSDL* start = GetRoom(info.StartRoom);
-    if (info.StartRoom != 0 && start && start->CollideSegment(&sphere, segment, isect, t, -1.0f)) {
+    if (info.StartRoom != 0 && start && start->CollideSegment(&sphere, seg, isect, t, -1.0f)) {
         hit = true;
         t = isect->T;
     }
     const lvlSDL* end = GetRoom(info.EndRoom);
     if (info.EndRoom != info.StartRoom && info.EndRoom != 0 && end) {
         phIsect record;
-        if (end->CollideSegment(&sphere, segment, &record, t, -1.0f)) {
+        if (end->CollideSegment(&sphere, seg, &record, t, -1.0f)) {
             *isect = record;
             hit = true;
         } else if (hit && info.PolygonCache) {

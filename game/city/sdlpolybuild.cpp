@@ -1,10 +1,22 @@
 #include "city/sdl.h"
 
 #include "city/psdl.h"
+#include "data/assert.h"
 #include "phcore/poly.h"
+
+namespace {
+
+// The words of a processed file are stored as they stand, so a damaged one can name a vertex
+// past the table; the builders check every corner before they read it.
+bool InTable(int index) {
+    return index >= 0 && size_t(index) < lvlPSDL::sm_Vertices.size();
+}
+
+}  // namespace
 
 // Every builder ends here: the corners are city vertex indices, a quad's fourth never 0.
 void lvlSDL::MakePoly(phPolygon& poly, int material, int i0, int i1, int i2, int i3) {
+    Assert(InTable(i0) && InTable(i1) && InTable(i2) && InTable(i3));
     const Vector3* vertices = lvlPSDL::sm_Vertices.data();
     if (i3 == 0) {
         poly.InitTriangle(i0, i1, i2, vertices);
@@ -29,12 +41,14 @@ int Raised(int index, float offset) {
     if (offset == 0.0f) {
         return index;
     }
+    Assert(InTable(index));
     Vector3 p = lvlPSDL::sm_Vertices[index];
     p.y += offset;
     return lvlPSDL::AddSpareVertex(p);
 }
 
 int Flattened(int index, float height) {
+    Assert(InTable(index));
     Vector3 p = lvlPSDL::sm_Vertices[index];
     if (p.y == height) {
         return index;
@@ -86,6 +100,7 @@ void lvlSDL::MakeStripPoly(phPolygon& poly, int material, const Vector3* positio
 }
 
 void lvlSDL::MakeEdgeWall(phPolygon& poly, int material, int i0, int i1, float h0, float h1) {
+    Assert(InTable(i0) && InTable(i1));
     Vector3 top0 = lvlPSDL::sm_Vertices[i0];
     Vector3 top1 = lvlPSDL::sm_Vertices[i1];
     top0.y = h0;

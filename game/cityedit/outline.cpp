@@ -113,6 +113,8 @@ void OffsetOutline(const Vector3* points, int n, float distance, Vector3* out) {
 
 Vector3 PointAlongOutline(const Vector3* points, int n, float t) {
     Assert(n > 0);
+    // An infinite or undefined position names no edge: its edge number would fall outside.
+    Assert(std::isfinite(t));
     float whole = std::floor(t);
     int edge = static_cast<int>(std::fmod(whole, static_cast<float>(n)));
     if (edge < 0) {

@@ -40,7 +40,7 @@ bool SamePoint(const Vector3& a, const Vector3& b) {
 
 // The command word of a wall, facade or skirt; the room's last command so far.
 void BeginEdgeCommand(uint32_t word) {
-    Assert(!PsdlTool::sm_Begin);
+    PsdlTool::CheckNoPrimitive();
     PsdlTool::sm_LastCommand = PsdlTool::sm_RIP;
     PsdlTool::Put(word);
 }
@@ -62,8 +62,32 @@ void PsdlTool::Put(uint32_t word) {
     *sm_RIP++ = SDLCODE_T(word);
 }
 
+void PsdlTool::CheckIdle() {
+    Assert(!sm_CompileRoom);
+}
+
+void PsdlTool::CheckCompiling() {
+    Assert(sm_CompileRoom);
+}
+
+void PsdlTool::CheckNoPrimitive() {
+    Assert(!sm_Begin);
+}
+
+void PsdlTool::CheckPrimitive() {
+    Assert(sm_Begin);
+}
+
+void PsdlTool::CheckRoomFits() {
+    Assert(sm_RIP <= sm_RoomBuf + maxCompile);
+}
+
+void PsdlTool::CheckFacadeEdge() {
+    Assert(sm_RIP[-2] != sm_RIP[-1]);
+}
+
 void lvlPSDL::BeginCompileRoom(int room) {
-    Assert(!PsdlTool::sm_CompileRoom);
+    PsdlTool::CheckIdle();
     // Words compiled for a slot without a room would have nowhere to go.
     Assert(room > 0 && uint32_t(room) < m_RoomCount && m_Rooms[room]);
     PsdlTool::sm_RIP = PsdlTool::sm_RoomBuf;
@@ -74,11 +98,13 @@ void lvlPSDL::BeginCompileRoom(int room) {
 
 void lvlPSDL::EndCompileRoom() {
     using T = PsdlTool;
-    Assert(T::sm_CompileRoom);
+    T::CheckCompiling();
+    // An open primitive has no count yet: its words would read as another command.
+    T::CheckNoPrimitive();
     lvlSDL* room = m_Rooms[T::sm_CompileRoom].get();
     if (T::sm_LastCommand) {
         *T::sm_LastCommand |= SDL_LAST;
-        Assert(T::sm_RIP <= T::sm_RoomBuf + T::maxCompile);
+        T::CheckRoomFits();
         room->SetCodes(T::sm_RoomBuf, uint32_t(T::sm_RIP - T::sm_RoomBuf));
     } else if (m_RoomTypes[T::sm_CompileRoom] & RemoveWhenEmpty) {
         room->SetCodes(nullptr, 0);
@@ -89,7 +115,7 @@ void lvlPSDL::EndCompileRoom() {
 void BeginPrimitive(int code, float height) {
     using T = PsdlTool;
     if (T::sm_CompileRoom) {
-        Assert(!T::sm_Begin);
+        T::CheckNoPrimitive();
         T::sm_BeginCode = uint16_t(code);
         T::sm_Begin = T::sm_RIP;
         T::Put(uint32_t(code));
@@ -113,7 +139,7 @@ void BeginPrimitive(int code, float height) {
 void EmitVertex(const Vector3& position) {
     using T = PsdlTool;
     if (T::sm_CompileRoom) {
-        Assert(T::sm_Begin);
+        T::CheckPrimitive();
         T::Put(VertexIndex(position));
         return;
     }
@@ -131,7 +157,7 @@ void EndPrimitive() {
         }
         return;
     }
-    Assert(T::sm_Begin);
+    T::CheckPrimitive();
     int words = int(T::sm_RIP - T::sm_Begin);
     int count = IsFanCode(T::sm_BeginCode) ? words - 3 : words - 1;
     if (count <= 0) {
@@ -167,15 +193,12 @@ void SetTexture(const char* name, gfxTexture* texture) {
     }
     uintptr_t value;
     if (!T::sm_TextureHash.Lookup(name, value)) {
-        Assert(lvlPSDL::sm_TextureCount < lvlPSDL::MaxTextures);
-        value = lvlPSDL::sm_TextureCount++;
-        lvlPSDL::sm_Textures.push_back(lvlCityTexture{name, texture});
-        lvlPSDL::sm_MaterialIndex.push_back(0);
+        value = lvlPSDL::AddTexture(name, texture);
         T::sm_TextureHash.Insert(name, value);
     }
     int32_t index = int32_t(value);
     if (index != T::sm_CurTexture) {
-        Assert(T::sm_CompileRoom);
+        T::CheckCompiling();
         T::Put(SDL_TEXTURE | (uint32_t(index) >> 8));
         T::Put(uint32_t(index) & 255);
     }
@@ -209,7 +232,7 @@ void EmitFacade(const Vector3& a, const Vector3& b, float bottom, float top, flo
         T::Put(uint32_t(h));
         T::Put(uint32_t(v));
         PutEdge(a, b);
-        Assert(T::sm_RIP[-2] != T::sm_RIP[-1]);
+        T::CheckFacadeEdge();
         return;
     }
     if (EmitDrawer) {

@@ -36,6 +36,14 @@ public:
 
     // Appends one word of the room being compiled.
     static void Put(uint32_t word);
+
+    // The make path's assertions, stated in the compiler's own names.
+    static void CheckIdle();
+    static void CheckCompiling();
+    static void CheckNoPrimitive();
+    static void CheckPrimitive();
+    static void CheckRoomFits();
+    static void CheckFacadeEdge();
 };
 
 // Code 40 flat fan, 48 fan, 96 raised fan at the given height.

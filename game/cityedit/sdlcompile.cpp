@@ -56,6 +56,7 @@ private:
     int Vertex();
     void Lower(int vertex);
     void Drop(int count);
+    bool DropWithoutWholeGroup(bool miscounted, int groups, int count);
     [[noreturn]] void Malformed(const char* format, ...);
 
     lvlPSDL* m_City;
@@ -96,11 +97,24 @@ void SdlPass::Lower(int vertex) {
     }
 }
 
+// Stops where the file ends: a count need not be believed further than the values there are.
 void SdlPass::Drop(int count) {
     char token[TokenSize];
     for (int i = 0; i < count; ++i) {
-        m_Reader->GetToken(token, sizeof(token));
+        if (!m_Reader->GetToken(token, sizeof(token))) {
+            return;
+        }
     }
+}
+
+// A miscounted command with no whole group has nothing the format can hold: it is dropped
+// and compilation goes on, as after any other count error.
+bool SdlPass::DropWithoutWholeGroup(bool miscounted, int groups, int count) {
+    if (!miscounted || groups > 0) {
+        return false;
+    }
+    Drop(count);
+    return true;
 }
 
 void SdlPass::Run() {
@@ -267,6 +281,9 @@ void SdlPass::ReadPaired(const char* keyword, uint32_t opcode, int count) {
         PrintError("%s count must be multiple of two", keyword);
     }
     int steps = count / 2;
+    if (DropWithoutWholeGroup(count % 2 != 0, steps, count)) {
+        return;
+    }
     m_Writer.Command(opcode, uint32_t(steps));
     for (int i = 0; i < 2 * steps; ++i) {
         m_Writer.Word(Vertex());
@@ -279,6 +296,9 @@ void SdlPass::ReadRoad(int count) {
         PrintError("road count must be multiple of four");
     }
     int sections = count / 4;
+    if (DropWithoutWholeGroup(count % 4 != 0, sections, count)) {
+        return;
+    }
     m_Writer.Command(SDL_ROAD, uint32_t(sections));
     for (int i = 0; i < sections; ++i) {
         int v[4];
@@ -299,6 +319,9 @@ void SdlPass::ReadDividedRoad(int count) {
         PrintError("divided road count must be multiple of six");
     }
     int sections = (count - 2) / 6;
+    if (DropWithoutWholeGroup((count - 2) % 6 != 0, sections, count)) {
+        return;
+    }
     m_Writer.Command(SDL_DIVROAD, uint32_t(sections));
     m_Writer.Word(uint32_t(m_Reader->GetInt()));
     m_Writer.Fixed(m_Reader->GetFloat());

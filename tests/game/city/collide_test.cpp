@@ -4,6 +4,7 @@
 #include "phcore/segment.h"
 
 #include "tests/engine/phbound/meshes.h"
+#include "tests/support/child.h"
 #include "tests/support/console.h"
 
 #include <gtest/gtest.h>
@@ -175,4 +176,22 @@ TEST(RoomPolys, PrimitiveLargerThanABatchIsReported) {
     lvlPSDL::SetupSparePool();
     EXPECT_FALSE(city.m_City.m_Rooms[1]->CollideSegment(nullptr, segment, &isect, 2.0f, -1.0f));
     EXPECT_EQ(capture.Take(), "Error: CollideSegment: Primitive too large, raise maxPolys\n");
+}
+
+// A road row whose kerb vertex lies past the table, as a damaged processed file can hold.
+TEST_CHILD(RoomPolysVertexPastTheTable) {
+    FloorCity city;
+    const SDLCODE_T words[] = {SDL_TEXTURE, 1, SDL_ROAD | SDL_LAST | 2, 1, 60000, 2, 3, 1, 4, 3, 2};
+    city.m_City.m_Rooms[1]->SetCodes(words, 11);
+    lvlPSDL::SetupSparePool();
+    phPolygon polys[16];
+    uint32_t cursor = 0;
+    city.m_City.m_Rooms[1]->BuildRoomPolys(nullptr, polys, 16, &cursor);
+    return 0;
+}
+
+TEST(RoomPolys, VertexPastTheTableIsFatal) {
+    ExpectFatalChildren({
+        {"RoomPolysVertexPastTheTable", "failed in [city/sdlpolybuild"},
+    });
 }

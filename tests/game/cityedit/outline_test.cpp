@@ -1,6 +1,10 @@
 #include "cityedit/outline.h"
 
+#include "tests/support/child.h"
+
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace {
 
@@ -133,6 +137,18 @@ TEST(Outline, OffsetsAndPointsAlong) {
         EXPECT_FLOAT_EQ(c.m_X, p.x) << c.m_T;
         EXPECT_FLOAT_EQ(c.m_Z, p.z) << c.m_T;
     }
+}
+
+TEST_CHILD(OutlinePointAtInfinity) {
+    const Vector3 square[] = {Vector3(0, 0, 0), Vector3(0, 0, 1), Vector3(1, 0, 1),
+                              Vector3(1, 0, 0)};
+    Vector3 p = PointAlongOutline(square, 4, std::numeric_limits<float>::infinity());
+    return p.x == p.x ? 0 : 3;
+}
+
+TEST(Outline, PointAlongOutlineRefusesAnInfinitePosition) {
+    ExpectFatalChildren(
+        {{"OutlinePointAtInfinity", "Assert(std::isfinite(t)) failed in [cityedit/outline"}});
 }
 
 }  // namespace

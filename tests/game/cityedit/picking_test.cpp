@@ -190,7 +190,7 @@ TEST(PickingFailures, RefusalsAreFatal) {
         {"second", "Assert(!sm_Instance) failed in [phys/levelbound"},
         {"isects", "Assert(0) failed in [city/psdl"},
         {"hits", "Assert(0) failed in [city/psdl"},
-        {"noinfo", "Assert(segment.m_Info) failed in [city/psdlcollide"},
+        {"noinfo", "Assert(seg.m_Info) failed in [city/psdlcollide"},
     };
     for (const auto& c : cases) {
         ChildResult result = RunChild("RefusedLevelOperation", c.m_Which);

@@ -355,6 +355,23 @@ TEST_CHILD(EmitPastALimit) {
         Fan(SDL_FAN, 11);
     } else if (limit == "long fan") {
         Fan(SDL_FAN, 258);
+    } else if (limit == "open primitive") {
+        BeginPrimitive(SDL_FAN);
+        EmitVertex(Vector3(1, 0, 0));
+        city.EndCompileRoom();
+    } else if (limit == "room twice") {
+        city.BeginCompileRoom(2);
+    } else if (limit == "no room") {
+        city.EndCompileRoom();
+        city.EndCompileRoom();
+    } else if (limit == "vertex outside a primitive") {
+        EmitVertex(Vector3(1, 0, 0));
+    } else if (limit == "primitive in a primitive") {
+        BeginPrimitive(SDL_FAN);
+        BeginPrimitive(SDL_FAN);
+    } else if (limit == "textures") {
+        lvlPSDL::AllocateTextures(lvlPSDL::MaxTextures);
+        SetTexture("one too many");
     } else if (limit == "draw code") {
         city.EndCompileRoom();
         BeginPrimitive(56);
@@ -379,6 +396,12 @@ TEST(EmitterLimits, PassingALimitIsFatal) {
         {"room buffer", "Assert(sm_RIP < sm_RoomBuf + maxCompile) failed in [cityedit/psdltool"},
         {"extended count", "Assert(sm_RIP < sm_RoomBuf + maxCompile) failed in [cityedit/psdltool"},
         {"long fan", "Assert(count < 256) failed in [cityedit/psdltool"},
+        {"room twice", "Assert(!sm_CompileRoom) failed in [cityedit/psdltool"},
+        {"no room", "Assert(sm_CompileRoom) failed in [cityedit/psdltool"},
+        {"vertex outside a primitive", "Assert(sm_Begin) failed in [cityedit/psdltool"},
+        {"primitive in a primitive", "Assert(!sm_Begin) failed in [cityedit/psdltool"},
+        {"open primitive", "Assert(!sm_Begin) failed in [cityedit/psdltool"},
+        {"textures", "Assert(sm_TextureCount < MaxTextures) failed in [city/psdl"},
         {"draw code", "Bad SDL code"},
         {"instance name", "Assert(length < UprightBit) failed in [cityedit/instance"},
     };

@@ -89,6 +89,14 @@ TEST_F(SdlCompile, WritesTheWordsOfEachCommand) {
          {0, 0, d, d, 0, 0, 0, 0, 0, 0, 0, 0}, "Error: road count must be multiple of four\n"},
         {"divroad 10 0 0 1 1 2 3 4 5 9 9 ofan 3 4 5 6", {65, 0, 0, 1, 1, 2, 3, 4, 5, 177, 4, 5, 6},
          {0, 0, d, d, 0, 0, 0, 0, 0, 0, 0, 0}, "Error: divided road count must be multiple of six\n"},
+        // A count error that leaves no whole group writes nothing; its values are dropped.
+        {"sidewalk 1 9 ofan 3 4 5 6", {177, 4, 5, 6}, level,
+         "Error: sidewalk count must be multiple of two\n"},
+        {"road 3 1 2 3 ofan 3 4 5 6", {177, 4, 5, 6}, level,
+         "Error: road count must be multiple of four\n"},
+        {"divroad 5 0 0 1 2 3 divroad 1 0 ofan 3 4 5 6", {177, 4, 5, 6}, level,
+         "Error: divided road count must be multiple of six\n"
+         "Error: divided road count must be multiple of six\n"},
         {"ostrip 2 1 2 ofan 3 4 5 6", {177, 4, 5, 6}, level,
          "Error: ostrip count must be at least three\n"},
         {"ofan 2 1 2 ofan2 1 3 ofan3 0 ofan 3 4 5 6", {177, 4, 5, 6}, level,
@@ -216,4 +224,14 @@ TEST(SdlCompileFailures, MalformedDescriptionsAreFatal) {
         EXPECT_EQ(result.m_ExitCode, 1);
         EXPECT_NE(result.m_Output.find(c.m_Message), std::string::npos) << result.m_Output;
     }
+}
+
+TEST(SdlCompileFailures, DroppingStopsAtTheEndOfTheFile) {
+    // A count far past the file's values would otherwise read empty tokens for half a minute.
+    ScratchDir scratch;
+    std::string path = scratch.Path("test.sdl");
+    ASSERT_TRUE(WriteWholeFile(path, SmallCity("room 1 ofan 3 4 5 6 foo 2147483647\n")));
+    ChildResult result = RunChild("LoadSdlFile", "\"" + path + "\"", 10000);
+    EXPECT_FALSE(result.m_TimedOut);
+    EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
 }
