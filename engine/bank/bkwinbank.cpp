@@ -93,7 +93,9 @@ void bkWinBank::GetConfig(bool* open, int* x, int* y, int* width, int* height) {
     *height = window.bottom - window.top;
 }
 
+// The new width re-lays the rows at their unscrolled places, so the window starts at its top.
 void bkWinBank::SetConfig(bool open, int x, int y, int width, int height) {
+    ScrollToTop();
     ShowWindow(m_Window, open ? SW_SHOW : SW_HIDE);
     MoveWindow(m_Window, x, y, width, height, TRUE);
     RECT client;

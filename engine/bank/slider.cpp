@@ -132,6 +132,11 @@ bool bkSliderValueT<Type>::SetFromText(const char* text) {
     double parsed;
     if constexpr (IsFloatType<Type>()) {
         parsed = std::strtod(text, nullptr);
+        // "nan" reads as text without digits does: a NaN would pass the clamp and then differ
+        // from what was shown at every update.
+        if (std::isnan(parsed)) {
+            parsed = 0.0;
+        }
     } else {
         parsed = double(std::strtoll(text, nullptr, 10));
     }

@@ -46,6 +46,16 @@ int ScrollCode(HWND window, int code, int thumb = 0) {
     return GetScrollPos(window, SB_VERT);
 }
 
+// Thirty rows in an open window ten rows high; returns the first row's control.
+HWND FillTenRowWindow(bkWinBank* bank) {
+    HWND first = AddButtons(bank, 30);
+    bank->Open();
+    HWND window = bank->GetWindow();
+    ResizeClient(window, ClientRect(window).right, 200);
+    bkManager::GetInstance()->Update();
+    return first;
+}
+
 }  // namespace
 
 TEST_F(WinBanks, BankWindowsStandFromTheDesktopEdgesAndHideOnClose) {
@@ -112,6 +122,22 @@ TEST_F(WinBanks, LayoutFileRecordsAndRestoresRealWindows) {
     EXPECT_EQ(saved->m_Width, ClientRect(saved->GetWindow()).right);
 }
 
+TEST_F(WinBanks, LayoutLoadedIntoAScrolledBankKeepsTheRowsWithTheScrollBar) {
+    bkWinBank* bank = AddBank("Scrolled", 300, 50);
+    HWND first = FillTenRowWindow(bank);
+    HWND window = bank->GetWindow();
+    ScrollCode(window, SB_THUMBTRACK, 10);
+    ASSERT_EQ(ChildRect(first).top, -200);
+
+    RECT rect = WindowRect(window);
+    WriteWholeFile("same.bfg", "1\n\"Scrolled\" 1 " + std::to_string(rect.left) + " " +
+                                   std::to_string(rect.top) + " " +
+                                   std::to_string(rect.right - rect.left) + " " +
+                                   std::to_string(rect.bottom - rect.top) + "\n");
+    Mgr()->LoadConfig("same.bfg");
+    EXPECT_EQ(ChildRect(first).top, -20 * bank->GetScrollPosition());
+}
+
 TEST_F(WinBanks, SizesSnapToRowsAndShrinkToTheContents) {
     bkWinBank* bank = AddBank("Rows", 300, 50);
     AddButtons(bank, 15);
@@ -146,11 +172,8 @@ TEST_F(WinBanks, SizesSnapToRowsAndShrinkToTheContents) {
 
 TEST_F(WinBanks, ScrollsByWholeRows) {
     bkWinBank* bank = AddBank("Scroll", 300, 50);
-    HWND first = AddButtons(bank, 30);
-    bank->Open();
+    HWND first = FillTenRowWindow(bank);
     HWND window = bank->GetWindow();
-    ResizeClient(window, ClientRect(window).right, 200);
-    Mgr()->Update();
     ASSERT_EQ(ClientRect(window).bottom, 200);
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);
@@ -274,6 +297,15 @@ TEST_CHILD(WinBankFault) {
         bank->PopGroup();
         bank->PopGroup();
         break;
+    case 6:
+        // Labels of several banks, as the table is shared by every bank window.
+        for (int i = 0; i <= bkWinWidget::MAX_WIDGETS; ++i) {
+            if (bank->NumWidgets == bkBank::MAX_NUM_WIDGETS) {
+                bank = bkManager::GetInstance()->AddBank("More", 0, 0, false);
+            }
+            bank->AddButton("label");
+        }
+        break;
     case 5: {
         HWND foreign = CreateWindowExA(0, "button", "x", WS_CHILD,
                                        0, 0, 10, 10, static_cast<bkWinBank*>(bank)->GetWindow(),
@@ -295,5 +327,6 @@ TEST(WinBankFaults, GroupStackAndUnknownControlsAreFatal) {
         {"WinBankFault", "LastGroup", "case=3"},
         {"WinBankFault", "sGroupStackPos>=0", "case=4"},
         {"WinBankFault", "Widget[id-BaseID]", "case=5"},
+        {"WinBankFault", "Assert(NumWidgets<MAX_WIDGETS) failed in [bank/bkwinwidget", "case=6"},
     });
 }

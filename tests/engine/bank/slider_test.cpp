@@ -107,6 +107,8 @@ TEST(SliderValue, StepsClampsRoundsAndParses) {
         {"float steps clamp", 0, 0.5, 0, 1, 0.25f, 0.5,
          {{INC, 0, "", 0.75}, {INC, 0, "", 1}, {INC, 0, "", 1}, {ADD, -3, "", 0},
           {TEXT, 0, "0.125", 0.125}}},
+        {"float text that is not a number", 0, 0.5, -1, 1, 0.25f, 0.5,
+         {{TEXT, 0, "nan", 0}, {TEXT, 0, "0.5", 0.5}, {TEXT, 0, "-inf", -1}}},
         {"read-out outside a range of one value", 6, 50, 7, 7, 0, 50, {}},
         {"construction clamps", 1, 200, 0, 100, 0, 100, {}},
         {"u32 above 2^31", 5, 3000000000.0, 0, 4294967295.0, 1, 3000000000.0,
