@@ -24,6 +24,17 @@ int WriteReplacing(const std::string& path, const std::string& text) {
     return StreamClose(stream);
 }
 
+class ReplacingOldFile : public ::testing::Test {
+protected:
+    std::string OldFile(const std::string& name, const std::string& contents) {
+        std::string path = m_Scratch.Path(name);
+        EXPECT_TRUE(WriteWholeFile(path, contents));
+        return path;
+    }
+
+    ScratchDir m_Scratch;
+};
+
 }  // namespace
 
 TEST(ReplacingStream, CommitsOnlyWhatWasWrittenWhole) {
@@ -62,10 +73,8 @@ TEST(ReplacingStream, CommitsOnlyWhatWasWrittenWhole) {
     }
 }
 
-TEST(ReplacingStream, OldFileStaysReadableUntilTheClose) {
-    ScratchDir scratch;
-    std::string path = scratch.Path("list.inst");
-    ASSERT_TRUE(WriteWholeFile(path, "old"));
+TEST_F(ReplacingOldFile, StaysReadableUntilTheClose) {
+    std::string path = OldFile("list.inst", "old");
     Stream* stream = StreamCreateReplacing(path.c_str());
     ASSERT_NE(nullptr, stream);
     EXPECT_EQ(path, stream->m_Name);
@@ -76,10 +85,8 @@ TEST(ReplacingStream, OldFileStaysReadableUntilTheClose) {
     EXPECT_EQ("newer!", ReadWholeFile(path));
 }
 
-TEST(ReplacingStream, AnOldFileThatCannotBeReplacedIsKept) {
-    ScratchDir scratch;
-    std::string path = scratch.Path("busy.psdl");
-    ASSERT_TRUE(WriteWholeFile(path, "in use"));
+TEST_F(ReplacingOldFile, IsKeptWhenItCannotBeReplaced) {
+    std::string path = OldFile("busy.psdl", "in use");
     Stream* reader = StreamOpen(path.c_str());
     ASSERT_NE(nullptr, reader);
     EXPECT_EQ(-1, WriteReplacing(path, "new"));
