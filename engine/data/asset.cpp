@@ -92,14 +92,19 @@ bool datAssetManager::FullPath(char* dest, int length, const char* directory, co
 }
 
 Stream* datAssetManager::OpenAsset(const std::string& full, Access access, bool quiet) {
-    bool create = access == Access::Create;
+    bool create = access == Access::Create || access == Access::Replace;
     Stream* stream = nullptr;
     // A name too long for the stream layer fails like a missing file.
     if ((int)full.size() < MaxName) {
         PrintVerbose1(sm_DebugLevel, create ? "Creating '%s'..." : "Opening '%s'...",
                       full.c_str());
-        stream = create ? StreamCreate(full.c_str())
-                        : StreamOpen(full.c_str(), access == Access::Read);
+        if (access == Access::Replace) {
+            stream = StreamCreateReplacing(full.c_str());
+        } else if (create) {
+            stream = StreamCreate(full.c_str());
+        } else {
+            stream = StreamOpen(full.c_str(), access == Access::Read);
+        }
     }
     if (!stream && !quiet) {
         PrintWarning(create ? "Cannot create file '%s'." : "Cannot open file '%s'.",
@@ -122,6 +127,12 @@ Stream* datAssetManager::Open(const char* directory, const char* name, const cha
 
 Stream* datAssetManager::Create(const char* name, const char* extension, bool quiet) {
     return OpenAsset(FullName(nullptr, name, extension, Form::TwoPart), Access::Create, quiet);
+}
+
+Stream* datAssetManager::CreateReplacing(const char* directory, const char* name,
+                                         const char* extension, bool quiet) {
+    return OpenAsset(FullName(directory, name, extension, Form::ThreePart), Access::Replace,
+                     quiet);
 }
 
 Stream* datAssetManager::Create(const char* directory, const char* name, const char* extension,

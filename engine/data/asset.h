@@ -31,6 +31,10 @@ public:
     static Stream* Create(const char* name, const char* extension, bool quiet = false);
     static Stream* Create(const char* directory, const char* name, const char* extension,
                           bool quiet = false);
+    // A create that keeps the old file until the stream closes without error (see
+    // StreamCreateReplacing).
+    static Stream* CreateReplacing(const char* directory, const char* name, const char* extension,
+                                   bool quiet = false);
     static bool Exists(const char* name, const char* extension);
     static bool Exists(const char* directory, const char* name, const char* extension);
 
@@ -40,7 +44,7 @@ public:
 
 private:
     enum class Form { TwoPart, ThreePart };
-    enum class Access { Read, Write, Create };
+    enum class Access { Read, Write, Create, Replace };
 
     static std::string FullName(const char* directory, const char* name, const char* extension,
                                 Form form);

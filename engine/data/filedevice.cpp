@@ -46,10 +46,17 @@ int FileSize(uintptr_t handle) {
     return GetFileSizeEx(AsHandle(handle), &size) ? (int)size.LowPart : -1;
 }
 
+int FileRename(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : -1;
+}
+
+int FileRemove(const char* name) { return DeleteFileA(name) ? 0 : -1; }
+
 }  // namespace
 
 const StreamDevice Win32FileDevice = {
-    FileOpen, FileCreate, FileRead, FileWrite, FileSeek, FileClose, FileEnumerate, FileSize, nullptr,
+    FileOpen,      FileCreate, FileRead, FileWrite,  FileSeek,   FileClose,
+    FileEnumerate, FileSize,   nullptr,  FileRename, FileRemove,
 };
 
 int FileEnumerate(const char* path, FileEnumerateCallback callback, uintptr_t user) {

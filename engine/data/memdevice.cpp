@@ -22,6 +22,7 @@ int MemorySize(uintptr_t handle) { return (int)AsStream(handle)->m_BufferSize; }
 // block as read-ahead that never moves.
 const StreamDevice MemoryFileDevice = {
     nullptr, nullptr, nullptr, nullptr, nullptr, MemoryClose, nullptr, MemorySize, nullptr,
+    nullptr, nullptr,
 };
 
 Stream* StreamPreload(Stream* stream) {

@@ -36,6 +36,8 @@ void Occupy(Stream* stream, const StreamDevice* device, uintptr_t handle, const 
     stream->m_BufferPosition = 0;
     stream->m_Cursor = 0;
     stream->m_Fill = 0;
+    stream->m_Replacing = false;
+    stream->m_WriteFailed = false;
     stream->m_Buffer = sm_BufferPool[index];
     strncpy(stream->m_Name, name, Stream::MaxName);
     stream->m_Name[Stream::MaxName] = 0;
@@ -85,6 +87,34 @@ void EmptyBuffer(Stream* stream) {
     stream->m_Fill = 0;
 }
 
+// Callers may drop the result of a write; a replacing stream still must not commit after it.
+int NoteFailure(Stream* stream, int result) {
+    if (result < 0) {
+        stream->m_WriteFailed = true;
+    }
+    return result;
+}
+
+bool ReplacingName(const char* name, char (&temporary)[Stream::MaxName + 1]) {
+    if (snprintf(temporary, sizeof(temporary), "%s%s", name, ReplacingSuffix) > Stream::MaxName) {
+        PrintError("File name too long: %s%s", name, ReplacingSuffix);
+        return false;
+    }
+    return true;
+}
+
+// The new file takes the old one's place only whole; otherwise it goes and the old one stays.
+int CommitReplacement(const Stream* stream, bool written) {
+    char temporary[Stream::MaxName + 1];
+    ReplacingName(stream->m_Name, temporary);
+    const StreamDevice* device = stream->m_Device;
+    if (written && device->Rename(temporary, stream->m_Name) >= 0) {
+        return 0;
+    }
+    device->Remove(temporary);
+    return -1;
+}
+
 }  // namespace
 
 const StreamDevice* StreamReadDevice = &Win32FileDevice;
@@ -103,6 +133,20 @@ Stream* StreamOpen(const char* name, bool readOnly) {
 }
 
 Stream* StreamCreate(const char* name) { return OpenOrCreate(name, StreamWriteDevice, true, false); }
+
+Stream* StreamCreateReplacing(const char* name) {
+    const StreamDevice* device = StreamWriteDevice;
+    char temporary[Stream::MaxName + 1];
+    if (!device->Rename || !device->Remove || !ReplacingName(name, temporary)) {
+        return nullptr;
+    }
+    Stream* stream = OpenOrCreate(temporary, device, true, false);
+    if (stream) {
+        strcpy(stream->m_Name, name);
+        stream->m_Replacing = true;
+    }
+    return stream;
+}
 
 Stream* StreamOpenOnDevice(const char* name, const StreamDevice* device, bool readOnly) {
     return OpenOrCreate(name, device, false, readOnly);
@@ -163,7 +207,7 @@ int StreamWrite(Stream* stream, const void* buffer, int count) {
         if (HasPendingWrites(stream) && StreamFlush(stream) < 0) {
             return -1;
         }
-        int wrote = stream->m_Device->Write(stream->m_Handle, source, count);
+        int wrote = NoteFailure(stream, stream->m_Device->Write(stream->m_Handle, source, count));
         if (wrote < 0) {
             return -1;
         }
@@ -264,19 +308,21 @@ int StreamFlush(Stream* stream) {
     EmptyBuffer(stream);
     // A failed write-out stays a failure even when the device's own flush succeeds.
     if (device->Flush && result >= 0) {
-        return device->Flush(stream->m_Handle);
+        result = device->Flush(stream->m_Handle);
     }
-    return result;
+    return NoteFailure(stream, result);
 }
 
 int StreamClose(Stream* stream) {
     if (HasPendingWrites(stream)) {
         StreamFlush(stream);
     }
-    stream->m_Device->Close(stream->m_Handle);
+    bool closed = stream->m_Device->Close(stream->m_Handle) >= 0;
+    int result = stream->m_Replacing ? CommitReplacement(stream, closed && !stream->m_WriteFailed)
+                                     : 0;
     stream->m_Handle = InvalidStreamHandle;
     stream->m_Device = nullptr;
-    return 0;
+    return result;
 }
 
 int StreamPrintf(Stream* stream, const char* format, ...) {

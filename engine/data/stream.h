@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-// Buffered files: 12 slots with a 4096-byte buffer each, over a device of nine operations.
+// Buffered files: 12 slots with a 4096-byte buffer each, over a device of eleven operations.
 
 typedef void (*FileEnumerateCallback)(const char* name, bool isDirectory, uintptr_t user);
 
@@ -19,6 +19,9 @@ struct StreamDevice {
     int (*EnumerateDir)(const char* path, FileEnumerateCallback callback, uintptr_t user);
     int (*Size)(uintptr_t handle);
     int (*Flush)(uintptr_t handle);
+    // Rename replaces an existing file of the new name. Both are needed for replacing streams.
+    int (*Rename)(const char* from, const char* to);
+    int (*Remove)(const char* name);
 };
 
 const uintptr_t InvalidStreamHandle = ~uintptr_t(0);
@@ -36,7 +39,13 @@ struct Stream {
     uint32_t m_Cursor;
     uint32_t m_Fill;
     uint32_t m_BufferSize;
+    // A replacing stream writes to its name plus ReplacingSuffix and is renamed over its name
+    // only when every write and the close succeed; any failed write on the way is remembered.
+    bool m_Replacing;
+    bool m_WriteFailed;
 };
+
+const char* const ReplacingSuffix = ".new";
 
 extern const StreamDevice Win32FileDevice;
 extern const StreamDevice MemoryFileDevice;
@@ -45,6 +54,9 @@ extern const StreamDevice* StreamWriteDevice;
 
 Stream* StreamOpen(const char* name, bool readOnly = true);
 Stream* StreamCreate(const char* name);
+// A file that is never left half-written over a good one: StreamClose commits it, or, when
+// anything failed, removes the new data, keeps the old file and gives -1.
+Stream* StreamCreateReplacing(const char* name);
 Stream* StreamOpenOnDevice(const char* name, const StreamDevice* device, bool readOnly);
 Stream* StreamCreateOnDevice(const char* name, const StreamDevice* device);
 
@@ -62,6 +74,7 @@ int StreamSeekFrom(Stream* stream, int offset, int whence);
 int StreamTell(Stream* stream);
 int StreamSize(Stream* stream);
 int StreamFlush(Stream* stream);
+// -1 only when a replacing stream could not commit; other streams give 0.
 int StreamClose(Stream* stream);
 int StreamPrintf(Stream* stream, const char* format, ...);
 int StreamGets(char* buffer, int size, Stream* stream);

@@ -77,8 +77,9 @@ public:
     lvlSDL* GetRoom(int room) const;
 
     // The make: opens "<name>.inst" in "city" (no list without a name) and calls the emitter,
-    // which compiles rooms between BeginCompileRoom and EndCompileRoom.
-    void MakeCity(const char* name, lvlMakeCallback callback);
+    // which compiles rooms between BeginCompileRoom and EndCompileRoom. The list replaces the
+    // old one only when written whole; false when it was not.
+    bool MakeCity(const char* name, lvlMakeCallback callback);
     void BeginCompileRoom(int room);
     void EndCompileRoom();
     // One instance list record while compiling; draws the model in draw mode.

@@ -49,7 +49,7 @@ void WriteRoom(const lvlSDL* room, psdlBytes& bytes, int targetSize) {
 bool lvlPSDL::WritePSDL(const char* name, int targetSize) {
     // Wider targets belong to another city class.
     Assert(targetSize == 1 || targetSize == 2);
-    Stream* stream = datAssetManager::Create("city", name, "psdl");
+    Stream* stream = datAssetManager::CreateReplacing("city", name, "psdl");
     if (!stream) {
         return false;
     }

@@ -14,18 +14,24 @@ const int IconStop = 2;
 
 }  // namespace
 
-void lvlPSDL::MakeCity(const char* name, lvlMakeCallback callback) {
+// A make that fails ends the program before the close, so the old list stays.
+bool lvlPSDL::MakeCity(const char* name, lvlMakeCallback callback) {
     PsdlTool::sm_TextureHash.Init(101);
     PsdlTool::sm_CurTexture = 0;
-    PsdlTool::sm_InstFile = name ? datAssetManager::Create("city", name, "inst") : nullptr;
+    PsdlTool::sm_InstFile = name ? datAssetManager::CreateReplacing("city", name, "inst") : nullptr;
     callback(this);
+    bool written = true;
     if (PsdlTool::sm_InstFile) {
-        StreamClose(PsdlTool::sm_InstFile);
+        written = StreamClose(PsdlTool::sm_InstFile) >= 0;
         PsdlTool::sm_InstFile = nullptr;
+    }
+    if (!written) {
+        PrintError("lvlPSDL::MakeCity: could not write all of '%s.inst'.", name);
     }
     if (sm_VertexCount > VertexWarning) {
         char text[64];
         snprintf(text, sizeof(text), "%d verts used out of a possible 65535.", int(sm_VertexCount));
         BankMessageBox("Warning!", text, ButtonsOk, IconStop);
     }
+    return written;
 }

@@ -83,3 +83,7 @@ bool WriteWholeFile(const std::string& path, const std::string& contents) {
     file.write(contents.data(), (std::streamsize)contents.size());
     return (bool)file;
 }
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}

@@ -23,5 +23,6 @@ std::string SourcePath(const std::string& name);
 // Whole contents of a file, or an empty string when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& contents);
+bool FileExists(const std::string& path);
 
 #endif

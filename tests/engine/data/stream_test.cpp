@@ -78,7 +78,8 @@ int RecordingClose(uintptr_t) { return 0; }
 
 const StreamDevice RecordingDevice = {
     RecordingOpen, RecordingCreate, RecordingRead, RecordingWrite, RecordingSeek,
-    RecordingClose, nullptr,        nullptr,       nullptr,
+    RecordingClose, nullptr,        nullptr,       nullptr,        nullptr,
+    nullptr,
 };
 
 typedef std::vector<std::string> Calls;

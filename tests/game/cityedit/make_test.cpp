@@ -5,6 +5,7 @@
 #include "vector/matrix34.h"
 
 #include "tests/support/console.h"
+#include "tests/support/failingwrites.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -156,10 +157,10 @@ protected:
     void SetUp() override { datAssetManager::SetPath(SourcePath("assets").c_str()); }
 
     // Loads the demo description, makes it and writes the processed file, all under name.
-    void Make(lvlPSDL& city, const std::string& name) {
+    void Make(lvlPSDL& city, const std::string& name, bool written = true) {
         ASSERT_TRUE(city.LoadSDL("demo"));
-        city.MakeCity(m_Scratch.Path(name).c_str(), CompileDemo);
-        ASSERT_TRUE(city.WritePSDL(m_Scratch.Path(name).c_str(), 2));
+        EXPECT_EQ(written, city.MakeCity(m_Scratch.Path(name).c_str(), CompileDemo));
+        ASSERT_EQ(written, city.WritePSDL(m_Scratch.Path(name).c_str(), 2));
     }
 
     // The golden files are written anew when PLATTOR_UPDATE_GOLDENS is set.
@@ -222,4 +223,31 @@ TEST_F(DemoMake, LoadGivesBackWhatWasWritten) {
     materials[2] = materials[4] = materials[11] = 1;
     EXPECT_EQ(lvlPSDL::sm_MaterialIndex, materials);
     EXPECT_EQ(loaded.GetNumMaterials(), 2);
+}
+
+TEST_F(DemoMake, AFailedWriteKeepsTheOldFiles) {
+    {
+        lvlPSDL good;
+        Make(good, "demo");
+    }
+    std::string psdl = ReadWholeFile(m_Scratch.Path("demo.psdl"));
+    std::string inst = ReadWholeFile(m_Scratch.Path("demo.inst"));
+    ASSERT_FALSE(inst.empty());
+    m_Capture.Take();
+    {
+        // A few bytes go through, as when a disk fills midway.
+        FailingWrites failing(16);
+        lvlPSDL failed;
+        Make(failed, "demo", false);
+    }
+    std::string output = m_Capture.Take();
+    EXPECT_NE(output.find("could not write all of '" + m_Scratch.Path("demo") + ".inst'"),
+              std::string::npos) << output;
+    EXPECT_NE(output.find("could not write all of '" + m_Scratch.Path("demo") + "'"),
+              std::string::npos) << output;
+    EXPECT_EQ(psdl, ReadWholeFile(m_Scratch.Path("demo.psdl")));
+    EXPECT_EQ(inst, ReadWholeFile(m_Scratch.Path("demo.inst")));
+    for (const char* temporary : {"demo.psdl.new", "demo.inst.new"}) {
+        EXPECT_FALSE(FileExists(m_Scratch.Path(temporary))) << temporary;
+    }
 }
