@@ -9,6 +9,7 @@
 #include "phbound/impact.h"
 #include "phcore/isect.h"
 #include "tests/engine/phbound/meshes.h"
+#include "tests/support/child.h"
 
 namespace {
 
@@ -131,6 +132,49 @@ TEST(PolygonPair, ContactPointsAndPointMotion) {
     EXPECT_FLOAT_EQ(phProjectPointToFrame(Vector3(1, 0, 0), Translation(0, 0, 2),
                                           Translation(3, 0, 0), Vector3(1, 0, 0)),
                     4.0f);
+}
+
+TEST_CHILD(NoImpactsLeft) {
+    phIsect record;
+    phPairSide a;
+    phPairSide b;
+    phImpactCursor cursor;
+    phIsectsToImpacts(a, b, 0, &record, 1, cursor, true);
+    return 0;
+}
+
+TEST_CHILD(PairEndsInAnInteriorEdge) {
+    phIsect records[2];
+    records[1].Flags = phIsect::InteriorEdgeFlag;
+    int index = 0;
+    phIsect* cursor = records;
+    phAdvanceIsect(index, cursor, true);
+    return 0;
+}
+
+TEST(PolygonPair, BrokenTablesAreFatal) {
+    struct Case {
+        const char* child;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"NoImpactsLeft", "Assert(impactsLeft > 0) failed in [phbound/boundpolygonal, line "},
+        {"PairEndsInAnInteriorEdge",
+         "Assert(!XiPnext->InteriorEdge()) failed in [phbound/boundpolygonal, line "},
+    };
+    for (const Case& c : cases) {
+        ChildResult child = RunChild(c.child);
+        EXPECT_NE(child.m_ExitCode, 0) << c.child;
+        EXPECT_NE(child.m_Output.find(c.message), std::string::npos) << child.m_Output;
+    }
+    phIsect records[3];
+    int index = 0;
+    phIsect* cursor = records;
+    phAdvanceIsect(index, cursor, true);
+    EXPECT_EQ(index, 2);
+    EXPECT_EQ(cursor, records + 2);
+    phAdvanceIsect(index, cursor, false);
+    EXPECT_EQ(index, 3);
 }
 
 phPairSide Side(phBoundPolygonal& bound, const Matrix34& matrix, phIsect* isects) {
