@@ -5,32 +5,33 @@
 #include "data/printer.h"
 #include "data/stream.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
 bool EndsField(char c) { return c == ',' || c == '\r' || c == '\n' || c == 0; }
 
-// One line, comment cut off. A line longer than the buffer is cut too: the rest of it is read
-// and dropped, so that it cannot come back as a row of its own.
-bool ReadLine(Stream* stream, char* line) {
-    int length = StreamGets(line, CsvTable::LineSize, stream);
-    if (length == 0) {
+// One whole line, comment cut off. Lines are not cut to a buffer: the tail of a long line would
+// either be lost or come back as a row of its own.
+bool ReadLine(Stream* stream, std::string& line) {
+    line.clear();
+    int c = StreamGetc(stream);
+    if (c < 0) {
         return false;
     }
-    if (length == CsvTable::LineSize - 1 && line[length - 1] != '\n') {
-        int c = StreamGetc(stream);
-        while (c >= 0 && c != '\n') {
-            c = StreamGetc(stream);
+    while (c >= 0) {
+        line += (char)c;
+        if (c == '\n') {
+            break;
         }
+        c = StreamGetc(stream);
     }
-    char* comment = strchr(line, '#');
-    if (comment) {
-        *comment = 0;
-    }
+    line.resize(std::min(line.find('#'), line.size()));
     return true;
 }
 
@@ -65,7 +66,7 @@ int SplitFields(char* line, char** fields, int maximum) {
 }
 
 void SkipLines(Stream* stream, int count) {
-    char line[CsvTable::LineSize];
+    std::string line;
     for (int i = 0; i < count && ReadLine(stream, line); ++i) {
     }
 }
@@ -111,10 +112,10 @@ bool CsvTable::Load(Stream* stream, bool skip, int skipCount) {
         return false;
     }
     int headerLines = skip ? skipCount : 0;
-    char line[LineSize];
+    std::string line;
     SkipLines(stream, headerLines);
     if (ReadLine(stream, line)) {
-        m_Columns = SplitFields(line, m_ColumnNames, MaxColumns);
+        m_Columns = SplitFields(&line[0], m_ColumnNames, MaxColumns);
     }
     while (ReadLine(stream, line)) {
         ++m_Rows;
@@ -124,7 +125,7 @@ bool CsvTable::Load(Stream* stream, bool skip, int skipCount) {
     SkipLines(stream, headerLines + 1);
     m_Cells = (char**)calloc(m_Rows * m_Columns + 1, sizeof(char*));
     for (int row = 0; row < m_Rows && ReadLine(stream, line); ++row) {
-        SplitFields(line, m_Cells + row * m_Columns, m_Columns);
+        SplitFields(&line[0], m_Cells + row * m_Columns, m_Columns);
     }
     return true;
 }

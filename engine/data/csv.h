@@ -13,7 +13,6 @@ int SplitCsvLine(const char* line, int n, int size, ...);
 class CsvTable {
 public:
     static constexpr int MaxColumns = 16;
-    static constexpr int LineSize = 256;
 
     CsvTable() = default;
     CsvTable(const CsvTable&) = delete;

@@ -40,10 +40,16 @@ int FileSeek(uintptr_t handle, int position, int whence) {
 
 int FileClose(uintptr_t handle) { return CloseHandle(AsHandle(handle)) ? 0 : -1; }
 
+// One query instead of the three seeks the stream layer would make: each is a call into Wine.
+int FileSize(uintptr_t handle) {
+    LARGE_INTEGER size;
+    return GetFileSizeEx(AsHandle(handle), &size) ? (int)size.LowPart : -1;
+}
+
 }  // namespace
 
 const StreamDevice Win32FileDevice = {
-    FileOpen, FileCreate, FileRead, FileWrite, FileSeek, FileClose, FileEnumerate, nullptr, nullptr,
+    FileOpen, FileCreate, FileRead, FileWrite, FileSeek, FileClose, FileEnumerate, FileSize, nullptr,
 };
 
 int FileEnumerate(const char* path, FileEnumerateCallback callback, uintptr_t user) {

@@ -36,12 +36,6 @@ int sm_FaultFrames = 0;
 char sm_Text[TextSize];
 char sm_Joined[TextSize];
 
-void WriteLog(const char* text, int length) {
-    if (length > 0) {
-        StreamWrite(sm_LogStream, text, length);
-    }
-}
-
 // With a debugger the break stops there; inside a fault frame the breakpoint is that frame's
 // to handle. With neither, a breakpoint would only end in Wine's or Windows' crash handler.
 bool BreakWouldBeCaught() {
@@ -85,17 +79,19 @@ void PrintHandler(int level, const char* format, va_list args) {
         OutputDebugStringA("\n");
     }
 
-    snprintf(sm_Joined, TextSize, "%s%s%s", LevelPrefix[level], sm_Text, LevelSuffix[level]);
+    // Text too long for the joined buffer is cut, not the line end after it: the next message
+    // must not run on.
+    int room = TextSize - 1 - (int)strlen(LevelPrefix[level]) - (int)strlen(LevelSuffix[level]);
+    snprintf(sm_Joined, TextSize, "%s%.*s%s", LevelPrefix[level], room, sm_Text,
+             LevelSuffix[level]);
     if (sm_ConsoleHook) {
         sm_ConsoleHook(sm_Joined);
     }
     RestoreFloatState(saved);
 
-    // The log gets the same text as the console, however long.
+    // The log gets exactly what the console got: a formatted stream write would cut it shorter.
     if (sm_LogStream) {
-        WriteLog(LevelPrefix[level], (int)strlen(LevelPrefix[level]));
-        WriteLog(sm_Text, (int)strlen(sm_Text));
-        WriteLog(LevelSuffix[level], (int)strlen(LevelSuffix[level]));
+        StreamWrite(sm_LogStream, sm_Joined, (int)strlen(sm_Joined));
         StreamFlush(sm_LogStream);
     }
 

@@ -186,10 +186,7 @@ int StreamWrite(Stream* stream, const void* buffer, int count) {
     return count;
 }
 
-int StreamGetc(Stream* stream) {
-    if (stream->m_Cursor < stream->m_Fill) {
-        return stream->m_Buffer[stream->m_Cursor++];
-    }
+int StreamGetcRefill(Stream* stream) {
     unsigned char byte = 0;
     return StreamRead(stream, &byte, 1) == 1 ? byte : -1;
 }
@@ -207,8 +204,12 @@ int StreamSeek(Stream* stream, int position) {
     if (StreamFlush(stream) < 0) {
         return -1;
     }
-    stream->m_BufferPosition = position;
-    return stream->m_Device->Seek(stream->m_Handle, position, 0);
+    // A refused seek leaves the device, and so the stream, where the flush left it.
+    int reached = stream->m_Device->Seek(stream->m_Handle, position, 0);
+    if (reached >= 0) {
+        stream->m_BufferPosition = position;
+    }
+    return reached;
 }
 
 int StreamSeekFrom(Stream* stream, int offset, int whence) {
@@ -231,6 +232,10 @@ int StreamTell(Stream* stream) { return (int)(stream->m_BufferPosition + stream-
 int StreamSize(Stream* stream) {
     const StreamDevice* device = stream->m_Device;
     if (device->Size) {
+        // Bytes still waiting in the buffer belong to the file.
+        if (HasPendingWrites(stream) && StreamFlush(stream) < 0) {
+            return -1;
+        }
         return device->Size(stream->m_Handle);
     }
     if (StreamFlush(stream) < 0) {

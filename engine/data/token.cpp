@@ -1,6 +1,7 @@
 #include "data/token.h"
 
 #include "data/assert.h"
+#include "data/decimal.h"
 #include "data/stream.h"
 #include "vector/vector2.h"
 #include "vector/vector3.h"
@@ -8,7 +9,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -18,6 +18,12 @@ const int PrintfSize = 512;
 
 bool IsSpace(int c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0;
+}
+
+// Ends a token: white space or the start of a comment. Token characters are mostly above the
+// blank, so they are told apart with one comparison.
+bool IsSeparator(int c) {
+    return c <= ' ' ? IsSpace(c) : c == CommentChar;
 }
 
 bool IsDigit(int c) {
@@ -115,10 +121,35 @@ int TokenReader::GetToken(char* buffer, int size) {
         if (length < size - 1) {
             buffer[length++] = (char)m_Current;
         }
-        m_Current = GetChar();
+        m_Current = pushcount > 0 ? GetChar() : ScanBuffered(buffer, size, length);
     }
     buffer[length] = 0;
     return length;
+}
+
+// The rest of a token straight from the stream's buffer, so that a token costs a call rather
+// than one per character; returns the character after the part scanned, which GetToken then
+// judges as it judges any other.
+int TokenReader::ScanBuffered(char* buffer, int size, int& length) {
+    Stream* stream = m_Stream;
+    const unsigned char* bytes = stream->m_Buffer;
+    uint32_t cursor = stream->m_Cursor;
+    uint32_t fill = stream->m_Fill;
+    int stored = length;
+    while (cursor < fill) {
+        int c = bytes[cursor++];
+        if (IsSeparator(c)) {
+            stream->m_Cursor = cursor;
+            length = stored;
+            return c;
+        }
+        if (stored < size - 1) {
+            buffer[stored++] = (char)c;
+        }
+    }
+    stream->m_Cursor = cursor;
+    length = stored;
+    return GetChar();
 }
 
 void TokenReader::PushBack(const char* token, int length) {
@@ -225,7 +256,7 @@ int TokenReader::GetInt() {
     if (token[0] != '-' && !IsDigit(token[0])) {
         FatalQuit("%s(%d): Expected integer.", m_FileName, m_Line);
     }
-    return atoi(token);
+    return DecimalToInt(token);
 }
 
 float TokenReader::GetFloat() {
@@ -234,7 +265,7 @@ float TokenReader::GetFloat() {
     if (token[0] != '-' && token[0] != '.' && !IsDigit(token[0])) {
         FatalQuit("%s(%d): Expected float.", m_FileName, m_Line);
     }
-    return (float)atof(token);
+    return DecimalToFloat(token);
 }
 
 void TokenReader::GetVector4(Vector4& value) {

@@ -77,6 +77,7 @@ protected:
 private:
     bool WriteText(const char* format, ...);
     int GetQuotedToken(char* buffer, int size);
+    int ScanBuffered(char* buffer, int size, int& length);
     void SkipSpaceAndComments();
 
     // Room for a 63-character keyword, the quotes that keep its blanks and the character

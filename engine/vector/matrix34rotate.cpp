@@ -181,6 +181,14 @@ void Matrix34::RotateTo(const Vector3& from, const Vector3& to, float t) {
     Vector3 axis;
     axis.Cross(from, to);
     axis.Normalize();
+    // Directions that are not unit length can be parallel, or zero, inside the thresholds:
+    // turning about the zero axis would collapse the matrix.
+    if (axis.IsZero()) {
+        if (!(dot > 0.0f)) {
+            PrintError("Matrix34::RotateTo()- CHOKE!!!!!!!");
+        }
+        return;
+    }
     RotateUnitAxis(axis, std::acos(dot) * t);
 }
 

@@ -30,17 +30,19 @@ void QuaternionToMatrix33(const Quaternion& q, Matrix33& m) {
 
 void MatrixFromPosRot(Matrix34& m, const Vector3& position, const Vector3& rotation) {
     m.Identity();
-    if (!rotation.IsZero()) {
+    // A vector too short for its length to show in float turns nothing and has no axis.
+    if (rotation.Mag() != 0.0f) {
         RotationToMatrix(rotation, m);
     }
     m.d = position;
 }
 
 void RotateByVector(Matrix34& m, const Vector3& rotation) {
-    if (rotation.IsZero()) {
+    float angle = rotation.Mag();
+    // As in MatrixFromPosRot: no turn, and no division by a zero length.
+    if (angle == 0.0f) {
         return;
     }
-    float angle = rotation.Mag();
     m.RotateUnitAxis(rotation * (1.0f / angle), angle);
 }
 

@@ -8,7 +8,7 @@ void lvlAiRoad::SetRoomCount(int count) {
     Assert(count < MAX_ROOMS_PER_ROAD);
     Assert(count >= 0);
     m_RoomCount = uint8_t(count);
-    m_Rooms.assign(count, 0);
+    m_Rooms.Assign(count);
 }
 
 void lvlAiRoad::SetRoom(int index, int room) {
@@ -20,7 +20,7 @@ void lvlAiRoad::SetLaneCounts(int side0, int side1) {
     Assert(side0 >= 0 && side0 < 256 && side1 >= 0 && side1 < 256);
     m_NumLanes[0] = uint8_t(side0);
     m_NumLanes[1] = uint8_t(side1);
-    m_LaneValues.assign(side0 + side1, 0.0f);
+    m_LaneValues.Assign(side0 + side1);
 }
 
 void lvlAiRoad::SetLaneValue(int i, float value) {

@@ -4,25 +4,60 @@
 #include "city/sdlcode.h"
 #include "vector/vector3.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 class lvlPSDL;
-struct Stream;
+class psdlBytes;
 
 const int MAX_ROOMS_PER_ROAD = 100;
+
+// The values of one road, kept in the record itself up to Inline of them: a city loads
+// thousands of roads, and two heap blocks for each were a large part of its load time. Longer
+// arrays go to the heap.
+template <typename T, int Inline>
+class lvlAiValues {
+public:
+    typedef T value_type;
+    typedef T* iterator;
+    typedef const T* const_iterator;
+
+    // count zeroed values.
+    void Assign(int count) {
+        m_Count = count;
+        m_Spilled.assign(count > Inline ? count : 0, T());
+        std::fill(begin(), end(), T());
+    }
+    size_t size() const { return size_t(m_Count); }
+    T* begin() { return m_Count > Inline ? m_Spilled.data() : m_Inline; }
+    const T* begin() const { return m_Count > Inline ? m_Spilled.data() : m_Inline; }
+    T* end() { return begin() + m_Count; }
+    const T* end() const { return begin() + m_Count; }
+    T& operator[](size_t i) { return begin()[i]; }
+    const T& operator[](size_t i) const { return begin()[i]; }
+    bool operator==(const lvlAiValues& other) const {
+        return std::equal(begin(), end(), other.begin(), other.end());
+    }
+
+private:
+    T m_Inline[Inline] = {};
+    std::vector<T> m_Spilled;
+    int m_Count = 0;
+};
 
 // One AI road: the rooms it runs through (a negative number runs against the road), its lanes
 // and the vertices that mark its two ends. The record holds arrays, so files read and write
 // it field by field.
 struct lvlAiRoad {
     uint32_t m_Flags = 0;
-    std::vector<float> m_LaneValues;
+    lvlAiValues<float, 8> m_LaneValues;
     uint8_t m_NumLanes[2] = {0, 0};
     uint8_t m_SideInfo[2] = {0, 0};
     uint16_t m_RoadData[8] = {0, 0, 0, 0, 0, 0, 0, 0};
     uint8_t m_RoomCount = 0;
-    std::vector<int16_t> m_Rooms;
+    lvlAiValues<int16_t, 16> m_Rooms;
 
     void SetRoomCount(int count);
     void SetRoom(int index, int room);
@@ -63,9 +98,11 @@ public:
     static lvlAiRoad& GetRoad(uint32_t i);
     static uint32_t GetRoadCount() { return uint32_t(sm_Roads.size()); }
 
-    // The file section. Load checks every road's rooms against the city's room count.
-    static bool Save(Stream* stream);
-    static bool Load(Stream* stream, uint32_t roomCount);
+    // The file section, gathered with the rest of the file and read from its bytes in memory.
+    // Load takes the section from the front of the bytes, false when they end before it does;
+    // it checks every road's rooms against the city's room count.
+    static void Save(psdlBytes& bytes);
+    static bool Load(const unsigned char* bytes, size_t size, uint32_t roomCount);
 
     static void SetRoad(lvlPSDL* city, uint32_t road, bool direction);
 

@@ -1,5 +1,6 @@
 #include "city/materials.h"
 
+#include "city/materialmgr.h"
 #include "data/asset.h"
 #include "data/csv.h"
 #include "data/hash.h"
@@ -28,7 +29,14 @@ bool ReadLine(Stream* stream, char* line) {
 }  // namespace
 
 int FindMaterialPosition(const char* name) {
-    return strcmp(name, "default") ? -1 : 0;
+    qvMaterialMgr* manager = qvMaterialMgr::Instance();
+    qvMaterial* material = manager->Find(name);
+    for (int i = 0; material && i < manager->GetNumMaterials(); ++i) {
+        if (manager->GetMaterial(i) == material) {
+            return i;
+        }
+    }
+    return -1;
 }
 
 int LoadMaterialTable(HashTable& indices) {

@@ -3,9 +3,8 @@
 
 class HashTable;
 
-// The position of the named material in the game's material list (0 is its default material,
-// "default"), or -1 when the list does not hold it. Until the game's material manager is
-// linked in, the list holds only the default material.
+// The position of the named material in the game's material manager (0 is its default
+// material, "default"), or -1 when the manager does not hold it.
 int FindMaterialPosition(const char* name);
 
 // Reads the material table "materials.csv" of "city" into texture name -> material index

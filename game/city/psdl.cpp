@@ -1,6 +1,7 @@
 #include "city/psdl.h"
 
 #include "data/assert.h"
+#include "vector/geometry.h"
 
 std::vector<Vector3> lvlPSDL::sm_Vertices;
 uint32_t lvlPSDL::sm_VertexCount;
@@ -16,6 +17,28 @@ uint32_t lvlPSDL::sm_NextSpare;
 lvlPSDL::lvlPSDL() : m_RoomCount(0), m_FirstRoomCount(0) {}
 
 lvlPSDL::~lvlPSDL() {}
+
+const Vector3& lvlPSDL::GetVertex(int index) {
+    Assert(index >= 0 && size_t(index) < sm_Vertices.size());
+    return sm_Vertices[index];
+}
+
+int lvlPSDL::TestSegmentIsects(phSegment&, phIsect*, int) {
+    Assert(0);
+    return 0;
+}
+
+bool lvlPSDL::SegmentHits(phSegment&) {
+    Assert(0);
+    return false;
+}
+
+void lvlPSDL::ComputeBounds() {
+    Vector3 centre;
+    geomBoundingSphere(int(sm_VertexCount), sm_Vertices.data(), sizeof(Vector3), &BoxMin,
+                       &BoxMax, &centre, &RadiusAroundCentroid);
+    SetCentroidOffset(centre);
+}
 
 void lvlPSDL::AllocateRooms(uint32_t count) {
     m_RoomCount = count;

@@ -2,6 +2,7 @@
 #define CITY_PSDL_H
 
 #include "city/sdl.h"
+#include "phys/levelbound.h"
 #include "vector/vector3.h"
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 struct gfxTexture;
 struct Matrix34;
 struct modShader;
+struct phPolygon;
 class modStatic;
 class lvlPSDL;
 
@@ -31,18 +33,35 @@ typedef void (*lvlCommandCallback)(lvlPSDL* city, int room, uint32_t opcode,
 typedef void (*lvlMakeCallback)(lvlPSDL* city);
 
 // The processed city: the rooms and their per-room arrays, beside the city's shared tables.
-// It is meant to be the level-wide collision bound (a lvlLevelBound, bound type 9, singleton);
-// that base class is added here when it exists.
-class lvlPSDL {
+// It is the level-wide collision bound, so only one exists at a time.
+class lvlPSDL : public lvlLevelBound {
 public:
-    static const uint32_t SpareVertices = 512;
+    static constexpr uint32_t SpareVertices = 512;
     static const uint32_t MaxVertices = 65535;
     static const uint32_t MaxFloats = 65535;
     // Entry 0 of the texture table is no texture.
     static const uint32_t MaxTextures = 2047;
 
     lvlPSDL();
-    ~lvlPSDL();
+    ~lvlPSDL() override;
+
+    const Vector3& GetVertex(int index) override;
+    // The rooms answer segments one at a time through TestSegmentRooms.
+    int TestSegmentIsects(phSegment& segment, phIsect* isects, int maxIsects) override;
+    bool SegmentHits(phSegment& segment) override;
+    // The rooms of the segment's two ends (its information record, which it must carry); the
+    // cached polygon of the last hit is tried first. Lowers nearestT on a hit.
+    bool TestSegmentRooms(phSegment& segment, phIsect* isect, float nearestT) override;
+    // The other bound's vertex paths (when asked) and edges against the listed rooms' polygons
+    // near it; every record gets the id. Stops at maxIsects records; returns the count, also
+    // stored in count.
+    int CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int roomCount, uint32_t id,
+                           const Matrix34& current, const Matrix34& last, phIsect* isects,
+                           int maxIsects, int& count, bool vertexPaths);
+
+    // Box and bounding sphere of the vertex table, into the bound's fields; the sphere's centre
+    // is the bound's centroid offset.
+    void ComputeBounds();
 
     // Compiles the ".sdl" city description in the "city" directory; false when it does not
     // open.
@@ -70,7 +89,6 @@ public:
     // fatal.
     bool WritePSDL(const char* name, int targetSize);
     bool Load(const char* name);
-    int GetNumMaterials() const { return NumMaterials; }
 
     // Room slots including slot 0, which holds no room; every per-room array gets one entry
     // per slot.
@@ -95,13 +113,6 @@ public:
     std::vector<std::unique_ptr<lvlSDL>> m_Rooms;
     std::vector<uint8_t> m_RoomTypes;
     std::vector<uint8_t> m_RoomGroups;
-
-    // The bound's fields, until lvlPSDL derives from the level bound, which brings them.
-    int NumMaterials = 1;
-    Vector3 BoxMin = Vector3(0.0f, 0.0f, 0.0f);
-    Vector3 BoxMax = Vector3(0.0f, 0.0f, 0.0f);
-    Vector3 CentroidOffset = Vector3(0.0f, 0.0f, 0.0f);
-    float RadiusAroundCentroid = 0.0f;
 
     static std::vector<Vector3> sm_Vertices;
     static uint32_t sm_VertexCount;

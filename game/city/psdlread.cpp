@@ -46,11 +46,10 @@ public:
         }
         return count;
     }
-    // Puts the stream where the fields taken so far end, for a reader of its own.
-    void Sync() {
-        StreamSeekFrom(m_Stream, -int(m_Block.size() - m_Position), 1);
-        m_Block.clear();
-        m_Position = 0;
+    // Everything not taken yet.
+    const unsigned char* TakeRest(size_t& count, const char* what) {
+        count = size_t(m_Left);
+        return Take(m_Left, what);
     }
     [[noreturn]] void Damaged(const char* what) {
         FatalQuit("lvlPSDL::Load: '%s' is cut short or damaged (%s).", m_Stream->m_Name, what);
@@ -118,7 +117,7 @@ lvlSDL* LoadRoom(PsdlReader& reader, uint32_t roomCount) {
     uint32_t codes = psdlBytes::Get(counts + 4, 4);
     uint64_t words = 2 * uint64_t(perimeter) + codes;
     const unsigned char* bytes = reader.Take(words * TargetSize, "room");
-    lvlSDL* room = new lvlSDL(perimeter, codes);
+    lvlSDL* room = lvlSDL::Create(perimeter, codes);
     for (uint32_t i = 0; i < perimeter; ++i, bytes += 2 * TargetSize) {
         lvlPerimeterEntry& entry = room->GetPerimeterEntry(i);
         entry.m_Vertex = uint16_t(psdlBytes::Get(bytes, TargetSize));
@@ -187,10 +186,11 @@ bool lvlPSDL::Load(const char* name) {
     ReadVectors(bytes, bound, 3);
     BoxMin = bound[0];
     BoxMax = bound[1];
-    CentroidOffset = bound[2];
+    SetCentroidOffset(bound[2]);
     RadiusAroundCentroid = psdlBytes::GetFloat(bytes + 36);
-    reader.Sync();
-    if (!lvlAiMap::Load(stream, rooms)) {
+    size_t aiBytes = 0;
+    const unsigned char* ai = reader.TakeRest(aiBytes, "AI roads");
+    if (!lvlAiMap::Load(ai, aiBytes, rooms)) {
         reader.Damaged("AI roads");
     }
     StreamClose(stream);

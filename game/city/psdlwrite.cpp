@@ -9,25 +9,19 @@
 
 namespace {
 
-// The room records are gathered this far before they go to the stream.
-const size_t FlushSize = 1 << 16;
-
-void PutIndex(psdlBytes& bytes, int64_t c, int targetSize) {
+unsigned char* PutIndex(unsigned char* bytes, int64_t c, int targetSize) {
     Assert(c >= 0 && c < (1<<(targetSize*8)));
-    bytes.Put(uint32_t(c), targetSize);
+    psdlBytes::Encode(bytes, uint32_t(c), targetSize);
+    return bytes + targetSize;
 }
 
-void PutVector(psdlBytes& bytes, const Vector3& v) {
-    bytes.PutFloat(v.x);
-    bytes.PutFloat(v.y);
-    bytes.PutFloat(v.z);
-}
-
-bool Flush(Stream* stream, psdlBytes& bytes) {
-    int count = int(bytes.m_Bytes.size());
-    bool ok = StreamWrite(stream, bytes.m_Bytes.data(), count) == count;
-    bytes.m_Bytes.clear();
-    return ok;
+void PutVectors(psdlBytes& bytes, const Vector3* vectors, uint32_t count) {
+    unsigned char* out = bytes.Extend(12 * size_t(count));
+    for (uint32_t i = 0; i < count; ++i, out += 12) {
+        psdlBytes::Encode(out, BitsFromFloat(vectors[i].x), 4);
+        psdlBytes::Encode(out + 4, BitsFromFloat(vectors[i].y), 4);
+        psdlBytes::Encode(out + 8, BitsFromFloat(vectors[i].z), 4);
+    }
 }
 
 // An empty slot is written as a room without perimeter and words, which reads back as an
@@ -35,14 +29,18 @@ bool Flush(Stream* stream, psdlBytes& bytes) {
 void WriteRoom(const lvlSDL* room, psdlBytes& bytes, int targetSize) {
     uint32_t perimeter = room ? room->GetPerimeterCount() : 0;
     uint32_t codes = room ? room->GetCodeCount() : 0;
-    bytes.Put(perimeter, 4);
-    bytes.Put(codes, 4);
+    // The record is sized first and filled in place: rooms are most of the file.
+    unsigned char* out = bytes.Extend(8 + (2 * size_t(perimeter) + codes) * size_t(targetSize));
+    psdlBytes::Encode(out, perimeter, 4);
+    psdlBytes::Encode(out + 4, codes, 4);
+    out += 8;
     for (uint32_t i = 0; i < perimeter; ++i) {
-        PutIndex(bytes, room->GetPerimeterVertex(i), targetSize);
-        PutIndex(bytes, room->GetNeighbour(i), targetSize);
+        out = PutIndex(out, room->GetPerimeterVertex(i), targetSize);
+        out = PutIndex(out, room->GetNeighbour(i), targetSize);
     }
+    const SDLCODE_T* words = room ? room->GetCodes() : nullptr;
     for (uint32_t i = 0; i < codes; ++i) {
-        PutIndex(bytes, room->GetCodes()[i], targetSize);
+        out = PutIndex(out, words[i], targetSize);
     }
 }
 
@@ -56,12 +54,11 @@ bool lvlPSDL::WritePSDL(const char* name, int targetSize) {
         return false;
     }
     psdlBytes bytes;
+    bytes.m_Bytes.reserve(2 * psdlBytes::FlushSize);
     bytes.PutBytes("PSD0", 4);
     bytes.Put(uint32_t(targetSize), 4);
     bytes.Put(sm_VertexCount, 4);
-    for (uint32_t i = 0; i < sm_VertexCount; ++i) {
-        PutVector(bytes, sm_Vertices[i]);
-    }
+    PutVectors(bytes, sm_Vertices.data(), sm_VertexCount);
     bytes.Put(uint32_t(sm_Floats.size()), 4);
     for (float value : sm_Floats) {
         bytes.PutFloat(value);
@@ -79,18 +76,16 @@ bool lvlPSDL::WritePSDL(const char* name, int targetSize) {
     bool ok = true;
     for (uint32_t i = 1; i < m_RoomCount; ++i) {
         WriteRoom(m_Rooms[i].get(), bytes, targetSize);
-        if (bytes.m_Bytes.size() >= FlushSize) {
-            ok = Flush(stream, bytes) && ok;
-        }
+        ok = bytes.FlushWhenFull(stream) && ok;
     }
     bytes.PutBytes(m_RoomTypes.data(), m_RoomCount);
     bytes.PutBytes(m_RoomGroups.data(), m_RoomCount);
-    PutVector(bytes, BoxMin);
-    PutVector(bytes, BoxMax);
-    PutVector(bytes, CentroidOffset);
+    PutVectors(bytes, &BoxMin, 1);
+    PutVectors(bytes, &BoxMax, 1);
+    PutVectors(bytes, &CentroidOffset, 1);
     bytes.PutFloat(RadiusAroundCentroid);
-    ok = Flush(stream, bytes) && ok;
-    ok = lvlAiMap::Save(stream) && ok;
+    lvlAiMap::Save(bytes);
+    ok = bytes.Flush(stream) && ok;
     ok = StreamClose(stream) >= 0 && ok;
     if (!ok) {
         PrintError("lvlPSDL::WritePSDL: could not write all of '%s'.", name);

@@ -5,17 +5,40 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <new>
 
-lvlSDL::lvlSDL(uint32_t perimeterCount, uint32_t codeCount)
-    : m_Perimeter(perimeterCount, lvlPerimeterEntry{0, 0}), m_Codes(codeCount, 0) {}
+lvlSDL* lvlSDL::Create(uint32_t perimeterCount, uint32_t codeCount) {
+    static_assert(sizeof(lvlSDL) % alignof(lvlPerimeterEntry) == 0, "the block follows the room");
+    size_t bytes = BlockBytes(perimeterCount, codeCount);
+    void* memory = ::operator new(sizeof(lvlSDL) + bytes);
+    unsigned char* block = static_cast<unsigned char*>(memory) + sizeof(lvlSDL);
+    memset(block, 0, bytes);
+    return new (memory) lvlSDL(perimeterCount, codeCount, block);
+}
+
+lvlSDL::lvlSDL(uint32_t perimeterCount, uint32_t codeCount, unsigned char* block) {
+    Place(block, perimeterCount, codeCount);
+}
+
+size_t lvlSDL::BlockBytes(uint32_t perimeterCount, uint32_t codeCount) {
+    return size_t(perimeterCount) * sizeof(lvlPerimeterEntry) + size_t(codeCount) * sizeof(SDLCODE_T);
+}
+
+void lvlSDL::Place(unsigned char* block, uint32_t perimeterCount, uint32_t codeCount) {
+    m_Perimeter = reinterpret_cast<lvlPerimeterEntry*>(block);
+    m_Codes = reinterpret_cast<SDLCODE_T*>(block + size_t(perimeterCount) * sizeof(lvlPerimeterEntry));
+    m_PerimeterCount = perimeterCount;
+    m_CodeCount = codeCount;
+}
 
 lvlPerimeterEntry& lvlSDL::GetPerimeterEntry(uint32_t i) {
-    Assert(i < m_Perimeter.size());
+    Assert(i < m_PerimeterCount);
     return m_Perimeter[i];
 }
 
 const lvlPerimeterEntry& lvlSDL::GetPerimeterEntry(uint32_t i) const {
-    Assert(i < m_Perimeter.size());
+    Assert(i < m_PerimeterCount);
     return m_Perimeter[i];
 }
 
@@ -39,8 +62,19 @@ uint8_t lvlSDL::GetMaterialIndex(uint32_t texture) const {
     return lvlPSDL::sm_MaterialIndex[texture];
 }
 
+// The words may come from this room's own block, so the old one is kept until they are in.
 void lvlSDL::SetCodes(const SDLCODE_T* words, uint32_t count) {
-    m_Codes.assign(words, words + count);
+    std::unique_ptr<unsigned char[]> old;
+    if (count != m_CodeCount) {
+        old = std::move(m_Storage);
+        const lvlPerimeterEntry* perimeter = m_Perimeter;
+        m_Storage.reset(new unsigned char[BlockBytes(m_PerimeterCount, count)]);
+        Place(m_Storage.get(), m_PerimeterCount, count);
+        std::copy(perimeter, perimeter + m_PerimeterCount, m_Perimeter);
+    }
+    if (count) {
+        memmove(m_Codes, words, count * sizeof(SDLCODE_T));
+    }
 }
 
 void lvlSDL::GetRoomCentroid(Vector3& centroid) const {
@@ -124,4 +158,19 @@ bool lvlSDL::SnapToPerimeter(Vector3& point, float distance) const {
         }
     }
     return false;
+}
+
+// Not a number until the editor stores its first eye point.
+Vector3 lvlSDL::sm_ViewPoint = [] {
+    Vector3 v;
+    uint32_t bits = 0x7F800001;
+    float nan;
+    memcpy(&nan, &bits, sizeof nan);
+    v.Set(nan, nan, nan);
+    return v;
+}();
+
+bool lvlSDL::IsBackFacing(const Vector3& a, const Vector3& b) {
+    const Vector3& e = sm_ViewPoint;
+    return (a.z - b.z) * (e.x - a.x) + (b.x - a.x) * (e.z - a.z) < 0.0f;
 }

@@ -4,10 +4,15 @@
 #include "city/sdlcode.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
-struct Vector3;
+#include "vector/vector3.h"
+#include "vector/vector4.h"
+
 struct lvlCityTexture;
+struct phIsect;
+struct phPolygon;
+struct phSegment;
 
 // One perimeter entry, as the processed city file stores it.
 struct lvlPerimeterEntry {
@@ -22,9 +27,15 @@ static_assert(sizeof(lvlPerimeterEntry) == 4, "perimeter entries are read and wr
 // perimeter count is not limited to a byte: descriptions and processed files carry more.
 class lvlSDL {
 public:
-    lvlSDL(uint32_t perimeterCount, uint32_t codeCount);
+    // A room comes with its outline and words, zero-filled, in the same allocation as itself:
+    // a city loads tens of thousands of rooms, and their allocations were most of its load
+    // time.
+    static lvlSDL* Create(uint32_t perimeterCount, uint32_t codeCount);
+    static void operator delete(void* room) { ::operator delete(room); }
+    lvlSDL(const lvlSDL&) = delete;
+    lvlSDL& operator=(const lvlSDL&) = delete;
 
-    uint32_t GetPerimeterCount() const { return uint32_t(m_Perimeter.size()); }
+    uint32_t GetPerimeterCount() const { return m_PerimeterCount; }
     lvlPerimeterEntry& GetPerimeterEntry(uint32_t i);
     const lvlPerimeterEntry& GetPerimeterEntry(uint32_t i) const;
     uint32_t GetPerimeterVertex(uint32_t i) const { return GetPerimeterEntry(i).m_Vertex; }
@@ -36,9 +47,9 @@ public:
     uint8_t GetMaterialIndex(uint32_t texture) const;
 
     // Null when the room has no words.
-    SDLCODE_T* GetCodes() { return m_Codes.empty() ? nullptr : m_Codes.data(); }
-    const SDLCODE_T* GetCodes() const { return m_Codes.empty() ? nullptr : m_Codes.data(); }
-    uint32_t GetCodeCount() const { return uint32_t(m_Codes.size()); }
+    SDLCODE_T* GetCodes() { return m_CodeCount ? m_Codes : nullptr; }
+    const SDLCODE_T* GetCodes() const { return m_CodeCount ? m_Codes : nullptr; }
+    uint32_t GetCodeCount() const { return m_CodeCount; }
     void SetCodes(const SDLCODE_T* words, uint32_t count);
 
     // Queries on the outline, in the x-z plane unless said otherwise.
@@ -49,9 +60,51 @@ public:
     // the distance; the first snap wins.
     bool SnapToPerimeter(Vector3& point, float distance) const;
 
+    // The eye point, stored by the editor before drawing; the side test reads it.
+    static Vector3 sm_ViewPoint;
+    // Whether the eye lies strictly on the negative side of the line from a to b (x-z).
+    static bool IsBackFacing(const Vector3& a, const Vector3& b);
+
+    // The cursor value of a walk that has built every polygon of the room.
+    static constexpr uint32_t EndCursor = 0xFFFFFFFF;
+    // The room's collision polygons near the sphere (centre and radius; null for all), at most
+    // maxPolys. The cursor (word offset << 11 | texture index) starts a walk where the last
+    // stopped: 0 for a fresh walk; EndCursor comes back once the room is done. Extra corners
+    // come from the city's spare vertex pool, which the caller sets up.
+    int BuildRoomPolys(const Vector4* sphere, phPolygon* polys, int maxPolys,
+                       uint32_t* cursor) const;
+    // The segment against the room's polygons near the sphere (null for all), admitting hits
+    // at or below nearestT or at or above furthestT. A hit fills the record with the nearest
+    // hit and the segment's polygon cache; a miss marks the cache invalid.
+    bool CollideSegment(const Vector4* sphere, phSegment& segment, phIsect* isect,
+                        float nearestT, float furthestT) const;
+
+    // Polygon builders: a material byte and the corners; strip order p0 p1 p2 p3 makes the
+    // polygon p0 p1 p3 p2. Corners at other heights take spare vertices.
+    static void MakePoly(phPolygon& poly, int material, int i0, int i1, int i2, int i3);
+    // Pairs of vertex index and height offset, in strip order.
+    static void MakeStripPoly(phPolygon& poly, int material, const int* indices,
+                              const float* offsets);
+    // Vertex indices in strip order (i3 < 0 for a triangle i0 i1 i2), flattened to a height.
+    static void MakeFlatPoly(phPolygon& poly, int material, int i0, int i1, int i2, int i3,
+                             float height);
+    static void MakeStripPoly(phPolygon& poly, int material, const Vector3* positions);
+    // A vertical quad on the edge i0 i1, up to the heights h0 and h1.
+    static void MakeEdgeWall(phPolygon& poly, int material, int i0, int i1, float h0, float h1);
+    static void MakeWall(phPolygon& poly, int material, const Vector3& p0, const Vector3& p1,
+                         float h0, float h1);
+
 private:
-    std::vector<lvlPerimeterEntry> m_Perimeter;
-    std::vector<SDLCODE_T> m_Codes;
+    lvlSDL(uint32_t perimeterCount, uint32_t codeCount, unsigned char* block);
+    static size_t BlockBytes(uint32_t perimeterCount, uint32_t codeCount);
+    void Place(unsigned char* block, uint32_t perimeterCount, uint32_t codeCount);
+
+    // Holds the outline and words once SetCodes has changed their size.
+    std::unique_ptr<unsigned char[]> m_Storage;
+    lvlPerimeterEntry* m_Perimeter;
+    SDLCODE_T* m_Codes;
+    uint32_t m_PerimeterCount;
+    uint32_t m_CodeCount;
 };
 
 #endif

@@ -1,5 +1,5 @@
+#include "bank/msgbox.h"
 #include "city/psdl.h"
-#include "cityedit/messagebox.h"
 #include "cityedit/psdltool.h"
 #include "data/asset.h"
 #include "data/printer.h"
@@ -12,14 +12,7 @@ const uint32_t VertexWarning = 60000;
 const int ButtonsOk = 0;
 const int IconStop = 2;
 
-int PrintMessageBox(const char* title, const char* text, int, int) {
-    PrintWarning("%s %s", title, text);
-    return 1;
-}
-
 }  // namespace
-
-CityMessageBoxFunc CityMessageBox = PrintMessageBox;
 
 void lvlPSDL::MakeCity(const char* name, lvlMakeCallback callback) {
     PsdlTool::sm_TextureHash.Init(101);
@@ -33,6 +26,6 @@ void lvlPSDL::MakeCity(const char* name, lvlMakeCallback callback) {
     if (sm_VertexCount > VertexWarning) {
         char text[64];
         snprintf(text, sizeof(text), "%d verts used out of a possible 65535.", int(sm_VertexCount));
-        CityMessageBox("Warning!", text, ButtonsOk, IconStop);
+        BankMessageBox("Warning!", text, ButtonsOk, IconStop);
     }
 }

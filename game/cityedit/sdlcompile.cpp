@@ -198,7 +198,7 @@ void SdlPass::BeginRoom(int roomNum) {
     m_PerimeterFilled = 0;
     if (m_Fill) {
         m_City->m_Rooms[roomNum].reset(
-            new lvlSDL(m_Counts->m_Perimeters[roomNum], m_Counts->m_Codes[roomNum]));
+            lvlSDL::Create(m_Counts->m_Perimeters[roomNum], m_Counts->m_Codes[roomNum]));
         lvlSDL* room = m_City->m_Rooms[roomNum].get();
         m_Writer = sdlCodeWriter(room->GetCodes(), room->GetCodeCount());
     } else {
@@ -463,5 +463,6 @@ bool lvlPSDL::LoadSDL(const char* name) {
         SdlPass(this, &reader, stream->m_Name, &counts, fill).Run();
     }
     StreamClose(stream);
+    ComputeBounds();
     return true;
 }

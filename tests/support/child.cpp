@@ -1,6 +1,10 @@
 #include "tests/support/child.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 #include <cstring>
 #include <map>
@@ -79,6 +83,8 @@ ChildResult RunChild(const char* name, const std::string& extraArgs, int timeout
         WaitForSingleObject(process.hProcess, INFINITE);
     }
     reader.join();
+    result.m_Output.erase(std::remove(result.m_Output.begin(), result.m_Output.end(), '\r'),
+                          result.m_Output.end());
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     result.m_ExitCode = (int)code;
@@ -86,4 +92,23 @@ ChildResult RunChild(const char* name, const std::string& extraArgs, int timeout
     CloseHandle(process.hThread);
     CloseHandle(readPipe);
     return result;
+}
+
+void ExpectFatalChild(const char* child, const char* report, const std::string& args) {
+    ChildResult result = RunChild(child, args);
+    EXPECT_FALSE(result.m_TimedOut) << child << " " << args;
+    EXPECT_EQ(1, result.m_ExitCode) << child << " " << args << "\n" << result.m_Output;
+    EXPECT_NE(std::string::npos, result.m_Output.find(report))
+        << child << " " << args << "\n" << result.m_Output;
+}
+
+void ExpectFatalChildren(const std::vector<FatalCase>& cases) {
+    for (const FatalCase& c : cases) {
+        ExpectFatalChild(c.m_Child, c.m_Report, c.m_Args);
+    }
+}
+
+int ChildCase() {
+    const char* found = strstr(GetCommandLineA(), "case=");
+    return found ? atoi(found + 5) : 0;
 }

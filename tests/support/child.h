@@ -2,6 +2,7 @@
 #define TESTS_SUPPORT_CHILD_H
 
 #include <string>
+#include <vector>
 
 // Fatal paths end the process, so they run in a child: the test program starts itself again
 // with "--child=NAME", which runs the function registered under NAME and exits with its result.
@@ -20,11 +21,24 @@ struct ChildRegistrar {
 struct ChildResult {
     int m_ExitCode;
     bool m_TimedOut;
-    std::string m_Output;  // standard output and standard error together
+    std::string m_Output;  // standard output and standard error together, "\r\n" as "\n"
 };
 
 // Runs the child NAME with extra command-line words after it; waits at most timeoutMs.
 ChildResult RunChild(const char* name, const std::string& extraArgs = "", int timeoutMs = 60000);
+
+// A fatal path: the child ends with exit code 1 and prints its report on the way.
+struct FatalCase {
+    const char* m_Child;
+    const char* m_Report;
+    const char* m_Args = "";
+};
+
+void ExpectFatalChild(const char* child, const char* report, const std::string& args = "");
+void ExpectFatalChildren(const std::vector<FatalCase>& cases);
+
+// The number given to a child as "case=N" on its command line; 0 when there is none.
+int ChildCase();
 
 // Called by the test main: runs the child named on the command line, if any.
 bool RunChildFromCommandLine(int argc, char** argv, int* exitCode);

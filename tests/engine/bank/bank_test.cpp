@@ -9,7 +9,7 @@
 #include "vector/vector2.h"
 #include "vector/vector3.h"
 #include "vector/vector4.h"
-#include "tests/engine/bank/childcheck.h"
+#include "tests/support/child.h"
 
 std::vector<std::string> g_Calls;
 std::map<bkWidget*, RecWidget*> g_Widgets;
@@ -275,14 +275,11 @@ TEST_CHILD(BankRangeBeyondWidgets) {
 }
 
 TEST(Bank, Assertions) {
-    const ChildFailure failures[] = {
-        {"BankTooManyWidgets", "", "Assert(NumWidgets<MAX_NUM_WIDGETS) failed in [bank/bank"},
-        {"BankRangeBeyondWidgets", "",
+    ExpectFatalChildren({
+        {"BankTooManyWidgets", "Assert(NumWidgets<MAX_NUM_WIDGETS) failed in [bank/bank"},
+        {"BankRangeBeyondWidgets",
          "Assert(start<NumWidgets && end<NumWidgets) failed in [bank/bank"},
-    };
-    for (const ChildFailure& f : failures) {
-        ExpectChildFailure(f);
-    }
+    });
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 #include "data/printer.h"
 #include "tests/engine/bank/recorder.h"
-#include "tests/engine/bank/childcheck.h"
+#include "tests/support/child.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -275,16 +275,13 @@ TEST_CHILD(LongPrefix) {
 }
 
 TEST_F(Manager, FatalPaths) {
-    const ChildFailure failures[] = {
-        {"DestroyBanks", "", "Fatal Error: Couldn't destroy this bank"},
-        {"DestroyForeignBank", "", "Fatal Error: Couldn't destroy this bank"},
-        {"TooManyBanks", "", "Assert(NumBanks<MAX_BANKS) failed in [bank/bkmgr"},
-        {"NoManager", "", "Assert(Instance) failed in [bank/bkmgr"},
-        {"LongPrefix", "", "Assert(len<32) failed in [bank/bkconfig"},
-    };
-    for (const ChildFailure& f : failures) {
-        ExpectChildFailure(f);
-    }
+    ExpectFatalChildren({
+        {"DestroyBanks", "Fatal Error: Couldn't destroy this bank"},
+        {"DestroyForeignBank", "Fatal Error: Couldn't destroy this bank"},
+        {"TooManyBanks", "Assert(NumBanks<MAX_BANKS) failed in [bank/bkmgr"},
+        {"NoManager", "Assert(Instance) failed in [bank/bkmgr"},
+        {"LongPrefix", "Assert(len<32) failed in [bank/bkconfig"},
+    });
 }
 
 TEST_CHILD(ShortPrefix) {

@@ -6,7 +6,7 @@
 
 #include "bank/bkwinbutton.h"
 #include "bank/bkwingroup.h"
-#include "tests/engine/bank/childcheck.h"
+#include "tests/support/child.h"
 #include "tests/engine/bank/winfixture.h"
 
 namespace {
@@ -289,14 +289,11 @@ TEST_CHILD(WinBankFault) {
 }
 
 TEST(WinBankFaults, GroupStackAndUnknownControlsAreFatal) {
-    const ChildFailure failures[] = {
-        {"WinBankFault", "case=1", "sGroupStackPos+1<MAX_NESTED_GROUP"},
-        {"WinBankFault", "case=2", "NumWidgets>0"},
-        {"WinBankFault", "case=3", "LastGroup"},
-        {"WinBankFault", "case=4", "sGroupStackPos>=0"},
-        {"WinBankFault", "case=5", "Widget[id-BaseID]"},
-    };
-    for (const ChildFailure& f : failures) {
-        ExpectChildFailure(f);
-    }
+    ExpectFatalChildren({
+        {"WinBankFault", "sGroupStackPos+1<MAX_NESTED_GROUP", "case=1"},
+        {"WinBankFault", "NumWidgets>0", "case=2"},
+        {"WinBankFault", "LastGroup", "case=3"},
+        {"WinBankFault", "sGroupStackPos>=0", "case=4"},
+        {"WinBankFault", "Widget[id-BaseID]", "case=5"},
+    });
 }

@@ -10,7 +10,7 @@
 #include "bank/bkwinslider.h"
 #include "bank/bkwintext.h"
 #include "bank/bkwintoggle.h"
-#include "tests/engine/bank/childcheck.h"
+#include "tests/support/child.h"
 #include "tests/engine/bank/winfixture.h"
 
 namespace {
@@ -220,10 +220,10 @@ TEST_F(WinWidgets, SliderFieldsFilterTheCharacters) {
         char c;
         const char* after;
     } cases[] = {
-        {0, "", 0, 0, '-', ""},        {1, "", 0, 0, '-', "-"},
+        {0, "", 0, 0, '-'},        {1, "", 0, 0, '-', "-"},
         {1, "5", 1, 1, '-', "5"},      {1, "-5", 0, 0, '-', "-5"},
         {2, "1.5", 3, 3, '.', "1.5"},  {2, "15", 1, 1, '.', "1.5"},
-        {1, "15", 1, 1, '.', "15"},    {3, "", 0, 0, '-', ""},
+        {1, "15", 1, 1, '.', "15"},    {3, "", 0, 0, '-'},
         {2, "1.5", 1, 2, '.', "1.5"},  {2, "-5", 0, 1, '7', "75"},
         {0, "12", 2, 2, 'a', "12"},    {0, "12", 2, 2, '3', "123"},
         {0, "12", 2, 2, '\b', "1"},    {2, "-1.5", 4, 4, '\b', "-1."},
@@ -466,14 +466,11 @@ TEST_CHILD(WinComboFault) {
 }
 
 TEST(WinWidgetFaults, BadComboItemsAreFatal) {
-    const ChildFailure failures[] = {
-        {"WinComboFault", "case=1", "numitems==0 || list!=NULL"},
-        {"WinComboFault", "case=2", "list[i]"},
-        {"WinComboFault", "case=3", "choice!=NULL"},
-    };
-    for (const ChildFailure& f : failures) {
-        ExpectChildFailure(f);
-    }
+    ExpectFatalChildren({
+        {"WinComboFault", "numitems==0 || list!=NULL", "case=1"},
+        {"WinComboFault", "list[i]", "case=2"},
+        {"WinComboFault", "choice!=NULL", "case=3"},
+    });
 }
 
 TEST_F(WinWidgets, FieldsBeingTypedInDoNotCommitWhenTheyGo) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/engine/bank/childcheck.h"
+#include "tests/support/child.h"
 
 namespace {
 
@@ -236,19 +236,16 @@ TEST_CHILD(SliderConstruction) {
 }
 
 TEST(SliderValue, ConstructionAssertions) {
-    const ChildFailure failures[] = {
-        {"SliderConstruction", "case=0",
-         "Assert(!delta || *Value >= Min && *Value <= Max) failed in [bank/slider"},
-        {"SliderConstruction", "case=1",
-         "Assert(*(Type*)Value != (Type)0xCDCDCDCD) failed in [bank/slider"},
-        {"SliderConstruction", "case=2",
-         "Assert(*(Type*)Value != (Type)0xCDCDCDCD) failed in [bank/slider"},
-        {"SliderConstruction", "case=3",
-         "Assert(*(unsigned*)Value != 0xCDCDCDCD) failed in [bank/slider"},
-    };
-    for (const ChildFailure& f : failures) {
-        ExpectChildFailure(f);
-    }
+    ExpectFatalChildren({
+        {"SliderConstruction",
+         "Assert(!delta || *Value >= Min && *Value <= Max) failed in [bank/slider", "case=0"},
+        {"SliderConstruction",
+         "Assert(*(Type*)Value != (Type)0xCDCDCDCD) failed in [bank/slider", "case=1"},
+        {"SliderConstruction",
+         "Assert(*(Type*)Value != (Type)0xCDCDCDCD) failed in [bank/slider", "case=2"},
+        {"SliderConstruction",
+         "Assert(*(unsigned*)Value != 0xCDCDCDCD) failed in [bank/slider", "case=3"},
+    });
 }
 
 }  // namespace

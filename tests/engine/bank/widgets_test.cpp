@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/engine/bank/childcheck.h"
+#include "tests/support/child.h"
 
 namespace {
 
@@ -95,18 +95,15 @@ TEST_CHILD(ToggleConstruction) {
 }
 
 TEST(Toggle, ConstructionAssertions) {
-    const ChildFailure failures[] = {
-        {"ToggleConstruction", "case=5", "Assert(value) failed in [bank/toggle"},
-        {"ToggleConstruction", "case=0",
-         "Assert(*(unsigned char*)value != 0xCD) failed in [bank/toggle"},
-        {"ToggleConstruction", "case=1", "Assert(*value != 0xCDCDCDCD) failed in [bank/toggle"},
-        {"ToggleConstruction", "case=2", "Assert(*value != 0xCD) failed in [bank/toggle"},
-        {"ToggleConstruction", "case=3", "Assert(*value != 0xCDCD) failed in [bank/toggle"},
-        {"ToggleConstruction", "case=4", "Assert(*value != 0xCDCDCDCD) failed in [bank/toggle"},
-    };
-    for (const ChildFailure& f : failures) {
-        ExpectChildFailure(f);
-    }
+    ExpectFatalChildren({
+        {"ToggleConstruction", "Assert(value) failed in [bank/toggle", "case=5"},
+        {"ToggleConstruction",
+         "Assert(*(unsigned char*)value != 0xCD) failed in [bank/toggle", "case=0"},
+        {"ToggleConstruction", "Assert(*value != 0xCDCDCDCD) failed in [bank/toggle", "case=1"},
+        {"ToggleConstruction", "Assert(*value != 0xCD) failed in [bank/toggle", "case=2"},
+        {"ToggleConstruction", "Assert(*value != 0xCDCD) failed in [bank/toggle", "case=3"},
+        {"ToggleConstruction", "Assert(*value != 0xCDCDCDCD) failed in [bank/toggle", "case=4"},
+    });
 }
 
 TEST(Toggle, AcceptsTheFillOfAnotherWidth) {

@@ -2,7 +2,7 @@
 #include "data/memstream.h"
 #include "data/printer.h"
 #include "data/replay.h"
-#include "tests/engine/data/childtext.h"
+#include "tests/support/child.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -182,8 +182,9 @@ TEST_CHILD(OversizedItem) {
 }
 
 TEST(DebugLog, DifferencesAreFatal) {
-    int exitCode = 0;
-    std::string out = ChildOutput("ChangedRunStops", &exitCode);
+    ChildResult result = RunChild("ChangedRunStops");
+    const std::string& out = result.m_Output;
+    int exitCode = result.m_ExitCode;
     EXPECT_EQ(1, exitCode);
     const char* expected[] = {
         "Error: DebugLog: Current data != stored data\nCURRENT:\n00000000: 00 00 c0 3f ",

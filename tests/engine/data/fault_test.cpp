@@ -3,7 +3,7 @@
 #include "data/printer.h"
 #include "data/stackwalk.h"
 #include "data/stream.h"
-#include "tests/engine/data/childtext.h"
+#include "tests/support/child.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -205,8 +205,9 @@ TEST(FaultFrame, FaultIsReportedAndHandled) {
         {"SseTrapInFrame", "Exception c00", "InvalidSseOperation"},
     };
     for (const FaultCase& c : cases) {
-        int exitCode = 0;
-        std::string out = ChildOutput(c.m_Child, &exitCode);
+        ChildResult result = RunChild(c.m_Child);
+        const std::string& out = result.m_Output;
+        int exitCode = result.m_ExitCode;
         EXPECT_EQ(7, exitCode) << c.m_Child << "\n" << out;
         EXPECT_EQ(out.find("symbols parsed from map file.\nRAX="), out.find('\n') - 29) << out;
         EXPECT_NE(std::string::npos, out.find("\nRSI=")) << out;
@@ -243,8 +244,9 @@ TEST_CHILD(WalkNamesTheCallers) {
 }
 
 TEST(FaultFrame, WalkNamesTheCallers) {
-    int exitCode = 0;
-    std::string out = ChildOutput("WalkNamesTheCallers", &exitCode);
+    ChildResult result = RunChild("WalkNamesTheCallers");
+    const std::string& out = result.m_Output;
+    int exitCode = result.m_ExitCode;
     EXPECT_EQ(0, exitCode);
     size_t walk = out.find('\n', out.find("Exception c0000005"));
     std::string lines[5];
@@ -274,8 +276,9 @@ TEST_CHILD(FatalInsideFrames) {
 }
 
 TEST(FaultFrame, FatalExitsReachTheInnermostFrame) {
-    int exitCode = 0;
-    std::string out = ChildOutput("FatalInsideFrames", &exitCode);
+    ChildResult result = RunChild("FatalInsideFrames");
+    const std::string& out = result.m_Output;
+    int exitCode = result.m_ExitCode;
     EXPECT_EQ(5, exitCode) << out;
     size_t quit = out.find("Fatal Error: quit 3\n");
     size_t inner = out.find("inner handler: 0", quit);
@@ -297,8 +300,9 @@ TEST_CHILD(DebuggerOutputInFrame) {
 }
 
 TEST(FaultFrame, DebuggerOutputIsNoFault) {
-    int exitCode = 0;
-    std::string out = ChildOutput("DebuggerOutputInFrame", &exitCode);
+    ChildResult result = RunChild("DebuggerOutputInFrame");
+    const std::string& out = result.m_Output;
+    int exitCode = result.m_ExitCode;
     EXPECT_EQ(3, exitCode);
     EXPECT_EQ(0u, out.find("printed inside\n")) << out;
     EXPECT_EQ(std::string::npos, out.find("Exception")) << out;
@@ -310,8 +314,9 @@ TEST_CHILD(FaultWithNoFrame) {
 }
 
 TEST(FaultFrame, FaultWithNoFrameEndsWithCodeOne) {
-    int exitCode = 0;
-    std::string out = ChildOutput("FaultWithNoFrame", &exitCode);
+    ChildResult result = RunChild("FaultWithNoFrame");
+    const std::string& out = result.m_Output;
+    int exitCode = result.m_ExitCode;
     EXPECT_EQ(1, exitCode);
     EXPECT_NE(std::string::npos, out.find("Exception c0000005 at EIP=0x")) << out;
 }
@@ -323,8 +328,9 @@ TEST_CHILD(ReportWithoutMap) {
 }
 
 TEST(FaultFrame, WithoutMapEveryAddressIsUnknown) {
-    int exitCode = 0;
-    std::string out = ChildOutput("ReportWithoutMap", &exitCode);
+    ChildResult result = RunChild("ReportWithoutMap");
+    const std::string& out = result.m_Output;
+    int exitCode = result.m_ExitCode;
     size_t exception = out.find("Exception c0000005 at EIP=0x");
     ASSERT_NE(std::string::npos, exception) << out;
     std::string report = out.substr(exception);

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -159,10 +158,15 @@ TEST_F(PrinterTest, LogStreamHoldsEachMessageAsSoonAsItIsPrinted) {
     // Longer than one formatted stream write: the log still matches the console.
     std::string longText(1500, 'x');
     PrintMessage("%s", longText.c_str());
+    // Longer than the text buffer: the text is cut, never the line end.
+    std::string tooLong(5000, 'y');
+    PrintWarning("%s", tooLong.c_str());
     PrintLevel0("tail");
     CloseLogStream();
     EXPECT_EQ(nullptr, GetLogStream());
-    std::string expected = "Error: e\n" + longText + "\ntail";
+    std::string cut = "Warning: " + tooLong.substr(0, 4095 - 10) + "\n";
+    ASSERT_EQ(4095u, cut.size());
+    std::string expected = "Error: e\n" + longText + "\n" + cut + "tail";
     EXPECT_EQ(expected, ReadWholeFile(scratch.Path("t.log")));
     EXPECT_EQ(expected, console.Take());
 }
@@ -284,9 +288,7 @@ TEST(PrinterFatalTest, FatalExitsEndTheProcessWithTheirCodeAndText) {
         ChildResult result = RunChild(c.m_Child);
         EXPECT_FALSE(result.m_TimedOut);
         EXPECT_EQ(c.m_ExitCode, result.m_ExitCode);
-        std::string output = result.m_Output;
-        output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
-        EXPECT_EQ(c.m_Output, output);
+        EXPECT_EQ(c.m_Output, result.m_Output);
     }
 }
 

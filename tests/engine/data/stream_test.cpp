@@ -239,6 +239,7 @@ TEST_F(StreamTest, MixedAccessOnAFile) {
     };
     const Case cases[] = {
         {4, 0, 4, 'b'}, {2, 1, 5, '5'}, {-1, 2, 9, '9'}, {10, 0, 10, -1}, {0, 3, -1, 'a'},
+        {-5, 0, -1, 'a'},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_Whence);
@@ -247,9 +248,24 @@ TEST_F(StreamTest, MixedAccessOnAFile) {
         EXPECT_EQ("012", ReadString(stream, 3));
         EXPECT_EQ(10, StreamSize(stream));
         EXPECT_EQ(c.m_Position, StreamSeekFrom(stream, c.m_Offset, c.m_Whence));
+        // A refused seek leaves the stream where it was.
+        EXPECT_EQ(c.m_Position < 0 ? 3 : c.m_Position, StreamTell(stream));
         EXPECT_EQ(c.m_Next, StreamGetc(stream));
         StreamClose(stream);
     }
+}
+
+TEST_F(StreamTest, SizeCountsWritesStillInTheBuffer) {
+    ScratchDir scratch;
+    std::string path = scratch.Path("grow.bin");
+    Stream* stream = StreamCreate(path.c_str());
+    ASSERT_NE(nullptr, stream);
+    Write(stream, "abcde");
+    EXPECT_EQ(5, StreamSize(stream));
+    Write(stream, "fg");
+    EXPECT_EQ(7, StreamSize(stream));
+    StreamClose(stream);
+    EXPECT_EQ("abcdefg", ReadWholeFile(path));
 }
 
 TEST_F(StreamTest, GetsStoresEveryByteAndSplitsLongLines) {

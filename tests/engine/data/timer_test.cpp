@@ -3,7 +3,7 @@
 #include "data/replay.h"
 #include "data/timemgr.h"
 #include "data/timer.h"
-#include "tests/engine/data/childtext.h"
+#include "tests/support/child.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -12,6 +12,7 @@
 
 #include <cfloat>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,31 @@ TEST(Tokenizer, Tokens) {
         EXPECT_EQ(file.Reader().GetLine(), c.m_Line) << c.m_Data;
         EXPECT_EQ(NextToken(file.Reader()), "");
     }
+}
+
+// Tokens are scanned straight from the stream's buffer: ones that straddle a refill, and
+// long ones cut to the buffer size, read as they do one character at a time.
+TEST(Tokenizer, TokensAcrossStreamBuffers) {
+    const char* const separators[] = {" ", "\n", "\t", "\r\n", " ;c\n", "\0"};
+    std::string data;
+    std::vector<std::string> expected;
+    for (int i = 0; data.size() < 4 * size_t(Stream::BufferSize); ++i) {
+        std::string token = "t" + std::to_string(i) + std::string(i % 37, 'x');
+        if (i % 500 == 7) {
+            token += std::string(Stream::BufferSize + 100, 'y');
+        }
+        data += token;
+        data.append(separators[i % 6], i % 6 == 5 ? 1 : strlen(separators[i % 6]));
+        expected.push_back(token.substr(0, 63));
+    }
+    ScratchDir scratch;
+    TokenFile file(scratch, data);
+    std::vector<std::string> tokens;
+    for (std::string token = NextToken(file.Reader()); !token.empty();
+         token = NextToken(file.Reader())) {
+        tokens.push_back(token);
+    }
+    EXPECT_EQ(tokens, expected);
 }
 
 TEST(Tokenizer, TypedReadsAndMatches) {

@@ -131,6 +131,33 @@ TEST(Matrix34, RotateTo) {
     ExpectVectorNear(moved, Vector3(0.70710677f, 0.70710677f, 0.0f), 1e-6f);
 }
 
+// Directions without an axis between them (zero, or parallel but not of unit length) pass the
+// thresholds; they must leave the matrix whole rather than turn it about a zero axis.
+TEST(Matrix34, RotateToWithoutAnAxisKeepsTheMatrix) {
+    const char* const Choke = "Error: Matrix34::RotateTo()- CHOKE!!!!!!!\n";
+    struct Case {
+        const char* name;
+        Vector3 from;
+        Vector3 to;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"zero from", {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, Choke},
+        {"zero to", {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}, Choke},
+        {"short, same way", {0.5f, 0.0f, 0.0f}, {0.5f, 0.0f, 0.0f}, ""},
+        {"short, opposite", {0.0f, 0.0f, 0.5f}, {0.0f, 0.0f, -0.5f}, Choke},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CaptureOutput capture;
+        Matrix34 m = SampleMatrix();
+        m.RotateTo(c.from, c.to);
+        m.RotateTo(c.from, c.to, 0.5f);
+        EXPECT_TRUE(SameBits(m, SampleMatrix()));
+        EXPECT_EQ(capture.Get(), std::string(c.message) + c.message);
+    }
+}
+
 TEST(Matrix34, MakeRotateSpecialAxes) {
     const float alpha = 0.6f;
     struct Case {

@@ -101,6 +101,22 @@ TEST(Numeric, RotationVectorsAndQuaternions) {
                      Matrix34(general.a, general.b, general.c, Vector3(0, 0, 0)), 1e-6f);
 }
 
+// Rotation vectors of a decayed spin can be non-zero with a length that is 0 in float: they
+// turn nothing, where dividing by that length would give NaN or fail the assertion.
+TEST(Numeric, RotationVectorsTooShortToMeasureTurnNothing) {
+    const Vector3 tiny(1e-30f, 0.0f, -1e-30f);
+    ASSERT_FALSE(tiny.IsZero());
+    ASSERT_EQ(tiny.Mag(), 0.0f);
+    Matrix34 placed;
+    MatrixFromPosRot(placed, Vector3(1.0f, 2.0f, 3.0f), tiny);
+    Matrix34 expected(Matrix34::sm_Identity);
+    expected.d.Set(1.0f, 2.0f, 3.0f);
+    ExpectMatrixNear(placed, expected, 0.0f);
+    Matrix34 turned(expected);
+    RotateByVector(turned, tiny);
+    ExpectMatrixNear(turned, expected, 0.0f);
+}
+
 TEST(Numeric, OrthonormalizeIterate) {
     struct Case {
         Vector3 a, b, c;

@@ -1,12 +1,15 @@
 #include "city/ai.h"
-#include "data/stream.h"
+#include "city/psdlbytes.h"
 
 #include "tests/support/child.h"
 #include "tests/support/scratch.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
+
+using ::testing::ElementsAre;
 
 namespace {
 
@@ -29,23 +32,15 @@ void MakeRoad() {
 }
 
 bool SaveTo(const std::string& path) {
-    Stream* stream = StreamCreate(path.c_str());
-    if (!stream) {
-        return false;
-    }
-    bool saved = lvlAiMap::Save(stream);
-    StreamClose(stream);
-    return saved;
+    psdlBytes bytes;
+    lvlAiMap::Save(bytes);
+    return WriteWholeFile(path, std::string(bytes.m_Bytes.begin(), bytes.m_Bytes.end()));
 }
 
 bool LoadFrom(const std::string& path, uint32_t roomCount) {
-    Stream* stream = StreamOpen(path.c_str(), true);
-    if (!stream) {
-        return false;
-    }
-    bool loaded = lvlAiMap::Load(stream, roomCount);
-    StreamClose(stream);
-    return loaded;
+    std::string bytes = ReadWholeFile(path);
+    return lvlAiMap::Load(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                          roomCount);
 }
 
 }  // namespace
@@ -71,8 +66,8 @@ TEST(AiFile, SavesFieldByFieldAndLoadsBack) {
     ASSERT_EQ(lvlAiMap::GetRoadCount(), 1u);
     const lvlAiRoad& road = lvlAiMap::GetRoad(0);
     EXPECT_EQ(road.m_Flags, 0xC00u);
-    EXPECT_EQ(road.m_LaneValues, std::vector<float>({0.25f, 0.5f, 1.0f}));
-    EXPECT_EQ(road.m_Rooms, std::vector<int16_t>({3, -4}));
+    EXPECT_THAT(road.m_LaneValues, ElementsAre(0.25f, 0.5f, 1.0f));
+    EXPECT_THAT(road.m_Rooms, ElementsAre(3, -4));
     EXPECT_EQ(road.m_RoadData[7], 0x808);
     ASSERT_TRUE(SaveTo(scratch.Path("b.ai")));
     EXPECT_EQ(ReadWholeFile(scratch.Path("b.ai")), bytes);
@@ -80,6 +75,36 @@ TEST(AiFile, SavesFieldByFieldAndLoadsBack) {
     // Cut short: false, not a read past the data.
     ASSERT_TRUE(WriteWholeFile(scratch.Path("c.ai"), bytes.substr(0, bytes.size() - 1)));
     EXPECT_FALSE(LoadFrom(scratch.Path("c.ai"), 5));
+}
+
+// Past the values a record holds itself, they go to the heap; file and copies are the same.
+TEST(AiFile, LongRoadsRoundTripAndCopy) {
+    ScratchDir scratch;
+    lvlAiMap::Allocate(1);
+    lvlAiRoad& road = lvlAiMap::GetRoad(0);
+    road.SetLaneCounts(5, 4);
+    for (int i = 0; i < 9; ++i) {
+        road.SetLaneValue(i, 0.125f * float(i));
+    }
+    road.SetRoomCount(17);
+    for (int i = 0; i < 17; ++i) {
+        road.SetRoom(i, i % 2 ? -(i + 1) : i + 1);
+    }
+    const lvlAiRoad saved = road;
+    ASSERT_TRUE(SaveTo(scratch.Path("long.ai")));
+    lvlAiMap::Free();
+    ASSERT_TRUE(LoadFrom(scratch.Path("long.ai"), 18));
+    const lvlAiRoad& loaded = lvlAiMap::GetRoad(0);
+    EXPECT_EQ(loaded.m_LaneValues, saved.m_LaneValues);
+    EXPECT_EQ(loaded.m_Rooms, saved.m_Rooms);
+    EXPECT_EQ(loaded.m_LaneValues[8], 1.0f);
+    EXPECT_EQ(loaded.m_Rooms[16], 17);
+    // Shrinking back below the spill size keeps the values in the record.
+    lvlAiRoad shorter = loaded;
+    shorter.SetRoomCount(2);
+    shorter.SetRoom(1, -5);
+    EXPECT_THAT(shorter.m_Rooms, ElementsAre(0, -5));
+    EXPECT_EQ(loaded.m_Rooms.size(), 17u);
 }
 
 TEST_CHILD(AiLoadRoomCount100) {

@@ -31,7 +31,7 @@ struct AiFixture {
         m_City.AllocateRooms(uint32_t(rooms.size() + 1));
         for (size_t r = 0; r < rooms.size(); ++r) {
             const RoomSpec& spec = rooms[r];
-            lvlSDL* room = new lvlSDL(uint32_t(spec.m_Neighbours.size()), 0);
+            lvlSDL* room = lvlSDL::Create(uint32_t(spec.m_Neighbours.size()), 0);
             for (size_t i = 0; i < spec.m_Neighbours.size(); ++i) {
                 room->GetPerimeterEntry(uint32_t(i)).m_Neighbour = spec.m_Neighbours[i];
             }
@@ -107,14 +107,16 @@ TEST(AiPath, PathVertexCounts) {
 
 TEST(AiPath, EndRoomsPreferTheSecondClass) {
     // Room 1 has the 0x40 class: its first pass skips room 2 (lowered, plain class).
-    AiFixture fixture({{0x40, {0, 2, 3, 4, 3}, Road(0, 2)},
-                       {0x10, {}, {}},
-                       {0x50, {}, {}},
-                       {0x50, {}, {}}});
-    fixture.SetRoad({1}, 0, {0.5f}, false);
-    EXPECT_EQ(lvlAiMap::GetEndRoom(0), 3);
-    // The second pass replaces the second candidate: room 2 is met before room 4.
-    EXPECT_EQ(lvlAiMap::GetEndRoom(1), 2);
+    {
+        AiFixture fixture({{0x40, {0, 2, 3, 4, 3}, Road(0, 2)},
+                           {0x10, {}, {}},
+                           {0x50, {}, {}},
+                           {0x50, {}, {}}});
+        fixture.SetRoad({1}, 0, {0.5f}, false);
+        EXPECT_EQ(lvlAiMap::GetEndRoom(0), 3);
+        // The second pass replaces the second candidate: room 2 is met before room 4.
+        EXPECT_EQ(lvlAiMap::GetEndRoom(1), 2);
+    }
 
     AiFixture plain({{0, {0, 2, 2}, Road(0, 2)}, {0x10, {}, {}}});
     plain.SetRoad({1}, 0, {0.5f}, false);

@@ -1,6 +1,9 @@
 #include "city/ai.h"
+#include "city/materialmgr.h"
 #include "city/psdl.h"
 #include "data/asset.h"
+#include "data/stream.h"
+#include "data/token.h"
 
 #include "tests/support/child.h"
 #include "tests/support/console.h"
@@ -30,7 +33,7 @@ void MakeSmallCity(lvlPSDL& city, const std::vector<std::string>& textures) {
     }
     city.AllocateRooms(3);
     city.m_FirstRoomCount = 2;
-    city.m_Rooms[1].reset(new lvlSDL(1, 3));
+    city.m_Rooms[1].reset(lvlSDL::Create(1, 3));
     city.m_Rooms[1]->GetPerimeterEntry(0) = lvlPerimeterEntry{0, 2};
     const SDLCODE_T words[3] = {0xB1, 0, 0};
     city.m_Rooms[1]->SetCodes(words, 3);
@@ -38,7 +41,7 @@ void MakeSmallCity(lvlPSDL& city, const std::vector<std::string>& textures) {
     city.m_RoomGroups[1] = 3;
     city.BoxMin = Vector3(1.0f, 2.0f, 3.0f);
     city.BoxMax = Vector3(1.0f, 2.0f, 3.0f);
-    city.CentroidOffset = Vector3(1.0f, 2.0f, 3.0f);
+    city.SetCentroidOffset(Vector3(1.0f, 2.0f, 3.0f));
     city.RadiusAroundCentroid = 0.25f;
     lvlAiMap::Allocate(0);
 }
@@ -59,9 +62,11 @@ protected:
 }  // namespace
 
 TEST_F(PsdlFile, WritesEveryFieldInOrder) {
-    lvlPSDL city;
-    MakeSmallCity(city, {});
-    ASSERT_TRUE(city.WritePSDL("small", 2));
+    {
+        lvlPSDL city;
+        MakeSmallCity(city, {});
+        ASSERT_TRUE(city.WritePSDL("small", 2));
+    }
     EXPECT_EQ(m_Capture.Take(), "1 verts written...\n");
 
     std::string v = F32(1.0f) + F32(2.0f) + F32(3.0f);
@@ -91,9 +96,11 @@ TEST_F(PsdlFile, MaterialTableGivesTexturesTheirIndices) {
     ASSERT_TRUE(WriteWholeFile(m_Scratch.Path("city\\materials.csv"),
                                "texture,material\ngrass,default\ngrass,other\nwalk,none\n"
                                "bad\nwalk,default,extra\n"));
-    lvlPSDL city;
-    MakeSmallCity(city, {"grass-0002", "grass-1002", "walk", "", "-0001", "abcd"});
-    ASSERT_TRUE(city.WritePSDL("materials", 2));
+    {
+        lvlPSDL city;
+        MakeSmallCity(city, {"grass-0002", "grass-1002", "walk", "", "-0001", "abcd"});
+        ASSERT_TRUE(city.WritePSDL("materials", 2));
+    }
     std::string file = ReadWholeFile(m_Scratch.Path("city\\materials.psdl"));
     // An empty entry is a single 0 byte.
     EXPECT_NE(file.find(std::string("\x05walk\0\0\x06-0001", 13)), std::string::npos);
@@ -115,18 +122,17 @@ TEST_F(PsdlFile, MaterialTableGivesTexturesTheirIndices) {
 }
 
 TEST_F(PsdlFile, MissingTableLeavesTexturesWithoutMaterials) {
-    lvlPSDL city;
-    MakeSmallCity(city, {"grass"});
-    ASSERT_TRUE(city.WritePSDL("plain", 2));
-    m_Capture.Take();
     lvlPSDL loaded;
+    MakeSmallCity(loaded, {"grass"});
+    ASSERT_TRUE(loaded.WritePSDL("plain", 2));
+    m_Capture.Take();
     ASSERT_TRUE(loaded.Load("plain"));
     EXPECT_EQ(m_Capture.Take(), "Warning: Cannot open file '" + m_Scratch.Root() +
                                     "\\city\\materials.csv'.\n");
     EXPECT_EQ(lvlPSDL::sm_MaterialIndex, std::vector<uint8_t>({0, 0}));
     EXPECT_EQ(loaded.GetNumMaterials(), 1);
     EXPECT_FALSE(loaded.Load("nosuchcity"));
-    EXPECT_FALSE(city.WritePSDL((m_Scratch.Path("nodir") + "\\x").c_str(), 2));
+    EXPECT_FALSE(loaded.WritePSDL((m_Scratch.Path("nodir") + "\\x").c_str(), 2));
     EXPECT_NE(m_Capture.Take().find("Cannot create file"), std::string::npos);
 }
 
@@ -172,4 +178,35 @@ TEST(PsdlFileFailures, BadFilesAreFatal) {
         EXPECT_NE(result.m_ExitCode, 0);
         EXPECT_NE(result.m_Output.find(c.m_Message), std::string::npos) << result.m_Output;
     }
+}
+
+TEST_F(PsdlFile, MaterialIndicesFollowTheGameMaterials) {
+    {
+        std::string path = m_Scratch.Path("game.mtl");
+        ASSERT_TRUE(WriteWholeFile(path, "mtl mud { elasticity: 0.2 friction: 0.7 effect: dust "
+                                         "sound: none }\n"));
+        Stream* stream = StreamOpen(path.c_str());
+        ASSERT_NE(stream, nullptr);
+        TokenReader reader(path.c_str(), stream);
+        reader.CheckToken("mtl", false);
+        qvMaterialMgr::Instance()->Load(reader);
+        StreamClose(stream);
+    }
+    ASSERT_TRUE(WriteWholeFile(m_Scratch.Path("city\\materials.csv"),
+                               "texture,material\nwalk,mud\ngrass,default\nrock,gravel\n"));
+    {
+        lvlPSDL loaded;
+        MakeSmallCity(loaded, {"grass", "walk", "rock"});
+        ASSERT_TRUE(loaded.WritePSDL("mud", 2));
+        m_Capture.Take();
+        ASSERT_TRUE(loaded.Load("mud"));
+        // The table's lines, then the textures.
+        EXPECT_EQ(m_Capture.Take(),
+                  "texture 'walk' has mtl index 2\ntexture 'grass' has mtl index 1\n"
+                  "texture 'grass' has mtl index 1\ntexture 'walk' has mtl index 2\n");
+        EXPECT_EQ(lvlPSDL::sm_MaterialIndex, std::vector<uint8_t>({0, 1, 2, 0}));
+        EXPECT_EQ(loaded.GetNumMaterials(), 3);
+        EXPECT_EQ(loaded.GetMaterial(2), qvMaterialMgr::Instance()->Find("mud"));
+    }
+    qvMaterialMgr::DeleteInstance();
 }

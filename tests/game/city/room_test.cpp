@@ -21,7 +21,7 @@ struct RoomFixture {
         }
         m_City.AllocateRooms(uint32_t(outlines.size() + 1));
         for (size_t r = 0; r < outlines.size(); ++r) {
-            lvlSDL* room = new lvlSDL(uint32_t(outlines[r].size()), 0);
+            lvlSDL* room = lvlSDL::Create(uint32_t(outlines[r].size()), 0);
             for (size_t i = 0; i < outlines[r].size(); ++i) {
                 room->GetPerimeterEntry(uint32_t(i)).m_Vertex = outlines[r][i];
             }
@@ -113,8 +113,8 @@ TEST(Room, FindRoomByIdGivesTheHighestMatch) {
     // Slot 0 is never a room.
     fixture.m_City.m_RoomIds = {9, 0, 0, 0};
     EXPECT_EQ(fixture.m_City.FindRoomById(9), 0);
-    lvlPSDL empty;
-    EXPECT_EQ(empty.FindRoomById(0), 0);
+    fixture.m_City.m_RoomIds.clear();
+    EXPECT_EQ(fixture.m_City.FindRoomById(0), 0);
 }
 
 TEST(SparePool, HandsOutTheEntriesAfterTheCity) {

@@ -37,7 +37,7 @@ void Record(lvlPSDL* city, int room, uint32_t opcode, uint32_t operandCount,
 std::vector<Visit> WalkRoom(const std::vector<SDLCODE_T>& words) {
     lvlPSDL city;
     city.AllocateRooms(3);
-    city.m_Rooms[2].reset(new lvlSDL(0, 0));
+    city.m_Rooms[2].reset(lvlSDL::Create(0, 0));
     city.m_Rooms[2]->SetCodes(words.data(), uint32_t(words.size()));
     Walk walk{&city, 2, city.m_Rooms[2]->GetCodes(), {}};
     city.ForEachCommand(2, Record, &walk);

@@ -1,7 +1,7 @@
 #include "cityedit/block.h"
 #include "cityedit/landmark.h"
 
-#include "tests/game/cityedit/fatalcases.h"
+#include "tests/support/child.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 

@@ -5,12 +5,15 @@
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
+
+using ::testing::ElementsAre;
 
 namespace {
 
@@ -135,10 +138,10 @@ TEST(DemoCity, TablesAndAiRoad) {
     const lvlAiRoad& road = lvlAiMap::GetRoad(0);
     EXPECT_EQ(road.m_Flags, 1536u);
     EXPECT_EQ(road.m_RoomCount, 2);
-    EXPECT_EQ(road.m_Rooms, std::vector<int16_t>({2, -3}));
+    EXPECT_THAT(road.m_Rooms, ElementsAre(2, -3));
     EXPECT_EQ(road.m_NumLanes[0], 1);
     EXPECT_EQ(road.m_NumLanes[1], 1);
-    EXPECT_EQ(road.m_LaneValues, std::vector<float>({0.25f, 0.75f}));
+    EXPECT_THAT(road.m_LaneValues, ElementsAre(0.25f, 0.75f));
     const uint16_t ends[8] = {6, 7, 8, 9, 1, 4, 5, 2};
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(road.m_RoadData[i], ends[i]);

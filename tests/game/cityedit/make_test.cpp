@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -179,13 +180,16 @@ protected:
 }  // namespace
 
 TEST_F(DemoMake, MakesTheGoldenBytesTwice) {
-    lvlPSDL first;
-    Make(first, "first");
-    // Textures from 11 on are the make's own; vertices from 28 on and floats 0.0 and 0.1 too.
-    const lvlSDL& room = *first.m_Rooms[1];
-    EXPECT_EQ(Words(room.GetCodes(), room.GetCodes() + room.GetCodeCount()),
-              Words({80, 11, 99, 0, 0, 1, 2, 3, 80, 12, 60, 35, 0, 0, 28, 60, 29, 0, 28, 1, 80,
-                     13, 94, 1, 0, 3, 3, 2, 3, 28 | 128, 1, 2, 29, 30}));
+    {
+        lvlPSDL first;
+        Make(first, "first");
+        // Textures from 11 on are the make's own; vertices from 28 on and floats 0.0 and 0.1
+        // too.
+        const lvlSDL& room = *first.m_Rooms[1];
+        EXPECT_EQ(Words(room.GetCodes(), room.GetCodes() + room.GetCodeCount()),
+                  Words({80, 11, 99, 0, 0, 1, 2, 3, 80, 12, 60, 35, 0, 0, 28, 60, 29, 0, 28, 1,
+                         80, 13, 94, 1, 0, 3, 3, 2, 3, 28 | 128, 1, 2, 29, 30}));
+    }
     lvlPSDL second;
     Make(second, "second");
     ExpectGolden("first.psdl", "demo.psdl");
@@ -197,9 +201,10 @@ TEST_F(DemoMake, MakesTheGoldenBytesTwice) {
 }
 
 TEST_F(DemoMake, LoadGivesBackWhatWasWritten) {
-    lvlPSDL made;
-    Make(made, "demo");
-    CitySnapshot written(made);
+    auto made = std::make_unique<lvlPSDL>();
+    Make(*made, "demo");
+    CitySnapshot written(*made);
+    made.reset();
     EXPECT_EQ(written.m_Words[2], Words({80, 10, 42, 6, 10, 11, 9, 169, 6, 7, 8}));
     EXPECT_TRUE(written.m_Words[5].empty());
     EXPECT_EQ(Words(written.m_Words[4].begin(), written.m_Words[4].begin() + 4),

@@ -1,5 +1,5 @@
+#include "bank/dialogseam.h"
 #include "city/psdl.h"
-#include "cityedit/messagebox.h"
 #include "cityedit/psdltool.h"
 #include "vector/matrix34.h"
 
@@ -24,7 +24,7 @@ void MakeEmptyCity(lvlPSDL& city) {
     lvlPSDL::sm_Floats.clear();
     city.AllocateRooms(4);
     for (int i = 1; i < 4; ++i) {
-        city.m_Rooms[i].reset(new lvlSDL(0, 0));
+        city.m_Rooms[i].reset(lvlSDL::Create(0, 0));
     }
     PsdlTool::sm_TextureHash.Init(101);
 }
@@ -233,12 +233,11 @@ TEST_F(Emitters, InstanceRecordsAreCompactWhenUpright) {
 TEST_F(Emitters, MakeWarnsAboveSixtyThousandVertices) {
     static std::vector<std::string> boxes;
     boxes.clear();
-    CityMessageBoxFunc previous = CityMessageBox;
-    CityMessageBox = [](const char* title, const char* text, int buttons, int icon) {
-        boxes.push_back(std::string(title) + "|" + text + "|" + std::to_string(buttons) + "|" +
-                        std::to_string(icon));
-        return 1;
-    };
+    bkMessageBoxFunc previous = bkSetMessageBoxFunc([](HWND, const char* text,
+                                                       const char* caption, UINT type) {
+        boxes.push_back(std::string(caption) + "|" + text + "|" + std::to_string(type));
+        return IDOK;
+    });
     static int calls;
     calls = 0;
     lvlPSDL::AllocateVertices(60000);
@@ -246,10 +245,10 @@ TEST_F(Emitters, MakeWarnsAboveSixtyThousandVertices) {
     EXPECT_TRUE(boxes.empty());
     lvlPSDL::AllocateVertices(60001);
     m_City.MakeCity(nullptr, [](lvlPSDL*) { ++calls; });
-    CityMessageBox = previous;
+    bkSetMessageBoxFunc(previous);
     EXPECT_EQ(calls, 2);
-    EXPECT_EQ(boxes, std::vector<std::string>(
-                         {"Warning!|60001 verts used out of a possible 65535.|0|2"}));
+    EXPECT_EQ(boxes, std::vector<std::string>({"Warning!|60001 verts used out of a possible "
+                                               "65535.|" + std::to_string(MB_OK | MB_ICONSTOP)}));
 }
 
 namespace {

@@ -1,7 +1,7 @@
 #include "cityedit/outline.h"
 #include "cityedit/tri.h"
 
-#include "tests/game/cityedit/fatalcases.h"
+#include "tests/support/child.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 

@@ -1,0 +1,178 @@
+#include "city/psdl.h"
+#include "phcore/isect.h"
+#include "phcore/poly.h"
+#include "phcore/segment.h"
+
+#include "tests/engine/phbound/meshes.h"
+#include "tests/support/console.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// One room: a grass fan over the square (0, 0) to (10, 10) at height 0, turning so that its
+// normal points up, with material byte 3.
+struct FloorCity {
+    FloorCity() {
+        const Vector3 points[5] = {{0, -5, 0}, {0, 0, 0}, {0, 0, 10}, {10, 0, 10}, {10, 0, 0}};
+        lvlPSDL::AllocateVertices(5);
+        for (int i = 0; i < 5; ++i) {
+            lvlPSDL::sm_Vertices[i] = points[i];
+        }
+        lvlPSDL::AllocateTextures(2);
+        lvlPSDL::sm_MaterialIndex[1] = 3;
+        m_City.AllocateRooms(2);
+        const SDLCODE_T words[] = {SDL_TEXTURE, 1, SDL_FAN | SDL_LAST | 2, 1, 2, 3, 4};
+        lvlSDL* room = lvlSDL::Create(4, 0);
+        room->SetCodes(words, 7);
+        for (uint16_t i = 0; i < 4; ++i) {
+            room->GetPerimeterEntry(i).m_Vertex = uint16_t(i + 1);
+        }
+        m_City.m_Rooms[1].reset(room);
+    }
+
+    lvlPSDL m_City;
+};
+
+// A cube of side 1 round its origin.
+void MakeCube(TestMesh& cube) {
+    for (int i = 0; i < 8; ++i) {
+        cube.AddVertex(i & 1 ? 0.5f : -0.5f, i & 2 ? 0.5f : -0.5f, i & 4 ? 0.5f : -0.5f);
+    }
+    cube.AddFace({0, 1, 3, 2}, Vector3(0, 0, -1));
+    cube.AddFace({4, 5, 7, 6}, Vector3(0, 0, 1));
+    cube.AddFace({0, 1, 5, 4}, Vector3(0, -1, 0));
+    cube.AddFace({2, 3, 7, 6}, Vector3(0, 1, 0));
+    cube.AddFace({0, 2, 6, 4}, Vector3(-1, 0, 0));
+    cube.AddFace({1, 3, 7, 5}, Vector3(1, 0, 0));
+    cube.Finish();
+}
+
+Matrix34 At(float x, float y, float z) {
+    Matrix34 m;
+    m.Identity();
+    m.d.Set(x, y, z);
+    return m;
+}
+
+}  // namespace
+
+// The cube falls from 1.3 to 0.3 above the floor: its bottom corners' paths and its upright
+// edges cross the floor, all in the fan's first triangle.
+TEST(CollidePolyToLevel, SinkingCubeGivesVertexAndEdgeRecords) {
+    FloorCity city;
+    TestMesh cube;
+    MakeCube(cube);
+    const int rooms[] = {1};
+    std::vector<phIsect> isects(32);
+    int count = -1;
+    int made = city.m_City.CollidePolyToLevel(&cube, rooms, 1, 42, At(3, 0.3f, 6), At(3, 1.3f, 6),
+                                              isects.data(), 32, count, true);
+    ASSERT_EQ(made, 8);
+    EXPECT_EQ(count, 8);
+    int paths = 0;
+    for (int i = 0; i < count; ++i) {
+        const phIsect& r = isects[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(r.Id, 42u);
+        EXPECT_EQ(r.MaterialIndex, 3);
+        EXPECT_EQ(r.HitBound, &city.m_City);
+        EXPECT_FLOAT_EQ(r.Normal.y, 1.0f);
+        EXPECT_NEAR(r.Position.y, 0.0f, 1e-5f);
+        EXPECT_NEAR(r.Depth, 0.2f, 1e-5f);
+        if (r.Flags & phIsect::VertexPath) {
+            ++paths;
+            EXPECT_NEAR(r.T, 0.8f, 1e-5f);
+            EXPECT_EQ(cube.GetVertex(r.FeatureIndex).y, -0.5f);
+        } else {
+            EXPECT_NE(cube.GetVertex(r.VertexA).y, cube.GetVertex(r.VertexB).y);
+        }
+    }
+    EXPECT_EQ(paths, 4);
+
+    // Without vertex paths only the edges; well away from the floor nothing.
+    EXPECT_EQ(city.m_City.CollidePolyToLevel(&cube, rooms, 1, 0, At(3, 0.3f, 6), At(3, 1.3f, 6),
+                                             isects.data(), 32, count, false),
+              4);
+    EXPECT_EQ(city.m_City.CollidePolyToLevel(&cube, rooms, 1, 0, At(3, 3, 6), At(3, 4, 6),
+                                             isects.data(), 32, count, true),
+              0);
+}
+
+TEST(CollidePolyToLevel, FullTablesAreReported) {
+    FloorCity city;
+    TestMesh cube;
+    MakeCube(cube);
+    ConsoleCapture capture;
+    const int rooms[] = {1};
+    std::vector<phIsect> isects(32);
+    int count = 0;
+    EXPECT_EQ(city.m_City.CollidePolyToLevel(&cube, rooms, 1, 0, At(3, 0.3f, 6), At(3, 1.3f, 6),
+                                             isects.data(), 3, count, true),
+              3);
+    EXPECT_EQ(capture.Take(),
+              "Warning: CollidePolyToLevel: Completely filled intersection table!\n");
+
+    // Two polygons a room: the 129th listing of the room no longer fits the 256.
+    std::vector<int> many(130, 1);
+    city.m_City.CollidePolyToLevel(&cube, many.data(), 130, 0, At(3, 0.3f, 6), At(3, 1.3f, 6),
+                                   isects.data(), 32, count, false);
+    EXPECT_EQ(capture.Take(), "Error: CollidePolyToLevel - buffer overflow, polys lost (room 1)\n"
+                              "Error: CollidePolyToLevel - buffer overflow, polys lost (room 1)\n");
+}
+
+// A road of two rows between closed rails one unit high, the first row's ends closed.
+TEST(RoomPolys, RoadWithClosedRails) {
+    const Vector3 points[9] = {{0, -5, 0}, {0, 0, 0},  {2, 0, 0},  {8, 0, 0}, {10, 0, 0},
+                               {0, 0, 10}, {2, 0, 10}, {8, 0, 10}, {10, 0, 10}};
+    lvlPSDL city;
+    lvlPSDL::AllocateVertices(9);
+    for (int i = 0; i < 9; ++i) {
+        lvlPSDL::sm_Vertices[i] = points[i];
+    }
+    lvlPSDL::AllocateTextures(3);
+    lvlPSDL::sm_MaterialIndex = {0, 4, 5};
+    const SDLCODE_T words[] = {SDL_TEXTURE, 1, SDL_EXT | 3, 0x2010, 256, 0,
+                               SDL_ROAD | SDL_LAST | 2, 1, 2, 3, 4, 5, 6, 7, 8};
+    std::unique_ptr<lvlSDL> room(lvlSDL::Create(0, 0));
+    room->SetCodes(words, 15);
+    lvlPSDL::SetupSparePool();
+    phPolygon polys[16];
+    uint32_t cursor = 0;
+    ASSERT_EQ(room->BuildRoomPolys(nullptr, polys, 16, &cursor), 9);
+    const std::vector<int> materials = {4, 4, 4, 4, 4, 4, 5, 4, 5};
+    for (int k = 0; k < 9; ++k) {
+        EXPECT_EQ(polys[k].MaterialIndex, materials[k]) << k;
+    }
+    // The left rail's middle band: row 1's rail point lies a third of the height outside.
+    const phPolygon& band = polys[1];
+    const Vector3& far = lvlPSDL::sm_Vertices[band.VertexIndex[0]];
+    const Vector3& near = lvlPSDL::sm_Vertices[band.VertexIndex[1]];
+    EXPECT_FLOAT_EQ(far.x, -0.333f);
+    EXPECT_FLOAT_EQ(far.y, 0.75f);
+    EXPECT_FLOAT_EQ(far.z, 10.0f);
+    EXPECT_FLOAT_EQ(near.x, 0.0f);
+    EXPECT_FLOAT_EQ(near.z, 0.0f);
+    // The kerb sides of the sidewalks are raised.
+    EXPECT_FLOAT_EQ(lvlPSDL::sm_Vertices[polys[6].VertexIndex[1]].y, 0.15f);
+}
+
+// One fan command of 130 triangles cannot be built 128 at a time.
+TEST(RoomPolys, PrimitiveLargerThanABatchIsReported) {
+    FloorCity city;
+    std::vector<SDLCODE_T> words = {SDL_TEXTURE, 1, SDL_FAN | SDL_LAST, 130};
+    for (int i = 0; i < 132; ++i) {
+        words.push_back(SDLCODE_T(1 + i % 4));
+    }
+    city.m_City.m_Rooms[1]->SetCodes(words.data(), uint32_t(words.size()));
+    ConsoleCapture capture;
+    phSegment segment;
+    segment.Set(Vector3(4, 10, 3), Vector3(4, -10, 3), phSegment::PROBE, 0);
+    phIsect isect;
+    lvlPSDL::SetupSparePool();
+    EXPECT_FALSE(city.m_City.m_Rooms[1]->CollideSegment(nullptr, segment, &isect, 2.0f, -1.0f));
+    EXPECT_EQ(capture.Take(), "Error: CollideSegment: Primitive too large, raise maxPolys\n");
+}
