@@ -225,6 +225,38 @@ TEST(PolygonalCollide, EdgesThroughOneOrTwoFacesAndFarBoundOrigins) {
               1);
 }
 
+TEST(PolygonalCollide, SegmentsOfAFallingCubeAgainstAFloor) {
+    TestMesh cube;
+    MakeUnitCube(cube);
+    TestMesh floor;
+    MakeFloor(floor, 10.0f, 0.0f, false);
+    Matrix34 now = Translation(0, 0.45f, 0);
+    Matrix34 last = Translation(0, 0.6f, 0);
+    phIsect isects[32];
+    int count = -1;
+    // Only the bottom corners are near the floor along the downward direction.
+    cube.CollideSegments(&floor, now, last, Matrix34::sm_Identity, true, isects, 32, count, 0.0f,
+                         Vector3(0, -1, 0));
+    int paths = 0;
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(isects[i].HitBound, &floor);
+        EXPECT_EQ(isects[i].Polygon, &floor.Polygons[0]);
+        if (isects[i].Flags & phIsect::VertexPath) {
+            ++paths;
+            EXPECT_EQ(isects[i].VertexA, -1);
+            EXPECT_LT(cube.Vertices[isects[i].VertexB].y, 0.0f);
+        }
+    }
+    EXPECT_EQ(paths, 4);
+    // The upright edges cross the floor too: 4 paths and 4 edges.
+    EXPECT_EQ(count, 8);
+
+    // A full buffer stops the segments.
+    cube.CollideSegments(&floor, now, last, Matrix34::sm_Identity, true, isects, 3, count, 0.0f,
+                         Vector3(0, -1, 0));
+    EXPECT_LE(count, 3);
+}
+
 TEST(PolygonalCollide, SphereOnAFloor) {
     TestMesh floor;
     MakeFloor(floor, 2.0f, 0.0f, false);

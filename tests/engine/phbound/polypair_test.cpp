@@ -9,6 +9,7 @@
 #include "phbound/impact.h"
 #include "phcore/isect.h"
 #include "tests/engine/phbound/meshes.h"
+#include "tests/support/child.h"
 
 namespace {
 
@@ -99,6 +100,81 @@ TEST(PrepareIsects, BackSideRecordsTurnAroundAndPairsJoin) {
     phPrepareIsects(records, 2);
     EXPECT_EQ(records[0].Flags, phIsect::OverlapPair | phIsect::EdgeImpact);
     EXPECT_EQ(records[1].Flags, phIsect::OverlapPair | phIsect::EdgeImpact);
+}
+
+TEST(PolygonPair, ContactPointsAndPointMotion) {
+    TestMesh floor;
+    MakeFloor(floor, 2.0f, 0.0f, false);
+    phIsect record;
+    EXPECT_FALSE(phIsectComputeContact(record));
+    record.Polygon = &floor.Polygons[0];
+    record.HitBound = &floor;
+    record.SegStart = Vector3(0, 1, 0);
+    record.SegEnd = Vector3(0, -3, 0);
+    ASSERT_TRUE(phIsectComputeContact(record));
+    EXPECT_FLOAT_EQ(record.T, 0.25f);
+    EXPECT_NEAR(record.Position.y, 0.0f, 1e-6f);
+    record.SegEnd = Vector3(5, 1, 0);  // along the plane
+    EXPECT_FALSE(phIsectComputeContact(record));
+
+    // A body turning a quarter about y around its origin at (1, 0, 0).
+    Matrix34 last = Translation(1, 0, 0);
+    Matrix34 now = last;
+    now.MakeRotateY(1.5707963f);
+    now.d.Set(1, 0, 0);
+    Vector3 point = Vector3(1, 0, 0);
+    point.Transform(now);
+    Vector3 motion;
+    phPointMotion(now, last, point, motion);
+    Vector3 before = point - motion;
+    EXPECT_NEAR(before.x, 2.0f, 1e-5f);
+    EXPECT_NEAR(before.z, 0.0f, 1e-5f);
+    EXPECT_FLOAT_EQ(phProjectPointToFrame(Vector3(1, 0, 0), Translation(0, 0, 2),
+                                          Translation(3, 0, 0), Vector3(1, 0, 0)),
+                    4.0f);
+}
+
+TEST_CHILD(NoImpactsLeft) {
+    phIsect record;
+    phPairSide a;
+    phPairSide b;
+    phImpactCursor cursor;
+    phIsectsToImpacts(a, b, 0, &record, 1, cursor, true);
+    return 0;
+}
+
+TEST_CHILD(PairEndsInAnInteriorEdge) {
+    phIsect records[2];
+    records[1].Flags = phIsect::InteriorEdgeFlag;
+    int index = 0;
+    phIsect* cursor = records;
+    phAdvanceIsect(index, cursor, true);
+    return 0;
+}
+
+TEST(PolygonPair, BrokenTablesAreFatal) {
+    struct Case {
+        const char* child;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"NoImpactsLeft", "Assert(impactsLeft > 0) failed in [phbound/boundpolygonal, line "},
+        {"PairEndsInAnInteriorEdge",
+         "Assert(!XiPnext->InteriorEdge()) failed in [phbound/boundpolygonal, line "},
+    };
+    for (const Case& c : cases) {
+        ChildResult child = RunChild(c.child);
+        EXPECT_NE(child.m_ExitCode, 0) << c.child;
+        EXPECT_NE(child.m_Output.find(c.message), std::string::npos) << child.m_Output;
+    }
+    phIsect records[3];
+    int index = 0;
+    phIsect* cursor = records;
+    phAdvanceIsect(index, cursor, true);
+    EXPECT_EQ(index, 2);
+    EXPECT_EQ(cursor, records + 2);
+    phAdvanceIsect(index, cursor, false);
+    EXPECT_EQ(index, 3);
 }
 
 phPairSide Side(phBoundPolygonal& bound, const Matrix34& matrix, phIsect* isects) {

@@ -38,18 +38,22 @@ public:
     std::vector<std::unique_ptr<bkSliderValue>> m_Values;
 };
 
-class SurfaceMaterialTest : public ::testing::Test {
+// Short names: the scratch paths must stay within the stream layer's name limit.
+class QvMaterial : public ::testing::Test {
 protected:
-    SurfaceMaterialTest() { m_Manager = qvMaterialMgr::CreateInstance(); }
-    ~SurfaceMaterialTest() override { qvMaterialMgr::DeleteInstance(); }
+    QvMaterial() { m_Manager = qvMaterialMgr::CreateInstance(); }
+    ~QvMaterial() override { qvMaterialMgr::DeleteInstance(); }
 
     std::vector<phMaterial*> LoadText(const std::string& text) {
-        std::string path = m_Scratch.Path("materials.mtl");
+        std::string path = m_Scratch.Path("m.mtl");
         EXPECT_TRUE(WriteWholeFile(path, text));
         Stream* stream = StreamOpen(path.c_str());
-        EXPECT_NE(stream, nullptr);
-        TokenReader reader(path.c_str(), stream);
         std::vector<phMaterial*> loaded;
+        EXPECT_NE(stream, nullptr);
+        if (!stream) {
+            return loaded;
+        }
+        TokenReader reader(path.c_str(), stream);
         while (reader.CheckToken("mtl", false)) {
             loaded.push_back(phMaterialMgr::Instance()->Load(reader));
         }
@@ -58,9 +62,12 @@ protected:
     }
 
     std::string SaveText(const phMaterial& material) {
-        std::string path = m_Scratch.Path("saved.mtl");
+        std::string path = m_Scratch.Path("s.mtl");
         Stream* stream = StreamCreate(path.c_str());
         EXPECT_NE(stream, nullptr);
+        if (!stream) {
+            return "";
+        }
         TokenReader writer(path.c_str(), stream);
         material.Save(writer);
         StreamClose(stream);
@@ -71,7 +78,7 @@ protected:
     qvMaterialMgr* m_Manager;
 };
 
-TEST_F(SurfaceMaterialTest, ManagerTakesTheSlotWithAGameDefault) {
+TEST_F(QvMaterial, GameDefault) {
     EXPECT_EQ(phMaterialMgr::Instance(), m_Manager);
     EXPECT_EQ(qvMaterialMgr::Instance(), m_Manager);
     qvMaterial* material = m_Manager->GetMaterial(0);
@@ -85,7 +92,7 @@ TEST_F(SurfaceMaterialTest, ManagerTakesTheSlotWithAGameDefault) {
     EXPECT_FLOAT_EQ(material->Width, 1.0f);
 }
 
-TEST_F(SurfaceMaterialTest, BlocksEndAfterTheSoundOrTheSizesOrGoOnToParticles) {
+TEST_F(QvMaterial, BlockEnds) {
     std::vector<phMaterial*> loaded = LoadText(
         "mtl old { elasticity: 0.2 friction: 0.7 effect: dust sound: none }\n"
         "mtl sized { elasticity: 0.3 friction: 0.8 effect: dust sound: skid\n"
@@ -113,7 +120,7 @@ TEST_F(SurfaceMaterialTest, BlocksEndAfterTheSoundOrTheSizesOrGoOnToParticles) {
     EXPECT_STREQ(m_Manager->GetName(full->EffectId), "sparks");
 }
 
-TEST_F(SurfaceMaterialTest, SaveWritesEveryKeyAndLoadsBack) {
+TEST_F(QvMaterial, SaveLoad) {
     std::vector<phMaterial*> loaded = LoadText(
         "mtl road { elasticity: 0.25 friction: 1.5 effect: dust sound: skid\n"
         "  drag: 0.125 width: 2 height: 0.5 depth: 0.75 ptxindex: 3 -1 ptxthreshold: 0.5 1 }\n");
@@ -145,7 +152,7 @@ TEST_F(SurfaceMaterialTest, SaveWritesEveryKeyAndLoadsBack) {
     EXPECT_FLOAT_EQ(back->PtxThreshold[1], 1.0f);
 }
 
-TEST_F(SurfaceMaterialTest, KnownNamesStayAndDefaultNamesTheDefault) {
+TEST_F(QvMaterial, KnownNames) {
     std::vector<phMaterial*> loaded = LoadText(
         "mtl grass { elasticity: 0.1 friction: 0.6 effect: none sound: none }\n"
         "mtl grass { elasticity: 0.9 friction: 0.9 effect: none sound: none }\n"
@@ -160,7 +167,7 @@ TEST_F(SurfaceMaterialTest, KnownNamesStayAndDefaultNamesTheDefault) {
     EXPECT_EQ(m_Manager->GetNumMaterials(), 2);
 }
 
-TEST_F(SurfaceMaterialTest, WidgetsOfEveryMaterialInOrderWithTheirRanges) {
+TEST_F(QvMaterial, Widgets) {
     LoadText("mtl ice { elasticity: 0.1 friction: 0.05 effect: none sound: none }\n");
     TitleBank bank;
     m_Manager->AddWidgets(bank);

@@ -125,7 +125,7 @@ TEST_F(LevelBoundTest, MaterialsByIndex) {
     BareLevel level;
     EXPECT_EQ(level.GetNumMaterials(), 1);
     ScratchDir scratch;
-    std::string path = scratch.Path("level.mtl");
+    std::string path = scratch.Path("l.mtl");
     ASSERT_TRUE(WriteWholeFile(path,
                                "mtl first { elasticity: 0.1 friction: 0.2 effect: none sound: none }\n"
                                "mtl second { elasticity: 0.3 friction: 0.4 effect: none sound: none }\n"));
