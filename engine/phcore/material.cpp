@@ -5,6 +5,8 @@
 #include "data/token.h"
 #include "phcore/materialmgr.h"
 
+#include <cstring>
+
 namespace {
 
 // Offsets in the binary record.
@@ -44,8 +46,14 @@ void phMaterial::CopyProperties(const phMaterial& source) {
     SoundId = source.SoundId;
 }
 
-void phMaterial::Load(TokenReader& reader) {
-    phMaterialMgr* manager = phMaterialMgr::Instance();
+int16_t phMaterial::NameIndex(const char* name) {
+    if (strcmp(name, "none") == 0) {
+        return -1;
+    }
+    return int16_t(phMaterialMgr::Instance()->FindOrAddName(name));
+}
+
+void phMaterial::LoadHead(TokenReader& reader) {
     char token[NameSize];
     reader.MatchToken("mtl");
     reader.GetToken(token, NameSize);
@@ -57,10 +65,14 @@ void phMaterial::Load(TokenReader& reader) {
     Friction = reader.GetFloat();
     reader.MatchToken("effect:");
     reader.GetToken(token, NameSize);
-    EffectId = int16_t(manager->FindOrAddName(token));
+    EffectId = NameIndex(token);
     reader.MatchToken("sound:");
     reader.GetToken(token, NameSize);
-    SoundId = int16_t(manager->FindOrAddName(token));
+    SoundId = NameIndex(token);
+}
+
+void phMaterial::Load(TokenReader& reader) {
+    LoadHead(reader);
     reader.MatchToken("}");
 }
 
@@ -90,14 +102,13 @@ bool phMaterial::LoadBinary(Stream* stream) {
         return false;
     }
     char name[NameSize];
-    phMaterialMgr* manager = phMaterialMgr::Instance();
     CopyName(Name, reinterpret_cast<const char*>(record));
     Elasticity = FloatFromBits(DecodeU32(record + ElasticityOffset));
     Friction = FloatFromBits(DecodeU32(record + FrictionOffset));
     CopyName(name, reinterpret_cast<const char*>(record + EffectOffset));
-    EffectId = int16_t(manager->FindOrAddName(name));
+    EffectId = NameIndex(name);
     CopyName(name, reinterpret_cast<const char*>(record + SoundOffset));
-    SoundId = int16_t(manager->FindOrAddName(name));
+    SoundId = NameIndex(name);
     return true;
 }
 

@@ -28,6 +28,14 @@ public:
     // False when the stream ends before the whole record; the material is then unchanged.
     bool LoadBinary(Stream* stream);
 
+protected:
+    // The text block up to and including the sound: what every kind of material starts with.
+    void LoadHead(TokenReader& reader);
+    // An effect or sound name as an index into the manager's table; "none" is -1, as Save
+    // writes it.
+    static int16_t NameIndex(const char* name);
+
+public:
     char Name[NameSize];
     int16_t EffectId;
     int16_t SoundId;

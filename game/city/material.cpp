@@ -1,7 +1,5 @@
 #include "city/material.h"
 
-#include <cstring>
-
 #include "bank/bank.h"
 #include "data/token.h"
 #include "city/materialmgr.h"
@@ -26,17 +24,6 @@ void PutNameLine(TokenReader& writer, const char* key, const char* name) {
     writer.PutString("\n", 0);
 }
 
-int16_t ReadNameIndex(TokenReader& reader, const char* key) {
-    char name[phMaterial::NameSize];
-    reader.MatchToken(key);
-    reader.GetToken(name, phMaterial::NameSize);
-    // Save writes "none" for no effect or sound; reading it back must give none again.
-    if (std::strcmp(name, "none") == 0) {
-        return -1;
-    }
-    return int16_t(qvMaterialMgr::Instance()->FindOrAddName(name));
-}
-
 }  // namespace
 
 qvMaterial::qvMaterial()
@@ -59,17 +46,7 @@ void qvMaterial::CopyProperties(const qvMaterial& source) {
 }
 
 void qvMaterial::Load(TokenReader& reader) {
-    char name[NameSize];
-    reader.MatchToken("mtl");
-    reader.GetToken(name, NameSize);
-    SetName(name);
-    reader.MatchToken("{");
-    reader.MatchToken("elasticity:");
-    Elasticity = reader.GetFloat();
-    reader.MatchToken("friction:");
-    Friction = reader.GetFloat();
-    EffectId = ReadNameIndex(reader, "effect:");
-    SoundId = ReadNameIndex(reader, "sound:");
+    LoadHead(reader);
     // An older physics-only block ends here.
     if (reader.CheckToken("}", true)) {
         return;

@@ -141,9 +141,10 @@ TEST_F(MaterialTest, SaveWritesNoneForMissingNamesAndReadsBack) {
     fresh.SetName("plain");
     std::vector<phMaterial*> loaded = LoadText(SaveText(fresh));
     ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_STREQ(m_Manager->GetName(loaded[0]->EffectId), "none");
-    EXPECT_EQ(loaded[0]->EffectId, loaded[0]->SoundId);
-    EXPECT_EQ(m_Manager->GetNumNames(), 3);
+    // "none" reads back as no effect or sound, not as a new name.
+    EXPECT_EQ(loaded[0]->EffectId, -1);
+    EXPECT_EQ(loaded[0]->SoundId, -1);
+    EXPECT_EQ(m_Manager->GetNumNames(), 2);
 }
 
 TEST_F(MaterialTest, SaveUnregisteredWritesOnlyNewNames) {
