@@ -144,4 +144,27 @@ TEST(SphereHitsPolygons, TiesKeepTheEarlierPolygonAndRadiusDeepIsIgnored) {
     EXPECT_EQ(depth, 0.0f);
 }
 
+TEST(SphereHitsPolygons, WorldFormFindsBoundsWhoseCentroidLiesFarFromTheirOrigin) {
+    // A floor square 100 along x from its bound's origin: measured from the origin, the radius
+    // about the centroid would reject every sphere that touches it.
+    TestMesh floor;
+    floor.AddVertex(99, 0, -1);
+    floor.AddVertex(101, 0, -1);
+    floor.AddVertex(101, 0, 1);
+    floor.AddVertex(99, 0, 1);
+    floor.AddFace({0, 1, 2, 3}, Vector3(0, 1, 0));
+    floor.Finish();
+    Vector3 position;
+    Vector3 normal;
+    float depth = 0.0f;
+    ASSERT_TRUE(phSphereHitsPolygonsWorld(Vector3(105, 10.4f, 0), 0.5f, floor,
+                                          Translation(5, 10, 0), position, normal, depth));
+    EXPECT_NEAR(depth, 0.1f, 1e-5f);
+    EXPECT_NEAR(position.x, 105.0f, 1e-4f);
+    EXPECT_NEAR(position.y, 9.9f, 1e-5f);
+    EXPECT_FLOAT_EQ(normal.y, 1.0f);
+    EXPECT_FALSE(phSphereHitsPolygonsWorld(Vector3(105, 11.0f, 0), 0.5f, floor,
+                                           Translation(5, 10, 0), position, normal, depth));
+}
+
 }  // namespace
