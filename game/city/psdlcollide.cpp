@@ -79,7 +79,9 @@ int lvlPSDL::CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int r
                                 phIsect* isects, int maxIsects, int& count, bool vertexPaths) {
     static phPolygon polys[MaxLevelPolys];
     SetupSparePool();
-    const Vector3& centre = current.d;
+    // The radius is measured from the other bound's centroid, which may lie far from its origin.
+    Vector3 centre = other->CentroidOffset;
+    centre.Transform(current);
     float radius = other->RadiusAroundCentroid;
     Vector4 sphere(centre.x, centre.y, centre.z, radius);
     int built = 0;

@@ -38,10 +38,11 @@ struct FloorCity {
     lvlPSDL m_City;
 };
 
-// A cube of side 1 round its origin.
-void MakeCube(TestMesh& cube) {
+// A cube of side 1 round (offsetX, 0, 0) of its own frame.
+void MakeCube(TestMesh& cube, float offsetX = 0.0f) {
     for (int i = 0; i < 8; ++i) {
-        cube.AddVertex(i & 1 ? 0.5f : -0.5f, i & 2 ? 0.5f : -0.5f, i & 4 ? 0.5f : -0.5f);
+        cube.AddVertex(offsetX + (i & 1 ? 0.5f : -0.5f), i & 2 ? 0.5f : -0.5f,
+                       i & 4 ? 0.5f : -0.5f);
     }
     cube.AddFace({0, 1, 3, 2}, Vector3(0, 0, -1));
     cube.AddFace({4, 5, 7, 6}, Vector3(0, 0, 1));
@@ -101,6 +102,20 @@ TEST(CollidePolyToLevel, SinkingCubeGivesVertexAndEdgeRecords) {
     EXPECT_EQ(city.m_City.CollidePolyToLevel(&cube, rooms, 1, 0, At(3, 3, 6), At(3, 4, 6),
                                              isects.data(), 32, count, true),
               0);
+}
+
+// The rooms' polygons are gathered round the cube's centroid, not round its origin 100 units
+// away.
+TEST(CollidePolyToLevel, PolygonsAreGatheredRoundTheCentroid) {
+    FloorCity city;
+    TestMesh cube;
+    MakeCube(cube, 100.0f);
+    const int rooms[] = {1};
+    std::vector<phIsect> isects(32);
+    int count = -1;
+    EXPECT_EQ(city.m_City.CollidePolyToLevel(&cube, rooms, 1, 0, At(-97, 0.3f, 6),
+                                             At(-97, 1.3f, 6), isects.data(), 32, count, true),
+              8);
 }
 
 TEST(CollidePolyToLevel, FullTablesAreReported) {
