@@ -49,6 +49,8 @@ ChildResult RunChild(const char* name, const std::string& extraArgs, int timeout
     HANDLE readPipe = nullptr;
     HANDLE writePipe = nullptr;
     if (!CreatePipe(&readPipe, &writePipe, &inherit, 0)) {
+        result.m_Output = "could not make the child's pipe, error " +
+                          std::to_string(GetLastError());
         return result;
     }
     SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
@@ -61,11 +63,20 @@ ChildResult RunChild(const char* name, const std::string& extraArgs, int timeout
     startup.hStdError = writePipe;
     PROCESS_INFORMATION process = {};
     std::string mutableLine = commandLine;
-    BOOL started = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                  nullptr, &startup, &process);
+    // Wine can refuse a process now and then while many start at once: try again briefly.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt > 0) {
+            Sleep(100 * attempt);
+        }
+        started = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                 nullptr, &startup, &process);
+    }
+    DWORD startError = GetLastError();
     CloseHandle(writePipe);
     if (!started) {
         CloseHandle(readPipe);
+        result.m_Output = "could not start the child, error " + std::to_string(startError);
         return result;
     }
 
