@@ -184,8 +184,7 @@ TEST_CHILD(OversizedItem) {
 TEST(DebugLog, DifferencesAreFatal) {
     ChildResult result = RunChild("ChangedRunStops");
     const std::string& out = result.m_Output;
-    int exitCode = result.m_ExitCode;
-    EXPECT_EQ(1, exitCode);
+    EXPECT_EQ(1, result.m_ExitCode);
     const char* expected[] = {
         "Error: DebugLog: Current data != stored data\nCURRENT:\n00000000: 00 00 c0 3f ",
         "\n00000000: 1.500000 2.000000 3.000000 \nSTORED:\n00000000: 00 00 80 3f ",

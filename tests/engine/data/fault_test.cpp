@@ -207,8 +207,7 @@ TEST(FaultFrame, FaultIsReportedAndHandled) {
     for (const FaultCase& c : cases) {
         ChildResult result = RunChild(c.m_Child);
         const std::string& out = result.m_Output;
-        int exitCode = result.m_ExitCode;
-        EXPECT_EQ(7, exitCode) << c.m_Child << "\n" << out;
+        EXPECT_EQ(7, result.m_ExitCode) << c.m_Child << "\n" << out;
         EXPECT_EQ(out.find("symbols parsed from map file.\nRAX="), out.find('\n') - 29) << out;
         EXPECT_NE(std::string::npos, out.find("\nRSI=")) << out;
         size_t exception = out.find(c.m_Exception);
@@ -246,8 +245,7 @@ TEST_CHILD(WalkNamesTheCallers) {
 TEST(FaultFrame, WalkNamesTheCallers) {
     ChildResult result = RunChild("WalkNamesTheCallers");
     const std::string& out = result.m_Output;
-    int exitCode = result.m_ExitCode;
-    EXPECT_EQ(0, exitCode);
+    EXPECT_EQ(0, result.m_ExitCode);
     size_t walk = out.find('\n', out.find("Exception c0000005"));
     std::string lines[5];
     for (std::string& line : lines) {
@@ -278,8 +276,7 @@ TEST_CHILD(FatalInsideFrames) {
 TEST(FaultFrame, FatalExitsReachTheInnermostFrame) {
     ChildResult result = RunChild("FatalInsideFrames");
     const std::string& out = result.m_Output;
-    int exitCode = result.m_ExitCode;
-    EXPECT_EQ(5, exitCode) << out;
+    EXPECT_EQ(5, result.m_ExitCode) << out;
     size_t quit = out.find("Fatal Error: quit 3\n");
     size_t inner = out.find("inner handler: 0", quit);
     size_t abort = out.find("Fatal Error: abort\n", inner);
@@ -302,8 +299,7 @@ TEST_CHILD(DebuggerOutputInFrame) {
 TEST(FaultFrame, DebuggerOutputIsNoFault) {
     ChildResult result = RunChild("DebuggerOutputInFrame");
     const std::string& out = result.m_Output;
-    int exitCode = result.m_ExitCode;
-    EXPECT_EQ(3, exitCode);
+    EXPECT_EQ(3, result.m_ExitCode);
     EXPECT_EQ(0u, out.find("printed inside\n")) << out;
     EXPECT_EQ(std::string::npos, out.find("Exception")) << out;
 }
@@ -316,8 +312,7 @@ TEST_CHILD(FaultWithNoFrame) {
 TEST(FaultFrame, FaultWithNoFrameEndsWithCodeOne) {
     ChildResult result = RunChild("FaultWithNoFrame");
     const std::string& out = result.m_Output;
-    int exitCode = result.m_ExitCode;
-    EXPECT_EQ(1, exitCode);
+    EXPECT_EQ(1, result.m_ExitCode);
     EXPECT_NE(std::string::npos, out.find("Exception c0000005 at EIP=0x")) << out;
 }
 
@@ -330,7 +325,6 @@ TEST_CHILD(ReportWithoutMap) {
 TEST(FaultFrame, WithoutMapEveryAddressIsUnknown) {
     ChildResult result = RunChild("ReportWithoutMap");
     const std::string& out = result.m_Output;
-    int exitCode = result.m_ExitCode;
     size_t exception = out.find("Exception c0000005 at EIP=0x");
     ASSERT_NE(std::string::npos, exception) << out;
     std::string report = out.substr(exception);

@@ -104,10 +104,7 @@ TEST_CHILD(SetFeatureWithUnknownKind) {
 }
 
 TEST(ImpactTest, SetFeatureWithUnknownKindAsserts) {
-    ChildResult result = RunChild("SetFeatureWithUnknownKind");
-    EXPECT_EQ(result.m_ExitCode, 1);
-    EXPECT_NE(result.m_Output.find("failed in [phbound/impact, line"), std::string::npos)
-        << result.m_Output;
+    ExpectFatalChild("SetFeatureWithUnknownKind", "failed in [phbound/impact, line");
 }
 
 TEST(ImpactTest, MergeKeepsTheDeeperOfOneContact) {

@@ -256,8 +256,6 @@ TEST(MaterialMgrTest, LimitsAssert) {
          "Assert(NameIndex<MAX_MATERIALS) failed in [phcore/materialmgr, line"},
     };
     for (const Case& c : cases) {
-        ChildResult result = RunChild(c.child);
-        EXPECT_EQ(result.m_ExitCode, 1);
-        EXPECT_NE(result.m_Output.find(c.message), std::string::npos) << result.m_Output;
+        ExpectFatalChild(c.child, c.message);
     }
 }

@@ -138,8 +138,5 @@ TEST_CHILD(SparePoolExhausted) {
 }
 
 TEST(SparePool, ExhaustionIsFatal) {
-    ChildResult result = RunChild("SparePoolExhausted");
-    EXPECT_EQ(result.m_ExitCode, 1);
-    EXPECT_NE(result.m_Output.find("Assert(sm_Available > 0) failed in [city/psdl"), std::string::npos)
-        << result.m_Output;
+    ExpectFatalChild("SparePoolExhausted", "Assert(sm_Available > 0) failed in [city/psdl");
 }

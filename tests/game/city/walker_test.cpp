@@ -87,7 +87,5 @@ TEST_CHILD(WalkInvalidOpcode) {
 }
 
 TEST(ForEachCommand, InvalidOpcodeIsFatal) {
-    ChildResult result = RunChild("WalkInvalidOpcode");
-    EXPECT_EQ(result.m_ExitCode, 1);
-    EXPECT_NE(result.m_Output.find("Invalid command d"), std::string::npos) << result.m_Output;
+    ExpectFatalChild("WalkInvalidOpcode", "Invalid command d");
 }

@@ -220,9 +220,7 @@ TEST(SdlCompileFailures, MalformedDescriptionsAreFatal) {
         SCOPED_TRACE(c.m_Name);
         std::string path = scratch.Path("test.sdl");
         ASSERT_TRUE(WriteWholeFile(path, c.m_Text));
-        ChildResult result = RunChild("LoadSdlFile", "\"" + path + "\"");
-        EXPECT_EQ(result.m_ExitCode, 1);
-        EXPECT_NE(result.m_Output.find(c.m_Message), std::string::npos) << result.m_Output;
+        ExpectFatalChild("LoadSdlFile", c.m_Message, "\"" + path + "\"");
     }
 }
 
