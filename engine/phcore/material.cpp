@@ -76,7 +76,7 @@ void phMaterial::Load(TokenReader& reader) {
     reader.MatchToken("}");
 }
 
-void phMaterial::Save(TokenReader& writer) const {
+void phMaterial::SaveHead(TokenReader& writer) const {
     phMaterialMgr* manager = phMaterialMgr::Instance();
     writer.PutString("mtl ", 0);
     writer.PutString(Name, 0);
@@ -93,6 +93,10 @@ void phMaterial::Save(TokenReader& writer) const {
     writer.PutString("\tsound: ", 0);
     writer.PutString(manager->GetName(SoundId), 0);
     writer.PutString("\n", 0);
+}
+
+void phMaterial::Save(TokenReader& writer) const {
+    SaveHead(writer);
     writer.PutString("}\n", 0);
 }
 

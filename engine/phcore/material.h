@@ -31,6 +31,8 @@ public:
 protected:
     // The text block up to and including the sound: what every kind of material starts with.
     void LoadHead(TokenReader& reader);
+    // Writes the same head: the block's opening line up to and including the sound.
+    void SaveHead(TokenReader& writer) const;
     // An effect or sound name as an index into the manager's table; "none" is -1, as Save
     // writes it.
     static int16_t NameIndex(const char* name);

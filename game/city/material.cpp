@@ -2,7 +2,6 @@
 
 #include "bank/bank.h"
 #include "data/token.h"
-#include "city/materialmgr.h"
 
 namespace {
 
@@ -15,12 +14,6 @@ void PutKey(TokenReader& writer, const char* key) {
 void PutFloatLine(TokenReader& writer, const char* key, float value) {
     PutKey(writer, key);
     writer.PutFloat(value);
-    writer.PutString("\n", 0);
-}
-
-void PutNameLine(TokenReader& writer, const char* key, const char* name) {
-    PutKey(writer, key);
-    writer.PutString(name, 0);
     writer.PutString("\n", 0);
 }
 
@@ -72,14 +65,7 @@ void qvMaterial::Load(TokenReader& reader) {
 }
 
 void qvMaterial::Save(TokenReader& writer) const {
-    phMaterialMgr* manager = qvMaterialMgr::Instance();
-    writer.PutString("mtl ", 0);
-    writer.PutString(Name, 0);
-    writer.PutString(" {\n", 0);
-    PutFloatLine(writer, "elasticity:", Elasticity);
-    PutFloatLine(writer, "friction:", Friction);
-    PutNameLine(writer, "effect:", manager->GetName(EffectId));
-    PutNameLine(writer, "sound:", manager->GetName(SoundId));
+    SaveHead(writer);
     PutFloatLine(writer, "drag:", Drag);
     PutFloatLine(writer, "width:", Width);
     PutFloatLine(writer, "height:", Height);
