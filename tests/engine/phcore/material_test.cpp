@@ -10,6 +10,7 @@
 #include "phcore/materialmgr.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
+#include "tests/engine/phcore/materialtext.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -25,27 +26,11 @@ protected:
 
     // Loads every "mtl" block of the text through the manager.
     std::vector<phMaterial*> LoadText(const std::string& text) {
-        std::string path = m_Scratch.Path("materials.bnd");
-        EXPECT_TRUE(WriteWholeFile(path, text));
-        Stream* stream = StreamOpen(path.c_str());
-        EXPECT_NE(stream, nullptr);
-        TokenReader reader(path.c_str(), stream);
-        std::vector<phMaterial*> loaded;
-        while (reader.CheckToken("mtl", false)) {
-            loaded.push_back(m_Manager->Load(reader));
-        }
-        StreamClose(stream);
-        return loaded;
+        return LoadMaterialText(m_Scratch.Path("materials.bnd"), text);
     }
 
     std::string SaveText(const phMaterial& material) {
-        std::string path = m_Scratch.Path("saved.bnd");
-        Stream* stream = StreamCreate(path.c_str());
-        EXPECT_NE(stream, nullptr);
-        TokenReader writer(path.c_str(), stream);
-        material.Save(writer);
-        StreamClose(stream);
-        return ReadWholeFile(path);
+        return SaveMaterialText(m_Scratch.Path("saved.bnd"), material);
     }
 
     phMaterial* LoadBinary(const std::string& bytes) {

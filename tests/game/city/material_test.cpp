@@ -12,6 +12,7 @@
 #include "city/materialmgr.h"
 #include "data/stream.h"
 #include "data/token.h"
+#include "tests/engine/phcore/materialtext.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -45,33 +46,11 @@ protected:
     ~QvMaterial() override { qvMaterialMgr::DeleteInstance(); }
 
     std::vector<phMaterial*> LoadText(const std::string& text) {
-        std::string path = m_Scratch.Path("m.mtl");
-        EXPECT_TRUE(WriteWholeFile(path, text));
-        Stream* stream = StreamOpen(path.c_str());
-        std::vector<phMaterial*> loaded;
-        EXPECT_NE(stream, nullptr);
-        if (!stream) {
-            return loaded;
-        }
-        TokenReader reader(path.c_str(), stream);
-        while (reader.CheckToken("mtl", false)) {
-            loaded.push_back(phMaterialMgr::Instance()->Load(reader));
-        }
-        StreamClose(stream);
-        return loaded;
+        return LoadMaterialText(m_Scratch.Path("m.mtl"), text);
     }
 
     std::string SaveText(const phMaterial& material) {
-        std::string path = m_Scratch.Path("s.mtl");
-        Stream* stream = StreamCreate(path.c_str());
-        EXPECT_NE(stream, nullptr);
-        if (!stream) {
-            return "";
-        }
-        TokenReader writer(path.c_str(), stream);
-        material.Save(writer);
-        StreamClose(stream);
-        return ReadWholeFile(path);
+        return SaveMaterialText(m_Scratch.Path("s.mtl"), material);
     }
 
     ScratchDir m_Scratch;
