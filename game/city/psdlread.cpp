@@ -56,7 +56,8 @@ public:
     }
 
 private:
-    static const size_t BlockSize = 1 << 16;
+    // A city of up to a megabyte comes in with one read: each read is a trip into Wine.
+    static const size_t BlockSize = 1 << 20;
 
     void Refill(uint64_t count) {
         m_Block.erase(m_Block.begin(), m_Block.begin() + m_Position);
