@@ -1,9 +1,9 @@
 // The compile road on synthetic grid cities: for each room count N it writes a ".sdl" of N
-// rooms, then times LoadSDL, a make over every room, WritePSDL and Load. For each step it
-// prints the seconds, the MB/s of the bytes the step reads or writes, the ratio of its time to
-// reading as many bytes raw through the stream layer, and the microseconds per room. Two
-// more lines give the floor under WritePSDL: the processed file's bytes written raw, in one
-// write, over the file of the same size ("raw rewr") and as a new file ("raw new").
+// rooms, then times LoadSDL, a make over every room, WritePSDL and Load, five runs of each on
+// a fresh city. For each step it prints the median seconds, the MB/s of the bytes the step
+// reads or writes, the ratio of its time to reading as many bytes raw through the stream
+// layer, and the microseconds per room. Two more lines give the floors under WritePSDL (see
+// RawWrite).
 //
 //   compileroad_bench [N ...]        default: 1000 10000 50000
 //
@@ -16,6 +16,7 @@
 #include "data/stream.h"
 #include "vector/matrix34.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -26,6 +27,7 @@
 
 namespace {
 
+const int Runs = 5;
 const float Spacing = 20.0f;
 const char* const BlockTextures[] = {"brick_a", "brick_b", "stone", "glass"};
 const float Heights[] = {6.0f, 9.0f, 12.0f, 15.0f, 18.0f, 24.0f};
@@ -134,6 +136,26 @@ double Seconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// A step is timed on every run and told by its median: a single run of a small city lasts
+// well under a millisecond and is at the mercy of the file system and the scheduler.
+class Samples {
+public:
+    template <typename Step>
+    void Time(Step step) {
+        auto start = std::chrono::steady_clock::now();
+        step();
+        m_Seconds.push_back(Seconds(start));
+    }
+
+    double Median() {
+        std::sort(m_Seconds.begin(), m_Seconds.end());
+        return m_Seconds[m_Seconds.size() / 2];
+    }
+
+private:
+    std::vector<double> m_Seconds;
+};
+
 std::string CityPath(const std::string& name, const char* extension) {
     return "city\\" + name + "." + extension;
 }
@@ -173,18 +195,13 @@ std::string ReadBytes(const std::string& path) {
     return bytes;
 }
 
-// The floor under a write step: creating the file, one write of all its bytes and closing it,
-// over a file of the same size (as the step replaced the one of the previous run) or as a new
-// file.
-double RawWriteSeconds(const std::string& path, const std::string& bytes, bool replace) {
-    if (!replace) {
-        std::filesystem::remove(path);
-    }
-    auto start = std::chrono::steady_clock::now();
-    Stream* stream = StreamCreate(path.c_str());
+// The floors under a write step: one write of all its bytes through the stream layer, over
+// the file of the same size ("raw rewr": what a plain create costs) or into a new file that
+// then takes the old one's place ("raw safe": what a safe replacement costs at the least).
+void RawWrite(const std::string& path, const std::string& bytes, bool replace) {
+    Stream* stream = replace ? StreamCreateReplacing(path.c_str()) : StreamCreate(path.c_str());
     StreamWrite(stream, bytes.data(), int(bytes.size()));
     StreamClose(stream);
-    return Seconds(start);
 }
 
 void Report(const char* step, int rooms, double seconds, double bytes, double rawPerByte) {
@@ -213,42 +230,37 @@ void Run(int rooms) {
 
     unsigned mask = GetPrintMask();
     SetPrintMask(0);
-    // One city at a time: it is the level bound.
-    auto city = std::make_unique<lvlPSDL>();
-    auto start = std::chrono::steady_clock::now();
-    city->LoadSDL(name.c_str());
-    double loadSdl = Seconds(start);
-
-    start = std::chrono::steady_clock::now();
-    city->MakeCity(name.c_str(), CompileGrid);
-    double make = Seconds(start);
-    double madeBytes = double(CodeBytes(*city) + FileSize(CityPath(name, "inst")));
-
-    start = std::chrono::steady_clock::now();
-    city->WritePSDL(name.c_str(), 2);
-    double write = Seconds(start);
-    city.reset();
-
-    std::string written = ReadBytes(CityPath(name, "psdl"));
-    double replaceFloor = RawWriteSeconds(CityPath(name, "psdl"), written, true);
-    double newFloor = RawWriteSeconds(CityPath(name, "psdl"), written, false);
-
-    lvlPSDL loaded;
-    start = std::chrono::steady_clock::now();
-    loaded.Load(name.c_str());
-    double load = Seconds(start);
+    Samples loadSdl, make, write, load, rewriteFloor, replaceFloor;
+    double madeBytes = 0.0;
+    std::string written;
+    for (int run = 0; run < Runs; ++run) {
+        // One city at a time: it is the level bound.
+        auto city = std::make_unique<lvlPSDL>();
+        loadSdl.Time([&] { city->LoadSDL(name.c_str()); });
+        make.Time([&] { city->MakeCity(name.c_str(), CompileGrid); });
+        madeBytes = double(CodeBytes(*city) + FileSize(CityPath(name, "inst")));
+        write.Time([&] { city->WritePSDL(name.c_str(), 2); });
+        city.reset();
+        if (written.empty()) {
+            written = ReadBytes(CityPath(name, "psdl"));
+        }
+        rewriteFloor.Time([&] { RawWrite(CityPath(name, "psdl"), written, false); });
+        replaceFloor.Time([&] { RawWrite(CityPath(name, "psdl"), written, true); });
+        lvlPSDL loaded;
+        load.Time([&] { loaded.Load(name.c_str()); });
+    }
     SetPrintMask(mask);
 
-    double psdlBytes = FileSize(CityPath(name, "psdl"));
+    double psdlBytes = double(written.size());
     double psdlRaw = RawSecondsPerByte(CityPath(name, "psdl"));
-    PrintMessage("N=%d: %d verts, %.2f MB of description, %.2f MB processed", rooms,
-                 int(lvlPSDL::sm_VertexCount), text.size() / 1e6, psdlBytes / 1e6);
-    Report("LoadSDL", rooms, loadSdl, double(text.size()), sdlRaw);
-    Report("make", rooms, make, madeBytes, psdlRaw);
-    Report("WritePSDL", rooms, write, psdlBytes, psdlRaw);
-    Report("Load", rooms, load, psdlBytes, psdlRaw);
-    Report("raw rewr", rooms, replaceFloor, psdlBytes, psdlRaw);
-    Report("raw new", rooms, newFloor, psdlBytes, psdlRaw);
+    PrintMessage("N=%d: %d verts, %.2f MB of description, %.2f MB processed; median of %d runs",
+                 rooms, int(lvlPSDL::sm_VertexCount), text.size() / 1e6, psdlBytes / 1e6, Runs);
+    Report("LoadSDL", rooms, loadSdl.Median(), double(text.size()), sdlRaw);
+    Report("make", rooms, make.Median(), madeBytes, psdlRaw);
+    Report("WritePSDL", rooms, write.Median(), psdlBytes, psdlRaw);
+    Report("Load", rooms, load.Median(), psdlBytes, psdlRaw);
+    Report("raw rewr", rooms, rewriteFloor.Median(), psdlBytes, psdlRaw);
+    Report("raw safe", rooms, replaceFloor.Median(), psdlBytes, psdlRaw);
 }
 
 }  // namespace
