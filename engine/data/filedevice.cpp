@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -18,9 +19,10 @@ uintptr_t FileOpen(const char* name, bool readOnly) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// DELETE access lets a replacing stream rename the file it has open.
 uintptr_t FileCreate(const char* name) {
-    return (uintptr_t)CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    return (uintptr_t)CreateFileA(name, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 int FileRead(uintptr_t handle, void* buffer, int count) {
@@ -46,8 +48,25 @@ int FileSize(uintptr_t handle) {
     return GetFileSizeEx(AsHandle(handle), &size) ? (int)size.LowPart : -1;
 }
 
-int FileRename(const char* from, const char* to) {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : -1;
+// Renames the open file, replacing a file of the new name: one call, where a rename by name
+// would open the file again.
+int FileRename(uintptr_t handle, const char* to) {
+    WCHAR wide[MAX_PATH];
+    WCHAR full[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, to, -1, wide, MAX_PATH)) {
+        return -1;
+    }
+    DWORD length = GetFullPathNameW(wide, MAX_PATH, full, nullptr);
+    if (!length || length >= MAX_PATH) {
+        return -1;
+    }
+    alignas(FILE_RENAME_INFO) unsigned char storage[sizeof(FILE_RENAME_INFO) + sizeof(full)] = {};
+    FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(storage);
+    info->ReplaceIfExists = TRUE;
+    info->FileNameLength = length * sizeof(WCHAR);
+    memcpy(info->FileName, full, (length + 1) * sizeof(WCHAR));
+    return SetFileInformationByHandle(AsHandle(handle), FileRenameInfo, info, sizeof(storage)) ? 0
+                                                                                            : -1;
 }
 
 int FileRemove(const char* name) { return DeleteFileA(name) ? 0 : -1; }

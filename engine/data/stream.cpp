@@ -104,15 +104,16 @@ bool ReplacingName(const char* name, char (&temporary)[Stream::MaxName + 1]) {
 }
 
 // The new file takes the old one's place only whole; otherwise it goes and the old one stays.
-int CommitReplacement(const Stream* stream, bool written) {
-    char temporary[Stream::MaxName + 1];
-    ReplacingName(stream->m_Name, temporary);
+int CloseReplacing(const Stream* stream) {
     const StreamDevice* device = stream->m_Device;
-    if (written && device->Rename(temporary, stream->m_Name) >= 0) {
-        return 0;
+    bool renamed = !stream->m_WriteFailed && device->Rename(stream->m_Handle, stream->m_Name) >= 0;
+    bool closed = device->Close(stream->m_Handle) >= 0;
+    if (!renamed) {
+        char temporary[Stream::MaxName + 1];
+        ReplacingName(stream->m_Name, temporary);
+        device->Remove(temporary);
     }
-    device->Remove(temporary);
-    return -1;
+    return renamed && closed ? 0 : -1;
 }
 
 }  // namespace
@@ -317,9 +318,12 @@ int StreamClose(Stream* stream) {
     if (HasPendingWrites(stream)) {
         StreamFlush(stream);
     }
-    bool closed = stream->m_Device->Close(stream->m_Handle) >= 0;
-    int result = stream->m_Replacing ? CommitReplacement(stream, closed && !stream->m_WriteFailed)
-                                     : 0;
+    int result = 0;
+    if (stream->m_Replacing) {
+        result = CloseReplacing(stream);
+    } else {
+        stream->m_Device->Close(stream->m_Handle);
+    }
     stream->m_Handle = InvalidStreamHandle;
     stream->m_Device = nullptr;
     return result;

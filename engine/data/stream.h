@@ -19,8 +19,9 @@ struct StreamDevice {
     int (*EnumerateDir)(const char* path, FileEnumerateCallback callback, uintptr_t user);
     int (*Size)(uintptr_t handle);
     int (*Flush)(uintptr_t handle);
-    // Rename replaces an existing file of the new name. Both are needed for replacing streams.
-    int (*Rename)(const char* from, const char* to);
+    // Rename gives the open file a new name, replacing an existing file of that name. Both are
+    // needed for replacing streams.
+    int (*Rename)(uintptr_t handle, const char* to);
     int (*Remove)(const char* name);
 };
 
@@ -39,8 +40,8 @@ struct Stream {
     uint32_t m_Cursor;
     uint32_t m_Fill;
     uint32_t m_BufferSize;
-    // A replacing stream writes to its name plus ReplacingSuffix and is renamed over its name
-    // only when every write and the close succeed; any failed write on the way is remembered.
+    // A replacing stream writes to its name plus ReplacingSuffix and, at the close, is renamed
+    // over its name only when every write succeeded; any failed write on the way is remembered.
     bool m_Replacing;
     bool m_WriteFailed;
 };
