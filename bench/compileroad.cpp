@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -140,11 +141,18 @@ double Seconds(std::chrono::steady_clock::time_point start) {
 // well under a millisecond and is at the mercy of the file system and the scheduler.
 class Samples {
 public:
+    explicit Samples(const char* step) : m_Step(step) {}
+
+    // A step that fails ends the benchmark: its time would mean nothing.
     template <typename Step>
     void Time(Step step) {
         auto start = std::chrono::steady_clock::now();
-        step();
+        bool done = step();
         m_Seconds.push_back(Seconds(start));
+        if (!done) {
+            fprintf(stderr, "%s failed\n", m_Step);
+            exit(1);
+        }
     }
 
     double Median() {
@@ -153,6 +161,7 @@ public:
     }
 
 private:
+    const char* m_Step;
     std::vector<double> m_Seconds;
 };
 
@@ -198,10 +207,13 @@ std::string ReadBytes(const std::string& path) {
 // The floors under a write step: one write of all its bytes through the stream layer, over
 // the file of the same size ("raw rewr": what a plain create costs) or into a new file that
 // then takes the old one's place ("raw safe": what a safe replacement costs at the least).
-void RawWrite(const std::string& path, const std::string& bytes, bool replace) {
+bool RawWrite(const std::string& path, const std::string& bytes, bool replace) {
     Stream* stream = replace ? StreamCreateReplacing(path.c_str()) : StreamCreate(path.c_str());
-    StreamWrite(stream, bytes.data(), int(bytes.size()));
-    StreamClose(stream);
+    if (!stream) {
+        return false;
+    }
+    bool written = StreamWrite(stream, bytes.data(), int(bytes.size())) == int(bytes.size());
+    return StreamClose(stream) >= 0 && written;
 }
 
 void Report(const char* step, int rooms, double seconds, double bytes, double rawPerByte) {
@@ -230,24 +242,25 @@ void Run(int rooms) {
 
     unsigned mask = GetPrintMask();
     SetPrintMask(0);
-    Samples loadSdl, make, write, load, rewriteFloor, replaceFloor;
+    Samples loadSdl("LoadSDL"), make("make"), write("WritePSDL"), load("Load");
+    Samples rewriteFloor("raw rewr"), replaceFloor("raw safe");
     double madeBytes = 0.0;
     std::string written;
     for (int run = 0; run < Runs; ++run) {
         // One city at a time: it is the level bound.
         auto city = std::make_unique<lvlPSDL>();
-        loadSdl.Time([&] { city->LoadSDL(name.c_str()); });
-        make.Time([&] { city->MakeCity(name.c_str(), CompileGrid); });
+        loadSdl.Time([&] { return city->LoadSDL(name.c_str()); });
+        make.Time([&] { return city->MakeCity(name.c_str(), CompileGrid); });
         madeBytes = double(CodeBytes(*city) + FileSize(CityPath(name, "inst")));
-        write.Time([&] { city->WritePSDL(name.c_str(), 2); });
+        write.Time([&] { return city->WritePSDL(name.c_str(), 2); });
         city.reset();
         if (written.empty()) {
             written = ReadBytes(CityPath(name, "psdl"));
         }
-        rewriteFloor.Time([&] { RawWrite(CityPath(name, "psdl"), written, false); });
-        replaceFloor.Time([&] { RawWrite(CityPath(name, "psdl"), written, true); });
+        rewriteFloor.Time([&] { return RawWrite(CityPath(name, "psdl"), written, false); });
+        replaceFloor.Time([&] { return RawWrite(CityPath(name, "psdl"), written, true); });
         lvlPSDL loaded;
-        load.Time([&] { loaded.Load(name.c_str()); });
+        load.Time([&] { return loaded.Load(name.c_str()); });
     }
     SetPrintMask(mask);
 
