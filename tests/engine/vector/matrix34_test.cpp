@@ -2,9 +2,9 @@
 #include "vector/vector4.h"
 #include "vector/random.h"
 
-#include "tests/engine/vector/capture.h"
 #include "tests/engine/vector/matrixcheck.h"
 #include "tests/support/child.h"
+#include "tests/support/console.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +77,7 @@ TEST(Matrix34, EulerRoundTripInEveryOrder) {
 }
 
 TEST(Matrix34, BadEulerOrders) {
-    CaptureOutput capture;
+    ConsoleCapture capture;
     Matrix34 m = SampleMatrix();
     m.FromEulers(Vector3(1.0f, 2.0f, 3.0f), "xxy");
     EXPECT_TRUE(SameBits(m, SampleMatrix()));
@@ -87,7 +87,7 @@ TEST(Matrix34, BadEulerOrders) {
     EXPECT_EQ(angles.x, 5.0f);
     m.GetEulers(angles, "yyy");
     EXPECT_TRUE(angles.IsZero());
-    EXPECT_EQ(capture.Get(),
+    EXPECT_EQ(capture.Take(),
               "Warning: Matrix34::FromEulers()- Bad string 'xxy'\n"
               "Warning: Matrix34::ToEulers()- Bad string 'abc'\n"
               "Warning: Matrix34::GetEulers() - order variable is invalid\n");
@@ -110,13 +110,13 @@ TEST(Matrix34, ToEulersClampsAndGuards) {
 }
 
 TEST(Matrix34, RotateTo) {
-    CaptureOutput capture;
+    ConsoleCapture capture;
     const Vector3 x(1.0f, 0.0f, 0.0f);
     Matrix34 m = SampleMatrix();
     m.RotateTo(x, Vector3(-1.0f, 0.0f, 0.0f));
     m.RotateTo(x, x);
     EXPECT_TRUE(SameBits(m, SampleMatrix()));
-    EXPECT_EQ(capture.Get(), "Error: Matrix34::RotateTo()- CHOKE!!!!!!!\n");
+    EXPECT_EQ(capture.Take(), "Error: Matrix34::RotateTo()- CHOKE!!!!!!!\n");
 
     Matrix34 turn(Matrix34::sm_Identity);
     turn.RotateTo(x, Vector3(0.0f, 1.0f, 0.0f));
@@ -149,12 +149,12 @@ TEST(Matrix34, RotateToWithoutAnAxisKeepsTheMatrix) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CaptureOutput capture;
+        ConsoleCapture capture;
         Matrix34 m = SampleMatrix();
         m.RotateTo(c.from, c.to);
         m.RotateTo(c.from, c.to, 0.5f);
         EXPECT_TRUE(SameBits(m, SampleMatrix()));
-        EXPECT_EQ(capture.Get(), std::string(c.message) + c.message);
+        EXPECT_EQ(capture.Take(), std::string(c.message) + c.message);
     }
 }
 
@@ -202,7 +202,7 @@ TEST(Matrix34, RotateTurnsAboutOwnOriginAndFullAboutParent) {
 }
 
 TEST(Matrix34, InverseOfSingularWarnsAndKeepsTheMatrix) {
-    CaptureOutput capture;
+    ConsoleCapture capture;
     Matrix34 m(Vector3(1.0f, 2.0f, 3.0f), Vector3(1.0f, 2.0f, 3.0f), Vector3(0.0f, 1.0f, 5.0f),
                Vector3(4.0f, 5.0f, 6.0f));
     Matrix34 before = m;
@@ -216,7 +216,7 @@ TEST(Matrix34, InverseOfSingularWarnsAndKeepsTheMatrix) {
     target.Inverse(unset);
     _mm_setcsr(mxcsr);
     EXPECT_TRUE(SameBits(target, unset));
-    EXPECT_EQ(capture.Get(), "Warning: Matrix34::Inverse()- Matrix not invertable\n"
+    EXPECT_EQ(capture.Take(), "Warning: Matrix34::Inverse()- Matrix not invertable\n"
                              "Warning: Matrix34::Inverse()- Matrix not invertable\n");
 }
 
@@ -312,7 +312,7 @@ TEST(Matrix34, LookAt) {
     ExpectMatrixNear(m, Translation(0.0f, 0.0f, 10.0f), 1e-6f);
 
     // Straight down: the horizontal side axis vanishes; x stands in for it.
-    CaptureOutput capture;
+    ConsoleCapture capture;
     m.LookAt(Vector3(0.0f, 10.0f, 0.0f), Vector3(0.0f, 0.0f, 0.0f));
     EXPECT_NEAR(std::fabs(m.Determinant3x3()), 1.0f, 1e-6f);
     ExpectVectorNear(m.c, Vector3(0.0f, 1.0f, 0.0f), 0.0f);
@@ -321,7 +321,7 @@ TEST(Matrix34, LookAt) {
     Matrix34 before = m;
     m.LookAt(Vector3(1.0f, 2.0f, 3.0f), Vector3(1.0f, 2.0f, 3.0f));
     EXPECT_TRUE(SameBits(m, before));
-    EXPECT_EQ(capture.Get(),
+    EXPECT_EQ(capture.Take(),
               "Warning: Matrix34::LookAt()- Looking straight up or down\n"
               "Warning: Matrix34::LookAt()- From and to are the same point\n");
 }
@@ -402,10 +402,10 @@ TEST(Matrix34, Transform4CountMustBeAMultipleOfFour) {
 }
 
 TEST(Matrix34, Print) {
-    CaptureOutput capture;
+    ConsoleCapture capture;
     Matrix34::sm_Identity.Print("world");
     Translation(1.0f, 2.0f, 3.0f).Print();
-    EXPECT_EQ(capture.Get(),
+    EXPECT_EQ(capture.Take(),
               "world { a: 1.000000,0.000000,0.000000\n"
               " b: 0.000000,1.000000,0.000000\n"
               " c: 0.000000,0.000000,1.000000\n"

@@ -1,9 +1,9 @@
 #include "vector/matrix34.h"
 #include "vector/matrix44.h"
 
-#include "tests/engine/vector/capture.h"
 #include "tests/engine/vector/matrixcheck.h"
 #include "tests/support/child.h"
+#include "tests/support/console.h"
 
 #include <gtest/gtest.h>
 
@@ -78,13 +78,13 @@ TEST(Matrix44, Inverse) {
     inverse.Dot(m);
     ExpectNear(inverse, Matrix44::sm_Identity, 1e-5f);
 
-    CaptureOutput capture;
+    ConsoleCapture capture;
     Matrix44 singular = Sample();
     singular.c = singular.a;
     Matrix44 untouched = Sample();
     singular.Inverse(untouched);
     ExpectNear(untouched, Sample(), 0.0f);
-    EXPECT_EQ(capture.Get(), "Warning: Matrix44::Inverse()- Matrix not invertable\n");
+    EXPECT_EQ(capture.Take(), "Warning: Matrix44::Inverse()- Matrix not invertable\n");
 }
 
 TEST(Matrix44, Vector4AndVector3Products) {
@@ -118,9 +118,9 @@ TEST(Matrix44, Transform4AndPrint) {
     EXPECT_FLOAT_EQ(out[3].z, 3.0f);
     EXPECT_EQ(out[2].w, 0.0f);
 
-    CaptureOutput capture;
+    ConsoleCapture capture;
     Matrix44::sm_Identity.Print("id");
-    EXPECT_EQ(capture.Get(),
+    EXPECT_EQ(capture.Take(),
               "id { a: 1.000000,0.000000,0.000000,0.000000\n"
               " b: 0.000000,1.000000,0.000000,0.000000\n"
               " c: 0.000000,0.000000,1.000000,0.000000\n"

@@ -1,8 +1,8 @@
 #include "vector/matrix66.h"
 #include "vector/numeric.h"
 
-#include "tests/engine/vector/capture.h"
 #include "tests/engine/vector/matrixcheck.h"
+#include "tests/support/console.h"
 
 #include <gtest/gtest.h>
 
@@ -181,11 +181,11 @@ TEST(Numeric, Matrix33) {
     ExpectVectorNear(difference.a, Vector3(0.0f, 0.0f, 0.0f), 1e-6f);
     ExpectVectorNear(difference.c, Vector3(0.0f, 0.0f, 0.0f), 1e-6f);
 
-    CaptureOutput capture;
+    ConsoleCapture capture;
     Matrix33 singular(Vector3(1.0f, 2.0f, 3.0f), Vector3(2.0f, 4.0f, 6.0f), Vector3(0.0f, 1.0f, 0.0f));
     singular.Inverse();
     EXPECT_EQ(singular.b.x, 2.0f);
-    EXPECT_EQ(capture.Get(), "Warning: Matrix34::Inverse()- Matrix not invertable\n");
+    EXPECT_EQ(capture.Take(), "Warning: Matrix34::Inverse()- Matrix not invertable\n");
 
     Matrix33 zero;
     zero.MakeScale(0.0f);
@@ -227,13 +227,13 @@ TEST(Numeric, Matrix66Inverse) {
         }
     }
 
-    CaptureOutput capture;
+    ConsoleCapture capture;
     Matrix66 singular66;
     singular66.Set(identity, identity, identity, identity);
     Matrix66 before = singular66;
     singular66.Inverse();
     EXPECT_EQ(memcmp(&singular66, &before, sizeof(before)), 0);
-    EXPECT_EQ(capture.Get(), "Warning: Matrix34::Inverse()- Matrix not invertable\n");
+    EXPECT_EQ(capture.Take(), "Warning: Matrix34::Inverse()- Matrix not invertable\n");
 }
 
 TEST(Numeric, Matrix66BlockOperations) {

@@ -1,8 +1,8 @@
 #include "vector/matrix34.h"
 #include "vector/quaternion.h"
 
-#include "tests/engine/vector/capture.h"
 #include "tests/engine/vector/matrixcheck.h"
+#include "tests/support/console.h"
 
 #include <gtest/gtest.h>
 
@@ -74,9 +74,9 @@ TEST(Quaternion, Slerp) {
 }
 
 TEST(Quaternion, Print) {
-    CaptureOutput capture;
+    ConsoleCapture capture;
     Quaternion q(1.0f, 2.0f, 3.0f, 4.0f);
     q.Print();
     q.Print("q");
-    EXPECT_EQ(capture.Get(), "1.000000i,2.000000j,3.000000k,4.000000\nq: 1.000000i,2.000000j,3.000000k,4.000000\n");
+    EXPECT_EQ(capture.Take(), "1.000000i,2.000000j,3.000000k,4.000000\nq: 1.000000i,2.000000j,3.000000k,4.000000\n");
 }

@@ -4,8 +4,8 @@
 #include "vector/vector3.h"
 #include "vector/vector4.h"
 
-#include "tests/engine/vector/capture.h"
 #include "tests/support/child.h"
+#include "tests/support/console.h"
 
 #include <gtest/gtest.h>
 
@@ -187,12 +187,12 @@ TEST(Vector3, ExtendOfZeroIsAnAssertion) {
 }
 
 TEST(Vector3, PrintFormats) {
-    CaptureOutput capture;
+    ConsoleCapture capture;
     Vector3(1.0f, 2.5f, -3.0f).Print();
     Vector3(0.0f, 1.0f, 0.0f).Print("up");
     Vector4(1.0f, 2.0f, 3.0f, 4.0f).Print();
     Vector4(1.0f, 2.0f, 3.0f, 4.0f).Print("plane");
-    EXPECT_EQ(capture.Get(),
+    EXPECT_EQ(capture.Take(),
               "1.000000,2.500000,-3.000000"
               "up: 0.000000,1.000000,0.000000"
               "1.000000,2.000000,3.000000,4.000000\n"
