@@ -58,11 +58,16 @@ phMaterial* phMaterialMgr::Register(const phMaterial& loaded) {
                      DefaultMaterial->Name);
         return DefaultMaterial;
     }
-    phMaterial* material = new phMaterial;
+    phMaterial* material = NewMaterial(loaded);
     material->SetName(loaded.Name);
-    material->CopyProperties(loaded);
     AddToHash(material);
     Materials[NumMaterials++] = material;
+    return material;
+}
+
+phMaterial* phMaterialMgr::NewMaterial(const phMaterial& loaded) const {
+    phMaterial* material = new phMaterial;
+    material->CopyProperties(loaded);
     return material;
 }
 

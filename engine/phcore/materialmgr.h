@@ -39,7 +39,10 @@ public:
     int GetNumNames() const { return NumNames; }
 
 protected:
+    // The registered material of loaded's name, or a new one made by NewMaterial.
     phMaterial* Register(const phMaterial& loaded);
+    // A material of this manager's kind with loaded's properties (not its name).
+    virtual phMaterial* NewMaterial(const phMaterial& loaded) const;
 
     HashTable Hash;
     phMaterial* Materials[MAX_MATERIALS];

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "data/printer.h"
-
 qvMaterialMgr* qvMaterialMgr::sm_Instance = nullptr;
 
 qvMaterialMgr::qvMaterialMgr() : phMaterialMgr(new qvMaterial) {}
@@ -39,25 +37,23 @@ phMaterial* qvMaterialMgr::Load(TokenReader& reader) {
     qvMaterial loaded;
     loaded.Load(reader);
     // "_default" in a file names the default material, registered as "default".
-    bool isDefault = std::strcmp(loaded.Name, "_default") == 0;
-    qvMaterial* registered = isDefault ? GetMaterial(0) : Find(loaded.Name);
-    if (registered) {
-        if (isDefault) {
-            registered->CopyProperties(loaded);
-            registered->SetName("default");
-        }
+    if (std::strcmp(loaded.Name, "_default") == 0) {
+        qvMaterial* registered = GetMaterial(0);
+        registered->CopyProperties(loaded);
+        registered->SetName("default");
         return registered;
     }
-    if (NumMaterials >= MAX_MATERIALS) {
-        PrintWarning("qvMaterialMgr: no room for material '%s', using '%s'.", loaded.Name,
-                     DefaultMaterial->Name);
-        return DefaultMaterial;
-    }
+    return Register(loaded);
+}
+
+// A binary block holds the physics properties only; the game's keep their defaults.
+phMaterial* qvMaterialMgr::NewMaterial(const phMaterial& loaded) const {
     qvMaterial* material = new qvMaterial;
-    material->SetName(loaded.Name);
-    material->CopyProperties(loaded);
-    AddToHash(material);
-    Materials[NumMaterials++] = material;
+    if (const qvMaterial* game = dynamic_cast<const qvMaterial*>(&loaded)) {
+        material->CopyProperties(*game);
+    } else {
+        material->phMaterial::CopyProperties(loaded);
+    }
     return material;
 }
 

@@ -23,6 +23,9 @@ public:
     qvMaterial* GetMaterial(int index) const;
     void AddWidgets(bkBank& bank);
 
+protected:
+    phMaterial* NewMaterial(const phMaterial& loaded) const override;
+
 private:
     qvMaterialMgr();
     ~qvMaterialMgr() override;

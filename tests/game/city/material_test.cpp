@@ -131,6 +131,35 @@ TEST_F(QvMaterial, SaveLoad) {
     EXPECT_FLOAT_EQ(back->PtxThreshold[1], 1.0f);
 }
 
+// A binary block carries the physics properties only: through the game's manager it still
+// becomes a game material, whose game fields keep their defaults.
+TEST_F(QvMaterial, BinaryBlockBecomesAGameMaterial) {
+    phMaterial metal;
+    metal.SetName("metal");
+    metal.Elasticity = 0.3f;
+    metal.Friction = 0.7f;
+    std::string path = m_Scratch.Path("b.bbnd");
+    Stream* stream = StreamCreate(path.c_str());
+    ASSERT_NE(stream, nullptr);
+    metal.SaveBinary(stream);
+    StreamClose(stream);
+
+    stream = StreamOpen(path.c_str());
+    ASSERT_NE(stream, nullptr);
+    phMaterial* loaded = phMaterialMgr::Instance()->LoadBinary(stream);
+    StreamClose(stream);
+    ASSERT_EQ(m_Manager->GetNumMaterials(), 2);
+    ASSERT_EQ(loaded, m_Manager->GetMaterial(1));
+    const qvMaterial* game = dynamic_cast<const qvMaterial*>(loaded);
+    ASSERT_NE(game, nullptr);
+    EXPECT_STREQ(game->Name, "metal");
+    EXPECT_FLOAT_EQ(game->Elasticity, 0.3f);
+    EXPECT_FLOAT_EQ(game->Friction, 0.7f);
+    const qvMaterial defaults;
+    EXPECT_FLOAT_EQ(game->Width, defaults.Width);
+    EXPECT_FLOAT_EQ(game->PtxThreshold[1], defaults.PtxThreshold[1]);
+}
+
 TEST_F(QvMaterial, KnownNames) {
     std::vector<phMaterial*> loaded = LoadText(
         "mtl grass { elasticity: 0.1 friction: 0.6 effect: none sound: none }\n"
