@@ -28,7 +28,7 @@ extern int phDebugLineCount;
 // (and a clear still empties the list).
 class phDebugLineDrawer {
 public:
-    enum { LIGHTING = 2, LINE_LIST = 2 };
+    enum { LIGHTING = 2, LINE_LIST = 2, LINE_STRIP = 3 };
 
     // Sets a drawing state on or off and answers its previous value.
     virtual bool Enable(int capability, bool on) = 0;
