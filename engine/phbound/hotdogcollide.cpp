@@ -1,7 +1,9 @@
 // The capsule's collisions: against a sphere, another capsule and a polygonal bound.
 #include "phbound/boundhotdog.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "phbound/boundpolygonal.h"
 #include "phbound/impact.h"
@@ -16,6 +18,10 @@ namespace {
 // Axes closer to parallel than this (0.035 squared, on the squared sine) overlap.
 const float ParallelSine2 = 0.001225f;
 const int MaxAxisIsects = 16;
+// Closer than this, two points give no direction between them.
+const float MeetDistance = 1e-6f;
+// Rounding room at the rim of an edge's range of normals.
+const float EdgeConeSlack = 1e-3f;
 
 Vector3 RotateOut(const Vector3& v, const Matrix34& m) {
     return m.a * v.x + m.b * v.y + m.c * v.z;
@@ -34,11 +40,11 @@ int PartAt(float s) {
                                                              : phBoundHotdog::SIDE;
 }
 
-// A unit vector from b towards a; when they meet, the fallback.
+// A unit vector from b towards a; when they (all but) meet, the fallback.
 Vector3 Direction(const Vector3& a, const Vector3& b, const Vector3& fallback) {
     Vector3 d = a - b;
     float length = d.Mag();
-    return length > 0.0f ? d * (1.0f / length) : fallback;
+    return length > MeetDistance ? d * (1.0f / length) : fallback;
 }
 
 }  // namespace
@@ -89,19 +95,21 @@ int phBoundHotdog::CollideHotdog(phBoundHotdog* other, const Matrix34& matrix,
     // Crossing axes give no direction between the closest points: use their common normal.
     across.Normalize();
     Vector3 n = Direction(qA, qB, across.IsZero() ? matrix.a : across);
-    bool endToEnd = (sA <= 0.0f || sA >= 1.0f) && (sB <= 0.0f || sB >= 1.0f);
-    if (!parallel || endToEnd) {
+    // Side by side, the closest parameters are not unique: the overlap of the two axes along
+    // A's decides whether they lie beside each other or end to end.
+    float a2 = a.Mag2();
+    float u0 = a2 > 0.0f ? (pB - pA).Dot(a) / a2 : 0.0f;
+    float u1 = a2 > 0.0f ? (pB + b - pA).Dot(a) / a2 : 0.0f;
+    if (u0 > u1) {
+        std::swap(u0, u1);
+    }
+    const float ends[2] = {std::max(u0, 0.0f), std::min(u1, 1.0f)};
+    if (!parallel || !(ends[1] > ends[0])) {
         impacts[0].SetAll(colliderA, colliderB, qA - n * (Radius - 0.5f * depth), n, depth, this,
                           other, phImpact::EDGE_EDGE, PartAt(sA), PartAt(sB));
         return 1;
     }
     // Side by side: the two ends of the overlap along A's axis carry the contact.
-    float a2 = a.Mag2();
-    float u0 = (pB - pA).Dot(a) / a2, u1 = (pB + b - pA).Dot(a) / a2;
-    if (u0 > u1) {
-        std::swap(u0, u1);
-    }
-    const float ends[2] = {std::max(u0, 0.0f), std::min(u1, 1.0f)};
     int count = 0;
     for (int i = 0; i < 2 && count < maxImpacts; ++i) {
         Vector3 onA = pA + a * ends[i];
@@ -124,31 +132,28 @@ int phBoundHotdog::CollidePolygonal(phBoundPolygonal* other, const Matrix34& mat
                                     phColliderBase* colliderA, phColliderBase* colliderB,
                                     phImpact* impacts, int maxImpacts) {
     float h = 0.5f * Length;
-    // Cap centres and the axis in the polygonal bound's frame.
+    // Cap centres in the polygonal bound's frame.
     const Vector3 caps[2] = {IntoFrame(matrix.d - matrix.b * h, otherMatrix),
                              IntoFrame(matrix.d + matrix.b * h, otherMatrix)};
-    const Vector3 axisPoint = matrix.d;
-    const Vector3 axisDirection = matrix.b;
-    int count = 0;
-    // Queues impacts[count] unless the list holds that feature already or describes the
-    // contact as deeply.
-    auto add = [&](int kind, int feature, int part, float depth, const Vector3& normal,
-                   const Vector3& point) {
-        phImpact& impact = impacts[count];
-        impact.Set(depth, normal, point, colliderA, colliderB, &otherMatrix, part, -1, -1);
-        impact.SetFeature(kind, feature, this, other, part);
-        for (int i = 0; i < count; ++i) {
-            if (impacts[i].FeatureB == feature && impacts[i].Type == impact.Type) {
-                return;
-            }
-        }
-        if (count == 0 || phMergeImpactAlongAxis(impacts, count, axisPoint, axisDirection)) {
-            ++count;
-        }
+    // Contacts are gathered first and listed deepest first, so that a shallow contact of a
+    // neighbouring polygon never stands in for the deep one it lies beside.
+    struct Candidate {
+        int Kind, Feature, Part;
+        float Depth;
+        Vector3 Normal, Point;
     };
-    // A cap centre behind a polygon's plane whose axis runs through it: the side is pushed
-    // out along the face normal.
-    auto throughFace = [&](int polygon, const Vector3& from, const Vector3& to, int part) {
+    std::vector<Candidate> candidates;
+    // Whether an edge's range of normals (between its faces') holds the normal: a flat or
+    // concave edge is touched through its faces instead.
+    auto edgeTakes = [&](int edge, const Vector3& normal) {
+        Vector3 edgeNormal;
+        other->GetEdgeNormal(edge, edgeNormal);
+        float angle = other->GetEdgeAngle(edge);
+        return angle < 0.0f || normal.Dot(edgeNormal) >= angle - EdgeConeSlack;
+    };
+    // The axis from one end through a polygon: the side is pushed out along the face normal
+    // from the far end's deepest point.
+    auto throughFace = [&](int polygon, const Vector3& from, const Vector3& to) {
         const phPolygon& face = other->Polygons[polygon];
         phSegment axis;
         axis.Set(from, to, phSegment::PROBE, 0);
@@ -158,32 +163,33 @@ int phBoundHotdog::CollidePolygonal(phBoundPolygonal* other, const Matrix34& mat
         }
         Vector3 deepest = to - face.Normal * Radius;
         float depth = (crossing.Position - deepest).Dot(face.Normal);
-        add(phImpact::FACE, polygon, part, depth, face.Normal,
-            deepest + face.Normal * (0.5f * depth));
+        candidates.push_back({phImpact::FACE, polygon, SIDE, depth, face.Normal,
+                              deepest + face.Normal * (0.5f * depth)});
     };
 
-    for (int i = 0; i < other->NumPolygons && count < maxImpacts; ++i) {
-        for (int cap = 0; cap < 2 && count < maxImpacts; ++cap) {
-            Vector3 point, normal;
-            float depth = 0.0f;
-            int feature = 0;
-            int kind =
-                phSpherePolygon(caps[cap], Radius, *other, i, point, normal, depth, feature);
-            if (kind == 3) {
+    for (int i = 0; i < other->NumPolygons; ++i) {
+        for (int cap = 0; cap < 2; ++cap) {
+            Candidate c{0, 0, cap, 0.0f, Vector3(), Vector3()};
+            c.Kind = phSpherePolygon(caps[cap], Radius, *other, i, c.Point, c.Normal, c.Depth,
+                                     c.Feature);
+            if (c.Kind == 3) {
                 Vector3 axis = caps[cap] - caps[1 - cap];
                 if (Length > 0.0f && axis.Dot(other->Polygons[i].Normal) < 0.0f) {
-                    throughFace(i, caps[1 - cap], caps[cap], SIDE);
+                    throughFace(i, caps[1 - cap], caps[cap]);
                 }
                 continue;
             }
-            if (kind != phImpact::VERTEX && (caps[cap] - point).Dot(normal) < 0.0f) {
+            if (c.Kind != phImpact::VERTEX && (caps[cap] - c.Point).Dot(c.Normal) < 0.0f) {
                 continue;
             }
-            add(kind, feature, cap, depth, normal, point);
+            if (c.Kind == phImpact::EDGE && !edgeTakes(c.Feature, c.Normal)) {
+                continue;
+            }
+            candidates.push_back(c);
         }
     }
 
-    for (int e = 0; e < other->NumEdges && count < maxImpacts; ++e) {
+    for (int e = 0; e < other->NumEdges; ++e) {
         const Vector3& from = other->GetVertex(other->Edges[e][0]);
         const Vector3& to = other->GetVertex(other->Edges[e][1]);
         int end = 0;
@@ -198,28 +204,49 @@ int phBoundHotdog::CollidePolygonal(phBoundPolygonal* other, const Matrix34& mat
         if ((point - onEdge).Dot(normal) < 0.0f) {
             normal.Negate();
         }
+        if (!edgeTakes(e, normal)) {
+            continue;
+        }
         int kind = end == 0 ? phImpact::EDGE : phImpact::VERTEX;
         int feature = end == 0 ? e : other->Edges[e][end == 1 ? 0 : 1];
-        add(kind, feature, SIDE, depth, normal, point - normal * (Radius - 0.5f * depth));
+        candidates.push_back(
+            {kind, feature, SIDE, depth, normal, point - normal * (Radius - 0.5f * depth)});
     }
 
-    if (count < maxImpacts && Length > 0.0f) {
+    if (Length > 0.0f) {
         phSegment axis;
         axis.Set(caps[0], caps[1], phSegment::EDGE, 0);
         phIsect crossings[MaxAxisIsects];
         int crossed = other->TestEdgeSegment(axis, crossings, MaxAxisIsects);
-        for (int i = 0; i < crossed && count < maxImpacts; ++i) {
+        for (int i = 0; i < crossed; ++i) {
             int polygon = crossings[i].PolyIndex;
             if (polygon < 0) {
                 continue;
             }
             // The end behind the face is the one to push out.
-            const Vector3& normal = other->Polygons[polygon].Normal;
-            bool upperBehind = (caps[1] - caps[0]).Dot(normal) < 0.0f;
-            throughFace(polygon, caps[upperBehind ? 0 : 1], caps[upperBehind ? 1 : 0], SIDE);
+            bool upperBehind = (caps[1] - caps[0]).Dot(other->Polygons[polygon].Normal) < 0.0f;
+            throughFace(polygon, caps[upperBehind ? 0 : 1], caps[upperBehind ? 1 : 0]);
         }
     }
 
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.Depth > b.Depth; });
+    int count = 0;
+    for (const Candidate& c : candidates) {
+        if (count >= maxImpacts) {
+            break;
+        }
+        phImpact& impact = impacts[count];
+        impact.Set(c.Depth, c.Normal, c.Point, colliderA, colliderB, &otherMatrix, c.Part, -1, -1);
+        impact.SetFeature(c.Kind, c.Feature, this, other, c.Part);
+        bool known = false;
+        for (int i = 0; i < count && !known; ++i) {
+            known = impacts[i].FeatureB == c.Feature && impacts[i].Type == impact.Type;
+        }
+        if (!known && (count == 0 || phMergeImpactAlongAxis(impacts, count, matrix.d, matrix.b))) {
+            ++count;
+        }
+    }
     if (count > 1) {
         phReduceImpacts(impacts, count, direction);
     }
