@@ -13,6 +13,7 @@
 #include "phcore/material.h"
 #include "phcore/segment.h"
 #include "tests/engine/phbound/boundfiles.h"
+#include "tests/engine/phbound/frames.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 
@@ -22,16 +23,6 @@ phSegment Segment(const Vector3& start, const Vector3& end) {
     phSegment segment;
     segment.Set(start, end, phSegment::EDGE, 0);
     return segment;
-}
-
-Matrix34 RandomRotation(std::mt19937& rng, const Vector3& position) {
-    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
-    Vector3 axis(unit(rng), unit(rng), unit(rng));
-    axis.Normalize();
-    Matrix34 m;
-    m.MakeRotateUnitAxis(axis, 3.14159f * unit(rng));
-    m.d = position;
-    return m;
 }
 
 TEST(BoundBoxTest, SizesAndExtents) {
