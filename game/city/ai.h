@@ -59,7 +59,7 @@ struct lvlAiRoad {
     uint8_t m_RoomCount = 0;
     lvlAiValues<int16_t, 16> m_Rooms;
 
-    void SetRoomCount(int count);
+    void SetRoomCount(uint32_t count);
     void SetRoom(int index, int room);
     void SetLaneCounts(int side0, int side1);
     void SetLaneValue(int i, float value);
