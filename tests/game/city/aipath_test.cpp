@@ -18,14 +18,20 @@ struct RoomSpec {
 };
 
 // Road cross-sections along x at x = 10 i: four vertices a b c d at z = 0, 2, 8, 10, so
-// that the kerbs b and c lie 6 apart.
+// that the kerbs b and c lie 6 apart. From vertex 40 on, divided-road cross-sections of six
+// vertices a b c d e f at z = 0, 2, 4, 6, 8, 10: kerbs b and e, median c and d.
+const int DividedBase = 40;
+
 struct AiFixture {
     explicit AiFixture(const std::vector<RoomSpec>& rooms) {
-        lvlPSDL::AllocateVertices(40);
+        lvlPSDL::AllocateVertices(DividedBase + 60);
         for (int i = 0; i < 10; ++i) {
             const float z[4] = {0, 2, 8, 10};
             for (int k = 0; k < 4; ++k) {
                 lvlPSDL::sm_Vertices[4 * i + k].Set(10.0f * i, 0.0f, z[k]);
+            }
+            for (int k = 0; k < 6; ++k) {
+                lvlPSDL::sm_Vertices[DividedBase + 6 * i + k].Set(10.0f * i, 0.0f, 2.0f * k);
             }
         }
         m_City.AllocateRooms(uint32_t(rooms.size() + 1));
@@ -67,6 +73,16 @@ std::vector<SDLCODE_T> Road(int first, int count) {
         for (int k = 0; k < 4; ++k) {
             words.push_back(SDLCODE_T(4 * i + k));
         }
+    }
+    return words;
+}
+
+// A divided road over its cross-sections 0 to count - 1, marked last.
+std::vector<SDLCODE_T> DividedRoad(int count) {
+    std::vector<SDLCODE_T> words = {SDLCODE_T(SDL_TEXTURE), 1, SDLCODE_T(SDL_DIVROAD | SDL_LAST | count),
+                                    0, 0};
+    for (int i = 0; i < 6 * count; ++i) {
+        words.push_back(SDLCODE_T(DividedBase + i));
     }
     return words;
 }
@@ -226,5 +242,57 @@ TEST(AiPath, PathNormalIsUpright) {
         EXPECT_NEAR(normal.x, -0.70710678f, 1e-5f) << i;
         EXPECT_NEAR(normal.y, 0.70710678f, 1e-5f) << i;
         EXPECT_EQ(normal.z, 0.0f) << i;
+    }
+}
+
+TEST(AiPath, PointsFollowTheCrossSectionAndTheFlags) {
+    struct Case {
+        const char* m_Name;
+        std::vector<SDLCODE_T> m_Words;
+        uint32_t m_Flags;
+        bool m_Direction;
+        Vector3 (*m_Point)();
+        Vector3 m_Expected;
+    };
+    const Case cases[] = {
+        // Lanes run between the kerbs b and e of a divided road, not across its median.
+        {"divided road lane", DividedRoad(2), 0, false,
+         [] { return lvlAiMap::GetVertexMulti(1, 0, false); }, Vector3(10, 0, 2 + 6 * 0.25f)},
+        {"divided road near sidewalk", DividedRoad(2), 0, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(0, 1, false); }, Vector3(0, 0, 2)},
+        // Far sidewalks of a divided road lie past its median: e and f.
+        {"divided road far sidewalk 0", DividedRoad(2), 0x40, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(0, 0, false); }, Vector3(0, 0, 8)},
+        {"divided road far sidewalk 1", DividedRoad(2), 0x40, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(1, 1, false); }, Vector3(10, 0, 10)},
+        {"road far sidewalk 1", Road(0, 2), 0x40, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(0, 1, false); }, Vector3(0, 0, 10)},
+        // Side 0 drawn in 95 % of the way from its kerb towards the kerbs' mid-point.
+        {"drawn in", Road(0, 2), 0x400000, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(1, 0, false); }, Vector3(10, 0, 2 + 3 * 0.95f)},
+        {"divided road drawn in", DividedRoad(2), 0x400000, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(0, 0, false); }, Vector3(0, 0, 2 + 3 * 0.95f)},
+        {"not drawn in on side 1", Road(0, 2), 0x400000, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(1, 1, false); }, Vector3(10, 0, 2)},
+        {"not drawn in with 0x4", Road(0, 2), 0x400004, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(1, 0, false); }, Vector3(10, 0, 2)},
+        // Made current with the direction flag, corners are rounded by up to 5 units, a third
+        // of the way to the neighbour here; without it by 0.1.
+        {"smoothed with the direction flag", Road(0, 2), 0, true,
+         [] { return lvlAiMap::GetLaneVertex(1, 0, false); }, Vector3(10 * 0.333f, 0, 3.5f)},
+        {"smoothed by at most 5",
+         {SDL_TEXTURE, 1, SDL_ROAD | SDL_LAST | 2, 0, 1, 2, 3, 8, 9, 10, 11}, 0, true,
+         [] { return lvlAiMap::GetLaneVertex(2, 0, false); }, Vector3(15, 0, 3.5f)},
+        {"smoothed without it", Road(0, 2), 0, false,
+         [] { return lvlAiMap::GetLaneVertex(1, 0, false); }, Vector3(0.1f, 0, 3.5f)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.m_Name);
+        AiFixture fixture({{0, {}, c.m_Words}});
+        fixture.SetRoad({1}, c.m_Flags, {0.25f, 0.75f}, c.m_Direction);
+        Vector3 point = c.m_Point();
+        EXPECT_FLOAT_EQ(point.x, c.m_Expected.x);
+        EXPECT_FLOAT_EQ(point.y, c.m_Expected.y);
+        EXPECT_FLOAT_EQ(point.z, c.m_Expected.z);
     }
 }
