@@ -157,7 +157,7 @@ bool lvlPSDL::Load(const char* name) {
 
     uint32_t floats = reader.Count(MaxFloats, 4, "floats");
     const unsigned char* bytes = reader.Take(4 * uint64_t(floats), "floats");
-    sm_Floats.resize(floats);
+    AllocateFloats(floats);
     for (uint32_t i = 0; i < floats; ++i) {
         sm_Floats[i] = psdlBytes::GetFloat(bytes + 4 * i);
     }

@@ -495,7 +495,7 @@ bool lvlPSDL::LoadSDL(const char* name) {
             AllocateRooms(uint32_t(counts.m_Rooms));
             lvlAiMap::Allocate(counts.m_AiRoads);
             AllocateTextures(counts.m_Textures);
-            sm_Floats.clear();
+            AllocateFloats(0);
         }
         StreamSeek(stream, 0);
         TokenReader reader(stream->m_Name, stream);
