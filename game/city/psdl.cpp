@@ -8,6 +8,7 @@ uint32_t lvlPSDL::sm_VertexCount;
 uint32_t lvlPSDL::sm_VertexCapacity;
 bool lvlPSDL::sm_VertexHashStale = true;
 std::vector<float> lvlPSDL::sm_Floats;
+bool lvlPSDL::sm_FloatHashStale = true;
 std::vector<lvlCityTexture> lvlPSDL::sm_Textures;
 uint32_t lvlPSDL::sm_TextureCount;
 std::vector<uint8_t> lvlPSDL::sm_MaterialIndex;
@@ -55,6 +56,12 @@ void lvlPSDL::AllocateVertices(uint32_t count) {
     sm_VertexCount = count;
     sm_VertexCapacity = count;
     sm_VertexHashStale = true;
+}
+
+void lvlPSDL::AllocateFloats(uint32_t count) {
+    Assert(count <= MaxFloats);
+    sm_Floats.assign(count, 0.0f);
+    sm_FloatHashStale = true;
 }
 
 void lvlPSDL::AllocateTextures(uint32_t count) {

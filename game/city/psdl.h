@@ -98,6 +98,8 @@ public:
     // The vertex table: count vertices and the spare pool after them, every float the
     // signalling-NaN fill.
     static void AllocateVertices(uint32_t count);
+    // A float table of count zeros.
+    static void AllocateFloats(uint32_t count);
     // An empty texture table of count entries: names, handles and material bytes are sized
     // together.
     static void AllocateTextures(uint32_t count);
@@ -124,6 +126,8 @@ public:
     // from it before its next use.
     static bool sm_VertexHashStale;
     static std::vector<float> sm_Floats;
+    // Set whenever the float table is made anew, as for the vertex hash.
+    static bool sm_FloatHashStale;
     static std::vector<lvlCityTexture> sm_Textures;
     static uint32_t sm_TextureCount;
     static std::vector<uint8_t> sm_MaterialIndex;
