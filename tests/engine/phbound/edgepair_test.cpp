@@ -127,7 +127,7 @@ TEST(EdgeEdgeImpacts, BestPartnerWeighsTheGapFourTimes) {
     const Case cases[] = {{0.12f, 1}, {0.18f, 0}};
     const float d1 = 0.1f;
     const float d2 = 0.05f;
-    phCollisionMargin = 0.01f;
+    CollisionMarginScope margin(0.01f);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.e2);
         TestMesh meshA;
@@ -192,7 +192,7 @@ TEST(EdgeContactImpacts, SideClosingWithinTheStepBeforeTheNearestOne) {
         float depth;
     };
     const Case cases[] = {{120.0f, 2, 2.0f}, {1.0f, 0, 1.0f}, {0.0f, 0, 1.0f}};
-    phCollisionMargin = 0.01f;
+    CollisionMarginScope margin(0.01f);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.speedZ);
         TestMesh stick;
@@ -238,7 +238,7 @@ TEST(EdgeContactImpacts, SecondRecordOfAPairOnlyForAnotherSide) {
         int impacts;
     };
     const Case cases[] = {{1.2f, 1.5f, 1}, {1.8f, 1.0f, 2}};
-    phCollisionMargin = 0.01f;
+    CollisionMarginScope margin(0.01f);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.secondX);
         TestMesh stick;
