@@ -182,9 +182,33 @@ int FloorSide(const TestMesh& floor, int axis, float value) {
     return -1;
 }
 
-// An upright edge of A through a floor of B at (1, 0, 0): the nearest side is x = 2, one unit
-// away. Fast towards z = 2 it reaches that side within the step and meets it there; slower
-// or at rest it meets the nearest side.
+// An upright edge of A (feature 0) through the floor polygon at (x, 0, z), its edge normal
+// facing away from the sides x = 2 and z = 2.
+phIsect UprightRecord(float x, float z, TestMesh& floor) {
+    phIsect record = EdgeRecord(Vector3(x, 0.5f, z), Vector3(x, -0.5f, z), Vector3(x, 0, z),
+                                Vector3(0, 1, 0), Vector3(-0.70710678f, 0, -0.70710678f));
+    record.Polygon = &floor.Polygons[0];
+    record.HitBound = &floor;
+    return record;
+}
+
+// The records of A, moving from last to rest, against the floor's sides; returns the impacts.
+int EdgeContacts(phIsect* isects, int count, const Matrix34& last, TestMesh& floor,
+                 phImpact* impacts, int maxImpacts) {
+    TestMesh stick;
+    phPairSide a = Side(stick, isects, count);
+    a.Last = last;
+    phPairSide b = Side(floor, nullptr, 0);
+    phImpactCursor cursor;
+    cursor.Next = impacts;
+    cursor.Left = maxImpacts;
+    phEdgeContactImpacts(a, a, b, true, cursor);
+    return maxImpacts - cursor.Left;
+}
+
+// An upright edge through a floor of half-size 2 at (1, 0, 0): the nearest side is x = 2, one
+// unit away. Fast towards z = 2 it reaches that side within the step and meets it there;
+// slower or at rest it meets the nearest side.
 TEST(EdgeContactImpacts, SideClosingWithinTheStepBeforeTheNearestOne) {
     struct Case {
         float speedZ;
@@ -195,23 +219,13 @@ TEST(EdgeContactImpacts, SideClosingWithinTheStepBeforeTheNearestOne) {
     CollisionMarginScope margin(0.01f);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.speedZ);
-        TestMesh stick;
         TestMesh floor;
         MakeFloor(floor, 2.0f, 0.0f, false);
-        phIsect isects[1] = {EdgeRecord(Vector3(1, 0.5f, 0), Vector3(1, -0.5f, 0),
-                                        Vector3(1, 0, 0), Vector3(0, 1, 0),
-                                        Vector3(-0.70710678f, 0, -0.70710678f))};
-        isects[0].Polygon = &floor.Polygons[0];
-        isects[0].HitBound = &floor;
-        phPairSide a = Side(stick, isects, 1);
-        a.Last = Translation(0, 0, -c.speedZ / phPhysicsRate);
-        phPairSide b = Side(floor, nullptr, 0);
+        phIsect isects[1] = {UprightRecord(1, 0, floor)};
         phImpact impacts[2];
-        phImpactCursor cursor;
-        cursor.Next = impacts;
-        cursor.Left = 2;
-        phEdgeContactImpacts(a, a, b, true, cursor);
-        ASSERT_EQ(cursor.Left, 1);
+        ASSERT_EQ(EdgeContacts(isects, 1, Translation(0, 0, -c.speedZ / phPhysicsRate), floor,
+                               impacts, 2),
+                  1);
         int side = FloorSide(floor, c.axis, 2.0f);
         ASSERT_GE(side, 0);
         const phImpact& impact = impacts[0];
@@ -241,32 +255,17 @@ TEST(EdgeContactImpacts, SecondRecordOfAPairOnlyForAnotherSide) {
     CollisionMarginScope margin(0.01f);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.secondX);
-        TestMesh stick;
         TestMesh floor;
         MakeFloor(floor, 2.0f, 0.0f, false);
-        const Vector3 edgeNormal(-0.70710678f, 0, -0.70710678f);
-        phIsect isects[2] = {
-            EdgeRecord(Vector3(1, 0.5f, 1.5f), Vector3(1, -0.5f, 1.5f), Vector3(1, 0, 1.5f),
-                       Vector3(0, 1, 0), edgeNormal),
-            EdgeRecord(Vector3(c.secondX, 0.5f, c.secondZ), Vector3(c.secondX, -0.5f, c.secondZ),
-                       Vector3(c.secondX, 0, c.secondZ), Vector3(0, 1, 0), edgeNormal)};
+        phIsect isects[2] = {UprightRecord(1, 1.5f, floor),
+                             UprightRecord(c.secondX, c.secondZ, floor)};
         // One edge: the second record starts where the first ends.
         isects[1].VertexA = isects[0].VertexB;
         isects[1].VertexB = isects[0].VertexA;
-        for (phIsect& record : isects) {
-            record.Polygon = &floor.Polygons[0];
-            record.HitBound = &floor;
-        }
         phPrepareIsects(isects, 2);
         ASSERT_TRUE(phIsectIsPaired(isects, 2, 0));
-        phPairSide a = Side(stick, isects, 2);
-        phPairSide b = Side(floor, nullptr, 0);
         phImpact impacts[4];
-        phImpactCursor cursor;
-        cursor.Next = impacts;
-        cursor.Left = 4;
-        phEdgeContactImpacts(a, a, b, true, cursor);
-        EXPECT_EQ(4 - cursor.Left, c.impacts);
+        EXPECT_EQ(EdgeContacts(isects, 2, Matrix34::sm_Identity, floor, impacts, 4), c.impacts);
     }
 }
 
