@@ -35,7 +35,7 @@ struct EdgeCandidate {
     float FarDepth;
 };
 
-// Reused between calls so that a collision allocates only when a larger bound shows up.
+// The working arrays of one collide call; each call owns its own, so calls nest safely.
 struct Scratch {
     std::vector<uint8_t> Flags;
     std::vector<Vector3> Positions;
@@ -43,11 +43,6 @@ struct Scratch {
     std::vector<VertexCandidate> Paths;
     std::vector<EdgeCandidate> Edges;
 };
-
-Scratch& CollideScratch() {
-    static Scratch scratch;
-    return scratch;
-}
 
 Vector4 Point4(const Vector3& v) {
     return Vector4(v.x, v.y, v.z, 1.0f);
@@ -178,7 +173,7 @@ int phBoundPolygonal::CollidePolys(phBoundPolygonal* other, const Matrix34& matr
     relativeLast.DotTranspose(last, otherLast);
     phCollisionMargin = phBound::SmallerMargin(*this, *other);
 
-    Scratch& scratch = CollideScratch();
+    Scratch scratch;
     std::vector<uint8_t>& flags = scratch.Flags;
     std::vector<Vector3>& positions = scratch.Positions;
     MarkFarVertices(*this, phRotateToLocal(direction, matrix), threshold, flags);
@@ -294,7 +289,7 @@ void phBoundPolygonal::CollideSegments(phBound* other, const Matrix34& matrix,
     relative.DotTranspose(matrix, otherMatrix);
     Matrix34 relativeLast;
     relativeLast.DotTranspose(last, otherMatrix);
-    std::vector<uint8_t>& flags = CollideScratch().Flags;
+    std::vector<uint8_t> flags;
     MarkFarVertices(*this, phRotateToLocal(direction, matrix), threshold, flags);
 
     phSegmentState state;
