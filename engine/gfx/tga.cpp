@@ -48,9 +48,11 @@ struct TgaColours {
         const unsigned char* row = m_Image->Row(y);
         switch (m_Image->m_Format) {
         case gfxImage::rif8888:
-            for (int b = 0; b < 4; ++b) {
-                out[b] = row[4 * x + 3 - b];
+            // Targa keeps alpha after the colours: blue, green, red, alpha.
+            for (int b = 0; b < 3; ++b) {
+                out[b] = row[4 * x + 2 - b];
             }
+            out[3] = row[4 * x + 3];
             break;
         case gfxImage::rif888:
             for (int b = 0; b < 3; ++b) {
