@@ -19,11 +19,8 @@ const uint32_t MagicPkg3 = 0x33474B50;  // "PKG3"
 const uint32_t MagicPkg2 = 0x32474B50;  // "PKG2"
 const char FileMagic[4] = {'F', 'I', 'L', 'E'};
 
-int DebugLevel() {
-    int level = 0;
-    DebugOption("assetDebug", level);
-    return level;
-}
+// Read from the options when a package is opened or created.
+int sm_DebugLevel = 0;
 
 unsigned long long Address(const void* p) { return (unsigned long long)(uintptr_t)p; }
 
@@ -45,6 +42,7 @@ modPackage::~modPackage() {
 }
 
 bool modPackage::Open(const char* dir, const char* name) {
+    DebugOption("assetDebug", sm_DebugLevel);
     m_Stream = StreamPreload(datAssetManager::Open(dir, name, "pkg"));
     if (!m_Stream) {
         return false;
@@ -89,13 +87,13 @@ void modPackage::ReadItemHeader() {
 }
 
 Stream* modPackage::OpenFile(const char* name) {
-    PrintVerbose1(DebugLevel(), "modPackage::OpenFile(%llx) - %s [next = %s]", Address(this), name,
+    PrintVerbose1(sm_DebugLevel, "modPackage::OpenFile(%llx) - %s [next = %s]", Address(this), name,
                   m_NextItem);
     return m_Stream && _stricmp(m_NextItem, name) == 0 ? m_Stream : nullptr;
 }
 
 void modPackage::CloseFile() {
-    PrintVerbose1(DebugLevel(), "modPackage::CloseFile(%llx)", Address(this));
+    PrintVerbose1(sm_DebugLevel, "modPackage::CloseFile(%llx)", Address(this));
     if (m_Writing) {
         m_SavedPosition = StreamTell(m_Stream);
     } else {
@@ -132,6 +130,7 @@ bool modPackage::Close() {
 }
 
 bool modPackage::Create(const char* dir, const char* name) {
+    DebugOption("assetDebug", sm_DebugLevel);
     m_Stream = datAssetManager::CreateReplacing(dir, name, "pkg");
     if (!m_Stream) {
         return false;
