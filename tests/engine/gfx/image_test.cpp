@@ -291,6 +291,11 @@ TEST(Image, SizeLimitDropsTopLevelsThenHalves) {
     EXPECT_EQ(8, limited->Row(0)[2]);
     EXPECT_EQ(1, limited->m_Palette[1023]);
     gfxReleaseImage(limited);
+
+    // A side of 1 is not halved to nothing.
+    limited = gfxLimitImageSize(gfxImage::Create(256, 1, gfxImage::rif888, 0, 0));
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{64, 1}}), Levels(limited));
+    gfxReleaseImage(limited);
     EXPECT_EQ(64, gfxSetMaxImageSize(0));
 }
 
