@@ -548,7 +548,13 @@ TEST_F(Remote, FuzzedPacketsLeaveTheServerAnswering) {
     EXPECT_TRUE(bkRemoteServer::IsConnected());
 }
 
+// The child's layout file, written when it ends, lands in the scratch folder of the parent.
+const char ScratchVariable[] = "BANK_REMOTE_SCRATCH";
+
 TEST_CHILD(RemoteQuit) {
+    char scratch[MAX_PATH] = "";
+    GetEnvironmentVariableA(ScratchVariable, scratch, sizeof(scratch));
+    _chdir(scratch);
     RemoteClient client;
     StartRemote(&client);
     client.Send(0x101, {0});
@@ -563,6 +569,8 @@ TEST_CHILD(RemoteBindFails) {
 }
 
 TEST(RemoteFatal, QuitRequestAndSetUpFailuresEndTheProgram) {
+    ScratchDir scratch;
+    SetEnvironmentVariableA(ScratchVariable, scratch.Root().c_str());
     ExpectFatalChildren({
         {"RemoteQuit", "REMOTE: Received remote quit request."},
         {"RemoteBindFails", "InstallPort - bind failed, code 10049."},
