@@ -115,6 +115,10 @@ void bkRemoteServer::Install() {
         FatalQuit("PickupConnection - accept failed.");
     }
     PrintMessage("PickupConnection: %d", int(client));
+    // A client that stops reading would otherwise hold the program in a send for ever.
+    DWORD timeout = SEND_TIMEOUT_MS;
+    setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout),
+               sizeof(timeout));
     sClient = client;
     closesocket(listener);
     sConnected = true;

@@ -9,6 +9,8 @@
 class bkRemoteServer : public bkByteSource {
 public:
     static constexpr int PORT = 8510;
+    // A send that cannot go out within this time gives up the client.
+    static constexpr int SEND_TIMEOUT_MS = 5000;
 
     // Where the server listens: by default the first address of the host's name on PORT. A
     // dotted address and port given here take their place (port 0 lets the system choose);

@@ -442,6 +442,30 @@ TEST_F(Remote, AClientLeavingMidPacketEndsOnlyTheConnection) {
     EXPECT_EQ(value, 9);
 }
 
+// A client that stops reading fills the connection; the program gives it up instead of waiting
+// in a send for ever.
+TEST_F(Remote, AClientThatStopsReadingIsGivenUp) {
+    static uint32_t values[bkBank::MAX_NUM_WIDGETS];
+    bkRemoteBank* bank = AddBank("Flood");
+    bank->Open();
+    for (uint32_t& value : values) {
+        value = 0;
+        bank->AddSlider("Value", &value, 0u, 0u, 0.0f);
+    }
+    m_Client.Receive();
+    m_Console.Take();
+    DWORD start = GetTickCount();
+    for (uint32_t round = 1; round < 2000 && bkRemoteServer::IsConnected(); ++round) {
+        for (uint32_t& value : values) {
+            value = round;
+        }
+        Mgr()->Update();
+    }
+    EXPECT_FALSE(bkRemoteServer::IsConnected());
+    EXPECT_LT(GetTickCount() - start, 60000u);
+    EXPECT_NE(m_Console.Take().find("SendClientMessage: short send."), std::string::npos);
+}
+
 TEST_F(Remote, DestroyingTheManagerTellsTheClientToQuit) {
     bkManager::DeleteInstance();
     std::vector<Packet> packets = m_Client.Receive();
