@@ -5,8 +5,11 @@
 #include <cstring>
 
 #include "data/assert.h"
+#include "gfx/image.h"
+#include "gfx/imagefile.h"
 #include "gfx/pipeline.h"
 #include "gfx/rstate.h"
+#include "gfx/screenshot.h"
 #include "gfx/vertexformat.h"
 #include "gfx/viewport.h"
 
@@ -450,4 +453,28 @@ void gfxSetRenderTarget(IDirectDrawSurface7* target) {
     if (gfxCurrentViewport) {
         gfxCurrentViewport->SetFullWindow();
     }
+}
+
+void gfxCopyScreen(gfxImage* dest) {
+    // Named as the checks below report them.
+    const int& m_iWidth = gfxPipeline::m_iWidth;
+    const int& m_iHeight = gfxPipeline::m_iHeight;
+    const int& m_ColorDepth = gfxPipeline::m_ColorDepth;
+    Assert(dest->m_XRes == m_iWidth);
+    Assert(dest->m_YRes == m_iHeight);
+    Assert(dest->GetDepth() == m_ColorDepth);
+    DDSURFACEDESC2 SD = {};
+    SD.dwSize = sizeof(SD);
+    if (gfxFailed(lpdsRend->Lock(nullptr, &SD, DDLOCK_WAIT | DDLOCK_READONLY, nullptr),
+                  "lpdsRend->Lock(NULL,&SD,DDLOCK_WAIT | DDLOCK_READONLY,0)")) {
+        return;
+    }
+    size_t rowBytes = (size_t)dest->m_XRes * (dest->GetDepth() / 8);
+    const uint8_t* source = (const uint8_t*)SD.lpSurface;
+    for (int y = 0; y < dest->m_YRes; ++y, source += SD.lPitch) {
+        memcpy(dest->Row(y), source, rowBytes);
+    }
+    gfxFailed(lpdsRend->Unlock(nullptr), "lpdsRend->Unlock(NULL)");
+    gfxUse565 = SD.ddpfPixelFormat.dwGBitMask == 0x7E0;
+    PrintVerbose1(gfxDebugLevel, "use565 = %d", (int)gfxUse565);
 }

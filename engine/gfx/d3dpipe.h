@@ -8,6 +8,8 @@
 
 #include "vector/vector3.h"
 
+class gfxImage;
+
 // The device entry points every draw goes through: the clear, the draw wrappers, vertex
 // buffers, the indexed packet draw, screen-space cells, bitmap blits, the colour fill, the
 // render-target switch and the copy of the target. Each applies the pending render state first

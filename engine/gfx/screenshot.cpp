@@ -1,4 +1,4 @@
-// Screen shots: the request, and the copy of the finished frame into a ".bmp" file.
+// Screen shots: the request, and the finished frame written as a ".bmp" file.
 #include "gfx/screenshot.h"
 
 #include <cstring>
@@ -6,8 +6,9 @@
 #include "bank/bkmgr.h"
 #include "bank/filedialog.h"
 #include "data/printer.h"
-
-bool gfxUse565;
+#include "gfx/image.h"
+#include "gfx/imagefile.h"
+#include "gfx/pipeline.h"
 
 namespace {
 
@@ -45,6 +46,33 @@ bool gfxScreenShotPending() {
     return sPendingShot != nullptr;
 }
 
+gfxImage* gfxCreateScreenImage() {
+    int format = 0;
+    switch (gfxPipeline::m_ColorDepth) {
+    case 16:
+        format = gfxImage::rif555;
+        break;
+    case 24:
+        format = gfxImage::rif888;
+        break;
+    case 32:
+        format = gfxImage::rif8888;
+        break;
+    default:
+        PrintError("gfxCreateScreenImage: no image format holds %d-bit pixels",
+                   gfxPipeline::m_ColorDepth);
+        return nullptr;
+    }
+    return gfxImage::Create(gfxPipeline::m_iWidth, gfxPipeline::m_iHeight, format,
+                            gfxImage::NoPalette, 0);
+}
+
 void gfxTakeScreenShot() {
+    gfxImage* image = gfxCreateScreenImage();
+    if (image) {
+        gfxCopyScreen(image);
+        gfxSaveBmp(sPendingShot, image);
+        gfxReleaseImage(image);
+    }
     DropPendingShot();
 }

@@ -14,11 +14,10 @@ bool gfxScreenShotPending();
 // Called by the frame end while a shot is pending.
 void gfxTakeScreenShot();
 
-// An image of the target's size in the format of its colour depth.
+// An image of the target's size in the format of its colour depth; null for a depth no image
+// format holds.
 gfxImage* gfxCreateScreenImage();
-void gfxCopyScreen(gfxImage* image);
-
-// Whether the last copied target was 5-6-5 (else 5-5-5), for 16-bit images.
-extern bool gfxUse565;
+// Copies the render target into the image; sets gfxUse565 from the target's layout.
+void gfxCopyScreen(gfxImage* dest);
 
 #endif
