@@ -430,7 +430,7 @@ void gfxStartPipeline() {
     if (gfxOpenPipeline()) {
         return;
     }
-    gfxDisplayIndex = gfxDisplayIndex != 0 ? 0 : sDeviceCount - 1;
+    gfxDisplayIndex = gfxDisplayIndex != 0 || sDeviceCount == 0 ? 0 : sDeviceCount - 1;
     if (gfxOpenPipeline()) {
         return;
     }
