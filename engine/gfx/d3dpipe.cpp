@@ -463,10 +463,14 @@ void gfxCopyScreen(gfxImage* dest) {
     Assert(dest->m_XRes == m_iWidth);
     Assert(dest->m_YRes == m_iHeight);
     Assert(dest->GetDepth() == m_ColorDepth);
+    // A flip has swapped the rendered back buffer to the front: the frame just shown is there.
+    bool flipped = !gfxWindowed && !gfxRenderToSysmem && lpdsBack != lpdsFront;
+    IDirectDrawSurface7* shown = flipped ? lpdsFront : lpdsRend;
     DDSURFACEDESC2 SD = {};
     SD.dwSize = sizeof(SD);
-    if (gfxFailed(lpdsRend->Lock(nullptr, &SD, DDLOCK_WAIT | DDLOCK_READONLY, nullptr),
-                  "lpdsRend->Lock(NULL,&SD,DDLOCK_WAIT | DDLOCK_READONLY,0)")) {
+    if (gfxFailed(shown->Lock(nullptr, &SD, DDLOCK_WAIT | DDLOCK_READONLY, nullptr),
+                  flipped ? "lpdsFront->Lock(NULL,&SD,DDLOCK_WAIT | DDLOCK_READONLY,0)"
+                          : "lpdsRend->Lock(NULL,&SD,DDLOCK_WAIT | DDLOCK_READONLY,0)")) {
         return;
     }
     size_t rowBytes = (size_t)dest->m_XRes * (dest->GetDepth() / 8);
@@ -474,7 +478,7 @@ void gfxCopyScreen(gfxImage* dest) {
     for (int y = 0; y < dest->m_YRes; ++y, source += SD.lPitch) {
         memcpy(dest->Row(y), source, rowBytes);
     }
-    gfxFailed(lpdsRend->Unlock(nullptr), "lpdsRend->Unlock(NULL)");
+    gfxFailed(shown->Unlock(nullptr), "shown->Unlock(NULL)");
     gfxUse565 = SD.ddpfPixelFormat.dwGBitMask == 0x7E0;
     PrintVerbose1(gfxDebugLevel, "use565 = %d", (int)gfxUse565);
 }

@@ -206,6 +206,25 @@ TEST_F(WindowPipeline, ClearReachesEveryPixelOfTheTarget) {
     EXPECT_EQ(0, wrong);
 }
 
+TEST_F(WindowPipeline, TranslucentClearBlendsOverThePicture) {
+    ASSERT_TRUE(Open(""));
+    std::string path = m_Scratch.Path("fade.bmp");
+    BeginFrame();
+    gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
+    gfxSetStateByte(gfxCurrentState.m_AlphaEnable, 1);
+    gfxClear(D3DCLEAR_TARGET, 0x80FFFFFF, 1.0f, 0);
+    gfxSetStateByte(gfxCurrentState.m_AlphaEnable, 0);
+    RequestScreenShot(path.c_str());
+    gfxEndFrame();
+    std::string bmp = ReadWholeFile(path);
+    ASSERT_EQ(1440054u, bmp.size());
+    // Half of white over the clear colour, corner to corner.
+    for (uint32_t pixel : {BmpPixel(bmp, 0, 0), BmpPixel(bmp, 799, 599), BmpPixel(bmp, 400, 300)}) {
+        EXPECT_NEAR(0x84, (int)(pixel >> 16), 2) << std::hex << pixel;
+        EXPECT_NEAR(0x8E, (int)(pixel & 0xFF), 2) << std::hex << pixel;
+    }
+}
+
 TEST_F(WindowPipeline, TwoShotRequestsInOneFrameWriteTheSecond) {
     ASSERT_TRUE(Open(""));
     std::string first = m_Scratch.Path("first.bmp");
