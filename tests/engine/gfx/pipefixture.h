@@ -14,6 +14,7 @@
 #include "gfx/viewport.h"
 #include "tests/engine/gfx/fakedevice.h"
 #include "tests/support/console.h"
+#include "tests/support/scratch.h"
 
 // Every pipeline switch back to its value at program start.
 inline void ResetPipelineSettings() {
@@ -93,5 +94,42 @@ protected:
     gfxViewport* m_Viewport = nullptr;
     ConsoleCapture m_Console;
 };
+
+// A pipeline opened by the test in an 800 by 600 window (or full screen, by option) on the
+// test's display, closed after the test.
+class WindowPipeline : public ::testing::Test {
+protected:
+    void SetUp() override { ResetPipelineSettings(); }
+    void TearDown() override {
+        gfxClosePipeline();
+        gfxCreateKeshDevice = nullptr;
+        ResetPipelineSettings();
+        UseOptions("");
+    }
+
+    bool Open(const char* options) {
+        UseOptions(options);
+        gfxSetWindowMode(true, -1, -1);
+        gfxParseOptions(800, 600, 16, 16, true);
+        return gfxOpenPipeline();
+    }
+
+    ConsoleCapture m_Console;
+    ScratchDir m_Scratch;
+};
+
+inline int DesktopDepth() {
+    HDC screen = GetDC(nullptr);
+    int depth = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    return depth;
+}
+
+// The pixel at x, y from the top of an 800 by 600 24-bit bitmap, as 0xRRGGBB.
+inline uint32_t BmpPixel(const std::string& bmp, int x, int y) {
+    size_t at = 54 + ((size_t)(599 - y) * 800 + x) * 3;
+    return (uint32_t)(uint8_t)bmp[at + 2] << 16 | (uint32_t)(uint8_t)bmp[at + 1] << 8 |
+           (uint8_t)bmp[at];
+}
 
 #endif

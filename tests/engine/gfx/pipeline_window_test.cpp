@@ -13,34 +13,6 @@
 
 namespace {
 
-// A pipeline opened in an 800 by 600 window on the test's display, closed after the test.
-class WindowPipeline : public ::testing::Test {
-protected:
-    void SetUp() override { ResetPipelineSettings(); }
-    void TearDown() override {
-        gfxClosePipeline();
-        ResetPipelineSettings();
-        UseOptions("");
-    }
-
-    bool Open(const char* options) {
-        UseOptions(options);
-        gfxSetWindowMode(true, -1, -1);
-        gfxParseOptions(800, 600, 16, 16, true);
-        return gfxOpenPipeline();
-    }
-
-    ConsoleCapture m_Console;
-    ScratchDir m_Scratch;
-};
-
-int DesktopDepth() {
-    HDC screen = GetDC(nullptr);
-    int depth = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
-    return depth;
-}
-
 // A pre-transformed, unlit quad of one colour over pixels x0..x1, y0..y1.
 void DrawQuad(float x0, float y0, float x1, float y1, uint32_t colour) {
     struct Vertex {
@@ -60,13 +32,6 @@ uint32_t U32At(const std::string& bytes, size_t offset) {
         value = value << 8 | (uint8_t)bytes[offset + i];
     }
     return value;
-}
-
-// The pixel at x, y from the top of an 800 by 600 24-bit bitmap, as 0xRRGGBB.
-uint32_t BmpPixel(const std::string& bmp, int x, int y) {
-    size_t at = 54 + ((size_t)(599 - y) * 800 + x) * 3;
-    return (uint32_t)(uint8_t)bmp[at + 2] << 16 | (uint32_t)(uint8_t)bmp[at + 1] << 8 |
-           (uint8_t)bmp[at];
 }
 
 int CountOf(const std::string& text, const std::string& part) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx/screenshot.h"
+#include "gfx/zvisual.h"
 #include "gfx/imagefile.h"
 #include "tests/engine/gfx/pipefixture.h"
 #include "tests/support/scratch.h"
@@ -12,33 +13,14 @@
 // full screen at the screen's own mode, and the program's own device in a window.
 namespace {
 
-class Screen16 : public ::testing::Test {
+class Screen16 : public WindowPipeline {
 protected:
     void SetUp() override {
-        HDC screen = GetDC(nullptr);
-        int depth = GetDeviceCaps(screen, BITSPIXEL);
-        ReleaseDC(nullptr, screen);
-        if (depth != 16 || GetSystemMetrics(SM_CXSCREEN) != 800) {
+        if (DesktopDepth() != 16 || GetSystemMetrics(SM_CXSCREEN) != 800) {
             GTEST_SKIP() << "needs an 800x600x16 screen";
         }
-        ResetPipelineSettings();
+        WindowPipeline::SetUp();
     }
-    void TearDown() override {
-        gfxClosePipeline();
-        gfxCreateKeshDevice = nullptr;
-        ResetPipelineSettings();
-        UseOptions("");
-    }
-
-    bool Open(const char* options) {
-        UseOptions(options);
-        gfxSetWindowMode(true, -1, -1);
-        gfxParseOptions(800, 600, 16, 16, true);
-        return gfxOpenPipeline();
-    }
-
-    ConsoleCapture m_Console;
-    ScratchDir m_Scratch;
 };
 
 FakeDevice* sOwnDevice;
@@ -56,12 +38,6 @@ void ExpectNear565(uint32_t expected, uint32_t actual, const char* what) {
         int b = (int)((actual >> shift) & 0xFF);
         EXPECT_LE(abs(a - b), 8) << what << std::hex << " " << expected << " " << actual;
     }
-}
-
-uint32_t BmpPixel(const std::string& bmp, int x, int y) {
-    size_t at = 54 + ((size_t)(599 - y) * 800 + x) * 3;
-    return (uint32_t)(uint8_t)bmp[at + 2] << 16 | (uint32_t)(uint8_t)bmp[at + 1] << 8 |
-           (uint8_t)bmp[at];
 }
 
 }  // namespace
@@ -110,4 +86,34 @@ TEST_F(Screen16, OwnDeviceRunsInASixteenBitWindow) {
     EXPECT_EQ(0, gfxCurrentState.m_Dither) << "dither is for hardware devices";
     gfxClosePipeline();
     EXPECT_EQ(nullptr, lpD3DDev);
+}
+
+TEST_F(Screen16, VisualizeZShowsDepthInPlaceOfThePicture) {
+    ASSERT_TRUE(Open("-sw")) << m_Console.Take();
+    gfxVisualizeZ = 1;
+    std::string path = m_Scratch.Path("depth.bmp");
+    BeginFrame();
+    gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
+    gfxBeginScene();
+    struct Vertex {
+        float m_X, m_Y, m_Z, m_Rhw;
+        uint32_t m_Colour;
+    };
+    const Vertex quad[4] = {{100, 100, 0.5f, 1, 0xFFFFFFFF},
+                            {200, 100, 0.5f, 1, 0xFFFFFFFF},
+                            {100, 200, 0.5f, 1, 0xFFFFFFFF},
+                            {200, 200, 0.5f, 1, 0xFFFFFFFF}};
+    gfxDrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_XYZRHW | D3DFVF_DIFFUSE, quad, 4, 0);
+    gfxEndScene();
+    RequestScreenShot(path.c_str());
+    gfxEndFrame();
+    gfxVisualizeZ = 0;
+    std::string bmp = ReadWholeFile(path);
+    ASSERT_EQ(1440054u, bmp.size());
+    // The quad at half depth is green below the near threshold; the cleared far plane is the
+    // darkest red, black.
+    uint32_t quadPixel = BmpPixel(bmp, 150, 150);
+    EXPECT_EQ(0u, quadPixel & 0xFF00FF) << std::hex << quadPixel;
+    EXPECT_GT((quadPixel >> 8) & 0xFF, 0x40u) << std::hex << quadPixel;
+    EXPECT_EQ(0u, BmpPixel(bmp, 10, 10));
 }
