@@ -6,6 +6,7 @@
 #include "bank/bkmgr.h"
 #include "bank/bkwinmgr.h"
 #include "bank/dialogseam.h"
+#include "data/fault.h"
 #include "gfx/screenshot.h"
 #include "tests/engine/gfx/pipefixture.h"
 #include "tests/support/child.h"
@@ -331,4 +332,39 @@ TEST(PipelineStart, OwnDeviceInAWindowNeedsASixteenBitDesktop) {
     ExpectFatalChild("OwnDeviceOnDeepDesktop",
                      "Switch your desktop to 16-bit color mode to run in a window with software "
                      "renderer.");
+}
+
+TEST_F(WindowPipeline, DisplayIndexBeyondTheNameTableFailsTheAttempt) {
+    for (int index : {8, -1}) {
+        ResetPipelineSettings();
+        UseOptions("");
+        gfxParseOptions(800, 600, 16, 16, true);
+        gfxDisplayIndex = index;
+        EXPECT_FALSE(gfxOpenPipeline()) << index;
+        EXPECT_NE(std::string::npos, m_Console.Take().find("is not supported (0 to 7)")) << index;
+        EXPECT_EQ(nullptr, lpDD);
+    }
+    // The start falls back to display 0.
+    ResetPipelineSettings();
+    UseOptions("-display 8");
+    gfxParseOptions(800, 600, 16, 16, true);
+    gfxStartPipeline();
+    EXPECT_EQ(0, gfxDisplayIndex);
+    EXPECT_NE(nullptr, lpD3DDev);
+}
+
+TEST_CHILD(OpenWithInvalidOperationUnmasked) {
+    // As the editor's top level leaves the unit: DirectDraw must still open.
+    UnmaskInvalidOperation();
+    UseOptions("");
+    gfxSetWindowMode(true, -1, -1);
+    gfxParseOptions(800, 600, 16, 16, true);
+    bool opened = gfxOpenPipeline();
+    gfxClosePipeline();
+    return opened ? 7 : 3;
+}
+
+TEST(PipelineStart, OpensUnderTheEditorsFloatingPointMode) {
+    ChildResult result = RunChild("OpenWithInvalidOperationUnmasked");
+    EXPECT_EQ(7, result.m_ExitCode) << result.m_Output;
 }
