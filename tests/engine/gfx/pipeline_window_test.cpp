@@ -191,6 +191,39 @@ TEST_F(WindowPipeline, TranslucentClearBlendsOverThePicture) {
     }
 }
 
+TEST_F(WindowPipeline, BitmapsAndFillsLandOnTheTarget) {
+    ASSERT_TRUE(Open(""));
+    DDSURFACEDESC2 desc = {};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.dwWidth = 8;
+    desc.dwHeight = 8;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+    IDirectDrawSurface7* bitmap = nullptr;
+    ASSERT_EQ(DD_OK, lpDD->CreateSurface(&desc, &bitmap, nullptr));
+    DDBLTFX fx = {};
+    fx.dwSize = sizeof(fx);
+    fx.dwFillColor = 0x0000FF;
+    ASSERT_EQ(DD_OK, bitmap->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx));
+
+    std::string path = m_Scratch.Path("blit.bmp");
+    BeginFrame();
+    gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
+    gfxBeginScene();
+    gfxEndScene();
+    gfxFillRect(300, 300, 10, 10, 0x00FF00);
+    gfxBlitBitmap(500, 100, bitmap, 2, 2, 4, 4, false);
+    RequestScreenShot(path.c_str());
+    gfxEndFrame();
+    bitmap->Release();
+    std::string bmp = ReadWholeFile(path);
+    ASSERT_EQ(1440054u, bmp.size());
+    EXPECT_EQ(0x00FF00u, BmpPixel(bmp, 305, 305));
+    EXPECT_EQ(0x0A0A1Eu, BmpPixel(bmp, 310, 305));
+    EXPECT_EQ(0x0000FFu, BmpPixel(bmp, 503, 103));
+    EXPECT_EQ(0x0A0A1Eu, BmpPixel(bmp, 504, 103));
+}
+
 TEST_F(WindowPipeline, TwoShotRequestsInOneFrameWriteTheSecond) {
     ASSERT_TRUE(Open(""));
     std::string first = m_Scratch.Path("first.bmp");
