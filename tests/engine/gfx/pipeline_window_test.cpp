@@ -35,6 +35,18 @@ uint32_t U32At(const std::string& bytes, size_t offset) {
     return value;
 }
 
+// An off-screen surface in system memory of the open DirectDraw; null when it cannot be made.
+IDirectDrawSurface7* SystemSurface(int width, int height) {
+    DDSURFACEDESC2 desc = {};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.dwWidth = width;
+    desc.dwHeight = height;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+    IDirectDrawSurface7* surface = nullptr;
+    return lpDD->CreateSurface(&desc, &surface, nullptr) == DD_OK ? surface : nullptr;
+}
+
 int CountOf(const std::string& text, const std::string& part) {
     int count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
@@ -193,14 +205,8 @@ TEST_F(WindowPipeline, TranslucentClearBlendsOverThePicture) {
 
 TEST_F(WindowPipeline, BitmapsAndFillsLandOnTheTarget) {
     ASSERT_TRUE(Open(""));
-    DDSURFACEDESC2 desc = {};
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = 8;
-    desc.dwHeight = 8;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-    IDirectDrawSurface7* bitmap = nullptr;
-    ASSERT_EQ(DD_OK, lpDD->CreateSurface(&desc, &bitmap, nullptr));
+    IDirectDrawSurface7* bitmap = SystemSurface(8, 8);
+    ASSERT_NE(nullptr, bitmap);
     DDBLTFX fx = {};
     fx.dwSize = sizeof(fx);
     fx.dwFillColor = 0x0000FF;
@@ -311,14 +317,7 @@ TEST_F(WindowPipeline, ClosingTwiceReleasesOnce) {
 
 TEST_F(WindowPipeline, LeakedSurfacesAreReportedAndReleased) {
     ASSERT_TRUE(Open(""));
-    DDSURFACEDESC2 desc = {};
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = 64;
-    desc.dwHeight = 32;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-    IDirectDrawSurface7* leaked = nullptr;
-    ASSERT_EQ(DD_OK, lpDD->CreateSurface(&desc, &leaked, nullptr));
+    ASSERT_NE(nullptr, SystemSurface(64, 32));
     m_Console.Take();
     gfxClosePipeline();
     std::string log = m_Console.Take();
