@@ -90,6 +90,14 @@ TEST_F(WindowPipeline, HardwareWindowWithTransformAndLighting) {
     ASSERT_NE(nullptr, gfxMainViewport);
     EXPECT_EQ(gfxMainViewport, gfxCurrentViewport);
     EXPECT_TRUE(gfxScreenViewport->IsOrtho());
+
+    // A new size while DirectDraw is open refits the window at once, centred.
+    gfxParseOptions(640, 480, 16, 16, false);
+    GetClientRect(hwndMain, &client);
+    EXPECT_EQ(640, client.right);
+    EXPECT_EQ(480, client.bottom);
+    GetWindowRect(hwndMain, &outer);
+    EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - 640) / 2, outer.left);
 }
 
 TEST_F(WindowPipeline, DeviceChoiceByOption) {
