@@ -1,11 +1,11 @@
 #ifndef BANK_POPUPMENU_H
 #define BANK_POPUPMENU_H
 
+#include <vector>
+
 // Win32 handles, as windows.h declares them, so that users of the menu need not include it.
 struct HMENU__;
 struct HBITMAP__;
-
-#include <vector>
 
 // A Win32 popup menu that returns the chosen command id instead of sending it.
 class bkPopupMenu {
