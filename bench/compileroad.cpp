@@ -3,7 +3,7 @@
 // a fresh city. For each step it prints the median seconds, the MB/s of the bytes the step
 // reads or writes, the ratio of its time to reading as many bytes raw through the stream
 // layer, and the microseconds per room. Two more lines give the floors under WritePSDL (see
-// RawWrite).
+// RawWrite). A last line times the float table of a make whose heights all differ.
 //
 //   compileroad_bench [N ...]        default: 1000 10000 50000
 //
@@ -276,6 +276,26 @@ void Run(int rooms) {
     Report("raw safe", rooms, replaceFloor.Median(), psdlBytes, psdlRaw);
 }
 
+// A full float table of distinct values, entered one by one and then each found again.
+void RunFloats() {
+    Samples floats("FloatIndex");
+    for (int run = 0; run < Runs; ++run) {
+        lvlPSDL::AllocateFloats(0);
+        floats.Time([] {
+            for (int pass = 0; pass < 2; ++pass) {
+                for (uint32_t i = 0; i < lvlPSDL::MaxFloats; ++i) {
+                    if (FloatIndex(1.0f + float(i) * 0.001f) != i) {
+                        return false;
+                    }
+                }
+            }
+            return true;
+        });
+    }
+    PrintMessage("FloatIndex %u new floats, then each again: %8.4f s (median of %d runs)",
+                 lvlPSDL::MaxFloats, floats.Median(), Runs);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -291,5 +311,6 @@ int main(int argc, char** argv) {
     for (int rooms : counts) {
         Run(rooms);
     }
+    RunFloats();
     return 0;
 }

@@ -4,11 +4,11 @@
 
 std::vector<lvlAiRoad> lvlAiMap::sm_Roads;
 
-void lvlAiRoad::SetRoomCount(int count) {
+// Unsigned, so that a negative count fails the one bound.
+void lvlAiRoad::SetRoomCount(uint32_t count) {
     Assert(count < MAX_ROOMS_PER_ROAD);
-    Assert(count >= 0);
     m_RoomCount = uint8_t(count);
-    m_Rooms.Assign(count);
+    m_Rooms.Assign(int(count));
 }
 
 void lvlAiRoad::SetRoom(int index, int room) {

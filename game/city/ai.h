@@ -59,7 +59,7 @@ struct lvlAiRoad {
     uint8_t m_RoomCount = 0;
     lvlAiValues<int16_t, 16> m_Rooms;
 
-    void SetRoomCount(int count);
+    void SetRoomCount(uint32_t count);
     void SetRoom(int index, int room);
     void SetLaneCounts(int side0, int side1);
     void SetLaneValue(int i, float value);
@@ -88,6 +88,22 @@ struct lvlAiElement {
     uint32_t m_Sections;
     uint32_t m_RoomIndex;  // into the road's rooms
 };
+
+// What the AI map draws its rails through: the immediate-mode layer installs its own. With
+// none installed the map draws nothing.
+class lvlAiDrawer {
+public:
+    // Primitive codes as the pipeline's.
+    enum { LineStrip = 3, TriangleList = 4 };
+
+    virtual void Begin(int primitive) = 0;
+    // Colour packed 0xAARRGGBB.
+    virtual void Vertex(const Vector3& position, uint32_t colour) = 0;
+    virtual void End() = 0;
+    virtual ~lvlAiDrawer() {}
+};
+
+extern lvlAiDrawer* AiDrawer;
 
 // The city's table of AI roads, and one current road turned into lane and sidewalk paths
 // from its rooms' code streams.
@@ -129,6 +145,15 @@ public:
     static bool GetSidewalkPointAt(Vector3& point, int& room, float distance, int side,
                                    bool reverse);
     static Vector3 GetPathNormal(int index);
+    // A vertex of the city that a road names, checked against the table.
+    static const Vector3& PathVertex(uint32_t index);
+    // The line across road end 0 or 1 of the current road, from a to b. Mode 1 takes the end's
+    // own marking vertices, mode 0 those of the other end.
+    static void GetEndLine(int end, int mode, Vector3& a, Vector3& b);
+
+    // Every road's end markers and lane rails, through AiDrawer. Each road is made current
+    // in turn, with the direction flag.
+    static void Draw(lvlPSDL* city);
 
     // A command walker callback; the user value is a lvlAiScatter. Acts on road and divided
     // road commands only.

@@ -28,11 +28,6 @@ struct CollectState {
     uint32_t m_RoomIndex;
 };
 
-const Vector3& PathVertex(uint32_t index) {
-    Assert(index < lvlPSDL::sm_Vertices.size());
-    return lvlPSDL::sm_Vertices[index];
-}
-
 // The first and second end-room candidates among a road room's neighbours.
 void FindEndRooms(const lvlPSDL* city, int room, int& first, int& second) {
     const lvlSDL* sdl = city->GetRoom(room);
@@ -61,6 +56,11 @@ void FindEndRooms(const lvlPSDL* city, int room, int& first, int& second) {
 }
 
 }  // namespace
+
+const Vector3& lvlAiMap::PathVertex(uint32_t index) {
+    Assert(index < lvlPSDL::sm_Vertices.size());
+    return lvlPSDL::sm_Vertices[index];
+}
 
 void lvlAiMap::Collect(lvlPSDL* city, int room, uint32_t opcode, uint32_t operandCount,
                        const SDLCODE_T* operands, void* user) {
@@ -191,8 +191,8 @@ static Vector3 LanePoint(const lvlAiRoad& road, const lvlAiElement& element, int
     int lanes = int(road.m_LaneValues.size());
     Assert(lane >= 0 && lane < lanes);
     float value = road.m_LaneValues[reverse ? lanes - lane - 1 : lane];
-    const Vector3& a = PathVertex(operands[p]);
-    const Vector3& b = PathVertex(operands[q]);
+    const Vector3& a = lvlAiMap::PathVertex(operands[p]);
+    const Vector3& b = lvlAiMap::PathVertex(operands[q]);
     return a + (b - a) * value;
 }
 

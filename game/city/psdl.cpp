@@ -1,6 +1,7 @@
 #include "city/psdl.h"
 
 #include "data/assert.h"
+#include "phcore/poly.h"
 #include "vector/geometry.h"
 
 std::vector<Vector3> lvlPSDL::sm_Vertices;
@@ -8,6 +9,7 @@ uint32_t lvlPSDL::sm_VertexCount;
 uint32_t lvlPSDL::sm_VertexCapacity;
 bool lvlPSDL::sm_VertexHashStale = true;
 std::vector<float> lvlPSDL::sm_Floats;
+bool lvlPSDL::sm_FloatHashStale = true;
 std::vector<lvlCityTexture> lvlPSDL::sm_Textures;
 uint32_t lvlPSDL::sm_TextureCount;
 std::vector<uint8_t> lvlPSDL::sm_MaterialIndex;
@@ -20,6 +22,10 @@ lvlPSDL::~lvlPSDL() {}
 
 const Vector3& lvlPSDL::GetVertex(int index) {
     Assert(index >= 0 && size_t(index) < sm_Vertices.size());
+    size_t spare = size_t(index) - sm_VertexCount;
+    if (size_t(index) >= sm_VertexCount && spare < m_LevelSpares.size()) {
+        return m_LevelSpares[spare];
+    }
     return sm_Vertices[index];
 }
 
@@ -55,6 +61,12 @@ void lvlPSDL::AllocateVertices(uint32_t count) {
     sm_VertexCount = count;
     sm_VertexCapacity = count;
     sm_VertexHashStale = true;
+}
+
+void lvlPSDL::AllocateFloats(uint32_t count) {
+    Assert(count <= MaxFloats);
+    sm_Floats.assign(count, 0.0f);
+    sm_FloatHashStale = true;
 }
 
 void lvlPSDL::AllocateTextures(uint32_t count) {

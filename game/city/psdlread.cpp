@@ -84,12 +84,13 @@ void ReadVectors(const unsigned char* bytes, Vector3* vectors, uint32_t count) {
     }
 }
 
-// The name of an animation frame (base, '-', four characters starting with '0') stands for
-// its animated base texture.
+// A stored name ends at its first zero byte. The name of an animation frame (base, '-', four
+// characters starting with '0') stands for its animated base texture.
 std::string StoredTextureName(const unsigned char* bytes, uint32_t length) {
     std::string name(reinterpret_cast<const char*>(bytes), strnlen((const char*)bytes, length));
-    if (length - 1 >= 5 && bytes[length - 6] == '-' && bytes[length - 5] == '0') {
-        name.resize(length - 6);
+    size_t size = name.size();
+    if (size >= 5 && name[size - 5] == '-' && name[size - 4] == '0') {
+        name.resize(size - 5);
     }
     return name;
 }
@@ -156,7 +157,7 @@ bool lvlPSDL::Load(const char* name) {
 
     uint32_t floats = reader.Count(MaxFloats, 4, "floats");
     const unsigned char* bytes = reader.Take(4 * uint64_t(floats), "floats");
-    sm_Floats.resize(floats);
+    AllocateFloats(floats);
     for (uint32_t i = 0; i < floats; ++i) {
         sm_Floats[i] = psdlBytes::GetFloat(bytes + 4 * i);
     }

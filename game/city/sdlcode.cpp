@@ -2,11 +2,17 @@
 
 #include "data/assert.h"
 
+#include <cmath>
+
 sdlCodeWriter::sdlCodeWriter(SDLCODE_T* words, uint32_t capacity)
     : m_Words(words), m_Capacity(capacity), m_Count(0), m_LastDrawing(0), m_HasDrawing(false) {}
 
-void sdlCodeWriter::Word(uint32_t value) {
+void sdlCodeWriter::CheckWord(uint32_t value) {
     Assert(value < 1 << (8 * sizeof(SDLCODE_T)));
+}
+
+void sdlCodeWriter::Word(uint32_t value) {
+    CheckWord(value);
     if (m_Words) {
         Assert(m_Count < m_Capacity);
         m_Words[m_Count] = SDLCODE_T(value);
@@ -15,9 +21,11 @@ void sdlCodeWriter::Word(uint32_t value) {
 }
 
 void sdlCodeWriter::Fixed(float value) {
-    // A negative value would wrap into a large word.
-    Assert(value >= 0.0f);
-    Word(uint32_t(value * 256.0f));
+    // Truncated before it is checked, so that a value just below 0 is 0. Whatever lies outside
+    // the word (below 0, too large, infinite, not a number) is checked as the largest unsigned
+    // value, which the word refuses, instead of being converted and wrapped.
+    float scaled = std::trunc(value * 256.0f);
+    Word(scaled >= 0.0f && scaled < 65536.0f ? uint32_t(scaled) : UINT32_MAX);
 }
 
 void sdlCodeWriter::Command(uint32_t opcode, uint32_t count) {

@@ -37,6 +37,8 @@ class sdlCodeWriter {
 public:
     explicit sdlCodeWriter(SDLCODE_T* words = nullptr, uint32_t capacity = 0);
 
+    // Asserts that a value fits a word; what every 16-bit index of the stream must pass.
+    static void CheckWord(uint32_t value);
     void Word(uint32_t value);
     // A value x 256, truncated.
     void Fixed(float value);

@@ -22,6 +22,10 @@ public:
     BlockLandmark(const BlockLandmark& other);
     BlockLandmark& operator=(const BlockLandmark&) = delete;
 
+    // Releases the name and the point lists; the model fields are the package's, and the
+    // placement stays.
+    void Free();
+
     std::string m_Name;
     modStatic* m_Models[LevelCount] = {};
     modStatic* m_Masks[LevelCount] = {};

@@ -41,7 +41,7 @@ private:
     void ReadTables(char* token);
     void ReadRoomCounts(const char* token);
     void ReadRooms();
-    void BeginRoom(int roomNum);
+    void BeginRoom(uint32_t roomNum);
     void EndRoom();
     void ReadCommand(const char* keyword, int count);
     void ReadPaired(const char* keyword, uint32_t opcode, int count);
@@ -56,6 +56,7 @@ private:
     int Vertex();
     void Lower(int vertex);
     void Drop(int count);
+    void DropIntegers(int count);
     bool DropWithoutWholeGroup(bool miscounted, int groups, int count);
     [[noreturn]] void Malformed(const char* format, ...);
 
@@ -83,9 +84,12 @@ void SdlPass::Malformed(const char* format, ...) {
     FatalQuit("%s(%d): %s", m_FileName, m_Reader->GetLine(), text);
 }
 
+// An index that does not fit a word fails the word's own check (a negative one as the large
+// unsigned value it would be); one that fits but lies past the table, the table's.
 int SdlPass::Vertex() {
     int vertex = m_Reader->GetInt();
-    if (vertex < 0 || uint32_t(vertex) >= m_Counts->m_Vertices) {
+    if (uint32_t(vertex) >= m_Counts->m_Vertices) {
+        sdlCodeWriter::CheckWord(uint32_t(vertex));
         Malformed("Vertex index %d out of range.", vertex);
     }
     return vertex;
@@ -97,7 +101,8 @@ void SdlPass::Lower(int vertex) {
     }
 }
 
-// Stops where the file ends: a count need not be believed further than the values there are.
+// Values of unknown type. Stops where the file ends: a count need not be believed further
+// than the values there are.
 void SdlPass::Drop(int count) {
     char token[TokenSize];
     for (int i = 0; i < count; ++i) {
@@ -107,13 +112,21 @@ void SdlPass::Drop(int count) {
     }
 }
 
+// Values known to be integers are read as integers, so that a miscounted command cannot take
+// the next keyword for one of its values.
+void SdlPass::DropIntegers(int count) {
+    for (int i = 0; i < count; ++i) {
+        m_Reader->GetInt();
+    }
+}
+
 // A miscounted command with no whole group has nothing the format can hold: it is dropped
 // and compilation goes on, as after any other count error.
 bool SdlPass::DropWithoutWholeGroup(bool miscounted, int groups, int count) {
     if (!miscounted || groups > 0) {
         return false;
     }
-    Drop(count);
+    DropIntegers(count);
     return true;
 }
 
@@ -162,6 +175,8 @@ void SdlPass::ReadTables(char* token) {
 void SdlPass::ReadRoomCounts(const char* token) {
     if (strcmp(token, "rooms")) {
         PrintError("Expected rooms command here");
+        // The counts may still be there.
+        m_Reader->PushBack(token, int(strlen(token)));
     }
     int a = m_Reader->GetInt();
     int b = m_Reader->GetInt();
@@ -184,7 +199,8 @@ void SdlPass::ReadRoomCounts(const char* token) {
 void SdlPass::ReadRooms() {
     m_Reader->MatchToken("room");
     for (;;) {
-        BeginRoom(m_Reader->GetInt());
+        // Taken as unsigned: a negative number fails the bound like one too large.
+        BeginRoom(uint32_t(m_Reader->GetInt()));
         char keyword[TokenSize];
         while (m_Reader->GetToken(keyword, sizeof(keyword)) && strcmp(keyword, "room")) {
             ReadCommand(keyword, m_Reader->GetInt());
@@ -196,13 +212,13 @@ void SdlPass::ReadRooms() {
     }
 }
 
-void SdlPass::BeginRoom(int roomNum) {
-    int rooms = m_Counts->m_Rooms;
-    // Room 0 is never a room, and a negative number would pass the upper bound.
-    if (roomNum <= 0) {
-        Malformed("Bad room number %d.", roomNum);
-    }
+void SdlPass::BeginRoom(uint32_t roomNum) {
+    uint32_t rooms = uint32_t(m_Counts->m_Rooms);
     Assert(roomNum < rooms);
+    // Slot 0 is never a room: the processed file does not store it.
+    if (roomNum == 0) {
+        Malformed("Bad room number 0.");
+    }
     if (m_RoomSeen[roomNum]) {
         Malformed("Room %d appears twice.", roomNum);
     }
@@ -288,7 +304,7 @@ void SdlPass::ReadPaired(const char* keyword, uint32_t opcode, int count) {
     for (int i = 0; i < 2 * steps; ++i) {
         m_Writer.Word(Vertex());
     }
-    Drop(count - 2 * steps);
+    DropIntegers(count - 2 * steps);
 }
 
 void SdlPass::ReadRoad(int count) {
@@ -311,7 +327,7 @@ void SdlPass::ReadRoad(int count) {
             Lower(v[2]);
         }
     }
-    Drop(count - 4 * sections);
+    DropIntegers(count - 4 * sections);
 }
 
 void SdlPass::ReadDividedRoad(int count) {
@@ -338,13 +354,13 @@ void SdlPass::ReadDividedRoad(int count) {
         Lower(v[2]);
         Lower(v[3]);
     }
-    Drop(count - 2 - 6 * sections);
+    DropIntegers(count - 2 - 6 * sections);
 }
 
 void SdlPass::ReadExt(int count) {
     if (count < 2) {
         PrintError("ext count must be at least two");
-        Drop(count);
+        DropIntegers(count);
         return;
     }
     m_Writer.Command(SDL_EXT, uint32_t(count));
@@ -366,7 +382,7 @@ void SdlPass::ReadStrip(int count) {
         PrintError("ostrip count must be at least three");
     }
     if (count < 3 || count > 4) {
-        Drop(count);
+        DropIntegers(count);
         return;
     }
     int v[4];
@@ -385,7 +401,7 @@ void SdlPass::ReadStrip(int count) {
 void SdlPass::ReadFan(const char* keyword, int count) {
     if (count < 3) {
         PrintError("ofan count must be at least three");
-        Drop(count);
+        DropIntegers(count);
         return;
     }
     bool loweredRoad = (m_RoomType & LoweredRoad) != 0;
@@ -424,11 +440,16 @@ void SdlPass::ReadPerimeter(int count) {
     }
 }
 
-// Both passes read the record whole, so that a count that does not match it is found before
-// anything is allocated.
+// The counting pass only counts the record and skips its values; the filling pass reads and
+// checks them, and a count that does not match the record is found there.
 void SdlPass::ReadAiRoad(int count) {
+    if (!m_Fill) {
+        ++m_Counts->m_AiRoads;
+        Drop(count);
+        return;
+    }
     lvlAiRoad road;
-    road.SetRoomCount(m_Reader->GetInt());
+    road.SetRoomCount(uint32_t(m_Reader->GetInt()));
     for (int i = 0; i < road.m_RoomCount; ++i) {
         int room = m_Reader->GetInt();
         if (room == 0 || abs(room) >= m_Counts->m_Rooms) {
@@ -456,12 +477,7 @@ void SdlPass::ReadAiRoad(int count) {
     if (count != values) {
         Malformed("AI road count %d does not match its %d values.", count, values);
     }
-    if (m_Fill) {
-        lvlAiMap::GetRoad(m_AiRoads) = road;
-    } else {
-        ++m_Counts->m_AiRoads;
-    }
-    ++m_AiRoads;
+    lvlAiMap::GetRoad(m_AiRoads++) = road;
 }
 
 }  // namespace
@@ -479,7 +495,7 @@ bool lvlPSDL::LoadSDL(const char* name) {
             AllocateRooms(uint32_t(counts.m_Rooms));
             lvlAiMap::Allocate(counts.m_AiRoads);
             AllocateTextures(counts.m_Textures);
-            sm_Floats.clear();
+            AllocateFloats(0);
         }
         StreamSeek(stream, 0);
         TokenReader reader(stream->m_Name, stream);

@@ -13,16 +13,6 @@ namespace {
 const uint32_t HashHeads = 65536;
 const uint32_t Growth = 1024;
 
-struct VertexNode {
-    float x, y, z;
-    uint32_t m_Index;
-    int32_t m_Next;  // node number, -1 at the end of the chain
-};
-
-// Chains of nodes, which are never freed; heads and links are node numbers.
-std::vector<int32_t> sm_VertexHash;
-std::vector<VertexNode> sm_VertexNodes;
-
 // Adding 0 turns -0 into +0, so that the two meet in one chain, where they compare equal.
 // The coordinates are mixed rather than multiplied: a product puts every vertex with one zero
 // coordinate (all the ground at height 0) and most round coordinates into chain 0.
@@ -33,34 +23,69 @@ uint32_t HashKey(const Vector3& p) {
     return (key ^ (key >> 16)) & 0xFFFF;
 }
 
-int32_t Find(const Vector3& p, uint32_t key) {
-    for (int32_t node = sm_VertexHash[key]; node >= 0; node = sm_VertexNodes[node].m_Next) {
-        const VertexNode& n = sm_VertexNodes[node];
-        if (n.x == p.x && n.y == p.y && n.z == p.z) {
-            return int32_t(n.m_Index);
-        }
-    }
-    return -1;
+uint32_t HashKey(float value) {
+    uint32_t key = BitsFromFloat(value + 0.0f) * 0x9E3779B1u;
+    return (key ^ (key >> 16)) & 0xFFFF;
 }
 
-void AddNode(const Vector3& p, uint32_t index, uint32_t key) {
-    sm_VertexNodes.push_back(VertexNode{p.x, p.y, p.z, index, sm_VertexHash[key]});
-    sm_VertexHash[key] = int32_t(sm_VertexNodes.size() - 1);
+bool Equal(const Vector3& a, const Vector3& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
 }
 
-void FillFromTable() {
-    sm_VertexHash.assign(HashHeads, -1);
-    sm_VertexNodes.clear();
-    // The first of equal positions in the table keeps the chain.
-    for (uint32_t i = 0; i < lvlPSDL::sm_VertexCount; ++i) {
-        const Vector3& p = lvlPSDL::sm_Vertices[i];
-        uint32_t key = HashKey(p);
-        if (Find(p, key) < 0) {
-            AddNode(p, i, key);
+bool Equal(float a, float b) {
+    return a == b;
+}
+
+// Chains of table entries by key, so that the first entry equal to a value is found without
+// searching the table. A node keeps the value it was entered with; nodes are freed only when
+// the chains are made anew.
+template <typename T>
+class IndexChains {
+public:
+    void Clear() {
+        m_Heads.assign(HashHeads, -1);
+        m_Nodes.clear();
+    }
+
+    int32_t Find(const T& value, uint32_t key) const {
+        for (int32_t node = m_Heads[key]; node >= 0; node = m_Nodes[node].m_Next) {
+            if (Equal(m_Nodes[node].m_Value, value)) {
+                return int32_t(m_Nodes[node].m_Index);
+            }
+        }
+        return -1;
+    }
+
+    void Add(const T& value, uint32_t index, uint32_t key) {
+        m_Nodes.push_back(Node{value, index, m_Heads[key]});
+        m_Heads[key] = int32_t(m_Nodes.size() - 1);
+    }
+
+    // Enters table entries first to end - 1; of equal entries the first keeps the chain.
+    void Enter(const T* table, uint32_t first, uint32_t end) {
+        for (uint32_t i = first; i < end; ++i) {
+            uint32_t key = HashKey(table[i]);
+            if (Find(table[i], key) < 0) {
+                Add(table[i], i, key);
+            }
         }
     }
-    lvlPSDL::sm_VertexHashStale = false;
-}
+
+private:
+    struct Node {
+        T m_Value;
+        uint32_t m_Index;
+        int32_t m_Next;  // node number, -1 at the end of the chain
+    };
+
+    std::vector<int32_t> m_Heads;
+    std::vector<Node> m_Nodes;
+};
+
+IndexChains<Vector3> sm_VertexHash;
+IndexChains<float> sm_FloatHash;
+// Float table entries entered in the float hash.
+uint32_t sm_FloatsEntered;
 
 // The spare pool stays behind the vertices: the table always has room for it.
 void GrowVertices() {
@@ -70,14 +95,29 @@ void GrowVertices() {
               Vector3());
 }
 
+// The float hash covers the table as it stands: made anew for a new or shortened table, and
+// given the entries appended since it was last used.
+void UpdateFloatHash() {
+    const std::vector<float>& floats = lvlPSDL::sm_Floats;
+    if (lvlPSDL::sm_FloatHashStale || floats.size() < sm_FloatsEntered) {
+        sm_FloatHash.Clear();
+        sm_FloatsEntered = 0;
+        lvlPSDL::sm_FloatHashStale = false;
+    }
+    sm_FloatHash.Enter(floats.data(), sm_FloatsEntered, uint32_t(floats.size()));
+    sm_FloatsEntered = uint32_t(floats.size());
+}
+
 }  // namespace
 
 uint16_t VertexIndex(const Vector3& position) {
     if (lvlPSDL::sm_VertexHashStale) {
-        FillFromTable();
+        sm_VertexHash.Clear();
+        sm_VertexHash.Enter(lvlPSDL::sm_Vertices.data(), 0, lvlPSDL::sm_VertexCount);
+        lvlPSDL::sm_VertexHashStale = false;
     }
     uint32_t key = HashKey(position);
-    int32_t found = Find(position, key);
+    int32_t found = sm_VertexHash.Find(position, key);
     if (found >= 0) {
         return uint16_t(found);
     }
@@ -87,21 +127,24 @@ uint16_t VertexIndex(const Vector3& position) {
     }
     uint32_t index = lvlPSDL::sm_VertexCount++;
     lvlPSDL::sm_Vertices[index] = position;
-    AddNode(position, index, key);
+    sm_VertexHash.Add(position, index, key);
     return uint16_t(index);
 }
 
 uint16_t FloatIndex(float value) {
-    std::vector<float>& floats = lvlPSDL::sm_Floats;
-    for (uint32_t i = 0; i < floats.size(); ++i) {
-        if (floats[i] == value) {
-            return uint16_t(i);
-        }
+    UpdateFloatHash();
+    uint32_t key = HashKey(value);
+    int32_t found = sm_FloatHash.Find(value, key);
+    if (found >= 0) {
+        return uint16_t(found);
     }
+    std::vector<float>& floats = lvlPSDL::sm_Floats;
     Assert(floats.size() < lvlPSDL::MaxFloats);
     if (floats.size() == floats.capacity()) {
         floats.reserve(floats.size() + Growth);
     }
     floats.push_back(value);
+    sm_FloatHash.Add(value, uint32_t(floats.size() - 1), key);
+    sm_FloatsEntered = uint32_t(floats.size());
     return uint16_t(floats.size() - 1);
 }

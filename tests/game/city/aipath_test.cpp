@@ -2,78 +2,12 @@
 #include "city/psdl.h"
 #include "vector/matrix34.h"
 
-#include "tests/support/console.h"
+#include "tests/game/city/aifixture.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-namespace {
-
-struct RoomSpec {
-    uint8_t m_Type;
-    std::vector<uint16_t> m_Neighbours;
-    std::vector<SDLCODE_T> m_Words;
-};
-
-// Road cross-sections along x at x = 10 i: four vertices a b c d at z = 0, 2, 8, 10, so
-// that the kerbs b and c lie 6 apart.
-struct AiFixture {
-    explicit AiFixture(const std::vector<RoomSpec>& rooms) {
-        lvlPSDL::AllocateVertices(40);
-        for (int i = 0; i < 10; ++i) {
-            const float z[4] = {0, 2, 8, 10};
-            for (int k = 0; k < 4; ++k) {
-                lvlPSDL::sm_Vertices[4 * i + k].Set(10.0f * i, 0.0f, z[k]);
-            }
-        }
-        m_City.AllocateRooms(uint32_t(rooms.size() + 1));
-        for (size_t r = 0; r < rooms.size(); ++r) {
-            const RoomSpec& spec = rooms[r];
-            lvlSDL* room = lvlSDL::Create(uint32_t(spec.m_Neighbours.size()), 0);
-            for (size_t i = 0; i < spec.m_Neighbours.size(); ++i) {
-                room->GetPerimeterEntry(uint32_t(i)).m_Neighbour = spec.m_Neighbours[i];
-            }
-            room->SetCodes(spec.m_Words.data(), uint32_t(spec.m_Words.size()));
-            m_City.m_Rooms[r + 1].reset(room);
-            m_City.m_RoomTypes[r + 1] = spec.m_Type;
-        }
-    }
-
-    void SetRoad(std::vector<int> rooms, uint32_t flags, std::vector<float> lanes, bool direction) {
-        lvlAiMap::Allocate(1);
-        lvlAiRoad& road = lvlAiMap::GetRoad(0);
-        road.m_Flags = flags;
-        road.SetRoomCount(int(rooms.size()));
-        for (size_t i = 0; i < rooms.size(); ++i) {
-            road.SetRoom(int(i), rooms[i]);
-        }
-        road.SetLaneCounts(int(lanes.size()) - 1, 1);
-        for (size_t i = 0; i < lanes.size(); ++i) {
-            road.SetLaneValue(int(i), lanes[i]);
-        }
-        lvlAiMap::SetRoad(&m_City, 0, direction);
-    }
-
-    ConsoleCapture m_Capture;
-    lvlPSDL m_City;
-};
-
-// A road command over the cross-sections first to first + count - 1, marked last.
-std::vector<SDLCODE_T> Road(int first, int count) {
-    std::vector<SDLCODE_T> words = {SDLCODE_T(SDL_TEXTURE), 1, SDLCODE_T(SDL_ROAD | SDL_LAST | count)};
-    for (int i = first; i < first + count; ++i) {
-        for (int k = 0; k < 4; ++k) {
-            words.push_back(SDLCODE_T(4 * i + k));
-        }
-    }
-    return words;
-}
-
-const std::vector<SDLCODE_T> Fan = {SDL_FAN | SDL_LAST | 1, 0, 1, 2};
-
-}  // namespace
 
 TEST(AiPath, PathVertexCounts) {
     struct Case {
@@ -226,5 +160,57 @@ TEST(AiPath, PathNormalIsUpright) {
         EXPECT_NEAR(normal.x, -0.70710678f, 1e-5f) << i;
         EXPECT_NEAR(normal.y, 0.70710678f, 1e-5f) << i;
         EXPECT_EQ(normal.z, 0.0f) << i;
+    }
+}
+
+TEST(AiPath, PointsFollowTheCrossSectionAndTheFlags) {
+    struct Case {
+        const char* m_Name;
+        std::vector<SDLCODE_T> m_Words;
+        uint32_t m_Flags;
+        bool m_Direction;
+        Vector3 (*m_Point)();
+        Vector3 m_Expected;
+    };
+    const Case cases[] = {
+        // Lanes run between the kerbs b and e of a divided road, not across its median.
+        {"divided road lane", DividedRoad(2), 0, false,
+         [] { return lvlAiMap::GetVertexMulti(1, 0, false); }, Vector3(10, 0, 2 + 6 * 0.25f)},
+        {"divided road near sidewalk", DividedRoad(2), 0, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(0, 1, false); }, Vector3(0, 0, 2)},
+        // Far sidewalks of a divided road lie past its median: e and f.
+        {"divided road far sidewalk 0", DividedRoad(2), 0x40, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(0, 0, false); }, Vector3(0, 0, 8)},
+        {"divided road far sidewalk 1", DividedRoad(2), 0x40, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(1, 1, false); }, Vector3(10, 0, 10)},
+        {"road far sidewalk 1", Road(0, 2), 0x40, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(0, 1, false); }, Vector3(0, 0, 10)},
+        // Side 0 drawn in 95 % of the way from its kerb towards the kerbs' mid-point.
+        {"drawn in", Road(0, 2), 0x400000, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(1, 0, false); }, Vector3(10, 0, 2 + 3 * 0.95f)},
+        {"divided road drawn in", DividedRoad(2), 0x400000, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(0, 0, false); }, Vector3(0, 0, 2 + 3 * 0.95f)},
+        {"not drawn in on side 1", Road(0, 2), 0x400000, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(1, 1, false); }, Vector3(10, 0, 2)},
+        {"not drawn in with 0x4", Road(0, 2), 0x400004, false,
+         [] { return lvlAiMap::GetSidewalkVertexMulti(1, 0, false); }, Vector3(10, 0, 2)},
+        // Made current with the direction flag, corners are rounded by up to 5 units, a third
+        // of the way to the neighbour here; without it by 0.1.
+        {"smoothed with the direction flag", Road(0, 2), 0, true,
+         [] { return lvlAiMap::GetLaneVertex(1, 0, false); }, Vector3(10 * 0.333f, 0, 3.5f)},
+        {"smoothed by at most 5",
+         {SDL_TEXTURE, 1, SDL_ROAD | SDL_LAST | 2, 0, 1, 2, 3, 8, 9, 10, 11}, 0, true,
+         [] { return lvlAiMap::GetLaneVertex(2, 0, false); }, Vector3(15, 0, 3.5f)},
+        {"smoothed without it", Road(0, 2), 0, false,
+         [] { return lvlAiMap::GetLaneVertex(1, 0, false); }, Vector3(0.1f, 0, 3.5f)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.m_Name);
+        AiFixture fixture({{0, {}, c.m_Words}});
+        fixture.SetRoad({1}, c.m_Flags, {0.25f, 0.75f}, c.m_Direction);
+        Vector3 point = c.m_Point();
+        EXPECT_FLOAT_EQ(point.x, c.m_Expected.x);
+        EXPECT_FLOAT_EQ(point.y, c.m_Expected.y);
+        EXPECT_FLOAT_EQ(point.z, c.m_Expected.z);
     }
 }

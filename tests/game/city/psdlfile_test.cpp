@@ -121,6 +121,31 @@ TEST_F(PsdlFile, MaterialTableGivesTexturesTheirIndices) {
     EXPECT_EQ(loaded.GetNumMaterials(), 2);
 }
 
+TEST_F(PsdlFile, StoredNamesEndAtTheirFirstZeroByte) {
+    ASSERT_TRUE(WriteWholeFile(m_Scratch.Path("city\\materials.csv"), "texture,material\nab,default\n"));
+    {
+        lvlPSDL city;
+        // Zero bytes with a frame suffix after them: the name is what comes before the zeros.
+        MakeSmallCity(city, {"abXY-0003", "brick-0003"});
+        ASSERT_TRUE(city.WritePSDL("padded", 2));
+    }
+    std::string path = m_Scratch.Path("city\\padded.psdl");
+    std::string file = ReadWholeFile(path);
+    size_t name = file.find("abXY-0003");
+    ASSERT_NE(name, std::string::npos);
+    file[name + 2] = '\0';
+    file[name + 3] = '\0';
+    ASSERT_TRUE(WriteWholeFile(path, file));
+    m_Capture.Take();
+
+    lvlPSDL loaded;
+    ASSERT_TRUE(loaded.Load("padded"));
+    EXPECT_EQ(lvlPSDL::sm_Textures[1].m_Name, std::string("ab"));
+    EXPECT_EQ(lvlPSDL::sm_Textures[2].m_Name, "brick");
+    EXPECT_EQ(lvlPSDL::sm_MaterialIndex, std::vector<uint8_t>({0, 1, 0}));
+    EXPECT_EQ(m_Capture.Take(), "texture 'ab' has mtl index 1\ntexture 'ab' has mtl index 1\n");
+}
+
 TEST_F(PsdlFile, MissingTableLeavesTexturesWithoutMaterials) {
     lvlPSDL loaded;
     MakeSmallCity(loaded, {"grass"});

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
 #include <vector>
 
 namespace {
@@ -189,9 +191,13 @@ TEST_CHILD(SdlWriterCountOverlaps) {
     return 0;
 }
 
-TEST_CHILD(SdlWriterNegativeFixed) {
+// Values whose x 256 does not fit a word: below 0 once truncated, too large (also where the
+// product passes 2^32), infinite, not a number.
+const float FixedOutOfRange[] = {-1.5f, -0.004f, 256.0f, 16777218.0f, 1e30f, INFINITY, NAN};
+
+TEST_CHILD(SdlWriterFixedOutOfRange) {
     sdlCodeWriter writer;
-    writer.Fixed(-1.5f);
+    writer.Fixed(FixedOutOfRange[ChildCase()]);
     return 0;
 }
 
@@ -213,7 +219,6 @@ TEST(SdlCode, WriterRefusesWhatTheFormatCannotHold) {
         {"SdlWriterCountZero", "Assert(count) failed in [city/sdlcode"},
         {"SdlWriterCountTooLarge", "Assert(count < 256) failed in [city/sdlcode"},
         {"SdlWriterCountOverlaps", "Assert((value & count) == 0) failed in [city/sdlcode"},
-        {"SdlWriterNegativeFixed", "Assert(value >= 0.0f) failed in [city/sdlcode"},
         {"SdlWriterFull", "Assert(m_Count < m_Capacity) failed in [city/sdlcode"},
     };
     for (const Case& c : cases) {
@@ -222,4 +227,20 @@ TEST(SdlCode, WriterRefusesWhatTheFormatCannotHold) {
         EXPECT_NE(result.m_ExitCode, 0);
         EXPECT_NE(result.m_Output.find(c.m_Message), std::string::npos) << result.m_Output;
     }
+    for (int i = 0; i < int(sizeof(FixedOutOfRange) / sizeof(FixedOutOfRange[0])); ++i) {
+        SCOPED_TRACE(FixedOutOfRange[i]);
+        ExpectFatalChild("SdlWriterFixedOutOfRange",
+                         "Assert(value < 1 << (8 * sizeof(SDLCODE_T))) failed in [city/sdlcode",
+                         "case=" + std::to_string(i));
+    }
+}
+
+TEST(SdlCode, FixedValuesAreTruncatedBeforeTheyAreChecked) {
+    // Just below 0 truncates to 0; just below 256 to the largest word.
+    Words words = Encode([](sdlCodeWriter& w) {
+        for (float value : {-0.001f, -0.0f, 0.0039f, 1.5f, 255.998f}) {
+            w.Fixed(value);
+        }
+    });
+    EXPECT_EQ(words, Words({0, 0, 0, 384, 65535}));
 }

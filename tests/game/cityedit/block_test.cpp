@@ -119,6 +119,27 @@ TEST(CityBlock, CopiesAreIndependent) {
     EXPECT_EQ(5, source.Lot(0)->Edges()[1].m_Wall);
 }
 
+TEST(CityBlock, LandmarkFreeReleasesItsNameAndPoints) {
+    BlockLandmark landmark("tower");
+    landmark.m_JoinPoints.assign(3, Vector3(1.0f, 0.0f, 1.0f));
+    landmark.m_RingPoints.assign(7, Vector3(2.0f, 0.0f, 2.0f));
+    landmark.m_FanIndices = {0, 1, 0x82, 3};
+    landmark.m_Scale = 64;
+    BlockLandmark copy(landmark);
+
+    landmark.Free();
+    EXPECT_TRUE(landmark.m_Name.empty());
+    EXPECT_EQ(0u, landmark.m_JoinPoints.capacity());
+    EXPECT_EQ(0u, landmark.m_RingPoints.capacity());
+    EXPECT_EQ(0u, landmark.m_FanIndices.capacity());
+    // The placement stays; the copy keeps everything.
+    EXPECT_EQ(64, landmark.m_Scale);
+    EXPECT_EQ("tower", copy.m_Name);
+    EXPECT_EQ(3u, copy.m_JoinPoints.size());
+    EXPECT_EQ(7u, copy.m_RingPoints.size());
+    EXPECT_EQ(0x82, copy.m_FanIndices[2]);
+}
+
 TEST(CityBlock, UpdateSolidNeedsARaisedLotAndNoLandmark) {
     struct Case {
         const char* m_Name;

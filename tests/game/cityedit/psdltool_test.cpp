@@ -1,6 +1,7 @@
 #include "bank/dialogseam.h"
 #include "city/psdl.h"
 #include "cityedit/psdltool.h"
+#include "data/bytes.h"
 #include "vector/matrix34.h"
 
 #include "tests/support/child.h"
@@ -9,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -21,7 +24,7 @@ typedef std::vector<SDLCODE_T> Words;
 void MakeEmptyCity(lvlPSDL& city) {
     lvlPSDL::AllocateVertices(0);
     lvlPSDL::AllocateTextures(1);
-    lvlPSDL::sm_Floats.clear();
+    lvlPSDL::AllocateFloats(0);
     city.AllocateRooms(4);
     for (int i = 1; i < 4; ++i) {
         city.m_Rooms[i].reset(lvlSDL::Create(0, 0));
@@ -107,6 +110,48 @@ TEST_F(Emitters, VerticesOfTheDescriptionAreFoundAgain) {
     lvlPSDL::AllocateVertices(1);
     lvlPSDL::sm_Vertices[0] = Vector3(7.0f, 7.0f, 7.0f);
     EXPECT_EQ(VertexIndex(Vector3(1.0f, 2.0f, 3.0f)), 1);
+}
+
+TEST_F(Emitters, FloatsAreFoundAtTheirFirstEqualEntry) {
+    // Against a search of the table from its start, on values that repeat, zeros of both
+    // signs (equal) and NaN (never equal), after a table that came with the city.
+    lvlPSDL::AllocateFloats(3);
+    lvlPSDL::sm_Floats = {1.5f, -0.0f, 1.5f};
+    std::mt19937 random(16);
+    for (int i = 0; i < 20000; ++i) {
+        float value;
+        switch (random() % 4) {
+        case 0:
+            value = float(random() % 64) * 0.25f;
+            break;
+        case 1:
+            value = random() % 2 ? 0.0f : -0.0f;
+            break;
+        case 2:
+            value = random() % 8 ? FloatFromBits(uint32_t(random())) : NAN;
+            break;
+        default:
+            value = float(random() % 50000);
+            break;
+        }
+        const std::vector<float>& floats = lvlPSDL::sm_Floats;
+        size_t expected = std::find(floats.begin(), floats.end(), value) - floats.begin();
+        size_t size = floats.size();
+        ASSERT_EQ(FloatIndex(value), expected) << value;
+        ASSERT_EQ(floats.size(), size + (expected == size)) << value;
+    }
+    // A new table of the same size is not answered from the hash of the old one, nor a
+    // cleared one.
+    std::vector<float> reversed(lvlPSDL::sm_Floats.rbegin(), lvlPSDL::sm_Floats.rend());
+    lvlPSDL::AllocateFloats(uint32_t(reversed.size()));
+    lvlPSDL::sm_Floats = reversed;
+    for (float value : {1.5f, 0.0f, 7.0f}) {
+        size_t expected = std::find(reversed.begin(), reversed.end(), value) - reversed.begin();
+        EXPECT_EQ(FloatIndex(value), expected) << value;
+    }
+    lvlPSDL::sm_Floats.clear();
+    EXPECT_EQ(FloatIndex(8.0f), 0);
+    EXPECT_EQ(FloatIndex(7.0f), 1);
 }
 
 TEST_F(Emitters, TextureCommandsOnlyWhenTheTextureChanges) {
@@ -342,7 +387,7 @@ TEST_CHILD(EmitPastALimit) {
             VertexIndex(Vector3(float(i), 1.0f, 2.0f));
         }
     } else if (limit == "floats") {
-        lvlPSDL::sm_Floats.resize(lvlPSDL::MaxFloats - 1);
+        lvlPSDL::AllocateFloats(lvlPSDL::MaxFloats - 1);
         FloatIndex(-1.0f);
         FloatIndex(-2.0f);
     } else if (limit == "room buffer") {

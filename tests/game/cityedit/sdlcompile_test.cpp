@@ -75,6 +75,8 @@ TEST_F(SdlCompile, WritesTheWordsOfEachCommand) {
         {"ext 2 5 1.5", {74, 5, 384}, level, ""},
         {"ext 4 5 1.5 0.25 9", {76, 5, 384, 64, 9}, level, ""},
         {"ext 9 1 2.0 1 2 3 4 5 6 7", {72, 9, 1, 512, 1, 2, 3, 4, 5, 6, 7}, level, ""},
+        // Truncated before the check: just below 0 is 0, just below 256 the largest word.
+        {"ext 3 1 -0.001 255.998", {75, 1, 0, 65535}, level, ""},
         {"tex 2 road 8 1 2 3 4 0 2 3 5", {80, 2, 130, 1, 2, 3, 4, 0, 2, 3, 5},
          {0, 0, dd, dd, 0, 0, 0, 0, 0, 0, 0, 0}, ""},
         {"road 4 1 1 2 3", {129, 1, 1, 2, 3}, level, ""},
@@ -156,6 +158,15 @@ TEST_F(SdlCompile, RoomsWithoutWordsAndCitiesWithoutTextures) {
     EXPECT_EQ(lvlAiMap::GetRoadCount(), 0u);
 }
 
+TEST_F(SdlCompile, MissingRoomsKeywordStillReadsTheCounts) {
+    ASSERT_TRUE(Load(Tables(3, 0) + "2 1 0\nroom 1 ofan 3 0 1 2\n"));
+    EXPECT_EQ(m_City.m_RoomCount, 3u);
+    EXPECT_EQ(m_City.m_FirstRoomCount, 2u);
+    EXPECT_EQ(RoomWords(m_City, 1), Words({177, 0, 1, 2}));
+    std::string pass = "Error: Expected rooms command here\n3 verts, 3 rooms, 4 codes\n";
+    EXPECT_EQ(m_Capture.Take(), pass + pass);
+}
+
 TEST_F(SdlCompile, MissingFileWarnsAndFails) {
     datAssetManager::SetPath(m_Scratch.Root().c_str());
     EXPECT_FALSE(m_City.LoadSDL("x"));
@@ -169,23 +180,26 @@ TEST_CHILD(LoadSdlFile) {
 }
 
 TEST(SdlCompileFailures, MalformedDescriptionsAreFatal) {
+    const char* WordTooLarge = "Assert(value < 1 << (8 * sizeof(SDLCODE_T))) failed in [city/sdlcode";
     struct Case {
         const char* m_Name;
         std::string m_Text;
         const char* m_Message;
     };
     const std::vector<Case> cases = {
-        {"no rooms line", Tables(3, 0) + "room 1 ofan 3 0 1 2\n", "Error: Expected rooms command here"},
+        {"no rooms line and no counts", Tables(3, 0) + "room 1 ofan 3 0 1 2\n",
+         "test.sdl(4): Expected integer."},
         {"room past the slots", Tables(3, 0) + "rooms 5 3 1\nroom 9\n",
          "Assert(roomNum < rooms) failed in [cityedit/sdlcompile"},
         {"room 0", SmallCity("room 0\n"), "test.sdl(17): Bad room number 0."},
-        {"negative room", SmallCity("room -2\n"), "Bad room number -2."},
+        {"negative room", SmallCity("room -2\n"), "Assert(roomNum < rooms) failed in [cityedit/sdlcompile"},
         {"room twice", SmallCity("room 1 room 2 room 1\n"), "Room 1 appears twice."},
         {"negative room counts", Tables(3, 0) + "rooms 2 -1 0\nroom 1\n", "Bad room counts 2 -1 0."},
         {"crosswalk of 3", SmallCity("room 1 crosswalk 3 1 2 3\n"),
          "Assert(count == 4) failed in [cityedit/sdlcompile"},
         {"vertex past the table", SmallCity("room 1 ofan3 3 1 2 12\n"), "Vertex index 12 out of range."},
-        {"negative vertex", SmallCity("room 1 road 4 1 -1 2 3\n"), "Vertex index -1 out of range."},
+        {"negative vertex", SmallCity("room 1 road 4 1 -1 2 3\n"), WordTooLarge},
+        {"vertex past a word", SmallCity("room 1 ofan 3 1 2 65536\n"), WordTooLarge},
         {"perimeter vertex", SmallCity("room 1 perimeter 1 40 0\n"), "Vertex index 40 out of range."},
         {"neighbour past the slots", SmallCity("room 1 perimeter 2 1 0 2 4\n"),
          "Neighbour room 4 out of range."},
@@ -194,12 +208,22 @@ TEST(SdlCompileFailures, MalformedDescriptionsAreFatal) {
         {"texture past the table", SmallCity("room 1 tex 4\n"), "Texture index 4 out of range."},
         {"count of 0", SmallCity("room 1 sidewalk 0\n"), "Assert(count) failed in [city/sdlcode"},
         {"count of 256", SmallCity("room 1 road 1024\n"), "Assert(count < 256) failed in [city/sdlcode"},
-        {"negative median height", SmallCity("room 1 divroad 8 0 -1.5 1 2 3 4 5 6\n"),
-         "Assert(value >= 0.0f) failed in [city/sdlcode"},
-        {"word too large", SmallCity("room 1 ext 2 65536 1.0\n"),
-         "Assert(value < 1 << (8 * sizeof(SDLCODE_T))) failed in [city/sdlcode"},
+        {"negative median height", SmallCity("room 1 divroad 8 0 -1.5 1 2 3 4 5 6\n"), WordTooLarge},
+        {"huge median height", SmallCity("room 1 divroad 8 0 1e308 1 2 3 4 5 6\n"), WordTooLarge},
+        {"word too large", SmallCity("room 1 ext 2 65536 1.0\n"), WordTooLarge},
+        {"height of 256", SmallCity("room 1 ext 2 1 256\n"), WordTooLarge},
+        {"height past 2^32 / 256", SmallCity("room 1 ext 2 1 16777218\n"), WordTooLarge},
+        {"infinite height", SmallCity("room 1 ext 2 1 1e39\n"), WordTooLarge},
+        {"second value below 0", SmallCity("room 1 ext 3 1 0 -0.004\n"), WordTooLarge},
         {"AI road of 100 rooms", SmallCity("room 1 ai 1 100\n"),
          "Assert(count < MAX_ROOMS_PER_ROAD) failed in [city/ai"},
+        {"AI road of -1 rooms", SmallCity("room 1 ai 1 -1\n"),
+         "Assert(count < MAX_ROOMS_PER_ROAD) failed in [city/ai"},
+        // Values left over after a count error are numbers: a keyword among them is an error.
+        {"keyword among leftover values", SmallCity("room 1 alley 3 0 0 ofan 3 0 0 0\n"),
+         "test.sdl(17): Expected integer."},
+        {"keyword among dropped values", SmallCity("room 1 ostrip 5 1 2 3 4 ofan 3 4 5 6\n"),
+         "test.sdl(17): Expected integer."},
         {"AI road room 0", SmallCity("room 1 ai 15 1 0 0 0 0 1 1 1 1 1 1 1 1 0 0\n"),
          "AI road room 0 out of range."},
         {"AI road room past the slots", SmallCity("room 1 ai 15 1 -4 0 0 0 1 1 1 1 1 1 1 1 0 0\n"),
@@ -232,4 +256,19 @@ TEST(SdlCompileFailures, DroppingStopsAtTheEndOfTheFile) {
     ChildResult result = RunChild("LoadSdlFile", "\"" + path + "\"", 10000);
     EXPECT_FALSE(result.m_TimedOut);
     EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
+}
+
+TEST(SdlCompileFailures, AiValuesAreCheckedWhileFilling) {
+    // The counting pass skips the AI values: its own messages come before the AI record's.
+    ScratchDir scratch;
+    std::string path = scratch.Path("test.sdl");
+    ASSERT_TRUE(WriteWholeFile(path, SmallCity("room 1 sidewalk 3 1 2 3 ai 1 100\n")));
+    ChildResult result = RunChild("LoadSdlFile", "\"" + path + "\"");
+    EXPECT_EQ(result.m_ExitCode, 1);
+    std::string error = "Error: sidewalk count must be multiple of two\n";
+    size_t passes = result.m_Output.find(error + "12 verts, 4 rooms, 3 codes\n" + error);
+    size_t assertion = result.m_Output.find("Assert(count < MAX_ROOMS_PER_ROAD) failed in [city/ai");
+    EXPECT_NE(passes, std::string::npos) << result.m_Output;
+    EXPECT_NE(assertion, std::string::npos) << result.m_Output;
+    EXPECT_LT(passes, assertion) << result.m_Output;
 }
