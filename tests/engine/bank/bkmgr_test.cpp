@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "tests/engine/bank/recorder.h"
 #include "tests/support/child.h"
 #include "tests/support/failingwrites.h"
+#include "tests/support/mutation.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -187,27 +187,15 @@ TEST_F(Manager, MutatedLayoutFilesNeverStopTheProgram) {
     Mgr()->AddBank("Bar Two", 0, 0, true);
     const std::string good = "3\n\"Banks\" 1 100 100 200 600\n\"Foo\" 1 300 200 250 400\n"
                              "\"Bar Two\" 0 5 6 200 600\n";
-    std::string file = m_Scratch.Path("layout.bfg");
-    std::mt19937 random(16);
-    const char* const counts[] = {"2147483647", "-2147483648", "99999999999", "-1", "4", "0x3"};
+    std::vector<std::string> texts;
+    for (const char* count : {"2147483647", "-2147483648", "99999999999", "-1", "4", "0x3"}) {
+        texts.push_back(count + good.substr(1));
+    }
     for (int i = 0; i < 1200; ++i) {
-        std::string text = good;
-        switch (i % 4) {
-        case 0:
-            for (int flips = 1 + random() % 4; flips > 0; --flips) {
-                text[random() % text.size()] ^= char(1 << random() % 8);
-            }
-            break;
-        case 1:
-            text.resize(random() % text.size());
-            break;
-        case 2:
-            text.replace(0, 1, counts[random() % 6]);
-            break;
-        case 3:
-            text.replace(text.find("Foo"), 3, std::string(random() % 2000, 'n'));
-            break;
-        }
+        texts.push_back(Mutant({good}, i));
+    }
+    std::string file = m_Scratch.Path("layout.bfg");
+    for (const std::string& text : texts) {
         SCOPED_TRACE(text);
         ASSERT_TRUE(WriteWholeFile(file, text));
         g_Calls.clear();
