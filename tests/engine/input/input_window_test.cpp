@@ -12,12 +12,16 @@
 #include <dinput.h>
 
 #include "bank/bkmgr.h"
+#include "data/options.h"
+#include "gfx/pipeline.h"
+#include "input/attach.h"
 #include "input/event.h"
 #include "input/hotkey.h"
 #include "input/input.h"
 #include "input/joystick.h"
 #include "input/pad.h"
 #include "input/winproc.h"
+#include "tests/support/console.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -198,6 +202,47 @@ TEST_F(InputWindow, DirectInputDevicesStartPollAndStop) {
     // A poll makes its device again.
     inpPollKeyboard();
     inpShutdownKeyboard();
+}
+
+// The program's own window: the pipeline starts the devices, and a click sent to its window
+// comes out of the pipeline's message pump as events and as the polled mouse buttons.
+TEST(PipelineInput, TheMainWindowDeliversInput) {
+    ConsoleCapture console;
+    static char line[] = "plattor";
+    ClearOptions();
+    ParseCommandString(line);
+    inpAttachToPipeline();
+    gfxSetWindowMode(true, -1, -1);
+    gfxParseOptions(320, 240, 16, 16, true);
+    ASSERT_TRUE(gfxOpenPipeline());
+    SetForegroundWindow(hwndMain);
+    Settle();
+    inpFlushEvents();
+
+    POINT corner = {10, 20};
+    ClientToScreen(hwndMain, &corner);
+    SetCursorPos(corner.x, corner.y);
+    Settle();
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    Sleep(100);
+    gfxPumpMessages();
+    EXPECT_TRUE(inpMouseHeld(1));
+    EXPECT_TRUE(inpMousePressed(1));
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Sleep(100);
+    gfxPumpMessages();
+    EXPECT_TRUE(inpMouseReleased(1));
+
+    std::vector<uint32_t> types;
+    for (const inpEvent& event : TakeAll()) {
+        if (event.type != inpMouseMove) {
+            types.push_back(event.type);
+            EXPECT_EQ(event.x, 10);
+            EXPECT_EQ(event.y, 20);
+        }
+    }
+    EXPECT_EQ(types, (std::vector<uint32_t>{inpLeftDown, inpLeftUp}));
+    gfxClosePipeline();
 }
 
 }  // namespace
