@@ -98,13 +98,13 @@ float dcPickSegmentDist(float& t, const Vector3& a, const Vector3& b) {
         t = 1;
         return MouseDist2(B);
     }
-    // The nearest point along the world segment, not along its projection.
-    Matrix44 inverse = InverseFullMatrix();
-    Vector3 deep = Unproject(inverse, (float)inpMouseX, (float)inpMouseY, 1.0f, 1.0f);
-    Vector3 eye(inverse.d.x, inverse.d.y, inverse.d.z);
+    // The nearest point along the world segment, not along its projection: where the
+    // segment passes closest to the mouse's ray.
+    dcRay ray;
+    ray.FromScreen((float)inpMouseX, (float)inpMouseY);
     Vector3 q1;
     Vector3 q2;
-    if (dcLineLineClosest(eye, deep, a, b, q1, q2)) {
+    if (dcLineLineClosest(ray.m_Start, ray.m_End, a, b, q1, q2)) {
         t = (a - q2).Mag() / (a - b).Mag();
     }
     float cross = ex * (A.y - inpMouseY) - ey * (A.x - inpMouseX);
@@ -238,10 +238,10 @@ void dcPick::BuildSelection(int x1, int y1, int x2, int y2) {
     const Vector3* c = m_Corners;
     m_Planes[0] = PlaneThrough(c[1], c[0], c[3]);  // near
     m_Planes[1] = PlaneThrough(c[7], c[4], c[5]);  // far
-    m_Planes[2] = PlaneThrough(c[4], c[0], c[3]);  // left
-    m_Planes[3] = PlaneThrough(c[5], c[1], c[0]);  // top
-    m_Planes[4] = PlaneThrough(c[6], c[2], c[1]);  // right
-    m_Planes[5] = PlaneThrough(c[7], c[3], c[2]);  // bottom
+    m_Planes[2] = PlaneThrough(c[3], c[0], c[4]);  // left
+    m_Planes[3] = PlaneThrough(c[0], c[1], c[5]);  // top
+    m_Planes[4] = PlaneThrough(c[1], c[2], c[6]);  // right
+    m_Planes[5] = PlaneThrough(c[2], c[3], c[7]);  // bottom
     m_Valid = true;
 }
 
