@@ -5,8 +5,6 @@
 
 #include "level/pathedit.h"
 
-qvPathMouse* PathMouse;
-
 namespace {
 
 const char HelpText[] =

@@ -6,8 +6,9 @@
 struct Vector3;
 
 // The mouse as path editing sees it: the window's input events, the keyboard's Shift, the wheel
-// and the picking of the current view. The input and camera layers install their own in
-// PathMouse; with none installed paths are not edited by mouse.
+// and the picking of the current view. PathMouse starts as the program's own input and picking
+// (level/pathinput.cpp); tests put a scripted mouse in its place. With none installed paths are
+// not edited by mouse.
 
 // One input event, as the window's event ring holds it.
 struct qvPathEvent {

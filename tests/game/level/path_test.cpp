@@ -121,9 +121,11 @@ TEST(Path, DeleteVertex) {
 
 TEST(Path, SelectNearestVertexTakesTheEarliestOfATie) {
     qvPath path = Strip(qvPath::LineStrip, {{0, 0, 0}, {4, 0, 0}, {6, 0, 0}, {10, 0, 0}});
+    ScriptedMouse mouse;
+    PathMouse = nullptr;
     path.SelectNearestVertex();  // no mouse: nothing happens
     EXPECT_EQ(path.GetCurrentVertex(), 4);
-    ScriptedMouse mouse;
+    PathMouse = &mouse;
     mouse.m_MouseX = 5.0f;
     path.SelectNearestVertex();
     EXPECT_EQ(path.GetCurrentVertex(), 1);

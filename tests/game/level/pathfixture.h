@@ -15,8 +15,8 @@
 
 class DrawRecorder : public qvPathDrawer {
 public:
-    DrawRecorder() { PathDrawer = this; }
-    ~DrawRecorder() override { PathDrawer = nullptr; }
+    DrawRecorder() : m_Previous(PathDrawer) { PathDrawer = this; }
+    ~DrawRecorder() override { PathDrawer = m_Previous; }
 
     void BindTexture(const char* name) override {
         m_Calls.push_back(std::string("texture ") + (name ? name : "none"));
@@ -50,6 +50,7 @@ public:
     }
 
     std::vector<std::string> m_Calls;
+    qvPathDrawer* m_Previous;
 };
 
 // Client point (x, y) looks straight down on the ground point (x, 0, y) from y = 10 to y = -10,
@@ -57,8 +58,8 @@ public:
 // point's screen distance is its distance in x and z from there.
 class ScriptedMouse : public qvPathMouse {
 public:
-    ScriptedMouse() { PathMouse = this; }
-    ~ScriptedMouse() override { PathMouse = nullptr; }
+    ScriptedMouse() : m_Previous(PathMouse) { PathMouse = this; }
+    ~ScriptedMouse() override { PathMouse = m_Previous; }
 
     void Post(uint32_t type, int x = 0, int y = 0) { m_Events.push_back({type, x, y, 0}); }
 
@@ -97,6 +98,7 @@ public:
     bool m_Fixed = false;
     Vector3 m_RayStart;
     Vector3 m_RayEnd;
+    qvPathMouse* m_Previous;
 };
 
 inline qvPathVertex PathVertex(float x, float y, float z, uint32_t word = 0) {
