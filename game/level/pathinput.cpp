@@ -4,14 +4,16 @@
 
 #include "level/pathmouse.h"
 
-#include <dinput.h>
-
 #include "devcam/pick.h"
 #include "input/event.h"
 #include "input/input.h"
 #include "vector/vector3.h"
 
 namespace {
+
+// DirectInput key codes of the two Shift keys.
+const uint32_t LeftShift = 0x2A;
+const uint32_t RightShift = 0x36;
 
 class qvPathInputMouse : public qvPathMouse {
 public:
@@ -23,7 +25,7 @@ public:
         event = qvPathEvent{ringEvent.type, ringEvent.x, ringEvent.y, ringEvent.data};
         return true;
     }
-    bool ShiftHeld() override { return inpKeyHeld(DIK_LSHIFT) || inpKeyHeld(DIK_RSHIFT); }
+    bool ShiftHeld() override { return inpKeyHeld(LeftShift) || inpKeyHeld(RightShift); }
     int Wheel() override { return inpMouseWheel; }
     float PointDistance(const Vector3& point) override { return dcPickPointDist(point); }
     bool RayFromScreen(int x, int y, Vector3& start, Vector3& end) override {

@@ -118,7 +118,9 @@ public:
     void Clear();
 
     uint32_t GetPathCount() const { return m_PathCount; }
-    qvPath* GetPath(uint32_t index) const { return index < m_PathCount ? m_Paths[index].get() : nullptr; }
+    qvPath* GetPath(uint32_t index) const {
+        return index < m_PathCount ? m_Paths[index].get() : nullptr;
+    }
     uint32_t GetCurrentPathIndex() const { return m_CurrentPath; }
     // Null when the set is empty.
     qvPath* GetCurrentPath() const { return GetPath(m_CurrentPath); }

@@ -315,12 +315,18 @@ TEST(PathDraw, Decal) {
     DrawPathDecal(Strip(qvPath::LineStrip, {{0, 0, 0}}));
     EXPECT_TRUE(drawer.m_Calls.empty());
     // Rungs 2 wide; the third rung lies 5 along: v = floor(5 / 2 + 0.5) = 3.
-    DrawPathDecal(Strip(qvPath::LineStrip, {{0, 0, 0}, {2, 0, 0}, {0, 0, 5}, {2, 0, 5}, {0, 0, 7}}));
+    DrawPathDecal(
+        Strip(qvPath::LineStrip, {{0, 0, 0}, {2, 0, 0}, {0, 0, 5}, {2, 0, 5}, {0, 0, 7}}));
     EXPECT_EQ(drawer.m_Calls,
               (std::vector<std::string>{"texture STRIP", "begin 5", "vertex 0,0,0 FFFFFFFF 0 0",
                                         "vertex 2,0,0 FFFFFFFF 1 0", "vertex 0,0,5 FFFFFFFF 0 3",
                                         "vertex 2,0,5 FFFFFFFF 1 3", "vertex 0,0,7 FFFFFFFF 0 4",
                                         "end"}));
+    // A first rung of no width repeats nothing rather than divide by zero.
+    drawer.m_Calls.clear();
+    DrawPathDecal(Strip(qvPath::LineStrip, {{0, 0, 0}, {0, 0, 0}, {0, 0, 5}}));
+    ASSERT_EQ(drawer.m_Calls.size(), 6u);
+    EXPECT_EQ(drawer.m_Calls[4], "vertex 0,0,5 FFFFFFFF 0 0");
 }
 
 TEST_CHILD(PathVertexPastTheEnd) {

@@ -25,7 +25,8 @@ FileBytes& Record(FileBytes& file, const char* name, int count, uint32_t current
                   uint8_t spacing) {
     file.Name(name).U32(uint32_t(count)).U32(current);
     for (int i = 0; i < count; ++i) {
-        file.U32(0x01000000u * i + 0x123456).F32(3.0f * i).F32(0.5f * (i % 3)).F32(i % 2 ? 4.0f : -4.0f);
+        file.U32(0x01000000u * i + 0x123456).F32(3.0f * i).F32(0.5f * (i % 3));
+        file.F32(i % 2 ? 4.0f : -4.0f);
     }
     return file.Byte(type).Byte(spacing).Byte(0).Byte(0);
 }
