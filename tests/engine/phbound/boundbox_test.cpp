@@ -415,6 +415,19 @@ TEST(BoundBoxTest, FaceDotPatterns) {
         // Two entries in the dead zone: the larger is filled with its sign.
         {{{0.999f, 0.02f, 0.03f}, {-0.03f, 0.8f, 0.6f}, {0.01f, -0.6f, 0.8f}},
          {{1, 0, 0}, {0, 1, 1}, {0, -1, 1}}},
+        // Two zeros: the larger |dot| takes its sign.
+        {{{0.9f, 0.02f, 0.3f}, {0.03f, 0.9f, 0.4f}, {0.4f, 0.5f, 0.8f}},
+         {{1, 0, 1}, {1, 1, 1}, {1, 1, 1}}},
+        // Three zeros: the two largest.
+        {{{0.9f, 0.02f, 0.01f}, {-0.03f, 0.9f, 0.4f}, {0.4f, 0.5f, 0.8f}},
+         {{1, 1, 0}, {-1, 1, 1}, {1, 1, 1}}},
+        // Four zeros with a whole row of them: the three largest.
+        {{{0.01f, -0.02f, 0.03f}, {0.9f, 0.034f, 0.3f}, {0.3f, 0.5f, 0.8f}},
+         {{0, -1, 1}, {1, 1, 1}, {1, 1, 1}}},
+        // Five zeros: the largest whose filling leaves one or two zeros in every row and
+        // column, which is not the largest of all (0.03).
+        {{{0.01f, 0.02f, 0.03f}, {0.025f, 0.5f, 0.5f}, {0.5f, -0.03f, 0.5f}},
+         {{0, 1, 0}, {0, 1, 1}, {1, 0, 1}}},
     };
     for (const Case& c : cases) {
         int pattern[3][3];
@@ -435,6 +448,22 @@ TEST_CHILD(BoxWithFlatMatrix) {
     return a.CollideBox(&b, flat, Matrix34::sm_Identity, nullptr, nullptr, impacts, 8);
 }
 
+// Dead-zone entries that are exactly 0 have no sign to take.
+TEST_CHILD(PatternWithoutSigns) {
+    const float dots[3][3] = {{1, 0, 0}, {0, 1, 0.5f}, {0.5f, 0.5f, 1}};
+    int pattern[3][3];
+    phBoundBox::FaceDotPattern(dots, pattern);
+    return 0;
+}
+
+// Five zeros, and one row without any: no single filling mends it.
+TEST_CHILD(PatternBeyondMending) {
+    const float dots[3][3] = {{0.01f, 0.02f, 0.03f}, {0.01f, 0.02f, 0.9f}, {0.6f, 0.6f, 0.5f}};
+    int pattern[3][3];
+    phBoundBox::FaceDotPattern(dots, pattern);
+    return 0;
+}
+
 TEST_CHILD(BoxEdgeTestWithOneRecord) {
     phBoundBox box;
     phSegment segment = Segment(Vector3(0, 5, 0), Vector3(0, -5, 0));
@@ -447,6 +476,12 @@ TEST(BoundBoxTest, MisuseAsserts) {
         {{"BoxWithFlatMatrix",
           "Assert(\"your colliding object has a bad orientation matrix\" && "
           "VerifyFaceDotPattern()) failed in [phbound/boxbox"},
+         {"PatternWithoutSigns",
+          "Assert(\"your colliding object has a bad orientation matrix\" && "
+          "Targeti>=0 && Targetj>=0) failed in [phbound/boxbox"},
+         {"PatternBeyondMending",
+          "Assert(\"your colliding object has a bad orientation matrix\" && "
+          "phBoundBox::CheckFourFaceDotPattern()) failed in [phbound/boxbox"},
          {"BoxEdgeTestWithOneRecord", "Assert(maxi >= 2) failed in [phbound/boundbox"}});
 }
 
