@@ -363,6 +363,31 @@ double SampledLeastOverlap(const Matrix34& mA, const Vector3& hA, const Matrix34
     return least;
 }
 
+// How far a point lies from a feature of a placed box: a corner, an edge (as a segment) or
+// the plane of a face.
+double FeatureDistance(const Matrix34& m, const Vector3& size, int kind, int index,
+                       const Vector3& point) {
+    auto corner = [&](int v) {
+        Vector3 c(phBoundBox::UnitVertices[v].x * size.x, phBoundBox::UnitVertices[v].y * size.y,
+                  phBoundBox::UnitVertices[v].z * size.z);
+        c.Transform(m);
+        return c;
+    };
+    if (kind == phImpact::VERTEX) {
+        return (point - corner(index)).Mag();
+    }
+    if (kind == phImpact::EDGE) {
+        Vector3 p0 = corner(phBoundBox::EdgeVertices[index][0]);
+        Vector3 d = corner(phBoundBox::EdgeVertices[index][1]) - p0;
+        float t = std::min(1.0f, std::max(0.0f, (point - p0).Dot(d) / d.Mag2()));
+        return (point - (p0 + d * t)).Mag();
+    }
+    const int* corners = phBoundBox::FaceCorners[index];
+    Vector3 n = phBoundBox::FaceNormals[index];
+    n = m.a * n.x + m.b * n.y + m.c * n.z;
+    return std::fabs((point - corner(corners[0])).Dot(n));
+}
+
 TEST(BoundBoxTest, RandomBoxPairsAgreeWithTheSampledLeastOverlap) {
     std::mt19937 rng(2613);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -396,6 +421,19 @@ TEST(BoundBoxTest, RandomBoxPairsAgreeWithTheSampledLeastOverlap) {
         for (int k = 0; k < count; ++k) {
             EXPECT_LE(impacts[k].Depth + margin, along + 1e-3) << i << " contact " << k;
             EXPECT_GE(impacts[k].Depth + margin, -1e-4f) << i << " contact " << k;
+            // The features named lie half the contact's depth from its position.
+            const phImpact& c = impacts[k];
+            int kindA = c.Type == phImpact::EDGE_EDGE  ? phImpact::EDGE
+                        : c.Type == phImpact::A_ON_FACE ? phImpact::VERTEX
+                                                        : phImpact::FACE;
+            int kindB = c.Type == phImpact::EDGE_EDGE  ? phImpact::EDGE
+                        : c.Type == phImpact::A_ON_FACE ? phImpact::FACE
+                                                        : phImpact::VERTEX;
+            double reach = 0.5 * (c.Depth + margin) + 1e-3;
+            EXPECT_LE(FeatureDistance(mA, sizeA, kindA, c.FeatureA, c.Position), reach)
+                << i << " contact " << k << " type " << c.Type;
+            EXPECT_LE(FeatureDistance(mB, sizeB, kindB, c.FeatureB, c.Position), reach)
+                << i << " contact " << k << " type " << c.Type;
         }
     }
     EXPECT_GT(touching, 60);

@@ -1,5 +1,6 @@
 #include "phbound/boundbox.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -212,6 +213,28 @@ TEST(BoxBoxTest, CentroidOffsetsMoveTheBox) {
         EXPECT_NEAR(corner.y, 0.45f, 1e-5f) << k;
         EXPECT_NEAR(impacts[k].Position.x, corner.x, 1e-5f) << k;
         EXPECT_NEAR(impacts[k].Position.z, corner.z, 1e-5f) << k;
+    }
+}
+
+// A box turned 45 degrees and tipped by less than the dead zone still rests face on face,
+// with the corners of the outlines' overlap, rather than on one corner and its edges.
+TEST(BoxBoxTest, TippedWithinTheDeadZoneRestsFaceOnFace) {
+    phBoundBox a, b;
+    Matrix34 m = Matrix34::sm_Identity;
+    m.MakeRotateY(0.7853982f);
+    m.RotateX(0.01f);
+    float lowest = 1e30f;
+    for (int v = 0; v < 8; ++v) {
+        Vector3 corner = a.Vertices[v];
+        corner.Transform(m);
+        lowest = std::min(lowest, corner.y);
+    }
+    m.d.Set(0, 0.5f - 0.05f - lowest, 0);
+    phImpact impacts[8];
+    int count = a.CollideBox(&b, m, Matrix34::sm_Identity, nullptr, nullptr, impacts, 8);
+    EXPECT_EQ(count, 8);
+    for (int k = 0; k < count; ++k) {
+        EXPECT_GT(impacts[k].Normal.y, 0.999f) << k;
     }
 }
 
