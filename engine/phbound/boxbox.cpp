@@ -221,21 +221,12 @@ private:
         c.Add(ToWorld(local, depth), depth, phImpact::EDGE_EDGE, m_RefIsA ? refEdge : otherEdge,
               m_RefIsA ? otherEdge : refEdge);
     }
-    void AddOtherCorner(Candidate& c, const Vector3& local, float depth, int refFace,
-                        int vertex) {
-        if (m_RefIsA) {
-            c.Add(ToWorld(local, depth), depth, phImpact::B_ON_FACE, refFace, vertex);
-        } else {
-            c.Add(ToWorld(local, depth), depth, phImpact::A_ON_FACE, vertex, refFace);
-        }
-    }
-    void AddRefCorner(Candidate& c, const Vector3& local, float depth, int vertex,
-                      int otherFace) {
-        if (m_RefIsA) {
-            c.Add(ToWorld(local, depth), depth, phImpact::A_ON_FACE, vertex, otherFace);
-        } else {
-            c.Add(ToWorld(local, depth), depth, phImpact::B_ON_FACE, otherFace, vertex);
-        }
+    // A corner of one box on a face of the other.
+    void AddCorner(Candidate& c, const Vector3& local, float depth, bool refCorner, int vertex,
+                   int face) {
+        const bool cornerOfA = refCorner == m_RefIsA;
+        c.Add(ToWorld(local, depth), depth, cornerOfA ? phImpact::A_ON_FACE : phImpact::B_ON_FACE,
+              cornerOfA ? vertex : face, cornerOfA ? face : vertex);
     }
     // A point of the other box, moved halfway up to the reference face.
     Vector3 ToWorld(const Vector3& local, float depth) const {
@@ -326,11 +317,11 @@ private:
                 AddEdges(candidate, point, depth, phBoundBox::FaceEdges[m_Face][is.IndexA],
                          phBoundBox::FaceEdges[otherFace][is.IndexB]);
             } else if (is.Kind == ConvexPolyIsect::CORNER_A) {
-                AddRefCorner(candidate, point, depth, phBoundBox::FaceCorners[m_Face][is.IndexA],
-                             otherFace);
+                AddCorner(candidate, point, depth, true,
+                          phBoundBox::FaceCorners[m_Face][is.IndexA], otherFace);
             } else {
-                AddOtherCorner(candidate, point, depth, m_Face,
-                               phBoundBox::FaceCorners[otherFace][is.IndexB]);
+                AddCorner(candidate, point, depth, false,
+                          phBoundBox::FaceCorners[otherFace][is.IndexB], m_Face);
             }
         }
         return true;
@@ -348,7 +339,7 @@ private:
         const Vector3& corner = m_Corners[vertex];
         float depth = DepthOf(corner);
         if (depth >= 0.0f && WithinFace(corner)) {
-            AddOtherCorner(candidate, corner, depth, m_Face, vertex);
+            AddCorner(candidate, corner, depth, false, vertex, m_Face);
         }
     }
 

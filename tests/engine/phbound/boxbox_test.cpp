@@ -130,7 +130,9 @@ void ClosestPoints(const Point& p0, const Point& p1, const Point& q0, const Poin
     double u[3] = {p1.x - p0.x, p1.y - p0.y, p1.z - p0.z};
     double v[3] = {q1.x - q0.x, q1.y - q0.y, q1.z - q0.z};
     double w[3] = {p0.x - q0.x, p0.y - q0.y, p0.z - q0.z};
-    auto dot = [](const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    auto dot = [](const double* a, const double* b) {
+        return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+    };
     double a = dot(u, u), b = dot(u, v), c = dot(v, v), d = dot(u, w), e = dot(v, w);
     double s = (b * e - c * d) / (a * c - b * b), t = (a * e - b * d) / (a * c - b * b);
     onP = {p0.x + u[0] * s, p0.y + u[1] * s, p0.z + u[2] * s};
