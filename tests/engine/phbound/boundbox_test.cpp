@@ -413,7 +413,7 @@ TEST(BoundBoxTest, RandomBoxPairsAgreeWithTheSampledLeastOverlap) {
         }
         ++touching;
         const float margin = std::min(a.Margin, b.Margin);
-        // The normal is a direction of least overlap (a face wins over an edge within 5%),
+        // The normal is a direction of least overlap (within the sampling's reach),
         // pointing from B towards A, and no contact is deeper than that overlap.
         double along = Overlap(impacts[0].Normal, mA, hA, mB, hB);
         EXPECT_LE(along, least * 1.06 + 0.005) << i;
