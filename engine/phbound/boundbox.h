@@ -66,11 +66,32 @@ public:
     int CollideSphere(phBound* sphere, float radius, const Matrix34& matrix,
                       const Vector3& offset, const Vector3& motion, phColliderBase* colliderA,
                       phColliderBase* colliderB, phImpact* impacts);
-    // This box (A) against another (B): at most maxnumimpacts impacts in world space, the
-    // normal from B towards A, the depth less the pair's collision margin; 0 when apart.
-    int CollideBox(phBoundBox* other, const Matrix34& matrix, const Matrix34& otherMatrix,
+    // This box (A) against another (B), each with its matrix of this and of the previous
+    // step: at most maxnumimpacts impacts in world space, the normal from B towards A, the
+    // depth less the pair's collision margin; 0 when apart or when maxnumimpacts is below 8.
+    int CollideBox(phBoundBox* other, const Matrix34& matrix, const Matrix34& last,
+                   const Matrix34& otherMatrix, const Matrix34& otherLast,
                    phColliderBase* colliderA, phColliderBase* colliderB, phImpact* impacts,
                    int maxnumimpacts);
+    // The same for two boxes that stood still over the step.
+    int CollideBox(phBoundBox* other, const Matrix34& matrix, const Matrix34& otherMatrix,
+                   phColliderBase* colliderA, phColliderBase* colliderB, phImpact* impacts,
+                   int maxnumimpacts) {
+        return CollideBox(other, matrix, matrix, otherMatrix, otherMatrix, colliderA, colliderB,
+                          impacts, maxnumimpacts);
+    }
+
+    // How a candidate contact direction of two boxes ranks: Depth is its depth less the
+    // margin, Time how long ago (seconds) its contact began at its closing speed, the largest
+    // float when it is not closing.
+    struct AxisScore {
+        float Time;
+        float Depth;
+    };
+    static AxisScore ScoreAxis(float depth, float margin, float speed);
+    // Whether a later candidate replaces the best so far: it must be shallower, and when the
+    // best contact began within the gate (a fresh collision) also more recent.
+    static bool TakesAxis(const AxisScore& best, const AxisScore& candidate, float gate);
 
     // The face dot pattern of two orientations: 1, -1 or 0 for each axis pair, with the dead
     // zone filled in until every row and column has one or two zeros at most.

@@ -363,6 +363,31 @@ double SampledLeastOverlap(const Matrix34& mA, const Vector3& hA, const Matrix34
     return least;
 }
 
+// How far a point lies from a feature of a placed box: a corner, an edge (as a segment) or
+// the plane of a face.
+double FeatureDistance(const Matrix34& m, const Vector3& size, int kind, int index,
+                       const Vector3& point) {
+    auto corner = [&](int v) {
+        Vector3 c(phBoundBox::UnitVertices[v].x * size.x, phBoundBox::UnitVertices[v].y * size.y,
+                  phBoundBox::UnitVertices[v].z * size.z);
+        c.Transform(m);
+        return c;
+    };
+    if (kind == phImpact::VERTEX) {
+        return (point - corner(index)).Mag();
+    }
+    if (kind == phImpact::EDGE) {
+        Vector3 p0 = corner(phBoundBox::EdgeVertices[index][0]);
+        Vector3 d = corner(phBoundBox::EdgeVertices[index][1]) - p0;
+        float t = std::min(1.0f, std::max(0.0f, (point - p0).Dot(d) / d.Mag2()));
+        return (point - (p0 + d * t)).Mag();
+    }
+    const int* corners = phBoundBox::FaceCorners[index];
+    Vector3 n = phBoundBox::FaceNormals[index];
+    n = m.a * n.x + m.b * n.y + m.c * n.z;
+    return std::fabs((point - corner(corners[0])).Dot(n));
+}
+
 TEST(BoundBoxTest, RandomBoxPairsAgreeWithTheSampledLeastOverlap) {
     std::mt19937 rng(2613);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -388,7 +413,7 @@ TEST(BoundBoxTest, RandomBoxPairsAgreeWithTheSampledLeastOverlap) {
         }
         ++touching;
         const float margin = std::min(a.Margin, b.Margin);
-        // The normal is a direction of least overlap (a face wins over an edge within 5%),
+        // The normal is a direction of least overlap (within the sampling's reach),
         // pointing from B towards A, and no contact is deeper than that overlap.
         double along = Overlap(impacts[0].Normal, mA, hA, mB, hB);
         EXPECT_LE(along, least * 1.06 + 0.005) << i;
@@ -396,6 +421,19 @@ TEST(BoundBoxTest, RandomBoxPairsAgreeWithTheSampledLeastOverlap) {
         for (int k = 0; k < count; ++k) {
             EXPECT_LE(impacts[k].Depth + margin, along + 1e-3) << i << " contact " << k;
             EXPECT_GE(impacts[k].Depth + margin, -1e-4f) << i << " contact " << k;
+            // The features named lie half the contact's depth from its position.
+            const phImpact& c = impacts[k];
+            int kindA = c.Type == phImpact::EDGE_EDGE  ? phImpact::EDGE
+                        : c.Type == phImpact::A_ON_FACE ? phImpact::VERTEX
+                                                        : phImpact::FACE;
+            int kindB = c.Type == phImpact::EDGE_EDGE  ? phImpact::EDGE
+                        : c.Type == phImpact::A_ON_FACE ? phImpact::FACE
+                                                        : phImpact::VERTEX;
+            double reach = 0.5 * (c.Depth + margin) + 1e-3;
+            EXPECT_LE(FeatureDistance(mA, sizeA, kindA, c.FeatureA, c.Position), reach)
+                << i << " contact " << k << " type " << c.Type;
+            EXPECT_LE(FeatureDistance(mB, sizeB, kindB, c.FeatureB, c.Position), reach)
+                << i << " contact " << k << " type " << c.Type;
         }
     }
     EXPECT_GT(touching, 60);
@@ -415,6 +453,19 @@ TEST(BoundBoxTest, FaceDotPatterns) {
         // Two entries in the dead zone: the larger is filled with its sign.
         {{{0.999f, 0.02f, 0.03f}, {-0.03f, 0.8f, 0.6f}, {0.01f, -0.6f, 0.8f}},
          {{1, 0, 0}, {0, 1, 1}, {0, -1, 1}}},
+        // Two zeros: the larger |dot| takes its sign.
+        {{{0.9f, 0.02f, 0.3f}, {0.03f, 0.9f, 0.4f}, {0.4f, 0.5f, 0.8f}},
+         {{1, 0, 1}, {1, 1, 1}, {1, 1, 1}}},
+        // Three zeros: the two largest.
+        {{{0.9f, 0.02f, 0.01f}, {-0.03f, 0.9f, 0.4f}, {0.4f, 0.5f, 0.8f}},
+         {{1, 1, 0}, {-1, 1, 1}, {1, 1, 1}}},
+        // Four zeros with a whole row of them: the three largest.
+        {{{0.01f, -0.02f, 0.03f}, {0.9f, 0.034f, 0.3f}, {0.3f, 0.5f, 0.8f}},
+         {{0, -1, 1}, {1, 1, 1}, {1, 1, 1}}},
+        // Five zeros: the largest whose filling leaves one or two zeros in every row and
+        // column, which is not the largest of all (0.03).
+        {{{0.01f, 0.02f, 0.03f}, {0.025f, 0.5f, 0.5f}, {0.5f, -0.03f, 0.5f}},
+         {{0, 1, 0}, {0, 1, 1}, {1, 0, 1}}},
     };
     for (const Case& c : cases) {
         int pattern[3][3];
@@ -435,6 +486,22 @@ TEST_CHILD(BoxWithFlatMatrix) {
     return a.CollideBox(&b, flat, Matrix34::sm_Identity, nullptr, nullptr, impacts, 8);
 }
 
+// Dead-zone entries that are exactly 0 have no sign to take.
+TEST_CHILD(PatternWithoutSigns) {
+    const float dots[3][3] = {{1, 0, 0}, {0, 1, 0.5f}, {0.5f, 0.5f, 1}};
+    int pattern[3][3];
+    phBoundBox::FaceDotPattern(dots, pattern);
+    return 0;
+}
+
+// Five zeros, and one row without any: no single filling mends it.
+TEST_CHILD(PatternBeyondMending) {
+    const float dots[3][3] = {{0.01f, 0.02f, 0.03f}, {0.01f, 0.02f, 0.9f}, {0.6f, 0.6f, 0.5f}};
+    int pattern[3][3];
+    phBoundBox::FaceDotPattern(dots, pattern);
+    return 0;
+}
+
 TEST_CHILD(BoxEdgeTestWithOneRecord) {
     phBoundBox box;
     phSegment segment = Segment(Vector3(0, 5, 0), Vector3(0, -5, 0));
@@ -447,6 +514,12 @@ TEST(BoundBoxTest, MisuseAsserts) {
         {{"BoxWithFlatMatrix",
           "Assert(\"your colliding object has a bad orientation matrix\" && "
           "VerifyFaceDotPattern()) failed in [phbound/boxbox"},
+         {"PatternWithoutSigns",
+          "Assert(\"your colliding object has a bad orientation matrix\" && "
+          "Targeti>=0 && Targetj>=0) failed in [phbound/boxbox"},
+         {"PatternBeyondMending",
+          "Assert(\"your colliding object has a bad orientation matrix\" && "
+          "phBoundBox::CheckFourFaceDotPattern()) failed in [phbound/boxbox"},
          {"BoxEdgeTestWithOneRecord", "Assert(maxi >= 2) failed in [phbound/boundbox"}});
 }
 
