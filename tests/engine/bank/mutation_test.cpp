@@ -6,6 +6,7 @@
 #include "tests/support/mutation.h"
 #include "tests/support/scratch.h"
 
+#include <direct.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -23,6 +24,8 @@ bool CheckLayout(int index, std::string& why) {
     static ScratchDir scratch;
     static bool made = false;
     if (!made) {
+        // The manager writes its layout where the program runs when the child ends.
+        _chdir(scratch.Root().c_str());
         bkManager::CreateInstance(RecManager::Create);
         bkManager::GetInstance()->AddBank("Foo", 0, 0, true);
         bkManager::GetInstance()->AddBank("Bar Two", 0, 0, true);

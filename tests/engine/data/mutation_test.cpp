@@ -317,11 +317,11 @@ TEST_CHILD(MutateParser) { return RunMutantsInChild(Mutants, CheckParser); }
 TEST_CHILD(MutateCsv) { return RunMutantsInChild(Mutants, CheckCsv); }
 
 TEST(DataMutation, DamagedTokenFilesAreReadOrRefused) {
-    RunMutation("MutateTokens", Mutants, TokenFatals);
+    RunMutation("MutateTokens", Mutants, TokenFatals, 4);
 }
 
 TEST(DataMutation, DamagedParameterTreesAreReadOrRefused) {
-    RunMutation("MutateParser", Mutants, TokenFatals);
+    RunMutation("MutateParser", Mutants, TokenFatals, 4);
 }
 
 TEST(DataMutation, DamagedTablesAreRead) { RunMutation("MutateCsv", Mutants, {}); }
