@@ -107,6 +107,16 @@ bool OnlyAllowedLines(const std::string& text, const std::vector<std::string>& a
     return true;
 }
 
+bool OnlyAllowedMessages(const std::string& text, const std::vector<std::string>& allowed,
+                         std::string& why) {
+    std::string stray;
+    if (OnlyAllowedLines(text, allowed, &stray)) {
+        return true;
+    }
+    why = "unexpected message: " + stray;
+    return false;
+}
+
 int RunMutantsInChild(int count, MutantCheck check) {
     const char* found = strstr(GetCommandLineA(), "start=");
     int start = found ? atoi(found + 6) : 0;

@@ -15,6 +15,11 @@ std::string Mutant(const std::vector<std::string>& seeds, int index);
 bool OnlyAllowedLines(const std::string& text, const std::vector<std::string>& allowed,
                       std::string* stray);
 
+// The same for a check: false, with the first stray line as the reason, when the text holds
+// a line of none of the allowed texts.
+bool OnlyAllowedMessages(const std::string& text, const std::vector<std::string>& allowed,
+                         std::string& why);
+
 // In the child: checks mutants from the "start=N" of the command line up to its "end=N" or
 // count, telling each index before it starts. check gives false, with the reason, for a wrong result.
 typedef bool (*MutantCheck)(int index, std::string& why);
