@@ -210,5 +210,7 @@ void RunMutation(const char* child, int count, const std::vector<std::string>& f
         }
         fatals += results[k].m_Fatals;
     }
+    // Seeds the reader refuses would let every run pass on its fatal texts alone.
+    EXPECT_LT(fatals, count) << child << ": every mutant was refused; the seeds must be sound";
     printf("%s: %d mutants, %d fatal refusals\n", child, count, fatals);
 }

@@ -462,7 +462,9 @@ TEST_F(Remote, AClientThatStopsReadingIsGivenUp) {
         Mgr()->Update();
     }
     EXPECT_FALSE(bkRemoteServer::IsConnected());
-    EXPECT_LT(GetTickCount() - start, 60000u);
+    // Bound generously: the suite shares a busy machine, and a send that waited for ever
+    // would not end at all.
+    EXPECT_LT(GetTickCount() - start, 120000u);
     EXPECT_NE(m_Console.Take().find("SendClientMessage: short send."), std::string::npos);
 }
 
