@@ -9,7 +9,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -105,11 +107,23 @@ bool OnlyAllowedLines(const std::string& text, const std::vector<std::string>& a
     return true;
 }
 
+bool OnlyAllowedMessages(const std::string& text, const std::vector<std::string>& allowed,
+                         std::string& why) {
+    std::string stray;
+    if (OnlyAllowedLines(text, allowed, &stray)) {
+        return true;
+    }
+    why = "unexpected message: " + stray;
+    return false;
+}
+
 int RunMutantsInChild(int count, MutantCheck check) {
     const char* found = strstr(GetCommandLineA(), "start=");
     int start = found ? atoi(found + 6) : 0;
+    const char* end = strstr(GetCommandLineA(), "end=");
+    int stop = end ? std::min(atoi(end + 4), count) : count;
     SetFatalHook(PrintFatal);
-    for (int index = start; index < count; ++index) {
+    for (int index = start; index < stop; ++index) {
         printf("%s%d\n", StartMark, index);
         fflush(stdout);
         std::string why;
@@ -124,23 +138,43 @@ int RunMutantsInChild(int count, MutantCheck check) {
     return 0;
 }
 
-void RunMutation(const char* child, int count, const std::vector<std::string>& fatalTexts) {
-    int start = 0;
-    int fatals = 0;
-    while (start < count) {
-        ChildResult result = RunChild(child, "start=" + std::to_string(start), 300000);
-        ASSERT_FALSE(result.m_TimedOut) << child << " from " << start << "\n" << result.m_Output;
+namespace {
+
+struct SliceResult {
+    std::vector<std::string> m_Failures;
+    int m_Fatals = 0;
+};
+
+// Mutants from up to stop in children of one slice; what goes wrong is gathered for the test's
+// thread to report.
+void RunSlice(const char* child, int from, int stop, int slice,
+              const std::vector<std::string>& fatalTexts, SliceResult& out) {
+    int start = from;
+    while (start < stop) {
+        std::string args = "start=" + std::to_string(start) + " end=" + std::to_string(stop) +
+                           " slice=" + std::to_string(slice);
+        ChildResult result = RunChild(child, args, 300000);
+        std::string where = std::string(child) + " from " + std::to_string(start) + "\n";
+        if (result.m_TimedOut) {
+            out.m_Failures.push_back(where + "timed out\n" + result.m_Output);
+            return;
+        }
         for (size_t at = result.m_Output.find(FailMark); at != std::string::npos;
              at = result.m_Output.find(FailMark, at + 1)) {
-            ADD_FAILURE() << child << ": "
-                          << result.m_Output.substr(at, result.m_Output.find('\n', at) - at);
+            out.m_Failures.push_back(std::string(child) + ": " +
+                                     result.m_Output.substr(at, result.m_Output.find('\n', at) - at));
         }
         size_t markAt = result.m_Output.rfind(StartMark);
-        ASSERT_NE(std::string::npos, markAt) << child << " from " << start << "\n" << result.m_Output;
+        if (markAt == std::string::npos) {
+            out.m_Failures.push_back(where + result.m_Output);
+            return;
+        }
         int reached = atoi(result.m_Output.c_str() + markAt + sizeof(StartMark) - 1);
         if (result.m_ExitCode == 0) {
-            ASSERT_EQ(count - 1, reached) << child;
-            break;
+            if (reached != stop - 1) {
+                out.m_Failures.push_back(where + "stopped at " + std::to_string(reached));
+            }
+            return;
         }
         // Only a fatal refusal of the reader may end the child.
         std::string tail = result.m_Output.substr(markAt);
@@ -148,10 +182,35 @@ void RunMutation(const char* child, int count, const std::vector<std::string>& f
         for (const std::string& text : fatalTexts) {
             known = known || tail.find(text) != std::string::npos;
         }
-        ASSERT_TRUE(result.m_ExitCode == 1 && known)
-            << child << " mutant " << reached << " ended with " << result.m_ExitCode << "\n" << tail;
-        ++fatals;
+        if (result.m_ExitCode != 1 || !known) {
+            out.m_Failures.push_back(std::string(child) + " mutant " + std::to_string(reached) +
+                                     " ended with " + std::to_string(result.m_ExitCode) + "\n" + tail);
+            return;
+        }
+        ++out.m_Fatals;
         start = reached + 1;
     }
+}
+
+}  // namespace
+
+void RunMutation(const char* child, int count, const std::vector<std::string>& fatalTexts,
+                 int slices) {
+    std::vector<SliceResult> results(slices);
+    std::vector<std::thread> threads;
+    for (int k = 0; k < slices; ++k) {
+        threads.emplace_back(RunSlice, child, count * k / slices, count * (k + 1) / slices, k,
+                             std::cref(fatalTexts), std::ref(results[k]));
+    }
+    int fatals = 0;
+    for (int k = 0; k < slices; ++k) {
+        threads[k].join();
+        for (const std::string& failure : results[k].m_Failures) {
+            ADD_FAILURE() << failure;
+        }
+        fatals += results[k].m_Fatals;
+    }
+    // Seeds the reader refuses would let every run pass on its fatal texts alone.
+    EXPECT_LT(fatals, count) << child << ": every mutant was refused; the seeds must be sound";
     printf("%s: %d mutants, %d fatal refusals\n", child, count, fatals);
 }

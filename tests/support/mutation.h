@@ -15,13 +15,21 @@ std::string Mutant(const std::vector<std::string>& seeds, int index);
 bool OnlyAllowedLines(const std::string& text, const std::vector<std::string>& allowed,
                       std::string* stray);
 
-// In the child: checks mutants from the "start=N" of the command line up to count, telling
-// each index before it starts. check gives false, with the reason, for a wrong result.
+// The same for a check: false, with the first stray line as the reason, when the text holds
+// a line of none of the allowed texts.
+bool OnlyAllowedMessages(const std::string& text, const std::vector<std::string>& allowed,
+                         std::string& why);
+
+// In the child: checks mutants from the "start=N" of the command line up to its "end=N" or
+// count, telling each index before it starts. check gives false, with the reason, for a wrong result.
 typedef bool (*MutantCheck)(int index, std::string& why);
 int RunMutantsInChild(int count, MutantCheck check);
 
 // In the test: runs mutants 0 to count in the child, starting a new child after each one that
 // ends the program, which must have printed one of the fatal texts. Failures are the test's.
-void RunMutation(const char* child, int count, const std::vector<std::string>& fatalTexts);
+// Slices of the mutants run side by side, for readers that refuse much of what they are given
+// (each refusal costs a child); the children of each slice have a scratch folder of their own.
+void RunMutation(const char* child, int count, const std::vector<std::string>& fatalTexts,
+                 int slices = 1);
 
 #endif

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -47,6 +48,10 @@ std::string UnixToWindows(const char* variable, const std::string& name) {
 ScratchDir::ScratchDir() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string leaf = info ? std::string(info->test_suite_name()) + "." + info->name() : "child";
+    // Children of mutation slices run side by side.
+    if (const char* slice = info ? nullptr : strstr(GetCommandLineA(), "slice=")) {
+        leaf += std::to_string(atoi(slice + 6));
+    }
     for (char& c : leaf) {
         if (c == '/') {
             c = '_';
