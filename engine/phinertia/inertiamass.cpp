@@ -136,26 +136,40 @@ Matrix34 phInertialCS::ComputeMassProperties(float pxy, float pxz, float pyz) {
     int count = SolveCubic(a2, a1, a0, roots[0], roots[1], roots[2], CubicTolerance);
     Matrix34 axes;
     axes.Identity();
-    if (count == 1) {
-        Init(Mass, roots[0], roots[0], roots[0]);
-        return axes;
-    }
     Matrix34 tensor(Vector3(ixx, pxy, pxz), Vector3(pxy, iyy, pyz), Vector3(pxz, pyz, izz),
                     Vector3::sm_Zero);
-    Vector3 moments(roots[0], roots[1], count == 3 ? roots[2] : roots[1]);
-    axes.a = EigenAxis(tensor, roots[0]);
+    // A symmetric tensor has three real roots: fewer reported means roots that met, and the
+    // first one reported is then the one apart. The root farthest from the others has the
+    // best-defined axis; the two across it come from the tensor's 2x2 part in that plane,
+    // which does not depend on how well the solver told the other two roots apart.
+    int first = 0;
+    if (count == 3) {
+        float best = -1.0f;
+        for (int i = 0; i < 3; ++i) {
+            float gap = std::fmin(std::fabs(roots[i] - roots[(i + 1) % 3]),
+                                  std::fabs(roots[i] - roots[(i + 2) % 3]));
+            if (gap > best) {
+                best = gap;
+                first = i;
+            }
+        }
+    }
+    axes.a = EigenAxis(tensor, roots[first]);
     if (axes.a.IsZero()) {
         axes.a = Vector3::sm_XAxis;
     }
-    axes.b = EigenAxis(tensor, roots[1]);
+    Vector3 u = Perpendicular(axes.a);
+    Vector3 v;
+    v.Cross(axes.a, u);
+    float uu = phRotate(u, tensor).Dot(u);
+    float uv = phRotate(u, tensor).Dot(v);
+    float vv = phRotate(v, tensor).Dot(v);
+    float angle = 0.5f * std::atan2(2.0f * uv, uu - vv);
+    axes.b = u * std::cos(angle) + v * std::sin(angle);
     axes.c.Cross(axes.a, axes.b);
-    if (count != 3 || axes.c.Mag2() < 1e-6f) {
-        // A double root: every axis across the single one is principal.
-        axes.b = Perpendicular(axes.a);
-        axes.c.Cross(axes.a, axes.b);
-    }
-    axes.c.Normalize();
-    axes.b.Cross(axes.c, axes.a);
+    // The moments about the axes found, which are the roots up to rounding.
+    Vector3 moments(phRotate(axes.a, tensor).Dot(axes.a), phRotate(axes.b, tensor).Dot(axes.b),
+                    phRotate(axes.c, tensor).Dot(axes.c));
     Matrix34 turned;
     turned.Dot3x3(axes, Matrix);
     turned.a.Normalize();
