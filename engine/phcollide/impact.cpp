@@ -123,9 +123,10 @@ void phImpact::ComputeImpulse(const Vector3& d, float scale, Vector3& pushA, Vec
     pushA.Zero();
     pushB.Zero();
     float excess = Depth - phBound::DefaultMargin;
-    if (excess > 0.0f) {
-        float a = phRotate(n, ka).Mag2();
-        float b = phRotate(n, kb).Mag2();
+    float a = phRotate(n, ka).Mag2();
+    float b = phRotate(n, kb).Mag2();
+    // Two sides that cannot move (static or fixed) share nothing.
+    if (excess > 0.0f && (a > 0.0f || b > 0.0f)) {
         float shareA = 0.5f;
         float shareB = 0.5f;
         if (a > b) {
