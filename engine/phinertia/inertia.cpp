@@ -43,14 +43,14 @@ bool AxisMoments(char axis, float along, float across, Vector3& out) {
     }
 }
 
-// Rᵀ·diag(d)·R, R the body axes.
-void RotateDiagonal(const Matrix34& r, const Vector3& d, Matrix34& out) {
+// Lᵀ·diag(d)·R; row d of out zero.
+void SandwichDiagonal(const Matrix34& l, const Vector3& d, const Matrix34& r, Matrix34& out) {
     Matrix34 scaled;
     scaled.a = r.a * d.x;
     scaled.b = r.b * d.y;
     scaled.c = r.c * d.z;
     Matrix34 transposed;
-    transposed.Transpose3x3(r);
+    transposed.Transpose3x3(l);
     out.Dot3x3(transposed, scaled);
     out.d.Zero();
 }
@@ -262,11 +262,11 @@ void phInertialCS::GetAccelerationAtPoint(const Vector3& point, Vector3& out) co
 }
 
 void phInertialCS::GetWorldInertia(Matrix34& out) const {
-    RotateDiagonal(Matrix, AngInertia, out);
+    SandwichDiagonal(Matrix, AngInertia, Matrix, out);
 }
 
 void phInertialCS::GetWorldInverseInertia(Matrix34& out) const {
-    RotateDiagonal(Matrix, GetMobileInvAngInertia(), out);
+    SandwichDiagonal(Matrix, GetMobileInvAngInertia(), Matrix, out);
 }
 
 void phInertialCS::GetInverseMassMatrix(const Vector3& point, Matrix34& out) const {
@@ -280,19 +280,11 @@ void phInertialCS::GetInverseMassMatrix(const Vector3& pointA, const Vector3& po
     Matrix34 xb;
     ArmMatrix(Matrix, pointA - Matrix.d, xa);
     ArmMatrix(Matrix, pointB - Matrix.d, xb);
-    Vector3 d = GetMobileInvAngInertia();
-    Matrix34 scaled;
-    scaled.a = xa.a * d.x;
-    scaled.b = xa.b * d.y;
-    scaled.c = xa.c * d.z;
-    Matrix34 transposed;
-    transposed.Transpose3x3(xb);
-    out.Dot3x3(transposed, scaled);
+    SandwichDiagonal(xb, GetMobileInvAngInertia(), xa, out);
     float m = GetMobileInvMass();
     out.a.x += m;
     out.b.y += m;
     out.c.z += m;
-    out.d.Zero();
 }
 
 void phInertialCS::AddWidgets(bkBank& bank) {
