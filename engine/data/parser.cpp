@@ -102,12 +102,12 @@ bool datParser::Load(const char* fileName) {
 
 bool datParser::Save(const char* directory, const char* name, const char* extension,
                      bool binary) {
-    Stream* stream = datAssetManager::Create(directory, name, extension);
+    Stream* stream = datAssetManager::CreateReplacing(directory, name, extension);
     return stream && SaveStream(name, stream, binary);
 }
 
 bool datParser::Save(const char* fileName, bool binary) {
-    Stream* stream = StreamCreate(fileName);
+    Stream* stream = StreamCreateReplacing(fileName);
     if (!stream) {
         PrintWarning("Cannot create file '%s'.", fileName);
         return false;
@@ -136,8 +136,8 @@ bool datParser::SaveStream(const char* fileName, Stream* stream, bool binary) {
     writer->PutString(m_Name, 0);
     writer->PutString(" ");
     Write(writer);
-    StreamClose(stream);
-    return true;
+    // A file that could not be written whole leaves the one it was to replace as it was.
+    return StreamClose(stream) == 0;
 }
 
 void datParser::WriteIndent(TokenReader* writer) const {

@@ -40,6 +40,7 @@ public:
 
     bool Load(const char* directory, const char* name, const char* extension);
     bool Load(const char* fileName);
+    // Through a replacing stream: false, with the old file kept, when anything failed.
     bool Save(const char* directory, const char* name, const char* extension, bool binary);
     bool Save(const char* fileName, bool binary);
 

@@ -30,6 +30,18 @@ bool HasRoom(int maxIsects, int needed, const char* message) {
 
 }  // namespace
 
+Vector3 phRotateToWorld(const Vector3& local, const Matrix34& matrix) {
+    return matrix.a * local.x + matrix.b * local.y + matrix.c * local.z;
+}
+
+Vector3 phRotateToLocal(const Vector3& world, const Matrix34& matrix) {
+    return Vector3(world.Dot(matrix.a), world.Dot(matrix.b), world.Dot(matrix.c));
+}
+
+float phBound::SmallerMargin(const phBound& a, const phBound& b) {
+    return a.Margin < b.Margin ? a.Margin : b.Margin;
+}
+
 phBound::phBound(int type)
     : NumMaterials(0),
       Type(type),

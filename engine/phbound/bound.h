@@ -11,6 +11,11 @@ struct phSegment;
 // Margin of the polygon pair being collided; set by the polygonal collisions.
 extern float phCollisionMargin;
 
+// A direction of a bound's own frame turned into the frame its matrix places it in (the 3x3
+// part only), and back.
+Vector3 phRotateToWorld(const Vector3& local, const Matrix34& matrix);
+Vector3 phRotateToLocal(const Vector3& world, const Matrix34& matrix);
+
 // The base of every collision shape. The order of the virtual operations is fixed: derived
 // bounds (the polygonal family, the city's level bound) append their own after these.
 class phBound {
@@ -72,6 +77,8 @@ public:
 
     int TestSegment(phSegment& segment, phIsect* isects, int maxIsects);
     int TestSegmentPoint(phSegment& segment, phIsect* isect, int maxIsects);
+    // A pair of bounds collides with the smaller of their margins.
+    static float SmallerMargin(const phBound& a, const phBound& b);
 
     int NumMaterials;
     int Type;

@@ -32,6 +32,9 @@ public:
     phBoundBox();
     explicit phBoundBox(const Vector3& size);
     ~phBoundBox() override;
+    // The material list is owned, and the base points into the object: no plain copies.
+    phBoundBox(const phBoundBox&) = delete;
+    phBoundBox& operator=(const phBoundBox&) = delete;
 
     phMaterial* GetMaterial(int index) override;
     bool TestProbePoint(phSegment& segment, phIsect* isect, float tLimit) override;

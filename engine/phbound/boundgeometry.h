@@ -20,6 +20,9 @@ public:
 
     phBoundGeometry();
     ~phBoundGeometry() override;
+    // The arrays are owned (or shared on purpose, see CopyInsidePerimeter): no plain copies.
+    phBoundGeometry(const phBoundGeometry&) = delete;
+    phBoundGeometry& operator=(const phBoundGeometry&) = delete;
 
     phMaterial* GetMaterial(int index) override;
     float GetEdgeAngle(int edge) override;

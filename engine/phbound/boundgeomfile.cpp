@@ -15,6 +15,7 @@
 #include "phcore/material.h"
 #include "phcore/materialmgr.h"
 #include "phcore/poly.h"
+#include "phbound/shapefile.h"
 
 namespace {
 
@@ -22,11 +23,6 @@ const char* const BoundDirectory = "bound";
 const uint32_t TextVersionBits = 0x3F8147AE;  // 1.01f
 const int HeaderSize = 13;
 const int PolygonRecordSize = 10;
-
-// The fewest bytes each text record can take ("v 0 0 0 ", "edge 0 0 ", "tri 0 0 0 0 ").
-const int64_t MinVertexText = 8;
-const int64_t MinEdgeText = 9;
-const int64_t MinPolygonText = 12;
 
 uint16_t DecodeU16(const unsigned char* bytes) {
     return uint16_t(bytes[0] | bytes[1] << 8);
@@ -92,10 +88,8 @@ bool phBoundGeometry::Load(const char* name) {
         StreamClose(stream);
         return false;
     }
-    if (numVertices < 0 || numVertices > MaxVertices || numMaterials < 0 || numEdges < 0 ||
-        numPolygons < 0 ||
-        numVertices * MinVertexText + numMaterials + numEdges * MinEdgeText +
-                numPolygons * MinPolygonText > size) {
+    if (numVertices > MaxVertices ||
+        !phBoundTextCountsFit(size, numVertices, numMaterials, numEdges, numPolygons)) {
         PrintError("phBoundGeometry::Load()- '%s.bnd' has bad counts (%d verts, %d materials, %d "
                    "edges, %d polys).",
                    name, numVertices, numMaterials, numEdges, numPolygons);

@@ -13,15 +13,6 @@
 
 namespace {
 
-struct HotdogFile : phShapeFile {
-    explicit HotdogFile(phMaterial& material) : m_Material(material) {}
-    void TakeMaterial(int, phMaterial* material) override {
-        m_Material.SetName(material->Name);
-        m_Material.CopyProperties(*material);
-    }
-    phMaterial& m_Material;
-};
-
 const float CircleStep = 0.62831855f;
 const float ArcStep = 0.31415927f;
 const float Pi = 3.1415927f;
@@ -72,7 +63,7 @@ void phBoundHotdog::ScaleDimensions(float a, float b) {
 }
 
 bool phBoundHotdog::Load(const char* name) {
-    HotdogFile file(Material);
+    phOwnMaterialFile file(Material);
     if (!file.Read("phBoundHotdog", name)) {
         return false;
     }
@@ -235,8 +226,7 @@ void phBoundHotdog::Draw(const Vector3& colour) {
         return;
     }
     bool lighting = drawer->Enable(phDebugLineDrawer::LIGHTING, false);
-    drawer->Color(0xFF000000u | uint32_t(colour.x * 255.0f) << 16 |
-                  uint32_t(colour.y * 255.0f) << 8 | uint32_t(colour.z * 255.0f));
+    drawer->Color(phDebugColour(colour));
     float h = 0.5f * Length;
     // The rims at both ends of the cylinder.
     for (int end = 0; end < 2; ++end) {

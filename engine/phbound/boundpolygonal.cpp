@@ -1,3 +1,8 @@
+// The polygonal bound base: its probe, edge and sphere tests and its test segments; and the
+// records of a colliding pair turned into impacts: the vertex-on-face impacts, the contact
+// point of a level's records and the impact finder that runs the whole search. Pairing the
+// records is in polypair.cpp, the edge contacts in edgepair.cpp, the collide itself in
+// polycollide.cpp.
 #include "phbound/boundpolygonal.h"
 
 #include <cfloat>
@@ -17,13 +22,15 @@ namespace {
 const float NoNearHit = 2.0f;
 const float NoFarHit = -1.0f;
 
-// Time gates of the vertex impacts, in steps and seconds, and the least parameter of a hit
-// that may stand for a vertex still in play elsewhere.
-const float StepsToClose = 1.5f;
+// Times at or below this count as contact now; the least parameter of a hit that may stand
+// for a vertex still in play elsewhere.
 const float InstantTime = 0.00001f;
 const float LeastT = 0.001f;
 // The square of the cosine limit beyond which another record runs against or along an impact.
 const float RunLimit = 0.258819f;
+// Records that sank this far into their segment before T 0.75 entered too early to trust.
+const float EarlyHitT = 0.75f;
+const float EarlyHitDepth2 = 0.04f;
 
 Vector3 Placed(const Vector3& v, const Matrix34& m) {
     Vector3 p = v;
@@ -35,6 +42,22 @@ void TakeHit(phIsect& record, const phIsect& hit, int index, const phPolygon* po
     record = hit;
     record.PolyIndex = index;
     record.Polygon = polygon;
+}
+
+// A vertex of one side on a polygon of the other: side B's impact is turned round.
+void WriteVertexImpact(const phPairSide& a, const phPairSide& b, const Vector3& position,
+                       const phIsect& record, int vertex, bool sideA, phImpactCursor& cursor) {
+    phImpact& impact = *cursor.Next;
+    if (sideA) {
+        impact.SetAll(a.Collider, b.Collider, position, record.Normal, record.Depth, a.Bound,
+                      b.Bound, phImpact::A_ON_FACE, vertex, record.PolyIndex);
+    } else {
+        impact.SetAll(a.Collider, b.Collider, position, record.Normal * -1.0f, record.Depth,
+                      a.Bound, b.Bound, phImpact::B_ON_FACE, record.PolyIndex, vertex);
+    }
+    impact.Margin = phCollisionMargin;
+    ++cursor.Next;
+    --cursor.Left;
 }
 
 }  // namespace
@@ -65,6 +88,12 @@ int phBoundPolygonal::RemoveCentroidOffset() {
 
 const Vector3& phBoundPolygonal::GetVertex(int index) {
     return Vertices[index];
+}
+
+Vector3 phBoundPolygonal::GetWorldEdgeNormal(int edge, const Matrix34& matrix) {
+    Vector3 normal;
+    GetEdgeNormal(edge, normal);
+    return phRotateToWorld(normal, matrix);
 }
 
 bool phBoundPolygonal::TestProbePoint(phSegment& segment, phIsect* isect, float tLimit) {
@@ -206,7 +235,7 @@ void phIsectsToImpacts(const phPairSide& a, const phPairSide& b, int vertex, phI
     Assert(impactsLeft > 0);
     const phPairSide& moving = sideA ? a : b;
     const phPairSide& hit = sideA ? b : a;
-    float k = StepsToClose / phPhysicsRate;
+    float k = phClosingTime();
 
     int first = -1;
     bool inPlay = false;
@@ -294,17 +323,32 @@ void phIsectsToImpacts(const phPairSide& a, const phPairSide& b, int vertex, phI
         }
     }
 
-    phImpact& impact = *cursor.Next;
-    if (sideA) {
-        impact.SetAll(a.Collider, b.Collider, position, record.Normal, record.Depth, a.Bound,
-                      b.Bound, phImpact::A_ON_FACE, vertex, record.PolyIndex);
-    } else {
-        impact.SetAll(a.Collider, b.Collider, position, record.Normal * -1.0f, record.Depth,
-                      a.Bound, b.Bound, phImpact::B_ON_FACE, record.PolyIndex, vertex);
+    WriteVertexImpact(a, b, position, record, vertex, sideA, cursor);
+}
+
+void phIsectToImpact(const phPairSide& a, const phPairSide& b, const phIsect& isect,
+                     phImpactCursor& cursor, bool sideA) {
+    if (!(isect.Flags & phIsect::EarlyExempt) && isect.T <= EarlyHitT &&
+        isect.Depth * isect.Depth >= EarlyHitDepth2 * (isect.SegEnd - isect.SegStart).Mag2()) {
+        return;
     }
-    impact.Margin = phCollisionMargin;
-    ++cursor.Next;
-    --cursor.Left;
+    WriteVertexImpact(a, b, isect.SegEnd + isect.Normal * (0.5f * isect.Depth), isect,
+                      isect.VertexB, sideA, cursor);
+}
+
+bool phIsectComputeContact(phIsect& isect) {
+    if (!isect.Polygon || !isect.HitBound) {
+        return false;
+    }
+    const Vector3& corner = isect.HitBound->GetVertex(isect.Polygon->VertexIndex[0]);
+    float d0 = (isect.SegStart - corner).Dot(isect.Polygon->Normal);
+    float d1 = (isect.SegEnd - corner).Dot(isect.Polygon->Normal);
+    if (d0 == d1) {
+        return false;
+    }
+    isect.T = d0 / (d0 - d1);
+    isect.SetPosition(isect.T, isect.SegStart, isect.SegEnd);
+    return true;
 }
 
 namespace {

@@ -47,6 +47,8 @@ public:
 
     virtual float GetEdgeAngle(int edge) = 0;
     virtual Vector3 GetEdgeNormal(int edge, Vector3& out) = 0;
+    // The edge's normal turned into the world of the matrix.
+    Vector3 GetWorldEdgeNormal(int edge, const Matrix34& matrix);
     // This bound (A) against another polygonal bound (B): both directions of CollidePolys,
     // the records of A's features into isectsA, those of B's into isectsB; returns the sum.
     virtual int Collide(phBoundPolygonal* other, const Matrix34& matrix, const Matrix34& last,

@@ -21,16 +21,6 @@ Vector3 OutwardNormal(const Vector3& point) {
     return n;
 }
 
-// Reads only the extents and the last material block.
-struct SphereFile : phShapeFile {
-    explicit SphereFile(phMaterial& material) : m_Material(material) {}
-    void TakeMaterial(int, phMaterial* material) override {
-        m_Material.SetName(material->Name);
-        m_Material.CopyProperties(*material);
-    }
-    phMaterial& m_Material;
-};
-
 const int SphereSegments = 12;
 
 }  // namespace
@@ -62,7 +52,7 @@ void phBoundSphere::ScaleRadius(float scale) {
 // The fitted radius goes through SetRadius, so that the collisions, which use the radius
 // round the centroid, see the sphere that was loaded.
 bool phBoundSphere::Load(const char* name) {
-    SphereFile file(Material);
+    phOwnMaterialFile file(Material);
     if (!file.Read("phBoundSphere", name)) {
         return false;
     }
@@ -161,9 +151,7 @@ void phBoundSphere::Draw(const Vector3& colour) {
         return;
     }
     bool lighting = drawer->Enable(phDebugLineDrawer::LIGHTING, false);
-    uint32_t packed = 0xFF000000u | uint32_t(colour.x * 255.0f) << 16 |
-                      uint32_t(colour.y * 255.0f) << 8 | uint32_t(colour.z * 255.0f);
-    drawer->Color(packed);
+    drawer->Color(phDebugColour(colour));
     const float step = 2.0f * 3.14159265f / SphereSegments;
     for (int axis = 0; axis < 3; ++axis) {
         drawer->Begin(phDebugLineDrawer::LINE_STRIP);

@@ -214,7 +214,7 @@ int phBoundBox::CollideBox(phBoundBox* other, const Matrix34& matrix, const Matr
     }
     int pattern[3][3];
     FaceDotPattern(dots, pattern);
-    const float margin = Margin < other->Margin ? Margin : other->Margin;
+    const float margin = SmallerMargin(*this, *other);
 
     // The axis of least overlap; face axes first, each from A to B.
     const Vector3 between = b.Centre - a.Centre;

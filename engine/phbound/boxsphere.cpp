@@ -28,10 +28,6 @@ const int RegionIndex[3][3][3] = {{{-1, 5, 4}, {3, 6, 2}, {2, 4, 0}},
                                   {{1, 5, 1}, {10, 6, 2}, {9, 5, 1}},
                                   {{0, 7, 3}, {11, 7, 3}, {8, 4, 0}}};
 
-Vector3 RotateInto(const Vector3& v, const Matrix34& m) {
-    return Vector3(v.Dot(m.a), v.Dot(m.b), v.Dot(m.c));
-}
-
 float Clamp(float value, float half, int& side) {
     side = value < -half ? BELOW : value > half ? ABOVE : IN;
     return side == BELOW ? -half : side == ABOVE ? half : value;
@@ -43,8 +39,8 @@ int phBoundBox::CollideSphere(phBound* sphere, float radius, const Matrix34& mat
                               const Vector3& offset, const Vector3& motion,
                               phColliderBase* colliderA, phColliderBase* colliderB,
                               phImpact* impacts) {
-    Vector3 p = RotateInto(offset, matrix) - CentroidOffset;
-    Vector3 v = RotateInto(motion, matrix);
+    Vector3 p = phRotateToLocal(offset, matrix) - CentroidOffset;
+    Vector3 v = phRotateToLocal(motion, matrix);
     Vector3 h = BoxMax - CentroidOffset;
     Vector3 grown = h + Vector3(radius, radius, radius);
     Vector3 contact, normal;
@@ -97,7 +93,7 @@ int phBoundBox::CollideSphere(phBound* sphere, float radius, const Matrix34& mat
     }
     contact += CentroidOffset;
     contact.Transform(matrix);
-    Vector3 worldNormal = matrix.a * normal.x + matrix.b * normal.y + matrix.c * normal.z;
+    Vector3 worldNormal = phRotateToWorld(normal, matrix);
     impacts[0].SetAll(colliderA, colliderB, contact, worldNormal, depth, sphere, this, kind, 0,
                       index);
     return 1;

@@ -1,3 +1,7 @@
+// Edge contacts of a colliding pair: the closest points of two crossing edges, the best
+// partner of every edge record among the other side's edges and the edge-edge impacts they
+// give, and, when only one side has edge records, its edges against the sides of the polygons
+// they hit.
 #include <cfloat>
 #include <cmath>
 
@@ -11,18 +15,12 @@ namespace {
 
 // Cones are widened by sin 15 degrees and a little more.
 const float ConeSlack = 0.258819f + 0.01f;
-// Pairs that do not close within this many steps are judged by distance alone.
-const float StepsToClose = 1.5f;
 const float NearSameSide = 0.01f;
 
 Vector3 Cross(const Vector3& a, const Vector3& b) {
     Vector3 c;
     c.Cross(a, b);
     return c;
-}
-
-Vector3 RotateOut(const Vector3& v, const Matrix34& m) {
-    return m.a * v.x + m.b * v.y + m.c * v.z;
 }
 
 Vector3 Velocity(const phPairSide& side, const Vector3& point) {
@@ -51,8 +49,9 @@ bool PointTowards(const Vector3& p0, const Vector3& p1, const Vector3& q, const 
     return true;
 }
 
+// Pairs that do not close within the step are judged by distance alone.
 bool ClosesWithinStep(float time) {
-    return time < StepsToClose / phPhysicsRate;
+    return time < phClosingTime();
 }
 
 void ClearCandidate(phIsect& record, bool closes, float distance) {
@@ -245,7 +244,7 @@ void phEdgeContactImpacts(phPairSide& side, const phPairSide& a, const phPairSid
             corners[k] = hit.Bound->GetVertex(polygon.VertexIndex[k]);
             corners[k].Transform(hit.Current);
         }
-        Vector3 normal = RotateOut(polygon.Normal, hit.Current);
+        Vector3 normal = phRotateToWorld(polygon.Normal, hit.Current);
         Vector3 velocity = Velocity(side, record.Position) - Velocity(hit, record.Position);
         int soonest = -1;
         int nearest = -1;

@@ -23,16 +23,8 @@ const float MeetDistance = 1e-6f;
 // Rounding room at the rim of an edge's range of normals.
 const float EdgeConeSlack = 1e-3f;
 
-Vector3 RotateOut(const Vector3& v, const Matrix34& m) {
-    return m.a * v.x + m.b * v.y + m.c * v.z;
-}
-
-Vector3 RotateInto(const Vector3& v, const Matrix34& m) {
-    return Vector3(v.Dot(m.a), v.Dot(m.b), v.Dot(m.c));
-}
-
 Vector3 IntoFrame(const Vector3& point, const Matrix34& m) {
-    return RotateInto(point - m.d, m);
+    return phRotateToLocal(point - m.d, m);
 }
 
 int PartAt(float s) {
@@ -52,7 +44,7 @@ Vector3 Direction(const Vector3& a, const Vector3& b, const Vector3& fallback) {
 int phBoundHotdog::CollideSphere(phBound* sphere, float sphereRadius, const Matrix34& matrix,
                                  const Vector3& offset, phColliderBase* colliderA,
                                  phColliderBase* colliderB, phImpact* impacts) {
-    Vector3 c = RotateInto(offset, matrix);
+    Vector3 c = phRotateToLocal(offset, matrix);
     float h = 0.5f * Length;
     int part = c.y > h ? UPPER_CAP : c.y < -h ? LOWER_CAP : SIDE;
     float axisY = part == UPPER_CAP ? h : part == LOWER_CAP ? -h : c.y;
@@ -63,7 +55,7 @@ int phBoundHotdog::CollideSphere(phBound* sphere, float sphereRadius, const Matr
     }
     float distance = d.Mag();
     // A centre on the axis gives no direction: push it out along the capsule's x axis.
-    Vector3 n = distance > 0.0f ? RotateOut(d * (1.0f / distance), matrix) : matrix.a;
+    Vector3 n = distance > 0.0f ? phRotateToWorld(d * (1.0f / distance), matrix) : matrix.a;
     float depth = reach - distance;
     Vector3 contact = matrix.d + matrix.b * axisY + n * (Radius - 0.5f * depth);
     impacts[0].SetAll(colliderA, colliderB, contact, n, depth, sphere, this, phImpact::A_ON_FACE,

@@ -42,7 +42,7 @@ void ApplyMaterials(phImpact& impact, phBound* boundA, phBound* boundB) {
     phMaterial* materialB = boundB->GetMaterial(0);
     impact.Friction = materialA->Friction * materialB->Friction;
     impact.Elasticity = materialA->Elasticity * materialB->Elasticity;
-    impact.Margin = boundA->Margin < boundB->Margin ? boundA->Margin : boundB->Margin;
+    impact.Margin = phBound::SmallerMargin(*boundA, *boundB);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ struct EdgeCandidate {
     float FarDepth;
 };
 
-// Reused between calls so that a collision allocates only when a larger bound shows up.
+// The working arrays of one collide call; each call owns its own, so calls nest safely.
 struct Scratch {
     std::vector<uint8_t> Flags;
     std::vector<Vector3> Positions;
@@ -44,25 +44,8 @@ struct Scratch {
     std::vector<EdgeCandidate> Edges;
 };
 
-Scratch& CollideScratch() {
-    static Scratch scratch;
-    return scratch;
-}
-
-Vector3 RotateInto(const Vector3& v, const Matrix34& m) {
-    return Vector3(v.Dot(m.a), v.Dot(m.b), v.Dot(m.c));
-}
-
-Vector3 RotateOut(const Vector3& v, const Matrix34& m) {
-    return m.a * v.x + m.b * v.y + m.c * v.z;
-}
-
 Vector4 Point4(const Vector3& v) {
     return Vector4(v.x, v.y, v.z, 1.0f);
-}
-
-float SmallerMargin(const phBound& a, const phBound& b) {
-    return a.Margin < b.Margin ? a.Margin : b.Margin;
 }
 
 // Marks the vertices whose projection on the local direction stays below the threshold.
@@ -106,9 +89,7 @@ void SetEdgeFeature(phIsect& record, phBoundPolygonal& bound, int edge, const Ma
     record.VertexA = bound.Edges[edge][0];
     record.VertexB = bound.Edges[edge][1];
     record.Flags = 0;
-    Vector3 normal;
-    bound.GetEdgeNormal(edge, normal);
-    record.EdgeNormal = RotateOut(normal, matrix);
+    record.EdgeNormal = bound.GetWorldEdgeNormal(edge, matrix);
 }
 
 // The vertex path's step against one polygon; the previous point may be moved back.
@@ -190,12 +171,12 @@ int phBoundPolygonal::CollidePolys(phBoundPolygonal* other, const Matrix34& matr
     relative.DotTranspose(matrix, otherMatrix);
     Matrix34 relativeLast;
     relativeLast.DotTranspose(last, otherLast);
-    phCollisionMargin = SmallerMargin(*this, *other);
+    phCollisionMargin = phBound::SmallerMargin(*this, *other);
 
-    Scratch& scratch = CollideScratch();
+    Scratch scratch;
     std::vector<uint8_t>& flags = scratch.Flags;
     std::vector<Vector3>& positions = scratch.Positions;
-    MarkFarVertices(*this, RotateInto(direction, matrix), threshold, flags);
+    MarkFarVertices(*this, phRotateToLocal(direction, matrix), threshold, flags);
     positions.resize(NumVertices);
     for (int i = 0; i < NumVertices; ++i) {
         if (flags[i] == NearVertex) {
@@ -303,13 +284,13 @@ void phBoundPolygonal::CollideSegments(phBound* other, const Matrix34& matrix,
                                        const Matrix34& last, const Matrix34& otherMatrix,
                                        bool vertexPaths, phIsect* isects, int maxIsects,
                                        int& count, float threshold, const Vector3& direction) {
-    phCollisionMargin = SmallerMargin(*this, *other);
+    phCollisionMargin = phBound::SmallerMargin(*this, *other);
     Matrix34 relative;
     relative.DotTranspose(matrix, otherMatrix);
     Matrix34 relativeLast;
     relativeLast.DotTranspose(last, otherMatrix);
-    std::vector<uint8_t>& flags = CollideScratch().Flags;
-    MarkFarVertices(*this, RotateInto(direction, matrix), threshold, flags);
+    std::vector<uint8_t> flags;
+    MarkFarVertices(*this, phRotateToLocal(direction, matrix), threshold, flags);
 
     phSegmentState state;
     BeginSegments(vertexPaths, relative, relativeLast, state);
@@ -345,8 +326,8 @@ int phBoundPolygonal::CollideSphere(phBound* sphere, const Vector3& centre, floa
                                     const Matrix34& matrix, const Vector3& direction,
                                     phColliderBase* colliderA, phColliderBase* colliderB,
                                     phImpact* impacts, int maxImpacts) {
-    Vector3 local = RotateInto(centre - matrix.d, matrix);
-    Vector3 localDirection = RotateInto(direction, matrix);
+    Vector3 local = phRotateToLocal(centre - matrix.d, matrix);
+    Vector3 localDirection = phRotateToLocal(direction, matrix);
     int count = 0;
     for (int i = 0; i < NumPolygons && count < maxImpacts; ++i) {
         const phPolygon& polygon = Polygons[i];

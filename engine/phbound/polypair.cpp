@@ -1,10 +1,13 @@
+// Pairing the records of two colliding polygonal bounds: the tables are prepared (back-side
+// records turned round, the two records of one edge paired), interior edges appended, records
+// brought into the world, and the motion and closing times the impact search measures pairs by.
+// The edge contacts live in edgepair.cpp, the records' turning into impacts in boundpolygonal.cpp.
 #include "phbound/polypair.h"
 
 #include <cfloat>
 #include <utility>
 
 #include "phbound/boundpolygonal.h"
-#include "phbound/impact.h"
 #include "phcore/isect.h"
 #include "phcore/poly.h"
 
@@ -14,13 +17,8 @@ namespace {
 
 // A pair joins when its two parameters leave at most this much of the edge outside.
 const float JoinLimit = 1.03f;
-// Records that sank this far into their segment before T 0.75 entered too early to trust.
-const float EarlyHitT = 0.75f;
-const float EarlyHitDepth2 = 0.04f;
-
-Vector3 RotateOut(const Vector3& v, const Matrix34& m) {
-    return m.a * v.x + m.b * v.y + m.c * v.z;
-}
+// Pairs that meet within this many physics steps count as closing now.
+const float StepsToClose = 1.5f;
 
 }  // namespace
 
@@ -66,21 +64,6 @@ bool phIsectIsPaired(const phIsect* isects, int count, int index) {
            next.FeatureIndex == record.FeatureIndex && next.VertexA == record.VertexB;
 }
 
-bool phIsectComputeContact(phIsect& isect) {
-    if (!isect.Polygon || !isect.HitBound) {
-        return false;
-    }
-    const Vector3& corner = isect.HitBound->GetVertex(isect.Polygon->VertexIndex[0]);
-    float d0 = (isect.SegStart - corner).Dot(isect.Polygon->Normal);
-    float d1 = (isect.SegEnd - corner).Dot(isect.Polygon->Normal);
-    if (d0 == d1) {
-        return false;
-    }
-    isect.T = d0 / (d0 - d1);
-    isect.SetPosition(isect.T, isect.SegStart, isect.SegEnd);
-    return true;
-}
-
 void phPointMotion(const Matrix34& current, const Matrix34& last, const Vector3& point,
                    Vector3& out) {
     Matrix34 inverse;
@@ -98,6 +81,10 @@ float phProjectPointToFrame(const Vector3& point, const Matrix34& a, const Matri
     p.Transform(a);
     p.Transform(b);
     return p.Dot(axis);
+}
+
+float phClosingTime() {
+    return StepsToClose / phPhysicsRate;
 }
 
 float phTimeToContact(float d, float speed) {
@@ -182,32 +169,12 @@ void phIsectsToWorld(phPairSide& side, const phPairSide& other) {
         record.SegStart.Transform(matrix);
         record.SegEnd.Transform(matrix);
         if (record.InteriorEdge()) {
-            record.EdgeNormal = RotateOut(record.EdgeNormal, matrix);
+            record.EdgeNormal = phRotateToWorld(record.EdgeNormal, matrix);
             continue;
         }
         record.Position.Transform(matrix);
-        record.Normal = RotateOut(record.Normal, matrix);
+        record.Normal = phRotateToWorld(record.Normal, matrix);
     }
-}
-
-void phIsectToImpact(const phPairSide& a, const phPairSide& b, const phIsect& isect,
-                     phImpactCursor& cursor, bool sideA) {
-    if (!(isect.Flags & phIsect::EarlyExempt) && isect.T <= EarlyHitT &&
-        isect.Depth * isect.Depth >= EarlyHitDepth2 * (isect.SegEnd - isect.SegStart).Mag2()) {
-        return;
-    }
-    phImpact& impact = *cursor.Next;
-    Vector3 position = isect.SegEnd + isect.Normal * (0.5f * isect.Depth);
-    if (sideA) {
-        impact.SetAll(a.Collider, b.Collider, position, isect.Normal, isect.Depth, a.Bound,
-                      b.Bound, phImpact::A_ON_FACE, isect.VertexB, isect.PolyIndex);
-    } else {
-        impact.SetAll(a.Collider, b.Collider, position, isect.Normal * -1.0f, isect.Depth,
-                      a.Bound, b.Bound, phImpact::B_ON_FACE, isect.PolyIndex, isect.VertexB);
-    }
-    impact.Margin = phCollisionMargin;
-    ++cursor.Next;
-    --cursor.Left;
 }
 
 int phCollidePolygonal(phPairSide& a, phPairSide& b, int maxIsects, phImpact* impacts,

@@ -21,6 +21,19 @@ const int64_t MinPolygonText = 12;
 
 }  // namespace
 
+bool phBoundTextCountsFit(int64_t fileSize, int numVertices, int numMaterials, int numEdges,
+                          int numPolygons) {
+    return numVertices >= 0 && numMaterials >= 0 && numEdges >= 0 && numPolygons >= 0 &&
+           numVertices * MinVertexText + numMaterials + numEdges * MinEdgeText +
+                   numPolygons * MinPolygonText <=
+               fileSize;
+}
+
+void phOwnMaterialFile::TakeMaterial(int, phMaterial* material) {
+    m_Material.SetName(material->Name);
+    m_Material.CopyProperties(*material);
+}
+
 bool phShapeFile::Read(const char* className, const char* name) {
     Stream* stream = datAssetManager::Open("bound", name, "bnd", false, true);
     if (!stream) {
@@ -45,9 +58,8 @@ bool phShapeFile::Read(const char* className, const char* name) {
     reader.MatchToken("polys:");
     int numPolygons = reader.GetInt();
     // Without a vertex there is no extent to take.
-    if (numVertices <= 0 || numMaterials < 0 || numEdges < 0 || numPolygons < 0 ||
-        numVertices * MinVertexText + numMaterials + numEdges * MinEdgeText +
-                numPolygons * MinPolygonText > size) {
+    if (numVertices == 0 ||
+        !phBoundTextCountsFit(size, numVertices, numMaterials, numEdges, numPolygons)) {
         PrintError("%s::Load()- '%s.bnd' has bad counts (%d verts, %d materials, %d edges, %d "
                    "polys).",
                    className, name, numVertices, numMaterials, numEdges, numPolygons);

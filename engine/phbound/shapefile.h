@@ -1,9 +1,15 @@
 #ifndef PHBOUND_SHAPEFILE_H
 #define PHBOUND_SHAPEFILE_H
 
+#include <cstdint>
+
+#include "phcore/material.h"
 #include "vector/vector3.h"
 
-class phMaterial;
+// Whether counts read from a text bound file can be true: none negative, and their records
+// (each takes a few bytes at the least) no longer than the file.
+bool phBoundTextCountsFit(int64_t fileSize, int numVertices, int numMaterials, int numEdges,
+                          int numPolygons);
 
 // What the shape bounds (box, sphere, hotdog) take from a text bound file: the box round its
 // vertices and its material blocks. Edges and polygons are read and dropped.
@@ -18,6 +24,14 @@ struct phShapeFile {
     // Reads "bound\<name>.bnd"; className names the bound in the messages. False, with the
     // message, for a missing or damaged file.
     bool Read(const char* className, const char* name);
+};
+
+// For the shapes with one material of their own: each block's name and properties are
+// copied into it, so the last block wins.
+struct phOwnMaterialFile : phShapeFile {
+    explicit phOwnMaterialFile(phMaterial& material) : m_Material(material) {}
+    void TakeMaterial(int index, phMaterial* material) override;
+    phMaterial& m_Material;
 };
 
 #endif

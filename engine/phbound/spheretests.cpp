@@ -10,14 +10,6 @@
 
 namespace {
 
-Vector3 RotateInto(const Vector3& v, const Matrix34& m) {
-    return Vector3(v.Dot(m.a), v.Dot(m.b), v.Dot(m.c));
-}
-
-Vector3 RotateOut(const Vector3& v, const Matrix34& m) {
-    return m.a * v.x + m.b * v.y + m.c * v.z;
-}
-
 // The deepest contact of the sphere with the bound's polygons: the contact middle of the
 // sphere-polygon test, its normal and depth.
 bool DeepestContact(const Vector3& centre, float radius, phBoundPolygonal& bound, Vector3& point,
@@ -90,7 +82,7 @@ bool phSphereHitsPolygonsWorld(const Vector3& centre, float radius, phBoundPolyg
     if ((centre - matrix.d).Mag2() > reach * reach) {
         return false;
     }
-    Vector3 local = RotateInto(centre - matrix.d, matrix);
+    Vector3 local = phRotateToLocal(centre - matrix.d, matrix);
     Vector3 point;
     Vector3 localNormal;
     if (!DeepestContact(local, radius, bound, point, localNormal, depth)) {
@@ -98,7 +90,7 @@ bool phSphereHitsPolygonsWorld(const Vector3& centre, float radius, phBoundPolyg
     }
     position = point - localNormal * (depth / 2.0f);
     position.Transform(matrix);
-    normal = RotateOut(localNormal, matrix);
+    normal = phRotateToWorld(localNormal, matrix);
     return true;
 }
 

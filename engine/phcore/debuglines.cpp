@@ -7,6 +7,11 @@ phDebugLine phDebugLines[MAX_DEBUG_LINES];
 int phDebugLineCount = 0;
 phDebugLineDrawer* DebugLineDrawer = nullptr;
 
+uint32_t phDebugColour(const Vector3& colour) {
+    return 0xFF000000u | uint32_t(colour.x * 255.0f) << 16 | uint32_t(colour.y * 255.0f) << 8 |
+           uint32_t(colour.z * 255.0f);
+}
+
 void phDebugLineAdd(const Vector3& from, const Vector3& to, uint32_t colour) {
     if (phDebugLineCount >= MAX_DEBUG_LINES) {
         return;

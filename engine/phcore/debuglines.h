@@ -44,6 +44,9 @@ public:
 
 extern phDebugLineDrawer* DebugLineDrawer;
 
+// Colour components from 0 to 1, packed with alpha 255.
+uint32_t phDebugColour(const Vector3& colour);
+
 void phDebugLineAdd(const Vector3& from, const Vector3& to, uint32_t colour);
 void phDebugLineRender(bool clear);
 // The 12 edges of a box of the given size centred on the matrix's origin.

@@ -185,28 +185,37 @@ int geomSpherePolygon(const Vector3& centre, float radius, const Vector3* vertic
         return 2;
     }
 
-    // An edge passed at its end followed by one short of its start names the vertex between;
-    // degenerate outlines may have no such pair, and then there is no contact to report.
-    for (int i = 0; i < n; ++i) {
+    // An edge passed at its end followed by one short of its start names the vertex between.
+    // At a sharp corner the centre can lie outside one edge and inside the next, and then no
+    // such pair exists: the nearest vertex is the one touched.
+    int vertex = -1;
+    for (int i = 0; i < n && vertex < 0; ++i) {
         int next = (i + 1) % n;
-        if (SideOfEdge(centre, vertices, n, normal, i) != PassedEnd ||
-            SideOfEdge(centre, vertices, n, normal, next) != ShortOfStart) {
-            continue;
+        if (SideOfEdge(centre, vertices, n, normal, i) == PassedEnd &&
+            SideOfEdge(centre, vertices, n, normal, next) == ShortOfStart) {
+            vertex = next;
         }
-        Vector3 w = centre - vertices[next];
-        float w2 = w.Mag2();
-        if (w2 > radius * radius) {
-            return 3;
-        }
-        float length = std::sqrt(w2);
-        index = next;
-        outNormal = w;
-        outNormal.Normalize();
-        depth = radius - length;
-        point = vertices[next] - outNormal * (depth / 2.0f);
-        return 0;
     }
-    return 3;
+    if (vertex < 0) {
+        vertex = 0;
+        for (int i = 1; i < n; ++i) {
+            if ((centre - vertices[i]).Mag2() < (centre - vertices[vertex]).Mag2()) {
+                vertex = i;
+            }
+        }
+    }
+    Vector3 w = centre - vertices[vertex];
+    float w2 = w.Mag2();
+    if (w2 > radius * radius) {
+        return 3;
+    }
+    float length = std::sqrt(w2);
+    index = vertex;
+    outNormal = w;
+    outNormal.Normalize();
+    depth = radius - length;
+    point = vertices[vertex] - outNormal * (depth / 2.0f);
+    return 0;
 }
 
 bool geomIsBelowPlane(const Vector3& point, const Vector3& planePoint, const Vector3& normal,

@@ -142,12 +142,27 @@ bool geomSegmentSegment(const Vector3& pA, const Vector3& dA, const Vector3& pB,
     float d = dA.Dot(w);
     float e = dB.Dot(w);
     float denominator = a * c - b * b;
-    if (denominator > 0.0f) {
+    // Rounding alone leaves a denominator of a few float steps times a·c for parallel lines,
+    // and then the line solution is noise: below this they count as parallel.
+    const float ParallelTolerance = 1e-5f;
+    if (denominator > ParallelTolerance * a * c) {
         float lineA = (b * e - c * d) / denominator;
         float lineB = (a * e - b * d) / denominator;
         if (lineA >= 0.0f && lineA <= 1.0f && lineB >= 0.0f && lineB <= 1.0f) {
             sA = lineA;
             sB = lineB;
+            return true;
+        }
+    } else if (a > 0.0f && c > 0.0f) {
+        // Parallel: every pair in the range where the two overlap (seen along A) is closest;
+        // the middle of that range is taken.
+        float startB = -d / a;
+        float endB = (b - d) / a;
+        float from = Maxf(std::fmin(startB, endB), 0.0f);
+        float to = std::fmin(Maxf(startB, endB), 1.0f);
+        if (from <= to) {
+            sA = (from + to) / 2.0f;
+            sB = geomSegmentParam(pB, dB, pA + dA * sA);
             return true;
         }
     }

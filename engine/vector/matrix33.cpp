@@ -1,6 +1,7 @@
 #include "vector/matrix33.h"
 
 #include "data/printer.h"
+#include "vector/scaling.h"
 
 namespace {
 
@@ -93,7 +94,15 @@ float Matrix33::Determinant() const {
     return a.Dot(bc);
 }
 
-void Matrix33::Inverse() {
+bool TryInverse(Matrix33& m) {
+    // Each row is brought to unit scale, so that the determinant of tiny or huge rows stays in
+    // range, and the columns of the inverse are scaled back.
+    int ea = LargestExponent({m.a.x, m.a.y, m.a.z});
+    int eb = LargestExponent({m.b.x, m.b.y, m.b.z});
+    int ec = LargestExponent({m.c.x, m.c.y, m.c.z});
+    Vector3 a = ScaledBy(m.a, -ea);
+    Vector3 b = ScaledBy(m.b, -eb);
+    Vector3 c = ScaledBy(m.c, -ec);
     Vector3 bc;
     Vector3 ca;
     Vector3 ab;
@@ -102,13 +111,29 @@ void Matrix33::Inverse() {
     ab.Cross(a, b);
     float det = a.Dot(bc);
     if (!IsInvertibleDeterminant(det)) {
-        PrintWarning("Matrix34::Inverse()- Matrix not invertable");
-        return;
+        return false;
     }
     float f = 1.0f / det;
-    a.Set(bc.x * f, ca.x * f, ab.x * f);
-    b.Set(bc.y * f, ca.y * f, ab.y * f);
-    c.Set(bc.z * f, ca.z * f, ab.z * f);
+    Matrix33 inverse;
+    const Vector3 cofactors[3] = {bc, ca, ab};
+    Vector3* rows[3] = {&inverse.a, &inverse.b, &inverse.c};
+    float Vector3::*const columns[3] = {&Vector3::x, &Vector3::y, &Vector3::z};
+    for (int i = 0; i < 3; ++i) {
+        rows[i]->Set(std::ldexp(cofactors[0].*columns[i] * f, -ea),
+                     std::ldexp(cofactors[1].*columns[i] * f, -eb),
+                     std::ldexp(cofactors[2].*columns[i] * f, -ec));
+        if (!IsFinite(*rows[i])) {
+            return false;
+        }
+    }
+    m = inverse;
+    return true;
+}
+
+void Matrix33::Inverse() {
+    if (!TryInverse(*this)) {
+        PrintWarning("Matrix34::Inverse()- Matrix not invertable");
+    }
 }
 
 void Matrix33::Inverse(const Matrix33& m) {

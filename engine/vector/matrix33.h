@@ -35,6 +35,10 @@ struct Matrix33 {
 
 static_assert(sizeof(Matrix33) == 36, "Matrix33 is nine floats");
 
+// Inverts m in place; false (m unchanged, nothing printed) when it is singular or its inverse
+// does not fit in a float.
+bool TryInverse(Matrix33& m);
+
 // A determinant that can be divided by: not 0, and not NaN or infinite (from unset or
 // overflowing input), which would only spread through the inverse.
 inline bool IsInvertibleDeterminant(float det) {

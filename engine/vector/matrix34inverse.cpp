@@ -1,6 +1,8 @@
 #include "vector/matrix34.h"
 
+#include "data/printer.h"
 #include "vector/matrix33.h"
+#include "vector/scaling.h"
 
 #include <cmath>
 
@@ -84,16 +86,16 @@ float Matrix34::Determinant3x3() const {
 
 void Matrix34::Inverse() {
     Matrix33 inverse(a, b, c);
-    // The 3x3 inverse prints the warning and leaves itself unchanged when singular.
-    inverse.Inverse();
-    if (!IsInvertibleDeterminant(Determinant3x3())) {
-        return;
+    if (TryInverse(inverse)) {
+        Matrix34 result(inverse.a, inverse.b, inverse.c, Vector3());
+        result.d = Times3x3(d, result);
+        result.d.Negate();
+        if (IsFinite(result.d)) {
+            *this = result;
+            return;
+        }
     }
-    a = inverse.a;
-    b = inverse.b;
-    c = inverse.c;
-    d = Times3x3(d, *this);
-    d.Negate();
+    PrintWarning("Matrix34::Inverse()- Matrix not invertable");
 }
 
 void Matrix34::Inverse(const Matrix34& m) {
@@ -101,7 +103,13 @@ void Matrix34::Inverse(const Matrix34& m) {
     Inverse();
 }
 
-void Matrix34::SolvePivoted(Vector3& x, const Vector3& rhs) const {
+namespace {
+
+// SolvePivoted at unit scale.
+void SolveScaled(const Matrix34& m, Vector3& x, const Vector3& rhs) {
+    const Vector3& a = m.a;
+    const Vector3& b = m.b;
+    const Vector3& c = m.c;
     const Vector3* rows[3] = {&a, &b, &c};
     int pivotRow = 0;
     float pivot = 0.0f;
@@ -132,7 +140,10 @@ void Matrix34::SolvePivoted(Vector3& x, const Vector3& rhs) const {
     // Cofactors are products of two elements, so they are held against the tolerance
     // times the pivot: the test then does not depend on the scale of the matrix.
     float cofactorTolerance = tolerance * pivot;
-    if (std::fabs(det) > tolerance * tolerance && std::fabs(det) > tolerance * largestCofactor &&
+    // The determinant, a product of three elements, is held against the tolerance times the
+    // cofactor tolerance for the same reason.
+    if (std::fabs(det) > tolerance * cofactorTolerance &&
+        std::fabs(det) > tolerance * largestCofactor &&
         MaxAbs(cofactors[pivotRow]) >= cofactorTolerance) {
         x.Set(cofactors[0].x * rhs.x + cofactors[0].y * rhs.y + cofactors[0].z * rhs.z,
               cofactors[1].x * rhs.x + cofactors[1].y * rhs.y + cofactors[1].z * rhs.z,
@@ -152,9 +163,22 @@ void Matrix34::SolvePivoted(Vector3& x, const Vector3& rhs) const {
                 column = i;
             }
         }
-        if (SolveRank2(*this, CofactorColumn(cofactors, column), rhs, x)) {
+        if (SolveRank2(m, CofactorColumn(cofactors, column), rhs, x)) {
             return;
         }
     }
-    x = SolveRank1(*this, *rows[pivotRow], rhs);
+    x = SolveRank1(m, *rows[pivotRow], rhs);
 }
+
+}  // namespace
+
+void Matrix34::SolvePivoted(Vector3& x, const Vector3& rhs) const {
+    // Solved at unit scale (x·M = rhs becomes x'·M' = rhs with M' = M·2^-e and x = x'·2^-e):
+    // every test below is relative to the scale and decides alike, and the determinant of tiny
+    // or huge elements stays in range.
+    int exponent = LargestExponent({a.x, a.y, a.z, b.x, b.y, b.z, c.x, c.y, c.z});
+    Matrix34 scaled(ScaledBy(a, -exponent), ScaledBy(b, -exponent), ScaledBy(c, -exponent), d);
+    SolveScaled(scaled, x, rhs);
+    x = ScaledBy(x, -exponent);
+}
+

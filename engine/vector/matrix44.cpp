@@ -4,6 +4,7 @@
 #include "data/printer.h"
 #include "vector/matrix33.h"
 #include "vector/matrix34.h"
+#include "vector/scaling.h"
 
 const Matrix44 Matrix44::sm_Identity(Vector4(1.0f, 0.0f, 0.0f, 0.0f), Vector4(0.0f, 1.0f, 0.0f, 0.0f),
                                      Vector4(0.0f, 0.0f, 1.0f, 0.0f), Vector4(0.0f, 0.0f, 0.0f, 1.0f));
@@ -12,6 +13,11 @@ namespace {
 
 Vector4 Sum(const Vector4& p, const Vector4& q, float s) {
     return Vector4(p.x + q.x * s, p.y + q.y * s, p.z + q.z * s, p.w + q.w * s);
+}
+
+Vector4 ScaledBy(const Vector4& v, int exponent) {
+    return Vector4(std::ldexp(v.x, exponent), std::ldexp(v.y, exponent), std::ldexp(v.z, exponent),
+                   std::ldexp(v.w, exponent));
 }
 
 Vector4 RowTimes(const Vector4& v, const Matrix44& m) {
@@ -144,18 +150,37 @@ float Matrix44::Determinant() const {
 }
 
 void Matrix44::Inverse(Matrix44& result) const {
-    float det = Determinant();
-    if (!IsInvertibleDeterminant(det)) {
+    // Each row is brought to unit scale, so that the determinant of tiny or huge rows stays in
+    // range, and the columns of the inverse are scaled back.
+    const Vector4* rows[4] = {&a, &b, &c, &d};
+    int exponents[4];
+    Matrix44 m;
+    Vector4* scaled[4] = {&m.a, &m.b, &m.c, &m.d};
+    for (int i = 0; i < 4; ++i) {
+        exponents[i] = LargestExponent({rows[i]->x, rows[i]->y, rows[i]->z, rows[i]->w});
+        *scaled[i] = ScaledBy(*rows[i], -exponents[i]);
+    }
+    float det = m.Determinant();
+    Matrix44 inverse;
+    bool finite = IsInvertibleDeterminant(det);
+    if (finite) {
+        float f = 1.0f / det;
+        Vector4* out[4] = {&inverse.a, &inverse.b, &inverse.c, &inverse.d};
+        for (int i = 0; i < 4; ++i) {
+            Vector4& row = *out[i];
+            row.Set(std::ldexp(Cofactor(m, 0, i) * f, -exponents[0]),
+                    std::ldexp(Cofactor(m, 1, i) * f, -exponents[1]),
+                    std::ldexp(Cofactor(m, 2, i) * f, -exponents[2]),
+                    std::ldexp(Cofactor(m, 3, i) * f, -exponents[3]));
+            finite = finite && std::isfinite(row.x) && std::isfinite(row.y) &&
+                     std::isfinite(row.z) && std::isfinite(row.w);
+        }
+    }
+    if (!finite) {
         PrintWarning("Matrix44::Inverse()- Matrix not invertable");
         return;
     }
-    float f = 1.0f / det;
-    Vector4* rows[4] = {&result.a, &result.b, &result.c, &result.d};
-    Matrix44 m = *this;
-    for (int i = 0; i < 4; ++i) {
-        rows[i]->Set(Cofactor(m, 0, i) * f, Cofactor(m, 1, i) * f, Cofactor(m, 2, i) * f,
-                     Cofactor(m, 3, i) * f);
-    }
+    result = inverse;
 }
 
 void Matrix44::MakeRotateX(float angle) {

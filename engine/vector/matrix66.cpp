@@ -2,6 +2,7 @@
 
 #include "data/printer.h"
 
+#include <cfloat>
 #include <cmath>
 
 namespace {
@@ -24,22 +25,17 @@ Matrix33 Negated(const Matrix33& m) {
     return r;
 }
 
-// Inverts m in place when it is regular; false (m untouched) when singular.
-bool TryInvert(Matrix33& m) {
-    if (!IsInvertibleDeterminant(m.Determinant())) {
-        return false;
-    }
-    m.Inverse();
-    return true;
-}
-
 float& Element(Matrix66& m, int row, int column) {
     Matrix33& block = row < 3 ? (column < 3 ? m.A : m.B) : (column < 3 ? m.C : m.D);
     Vector3& line = (row % 3) == 0 ? block.a : (row % 3) == 1 ? block.b : block.c;
     return (column % 3) == 0 ? line.x : (column % 3) == 1 ? line.y : line.z;
 }
 
-// Gauss-Jordan with partial pivoting, for matrices whose diagonal blocks are both singular.
+float ElementOf(const Matrix66& m, int row, int column) {
+    return Element(const_cast<Matrix66&>(m), row, column);
+}
+
+// Gauss-Jordan with partial pivoting, for matrices that the blocks cannot invert accurately.
 bool InvertByElements(Matrix66& m) {
     float work[6][12];
     for (int row = 0; row < 6; ++row) {
@@ -83,17 +79,35 @@ bool InvertByElements(Matrix66& m) {
     return true;
 }
 
-// The blocks of the inverse, or false when the matrix is singular.
-bool InvertByBlocks(Matrix66& m) {
+// Largest element of m·inverse − I, in double: how far an inverse is from exact.
+double Residual(const Matrix66& m, const Matrix66& inverse) {
+    double largest = 0.0;
+    for (int row = 0; row < 6; ++row) {
+        for (int column = 0; column < 6; ++column) {
+            double sum = row == column ? -1.0 : 0.0;
+            for (int k = 0; k < 6; ++k) {
+                sum += (double)ElementOf(m, row, k) * (double)ElementOf(inverse, k, column);
+            }
+            largest = std::fmax(largest, std::fabs(sum));
+        }
+    }
+    return largest;
+}
+
+enum BlockResult { BlocksInverted, BlocksSingular, BlocksFailed };
+
+// The blocks of the inverse into r. Singular means that the whole matrix is; failed, that a
+// diagonal block or its Schur complement could not be inverted although the matrix may be
+// regular.
+BlockResult InvertByBlocks(const Matrix66& m, Matrix66& r) {
     Matrix33 inverseA = m.A;
     Matrix33 inverseD = m.D;
-    bool regularA = TryInvert(inverseA);
-    bool regularD = TryInvert(inverseD);
-    Matrix66 r;
+    bool regularA = TryInverse(inverseA);
+    bool regularD = TryInverse(inverseD);
     if (m.B.IsZero() || m.C.IsZero()) {
         // Block triangular: regular only when both diagonal blocks are.
         if (!regularA || !regularD) {
-            return false;
+            return BlocksSingular;
         }
         r.A = inverseA;
         r.D = inverseD;
@@ -103,8 +117,8 @@ bool InvertByBlocks(Matrix66& m) {
         // Both Schur complements.
         Matrix33 schurA = Difference(m.A, Product(Product(m.B, inverseD), m.C));
         Matrix33 schurD = Difference(m.D, Product(Product(m.C, inverseA), m.B));
-        if (!TryInvert(schurA) || !TryInvert(schurD)) {
-            return false;
+        if (!TryInverse(schurA) || !TryInverse(schurD)) {
+            return BlocksFailed;
         }
         r.A = schurA;
         r.D = schurD;
@@ -112,8 +126,8 @@ bool InvertByBlocks(Matrix66& m) {
         r.C = Negated(Product(Product(inverseD, m.C), schurA));
     } else if (regularA) {
         Matrix33 schurD = Difference(m.D, Product(Product(m.C, inverseA), m.B));
-        if (!TryInvert(schurD)) {
-            return false;
+        if (!TryInverse(schurD)) {
+            return BlocksFailed;
         }
         Matrix33 aB = Product(inverseA, m.B);
         Matrix33 cA = Product(m.C, inverseA);
@@ -123,8 +137,8 @@ bool InvertByBlocks(Matrix66& m) {
         r.A.Subtract(inverseA, Product(r.B, cA));
     } else if (regularD) {
         Matrix33 schurA = Difference(m.A, Product(Product(m.B, inverseD), m.C));
-        if (!TryInvert(schurA)) {
-            return false;
+        if (!TryInverse(schurA)) {
+            return BlocksFailed;
         }
         Matrix33 dC = Product(inverseD, m.C);
         Matrix33 bD = Product(m.B, inverseD);
@@ -133,13 +147,9 @@ bool InvertByBlocks(Matrix66& m) {
         r.B = Negated(Product(schurA, bD));
         r.D.Subtract(inverseD, Product(r.C, bD));
     } else {
-        r = m;
-        if (!InvertByElements(r)) {
-            return false;
-        }
+        return BlocksFailed;
     }
-    m = r;
-    return true;
+    return BlocksInverted;
 }
 
 }  // namespace
@@ -195,7 +205,27 @@ void Matrix66::Transpose() {
 }
 
 void Matrix66::Inverse() {
-    if (!InvertByBlocks(*this)) {
+    // The block formulas lose everything when a diagonal block is nearly singular, even if the
+    // whole matrix is well conditioned: their result is kept only when it checks out, and
+    // otherwise pivoting by elements is tried and the better of the two kept.
+    const double AccurateResidual = 64.0 * FLT_EPSILON;
+    Matrix66 blocks;
+    BlockResult result = InvertByBlocks(*this, blocks);
+    if (result == BlocksSingular) {
+        PrintWarning("Matrix34::Inverse()- Matrix not invertable");
+        return;
+    }
+    double blocksResidual = result == BlocksInverted ? Residual(*this, blocks) : HUGE_VAL;
+    if (blocksResidual <= AccurateResidual) {
+        *this = blocks;
+        return;
+    }
+    Matrix66 elements = *this;
+    if (InvertByElements(elements) && Residual(*this, elements) < blocksResidual) {
+        *this = elements;
+    } else if (result == BlocksInverted) {
+        *this = blocks;
+    } else {
         PrintWarning("Matrix34::Inverse()- Matrix not invertable");
     }
 }

@@ -7,8 +7,37 @@
 
 namespace {
 
-const float Root3 = 1.7320508f;
-const float HalfPi = 1.5707964f;
+const double Pi = 3.14159265358979323846;
+const double Root3 = 1.73205080756887729353;
+
+// Newton steps on the monic polynomial x^degree + coefficients[0]·x^(degree−1) + … , in double
+// so that the steps add no rounding of their own; a step is kept only while it brings the
+// polynomial closer to zero, so a root that is already as good as a float can be stays.
+double PolishRoot(double root, const double* coefficients, int degree) {
+    const int MaxSteps = 8;
+    double x = root;
+    double value = 0.0;
+    double slope = 0.0;
+    auto evaluate = [&](double at) {
+        value = 1.0;
+        slope = 0.0;
+        for (int i = 0; i < degree; ++i) {
+            slope = slope * at + value;
+            value = value * at + coefficients[i];
+        }
+    };
+    evaluate(x);
+    for (int step = 0; step < MaxSteps && value != 0.0 && slope != 0.0; ++step) {
+        double next = x - value / slope;
+        double size = std::fabs(value);
+        evaluate(next);
+        if (!(std::fabs(value) < size)) {
+            break;
+        }
+        x = next;
+    }
+    return x;
+}
 
 }  // namespace
 
@@ -62,130 +91,174 @@ void OrthonormalizeIterate(Vector3& a, Vector3& b, Vector3& c, Vector3* v) {
     }
 }
 
+namespace {
+
+// CubeRoot and AngleOf in the precision of Real: the cubic is solved in double. In float
+// the constants round to the values the system has always used.
+template <typename Real>
+Real CubeRootOf(Real x) {
+    if (x > 0) {
+        return std::pow(x, Real(1) / Real(3));
+    }
+    if (x < 0) {
+        return -std::pow(-x, Real(1) / Real(3));
+    }
+    return 0;
+}
+
+template <typename Real>
+Real AngleOfPoint(Real y, Real x) {
+    if (x > 0) {
+        return std::atan(y / x);
+    }
+    if (x < 0) {
+        return Real(Pi) - std::atan(-y / x);
+    }
+    return y <= 0 ? -Real(Pi / 2) : Real(Pi / 2);
+}
+
+}  // namespace
+
 float CubeRoot(float x) {
-    if (x > 0.0f) {
-        return std::pow(x, 1.0f / 3.0f);
-    }
-    if (x < 0.0f) {
-        return -std::pow(-x, 1.0f / 3.0f);
-    }
-    return 0.0f;
+    return CubeRootOf(x);
 }
 
 float AngleOf(float y, float x) {
-    if (x > 0.0f) {
-        return std::atan(y / x);
-    }
-    if (x < 0.0f) {
-        return 3.1415927f - std::atan(-y / x);
-    }
-    return y <= 0.0f ? -HalfPi : HalfPi;
+    return AngleOfPoint(y, x);
 }
 
-int SolveQuadratic(float b, float c, float& r1, float& r2, float tolerance) {
-    float d = b * b / 4.0f - c;
-    float epsilon = c * tolerance;
+namespace {
+
+// SolveQuadratic in the precision of Real: the quartic solves its factors in double.
+template <typename Real>
+int QuadraticRoots(Real b, Real c, Real& r1, Real& r2, Real tolerance) {
+    Real d = b * b / 4 - c;
+    Real epsilon = c * tolerance;
     if (d > epsilon) {
-        float root = std::sqrt(d);
-        r1 = -b / 2.0f - root;
-        r2 = -b / 2.0f + root;
+        Real root = std::sqrt(d);
+        // The root of larger size first, without cancellation; the other from the product of
+        // the roots, c, rather than from −b/2 ± √d, which cancels when c is small.
+        Real large = b > 0 ? -b / 2 - root : -b / 2 + root;
+        Real small = c / large;
+        r1 = std::fmin(large, small);
+        r2 = std::fmax(large, small);
         return 2;
     }
     if (d < -epsilon) {
         return 0;
     }
-    r1 = -b / 2.0f;
+    r1 = -b / 2;
     return 1;
-}
-
-int SolveCubic(float a, float b, float c, float& r1, float& r2, float& r3, float tolerance) {
-    float q = a * b / 6.0f - c / 2.0f - a * a * a * 0.037037f;
-    float p = b / 3.0f - a * a / 9.0f;
-    float discriminant = p * p * p + q * q;
-    float epsilon = q * q * tolerance;
-    float third = a / 3.0f;
-    if (discriminant > epsilon) {
-        float root = std::sqrt(discriminant);
-        r1 = CubeRoot(q + root) + CubeRoot(q - root) - third;
-        return 1;
-    }
-    if (discriminant < -epsilon) {
-        float s = std::sqrt(-discriminant);
-        if (q != 0.0f) {
-            float theta = AngleOf(s, q) / 3.0f;
-            float rho = CubeRoot(std::sqrt(q * q - discriminant));
-            float cosine = rho * std::cos(theta);
-            float sine = Root3 * rho * std::sin(theta);
-            r1 = 2.0f * cosine - third;
-            r2 = -third - cosine - sine;
-            r3 = -third - cosine + sine;
-        } else {
-            float spread = Root3 * CubeRoot(s);
-            r1 = -third;
-            r2 = -third - spread;
-            r3 = -third + spread;
-        }
-        return 3;
-    }
-    if (q != 0.0f) {
-        float u = CubeRoot(q);
-        r1 = 2.0f * u - third;
-        r2 = -third - u;
-        return 2;
-    }
-    r1 = -third;
-    return 1;
-}
-
-namespace {
-
-// Appends the real roots of y² + b·y + c, shifted by shift.
-void AddQuadraticRoots(float b, float c, float shift, float tolerance, float roots[4], int& count) {
-    float r1 = 0.0f;
-    float r2 = 0.0f;
-    int found = SolveQuadratic(b, c, r1, r2, tolerance);
-    if (found >= 1) {
-        roots[count++] = r1 + shift;
-    }
-    if (found == 2) {
-        roots[count++] = r2 + shift;
-    }
 }
 
 }  // namespace
 
-int SolveQuartic(float a, float b, float c, float d, float roots[4], float tolerance) {
-    // Depressed form y⁴ + p·y² + q·y + r with x = y − a/4.
-    float shift = -a / 4.0f;
-    float a2 = a * a;
-    float p = b - 3.0f * a2 / 8.0f;
-    float q = c - a * b / 2.0f + a2 * a / 8.0f;
-    float r = d - a * c / 4.0f + a2 * b / 16.0f - 3.0f * a2 * a2 / 256.0f;
-    int count = 0;
+int SolveQuadratic(float b, float c, float& r1, float& r2, float tolerance) {
+    return QuadraticRoots(b, c, r1, r2, tolerance);
+}
 
-    // Resolvent z³ − (p/2)·z² − r·z + (p·r/2 − q²/8): its largest real root makes
-    // (y² + z)² − ((2z − p)·y² − q·y + z² − r) split into two quadratics.
-    float z[3] = {0.0f, 0.0f, 0.0f};
-    int found = SolveCubic(-p / 2.0f, -r, p * r / 2.0f - q * q / 8.0f, z[0], z[1], z[2], tolerance);
-    float largest = *std::max_element(z, z + found);
-    float m2 = 2.0f * largest - p;
-    if (m2 > 0.0f) {
-        float m = std::sqrt(m2);
-        float offset = q / (2.0f * m);
-        AddQuadraticRoots(-m, largest + offset, shift, tolerance, roots, count);
-        AddQuadraticRoots(m, largest - offset, shift, tolerance, roots, count);
-        return count;
+namespace {
+
+// Cardano's formulas, with the trigonometric branch for three roots, in double: in float the
+// discriminant p³ + q² cancels to noise when the roots differ much in size, and the count
+// goes wrong with it.
+int CardanoRoots(double a, double b, double c, double roots[3], double tolerance) {
+    double q = a * b / 6.0 - c / 2.0 - a * a * a / 27.0;
+    double p = b / 3.0 - a * a / 9.0;
+    double discriminant = p * p * p + q * q;
+    double epsilon = q * q * tolerance;
+    double third = a / 3.0;
+    if (discriminant > epsilon) {
+        double root = std::sqrt(discriminant);
+        roots[0] = CubeRootOf(q + root) + CubeRootOf(q - root) - third;
+        return 1;
     }
-    // Biquadratic (q is zero): y² is a root of t² + p·t + r.
-    float t[2] = {0.0f, 0.0f};
-    int squares = SolveQuadratic(p, r, t[0], t[1], tolerance);
-    for (int i = 0; i < squares; ++i) {
-        if (t[i] > 0.0f) {
-            float y = std::sqrt(t[i]);
-            roots[count++] = shift - y;
-            roots[count++] = shift + y;
-        } else if (t[i] == 0.0f) {
-            roots[count++] = shift;
+    if (discriminant < -epsilon) {
+        double s = std::sqrt(-discriminant);
+        if (q != 0.0) {
+            double theta = AngleOfPoint(s, q) / 3.0;
+            double rho = CubeRootOf(std::sqrt(q * q - discriminant));
+            double cosine = rho * std::cos(theta);
+            double sine = Root3 * rho * std::sin(theta);
+            roots[0] = 2.0 * cosine - third;
+            roots[1] = -third - cosine - sine;
+            roots[2] = -third - cosine + sine;
+        } else {
+            double spread = Root3 * CubeRootOf(s);
+            roots[0] = -third;
+            roots[1] = -third - spread;
+            roots[2] = -third + spread;
+        }
+        return 3;
+    }
+    if (q != 0.0) {
+        double u = CubeRootOf(q);
+        roots[0] = 2.0 * u - third;
+        roots[1] = -third - u;
+        return 2;
+    }
+    roots[0] = -third;
+    return 1;
+}
+
+}  // namespace
+
+int SolveCubic(float a, float b, float c, float& r1, float& r2, float& r3, float tolerance) {
+    double roots[3] = {0.0, 0.0, 0.0};
+    int count = CardanoRoots(a, b, c, roots, tolerance);
+    // The formulas still cancel (two close cube roots, a small root beside −a/3 of a large
+    // one): every root is polished on the cubic itself.
+    const double coefficients[3] = {a, b, c};
+    float* out[3] = {&r1, &r2, &r3};
+    for (int i = 0; i < count; ++i) {
+        *out[i] = (float)PolishRoot(roots[i], coefficients, 3);
+    }
+    return count;
+}
+
+int SolveQuartic(float a, float b, float c, float d, float roots[4], float tolerance) {
+    // Depressed form y⁴ + p·y² + q·y + r with x = y − a/4, in double: the resolvent and the
+    // split below cancel heavily in float.
+    double shift = -(double)a / 4.0;
+    double a2 = (double)a * a;
+    double p = b - 3.0 * a2 / 8.0;
+    double q = c - (double)a * b / 2.0 + a2 * a / 8.0;
+    double r = d - (double)a * c / 4.0 + a2 * b / 16.0 - 3.0 * a2 * a2 / 256.0;
+
+    // Resolvent z³ − (p/2)·z² − r·z + (p·r/2 − q²/8): its largest real root z makes
+    // (y² + z)² − (m·y − n)² the quartic, with m² = 2z − p, n² = z² − r and 2mn = q; that
+    // root is at least p/2, so m² is not negative.
+    const double resolvent[3] = {-p / 2.0, -r, p * r / 2.0 - q * q / 8.0};
+    double z3[3] = {0.0, 0.0, 0.0};
+    int found = CardanoRoots(resolvent[0], resolvent[1], resolvent[2], z3, tolerance);
+    // Rounding can hide a double root at p/2 from the count: the root taken is never below it.
+    double z = PolishRoot(std::fmax(*std::max_element(z3, z3 + found), p / 2.0), resolvent, 3);
+    double m2 = std::fmax(2.0 * z - p, 0.0);
+    double n2 = std::fmax(z * z - r, 0.0);
+    double m = 0.0;
+    double n = 0.0;
+    // Of m and n the one whose square cancels less is taken from it, the other from 2mn = q.
+    if (m2 * (z * z + std::fabs(r)) > n2 * (2.0 * std::fabs(z) + std::fabs(p))) {
+        m = std::sqrt(m2);
+        n = q / (2.0 * m);
+    } else {
+        n = q < 0.0 ? -std::sqrt(n2) : std::sqrt(n2);
+        m = n != 0.0 ? q / (2.0 * n) : 0.0;
+    }
+
+    const double quartic[4] = {a, b, c, d};
+    int count = 0;
+    // The factors y² + σ·m·y + z − σ·n, solved in x = y + shift: roots that lie close
+    // together after the shift (a large root beside small ones) stay apart in x.
+    for (int sign = -1; sign <= 1; sign += 2) {
+        double b2 = sign * m - 2.0 * shift;
+        double c2 = shift * shift - sign * m * shift + z - sign * n;
+        double r1 = 0.0;
+        double r2 = 0.0;
+        int quadratic = QuadraticRoots(b2, c2, r1, r2, (double)tolerance);
+        const double factorRoots[2] = {r1, r2};
+        for (int i = 0; i < quadratic; ++i) {
+            roots[count++] = (float)PolishRoot(factorRoots[i], quartic, 4);
         }
     }
     return count;

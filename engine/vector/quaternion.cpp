@@ -57,34 +57,38 @@ void Quaternion::Slerp(float t, const Quaternion& q1, const Quaternion& q2) {
 }
 
 void Quaternion::FromMatrix(const Matrix34& m) {
-    const float Threshold = 0.00001f;
-    float w2 = (m.a.x + m.b.y + m.c.z + 1.0f) / 4.0f;
-    if (w2 > Threshold) {
-        r = std::sqrt(w2);
+    // Four times the squares of r, i, j and k. The largest of them is taken by a square root
+    // and the others from sums and differences of elements divided by it: dividing by a small
+    // one (r near a half turn) would magnify the rounding of the elements without bound.
+    float trace = m.a.x + m.b.y + m.c.z;
+    float r4 = trace + 1.0f;
+    float i4 = 1.0f + m.a.x - m.b.y - m.c.z;
+    float j4 = 1.0f - m.a.x + m.b.y - m.c.z;
+    float k4 = 1.0f - m.a.x - m.b.y + m.c.z;
+    if (!(r4 < i4 || r4 < j4 || r4 < k4)) {
+        r = std::sqrt(r4 / 4.0f);
         float f = 0.25f / r;
         i = (m.b.z - m.c.y) * f;
         j = (m.c.x - m.a.z) * f;
         k = (m.a.y - m.b.x) * f;
+    } else if (i4 >= j4 && i4 >= k4) {
+        i = std::sqrt(i4 / 4.0f);
+        float f = 0.25f / i;
+        r = (m.b.z - m.c.y) * f;
+        j = (m.a.y + m.b.x) * f;
+        k = (m.a.z + m.c.x) * f;
+    } else if (j4 >= k4) {
+        j = std::sqrt(j4 / 4.0f);
+        float f = 0.25f / j;
+        r = (m.c.x - m.a.z) * f;
+        i = (m.a.y + m.b.x) * f;
+        k = (m.b.z + m.c.y) * f;
     } else {
-        r = 0.0f;
-        float x2 = -(m.b.y + m.c.z) / 2.0f;
-        if (x2 > Threshold) {
-            i = std::sqrt(x2);
-            float f = 0.5f / i;
-            j = m.a.y * f;
-            k = m.a.z * f;
-        } else {
-            i = 0.0f;
-            float y2 = (1.0f - m.c.z) / 2.0f;
-            if (y2 > Threshold) {
-                j = std::sqrt(y2);
-                k = m.b.z / (2.0f * j);
-            } else {
-                j = 0.0f;
-                k = 1.0f;
-                return;
-            }
-        }
+        k = std::sqrt(k4 / 4.0f);
+        float f = 0.25f / k;
+        r = (m.a.y - m.b.x) * f;
+        i = (m.a.z + m.c.x) * f;
+        j = (m.b.z + m.c.y) * f;
     }
     NormalizeQuaternion(*this);
 }

@@ -4,6 +4,7 @@
 #include "data/printer.h"
 #include "vector/matrix34.h"
 #include "vector/matrix44.h"
+#include "vector/scaling.h"
 #include "vector/vector2.h"
 #include "vector/vector4.h"
 
@@ -111,9 +112,26 @@ void Vector3::Project2D(int code, Vector2& out) const {
     }
 }
 
-float Vector3::Angle(const Vector3& b) const {
+namespace {
+
+Vector3 UnitScaled(const Vector3& v) {
+    return ScaledBy(v, -LargestExponent({v.x, v.y, v.z}));
+}
+
+}  // namespace
+
+void Vector3::NormalizeScaled() {
+    Vector3 unit = UnitScaled(*this);
+    Scale(unit, unit.InvMag());
+}
+
+float Vector3::Angle(const Vector3& other) const {
+    // The angle does not depend on the lengths: both vectors are taken at unit scale, so that
+    // the product of the squared lengths neither overflows nor underflows.
+    Vector3 a = UnitScaled(*this);
+    Vector3 b = UnitScaled(other);
     // A zero vector has no direction; without this guard 1/sqrt(0) makes the cosine NaN.
-    float product = Mag2() * b.Mag2();
+    float product = a.Mag2() * b.Mag2();
     if (product == 0.0f) {
         return 0.0f;
     }
@@ -121,7 +139,7 @@ float Vector3::Angle(const Vector3& b) const {
     if (f == 0.0f) {
         return 0.0f;
     }
-    float cosine = Dot(b) * f;
+    float cosine = a.Dot(b) * f;
     if (cosine > 0.9999999f) {
         return 0.0f;
     }

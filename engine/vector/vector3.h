@@ -77,7 +77,16 @@ struct Vector3 {
         float m2 = Mag2();
         return m2 == 0.0f ? 0.0f : 1.0f / std::sqrt(m2);
     }
-    void Normalize() { Scale(InvMag()); }
+    void Normalize() {
+        float m2 = Mag2();
+        // The squares of components beyond about 1e19 overflow and below about 1e-19 vanish:
+        // such vectors are brought to unit scale first. In between nothing changes.
+        if (m2 > 1e-30f && m2 < 1e30f) {
+            Scale(1.0f / std::sqrt(m2));
+        } else {
+            NormalizeScaled();
+        }
+    }
     float Dist(const Vector3& b) const { return (*this - b).Mag(); }
     float FlatDist(const Vector3& b) const {
         float dx = x - b.x;
@@ -85,6 +94,9 @@ struct Vector3 {
         return std::sqrt(dx * dx + dz * dz);
     }
     bool IsZero() const { return x == 0.0f && y == 0.0f && z == 0.0f; }
+
+    // Normalize for vectors whose squared length leaves the float range.
+    void NormalizeScaled();
 
     void Print() const;
     void Print(const char* label) const;

@@ -1,6 +1,7 @@
 #include "city/psdl.h"
 
 #include "data/assert.h"
+#include "phcore/poly.h"
 #include "vector/geometry.h"
 
 std::vector<Vector3> lvlPSDL::sm_Vertices;
@@ -21,6 +22,10 @@ lvlPSDL::~lvlPSDL() {}
 
 const Vector3& lvlPSDL::GetVertex(int index) {
     Assert(index >= 0 && size_t(index) < sm_Vertices.size());
+    size_t spare = size_t(index) - sm_VertexCount;
+    if (size_t(index) >= sm_VertexCount && spare < m_LevelSpares.size()) {
+        return m_LevelSpares[spare];
+    }
     return sm_Vertices[index];
 }
 

@@ -54,7 +54,8 @@ public:
     bool TestSegmentRooms(phSegment& segment, phIsect* isect, float nearestT) override;
     // The other bound's vertex paths (when asked) and edges against the listed rooms' polygons
     // near it; every record gets the id. Stops at maxIsects records; returns the count, also
-    // stored in count.
+    // stored in count. The records' polygons and their spare corners are kept by the city
+    // until its next CollidePolyToLevel, whatever segment tests run in between.
     int CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int roomCount, uint32_t id,
                            const Matrix34& current, const Matrix34& last, phIsect* isects,
                            int maxIsects, int& count, bool vertexPaths);
@@ -118,6 +119,10 @@ public:
     std::vector<std::unique_ptr<lvlSDL>> m_Rooms;
     std::vector<uint8_t> m_RoomTypes;
     std::vector<uint8_t> m_RoomGroups;
+    // What the records of the last CollidePolyToLevel point at: its polygons, and a copy of
+    // the spare corners they took, which GetVertex answers from while the pool serves others.
+    std::vector<phPolygon> m_LevelPolys;
+    std::vector<Vector3> m_LevelSpares;
 
     static std::vector<Vector3> sm_Vertices;
     static uint32_t sm_VertexCount;

@@ -77,7 +77,8 @@ Vector4 Point4(const Vector3& p) {
 int lvlPSDL::CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int roomCount,
                                 uint32_t id, const Matrix34& current, const Matrix34& last,
                                 phIsect* isects, int maxIsects, int& count, bool vertexPaths) {
-    static phPolygon polys[MaxLevelPolys];
+    m_LevelPolys.resize(MaxLevelPolys);
+    phPolygon* polys = m_LevelPolys.data();
     SetupSparePool();
     // The radius is measured from the other bound's centroid, which may lie far from its origin.
     Vector3 centre = other->CentroidOffset;
@@ -96,6 +97,7 @@ int lvlPSDL::CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int r
             PrintError("CollidePolyToLevel - buffer overflow, polys lost (room %d)", rooms[r]);
         }
     }
+    m_LevelSpares.assign(sm_Vertices.begin() + sm_VertexCount, sm_Vertices.begin() + sm_NextSpare);
 
     int vertexCount = other->NumVertices;
     std::vector<Vector3> positions(vertexCount);
@@ -209,9 +211,7 @@ int lvlPSDL::CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int r
         }
         int i0 = other->Edges[e][0];
         int i1 = other->Edges[e][1];
-        Vector3 n;
-        other->GetEdgeNormal(e, n);
-        Vector3 edgeNormal = current.a * n.x + current.b * n.y + current.c * n.z;
+        Vector3 edgeNormal = other->GetWorldEdgeNormal(e, current);
         bool two = hits.m_FarPoly != hits.m_NearPoly;
         for (int end = 0; end < (two ? 2 : 1) && !full; ++end) {
             phIsect* record =

@@ -110,7 +110,7 @@ float lvlLevelBound::PassThrough(int, float value) {
 
 bool lvlLevelBound::AnySegmentHits(phBoundPolygonal* other, const Matrix34& current,
                                    const Matrix34& last) {
-    phCollisionMargin = Margin < other->Margin ? Margin : other->Margin;
+    phCollisionMargin = SmallerMargin(*this, *other);
     phSegmentState state;
     other->BeginSegments(true, current, last, state);
     phSegment segment;
@@ -155,8 +155,7 @@ void lvlLevelBound::CollidePolygonal(phBoundPolygonal* other, uint32_t user, uin
                                      const Matrix34& current, const Matrix34& last,
                                      phIsect* isects, int maxIsects, int& count,
                                      bool vertexPaths) {
-    static std::vector<Vector3> positions;
-    positions.resize(other->NumVertices);
+    std::vector<Vector3> positions(other->NumVertices);
     for (int i = 0; i < other->NumVertices; ++i) {
         positions[i] = other->GetVertex(i);
         positions[i].Transform(current);
@@ -167,9 +166,7 @@ void lvlLevelBound::CollidePolygonal(phBoundPolygonal* other, uint32_t user, uin
         int i0 = other->Edges[e][0];
         int i1 = other->Edges[e][1];
         segment.Set(positions[i0], positions[i1], phSegment::EDGE, user);
-        Vector3 n;
-        other->GetEdgeNormal(e, n);
-        Vector3 edgeNormal = current.a * n.x + current.b * n.y + current.c * n.z;
+        Vector3 edgeNormal = other->GetWorldEdgeNormal(e, current);
         int hits = TestSegmentIsects(segment, isects + count, maxIsects - count);
         MarkRecords(isects + count, hits, segment, id, this, e, i0, i1, false, edgeNormal);
         count += hits;
@@ -199,7 +196,7 @@ int lvlLevelBound::FindImpacts(phBound* other, const Matrix34& current, const Ma
                                phColliderBase* collider, phColliderBase* levelCollider,
                                int otherMaterial, phIsect* isects, int count, phImpact* impacts,
                                int maxImpacts) {
-    phCollisionMargin = Margin < other->Margin ? Margin : other->Margin;
+    phCollisionMargin = SmallerMargin(*this, *other);
     phPrepareIsects(isects, count);
     phPairSide moving;
     moving.Bound = other;

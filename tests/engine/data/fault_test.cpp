@@ -1,3 +1,4 @@
+#include "data/assert.h"
 #include "data/fault.h"
 #include "data/mapfile.h"
 #include "data/printer.h"
@@ -286,6 +287,42 @@ TEST(FaultFrame, FatalExitsReachTheInnermostFrame) {
     EXPECT_NE(std::string::npos, abort) << out;
     EXPECT_NE(std::string::npos, outer) << out;
     EXPECT_NE(std::string::npos, out.find("Exception 80000003", quit)) << out;
+}
+
+int NoItems() { return 0; }
+
+// As the program's main runs the editor: one fault frame round everything, and exit code 1
+// when the frame ends in a fault.
+const int FramedAssertLine = __LINE__ + 2;
+TEST_CHILD(AssertInRealFrame) {
+    bool returned = RunInFaultFrame([] { Assert(NoItems() > 0); });
+    PrintMessage("frame returned=%d depth=%d", returned, FaultFrameDepth());
+    return returned ? 0 : 1;
+}
+
+TEST(FaultFrame, AssertionInsideTheFrameIsReportedAndEndsWithCodeOne) {
+    ChildResult result = RunChild("AssertInRealFrame");
+    const std::string& out = result.m_Output;
+    EXPECT_FALSE(result.m_TimedOut);
+    EXPECT_EQ(1, result.m_ExitCode) << out;
+    // The assertion's message, then the frame's register dump, the breakpoint of the fatal
+    // abort with its walk, and the frame's handler; the abort's own fault never comes.
+    const std::string message = "Fatal Error: Assert(NoItems() > 0) failed in [data/fault_test, line " +
+                                std::to_string(FramedAssertLine) + "].\n";
+    size_t assertion = out.find(message);
+    size_t registers = out.find("\nRAX=", assertion);
+    size_t exception = out.find("\nException 80000003 at EIP=0x", registers);
+    size_t handler = out.find("\nframe returned=0 depth=0\n", exception);
+    ASSERT_NE(std::string::npos, assertion) << out;
+    ASSERT_NE(std::string::npos, registers) << out;
+    ASSERT_NE(std::string::npos, exception) << out;
+    ASSERT_NE(std::string::npos, handler) << out;
+    int walk = CountLines(out, "\nException 80000003", "\nframe returned") - 1;
+    EXPECT_GE(walk, 1) << out;
+    EXPECT_LE(walk, 16) << out;
+    EXPECT_NE(std::string::npos, out.substr(exception, handler - exception).find("AssertFailed"))
+        << out;
+    EXPECT_EQ(std::string::npos, out.find("c0000005")) << out;
 }
 
 TEST_CHILD(DebuggerOutputInFrame) {

@@ -1,10 +1,9 @@
-// The mutation run of the bound file readers: well over a thousand damaged ".bnd" and
-// ".bbnd" files, each read by the mesh bound (and the text ones by the shape bounds too),
-// and every bound that loads is put to work. A damaged file must give false with an error;
-// the only fatal ends allowed are the tokenizer's report of malformed text and the
-// assertions the readers name. The run goes on in a new child after each of those.
-#include <cstdio>
+// The mutation runs of the bound file readers: damaged ".bnd" and ".bbnd" files, each read by
+// the mesh bound (and the text ones by a shape bound too), and every bound that loads is put
+// to work. A damaged file gives false with the readers' errors; the only fatal ends are the
+// tokenizer's reports of malformed text and the assertions the readers name.
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -14,37 +13,47 @@
 #include "phcore/poly.h"
 #include "phcore/segment.h"
 #include "tests/engine/phbound/boundfiles.h"
-#include "tests/engine/phbound/mutants.h"
 #include "tests/support/child.h"
-#include "data/printer.h"
 #include "tests/support/console.h"
+#include "tests/support/mutation.h"
 
 namespace {
 
-// Per form; the text run is the slower one, as most damaged text ends in a new child.
-const int MutantsPerForm[2] = {1000, 1200};
-// Child cases: form * CaseStride + the first mutant to read.
-const int CaseStride = 100000;
+const int TextMutants = 1000;
+const int BinaryMutants = 1200;
 
-std::string TextOriginal() {
-    std::string text = CubeText();
-    text.replace(text.find("edges: 0"), 8, "edges: 2");
-    text.insert(text.find("quad"), "edge 0 1\nedge 6 7\n");
-    return text;
+// What a damaged file may make the readers say before they give up.
+const std::vector<std::string> Refusals = {
+    "Error: phBoundGeometry::Load()- ",  "Warning: phBoundGeometry::Load found zero ",
+    "Error: phBoundGeometry::LoadBinary()- ", "Error: phBoundGeometry: polygon ",
+    "Error: phBoundSphere::Load()- ",   "Warning: phBoundSphere::Load found zero polygons",
+    "Warning: BoundGeom : ComputeEdgeNums: ERROR: edge missing!",
+    "Error: phMaterialMgr: material record cut short"};
+
+const char* const TwoTriangles =
+    "version: 1.01\nverts: 6 materials: 2 edges: 1 polys: 3\n"
+    "v 0 0 0\nv 1 0 0\nv 1 0 1\nv 0 0 1\nv 2 0 0\nv 2 0 1\n"
+    "mtl flat {\n\telasticity: 0.1\n\tfriction: 0.5\n\teffect: none\n\tsound: none\n}\n"
+    "mtl rough {\n\telasticity: 0.3\n\tfriction: 0.9\n\teffect: none\n\tsound: none\n}\n"
+    "edge 0 2\ntri 0 2 1 0\ntri 0 3 2 0\nquad 1 2 5 4 1\n";
+
+std::vector<std::string> TextSeeds() {
+    std::string cube = CubeText();
+    cube.replace(cube.find("edges: 0"), 8, "edges: 2");
+    cube.insert(cube.find("quad"), "edge 0 1\nedge 6 7\n");
+    return {cube, TwoTriangles};
 }
 
-MutantMaker BinaryMaker(BoundFiles& files) {
-    files.Write("cube", "bnd", CubeText());
-    phBoundGeometry cube;
-    cube.Load("cube");
-    cube.SaveBinary("cube");
-    std::vector<int> shorts;
-    for (int p = 0; p < 6; ++p) {
-        for (int k = 0; k < 5; ++k) {
-            shorts.push_back(13 + 12 * 8 + 104 + 10 * p + 2 * k);
-        }
+std::vector<std::string> BinarySeeds(BoundFiles& files) {
+    std::vector<std::string> seeds;
+    for (const std::string& text : TextSeeds()) {
+        files.Write("seed", "bnd", text);
+        phBoundGeometry bound;
+        bound.Load("seed");
+        bound.SaveBinary("seed");
+        seeds.push_back(files.Read("seed", "bbnd"));
     }
-    return MutantMaker(files.Read("cube", "bbnd"), false, {1, 5, 9}, shorts);
+    return seeds;
 }
 
 // Every query of a loaded mesh touches its indices: any id left unchecked shows here.
@@ -63,106 +72,82 @@ void Exercise(phBoundGeometry& bound) {
     bound.MergeCoplanarTriangles();
 }
 
-TEST_CHILD(BoundFileMutants) {
-    int form = ChildCase() / CaseStride;
-    int first = ChildCase() % CaseStride;
-    BoundFiles files;
-    MutantMaker maker = form == 0 ? MutantMaker(TextOriginal(), true) : BinaryMaker(files);
-    // Errors and warnings are expected by the thousand; fatal reports print whatever the mask.
-    SetPrintMask(0);
-    for (int i = first; i < MutantsPerForm[form]; ++i) {
-        printf("mutant %d\n", i);
-        fflush(stdout);
-        files.Write("m", form == 0 ? "bnd" : "bbnd", maker.Make(i));
+bool CheckBoundFile(int index, bool text, std::string& why) {
+    static BoundFiles files;
+    static const std::vector<std::string> textSeeds = TextSeeds();
+    static const std::vector<std::string> binarySeeds = BinarySeeds(files);
+    files.Write("m", text ? "bnd" : "bbnd", Mutant(text ? textSeeds : binarySeeds, index));
+    ConsoleCapture console;
+    {
         phBoundGeometry bound;
-        if (form == 0 ? bound.Load("m") : bound.LoadBinary("m")) {
+        if (text ? bound.Load("m") : bound.LoadBinary("m")) {
             Exercise(bound);
         }
-        if (form == 0) {
+        if (text) {
             phBoundSphere sphere;
             sphere.Load("m");
         }
     }
-    printf("mutants done\n");
-    return 0;
-}
-
-bool AllowedFatal(const std::string& report) {
-    const char* allowed[] = {"Expected integer.", "Expected float.", "Expected '",
-                             "Assert(m <= 255)", "Assert(index[0] <= 255)", "Assert(i3 != 0)"};
-    if (report.find("Fatal Error: ") == std::string::npos ||
-        report.find("Exception") != std::string::npos) {
+    std::string stray;
+    if (!OnlyAllowedLines(console.Take(), Refusals, &stray)) {
+        why = "unexpected message: " + stray;
         return false;
     }
-    for (const char* text : allowed) {
-        if (report.find(text) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
+    return true;
 }
 
-void RunMutants(int form) {
-    int next = 0;
-    int fatalEnds = 0;
-    while (next < MutantsPerForm[form]) {
-        ChildResult result =
-            RunChild("BoundFileMutants", "case=" + std::to_string(form * CaseStride + next),
-                     300000);
-        ASSERT_FALSE(result.m_TimedOut) << "from mutant " << next;
-        if (result.m_ExitCode == 0 && result.m_Output.find("mutants done") != std::string::npos) {
-            break;
-        }
-        size_t mark = result.m_Output.rfind("mutant ");
-        ASSERT_NE(mark, std::string::npos) << result.m_Output;
-        int last = atoi(result.m_Output.c_str() + mark + 7);
-        ASSERT_GE(last, next);
-        std::string report = result.m_Output.substr(mark);
-        EXPECT_EQ(result.m_ExitCode, 1) << report;
-        EXPECT_TRUE(AllowedFatal(report)) << "form " << form << ", " << report;
-        if (::testing::Test::HasFailure()) {
-            return;
-        }
-        ++fatalEnds;
-        next = last + 1;
-    }
-    printf("form %d: %d mutants, %d ended in the readers' fatal reports\n", form,
-           MutantsPerForm[form], fatalEnds);
+bool CheckTextFile(int index, std::string& why) {
+    return CheckBoundFile(index, true, why);
+}
+
+bool CheckBinaryFile(int index, std::string& why) {
+    return CheckBoundFile(index, false, why);
+}
+
+}  // namespace
+
+TEST_CHILD(MutateBoundText) {
+    return RunMutantsInChild(TextMutants, CheckTextFile);
+}
+
+TEST_CHILD(MutateBoundBinary) {
+    return RunMutantsInChild(BinaryMutants, CheckBinaryFile);
+}
+
+TEST(BoundFileMutation, DamagedTextFiles) {
+    RunMutation("MutateBoundText", TextMutants,
+                {"Expected integer.", "Expected float.", "Expected '",
+                 "Assert(m <= 255) failed in [phbound/boundgeomfile",
+                 "Assert(i3 != 0) failed in [phcore/poly"});
+}
+
+TEST(BoundFileMutation, DamagedBinaryFiles) {
+    RunMutation("MutateBoundBinary", BinaryMutants,
+                {"Assert(index[0] <= 255) failed in [phbound/boundgeomfile"});
 }
 
 // The worst of the damage, kept as files.
-TEST(BoundFileMutationTest, KeptWorstCasesAreRefused) {
+TEST(BoundFileMutation, KeptWorstCasesAreRefused) {
     struct Case {
         const char* file;
+        const char* extension;
         const char* message;
     };
     const Case cases[] = {
-        {"cut.bbnd", "has bad counts"},
-        {"hugepolys.bbnd", "has bad counts"},
-        {"badvertex.bbnd", "names vertex 65535 of 8"},
-        {"hugeverts.bnd", "has bad counts"},
-        {"longkeyword.bnd", "Expecting 'tri' or 'quad'; found 'xxxxxxxx"},
+        {"cut.bbnd", "bbnd", "has bad counts"},
+        {"hugepolys.bbnd", "bbnd", "has bad counts"},
+        {"badvertex.bbnd", "bbnd", "names vertex 65535 of 8"},
+        {"hugeverts.bnd", "bnd", "has bad counts"},
+        {"longkeyword.bnd", "bnd", "Expecting 'tri' or 'quad'; found 'xxxxxxxx"},
     };
     BoundFiles files;
     for (const Case& c : cases) {
-        std::string name = c.file;
-        const char* extension = name.find(".bbnd") != std::string::npos ? "bbnd" : "bnd";
-        files.Write("kept", extension, ReadWholeFile(TestDataPath(c.file)));
+        files.Write("kept", c.extension, ReadWholeFile(TestDataPath(c.file)));
         ConsoleCapture console;
         phBoundGeometry bound;
-        EXPECT_FALSE(extension[1] == 'b' ? bound.LoadBinary("kept") : bound.Load("kept"))
-            << c.file;
+        bool binary = c.extension[1] == 'b';
+        EXPECT_FALSE(binary ? bound.LoadBinary("kept") : bound.Load("kept")) << c.file;
         std::string said = console.Take();
         EXPECT_NE(said.find(c.message), std::string::npos) << c.file << ": " << said;
     }
 }
-
-TEST(BoundFileMutationTest, DamagedTextFilesGiveOnlyErrorsOrTheirReports) {
-    RunMutants(0);
-}
-
-TEST(BoundFileMutationTest, DamagedBinaryFilesGiveOnlyErrorsOrTheirReports) {
-    RunMutants(1);
-}
-
-}  // namespace

@@ -14,9 +14,12 @@
 // name and extension.
 class BoundFiles {
 public:
+    // The root is the scratch folder relative to the working directory: asset names have
+    // room for 128 characters, which a deep checkout and a long test name would fill.
     BoundFiles() {
         CreateDirectoryA(m_Scratch.Path("bound").c_str(), nullptr);
-        datAssetManager::SetPath(m_Scratch.Root().c_str());
+        const std::string& root = m_Scratch.Root();
+        datAssetManager::SetPath(root.substr(root.rfind("\\scratch\\") + 1).c_str());
     }
     ~BoundFiles() { datAssetManager::SetPath(""); }
 

@@ -251,6 +251,17 @@ TEST(BoundGeometryFileTest, TextAndBinaryRoundTrips) {
     ASSERT_TRUE(binary2.LoadBinary("copy"));
     ExpectSameBound(cube, binary2, 0.0f);
 
+    // Exactly the vertices go out, not the storage rounded up to four.
+    files.Write("tri", "bnd", Header(3, 1, 0, 1) + "v 0 0 0\nv 1 0 0\nv 0 0 1\n" + Material +
+                                  "tri 0 1 2 0\n");
+    phBoundGeometry triangle;
+    ASSERT_TRUE(triangle.Load("tri"));
+    ASSERT_TRUE(triangle.SaveBinary("tri"));
+    EXPECT_EQ(files.Read("tri", "bbnd").size(), size_t(13 + 12 * 3 + 104 + 10));
+    phBoundGeometry triangle2;
+    ASSERT_TRUE(triangle2.LoadBinary("tri"));
+    ExpectSameBound(triangle, triangle2, 0.0f);
+
     // The version byte is carried from the last binary load to the next save.
     binary[0] = 7;
     files.Write("seven", "bbnd", binary);

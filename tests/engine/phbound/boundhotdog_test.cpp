@@ -12,6 +12,7 @@
 #include "phcore/isect.h"
 #include "phcore/segment.h"
 #include "tests/engine/phbound/boundfiles.h"
+#include "tests/engine/phbound/frames.h"
 #include "tests/engine/phbound/meshes.h"
 #include "tests/engine/phbound/strokes.h"
 #include "tests/support/child.h"
@@ -43,16 +44,6 @@ double SampledDistance(const Vector3& pA, const Vector3& dA, const Vector3& pB,
         }
     }
     return best;
-}
-
-Matrix34 RandomRotation(std::mt19937& rng, const Vector3& position) {
-    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
-    Vector3 axis(unit(rng), unit(rng), unit(rng));
-    axis.Normalize();
-    Matrix34 m;
-    m.MakeRotateUnitAxis(axis, 3.14159f * unit(rng));
-    m.d = position;
-    return m;
 }
 
 phSegment Segment(const Vector3& start, const Vector3& end) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "phbound/impact.h"
+#include "phbound/polypair.h"
 #include "phcore/isect.h"
 #include "phcore/segment.h"
 #include "tests/engine/phbound/meshes.h"
@@ -287,6 +288,110 @@ TEST(PolygonalCollide, SphereOnAFloor) {
               1);
     EXPECT_NEAR(impacts[0].Depth, 1.1f, 1e-5f);
     EXPECT_NEAR(impacts[0].Position.y, -0.55f, 1e-5f);
+}
+
+// A vertex record of vertex 3 on polygon 2, its segment one unit long from above, ending at
+// the origin.
+phIsect VertexRecord(float t, float depth, uint16_t flags) {
+    phIsect record;
+    record.SegStart = Vector3(0, 1, 0);
+    record.SegEnd = Vector3(0, 0, 0);
+    record.Normal = Vector3(0, 1, 0);
+    record.T = t;
+    record.Depth = depth;
+    record.VertexB = 3;
+    record.PolyIndex = 2;
+    record.Flags = flags;
+    return record;
+}
+
+// A record that sank a fifth of its segment or more before T 0.75 entered too early to trust,
+// unless its closing time exempts it.
+TEST(IsectToImpact, EarlyHitsGiveNoImpactUnlessExempt) {
+    struct Case {
+        float t;
+        float depth;
+        uint16_t flags;
+        bool impact;
+    };
+    const Case cases[] = {
+        {0.5f, 0.3f, 0, false},
+        {0.5f, 0.3f, phIsect::EarlyExempt, true},
+        {0.8f, 0.3f, 0, true},
+        {0.5f, 0.1f, 0, true},
+        {0.75f, 0.25f, 0, false},
+    };
+    TestMesh meshA;
+    TestMesh meshB;
+    phPairSide a;
+    a.Bound = &meshA;
+    phPairSide b;
+    b.Bound = &meshB;
+    CollisionMarginScope margin(0.02f);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.t);
+        for (bool sideA : {true, false}) {
+            phIsect record = VertexRecord(c.t, c.depth, c.flags);
+            phImpact impact;
+            phImpactCursor cursor;
+            cursor.Next = &impact;
+            cursor.Left = 1;
+            phIsectToImpact(a, b, record, cursor, sideA);
+            ASSERT_EQ(cursor.Left, c.impact ? 0 : 1);
+            ASSERT_EQ(cursor.Next, c.impact ? &impact + 1 : &impact);
+            if (!c.impact) {
+                continue;
+            }
+            EXPECT_EQ(impact.Type, sideA ? phImpact::A_ON_FACE : phImpact::B_ON_FACE);
+            EXPECT_EQ(impact.FeatureA, sideA ? 3 : 2);
+            EXPECT_EQ(impact.FeatureB, sideA ? 2 : 3);
+            EXPECT_EQ(impact.Normal.y, sideA ? 1.0f : -1.0f);
+            EXPECT_FLOAT_EQ(impact.Position.y, 0.5f * c.depth);
+            EXPECT_EQ(impact.Depth, c.depth);
+            EXPECT_EQ(impact.Margin, 0.02f);
+        }
+    }
+}
+
+// A vertex path and an edge ending at the same vertex on the same polygon: the path makes the
+// impact and marks the edge's record as overlapping, though it runs along the polygon.
+TEST(IsectsToImpacts, OtherRecordsOfTheVertexOnTheSamePolygonAreSpent) {
+    TestMesh meshA;
+    TestMesh floor;
+    MakeFloor(floor, 2.0f, 0.0f, true);
+    phIsect records[3];
+    records[0] = VertexRecord(0.9f, 0.1f, phIsect::VertexPath);
+    records[0].SegEnd = Vector3(0, -0.1f, 0);
+    records[1] = VertexRecord(0.5f, 0.1f, 0);
+    records[1].SegStart = Vector3(-1, -0.1f, 0);
+    records[1].SegEnd = Vector3(0, -0.1f, 0);
+    records[1].VertexA = 4;
+    // The same vertex on the floor's other triangle.
+    records[2] = records[1];
+    for (phIsect& record : records) {
+        record.Polygon = &floor.Polygons[0];
+        record.HitBound = &floor;
+    }
+    records[2].Polygon = &floor.Polygons[1];
+    phPairSide a;
+    a.Bound = &meshA;
+    a.Current = a.Last = Matrix34::sm_Identity;
+    phPairSide b;
+    b.Bound = &floor;
+    b.Current = b.Last = Matrix34::sm_Identity;
+    phImpact impacts[2];
+    phImpactCursor cursor;
+    cursor.Next = impacts;
+    cursor.Left = 2;
+    phIsectsToImpacts(a, b, 3, records, 3, cursor, true);
+    ASSERT_EQ(cursor.Left, 1);
+    EXPECT_EQ(impacts[0].FeatureA, 3);
+    for (const phIsect& record : records) {
+        EXPECT_TRUE(record.Flags & phIsect::Used);
+    }
+    EXPECT_TRUE(records[1].Flags & phIsect::OverlapPair);
+    // Along the polygon on another one: neither against the impact nor along its normal.
+    EXPECT_FALSE(records[2].Flags & phIsect::OverlapPair);
 }
 
 }  // namespace

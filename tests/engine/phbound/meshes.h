@@ -153,6 +153,18 @@ inline void MakeFloor(TestMesh& mesh, float h, float y, bool triangles) {
     mesh.Finish();
 }
 
+// Sets the process-wide collision margin for one test and puts the old one back.
+class CollisionMarginScope {
+public:
+    explicit CollisionMarginScope(float margin) : m_Old(phCollisionMargin) {
+        phCollisionMargin = margin;
+    }
+    ~CollisionMarginScope() { phCollisionMargin = m_Old; }
+
+private:
+    float m_Old;
+};
+
 inline Matrix34 Translation(float x, float y, float z) {
     Matrix34 m = Matrix34::sm_Identity;
     m.d.Set(x, y, z);

@@ -274,4 +274,85 @@ TEST(PolygonPair, CrossedEdgesGiveAnEdgeImpactThatSeparatesTheBodies) {
     EXPECT_GE(edges, 1);
 }
 
+// The edge of the mesh whose two ends lie lowest (sign 1) or highest (sign -1) in the world.
+int ExtremeEdge(TestMesh& mesh, const Matrix34& at, float sign) {
+    int best = -1;
+    float bestHeight = FLT_MAX;
+    for (int e = 0; e < mesh.NumEdges; ++e) {
+        Vector3 p = mesh.GetVertex(mesh.Edges[e][0]);
+        Vector3 q = mesh.GetVertex(mesh.Edges[e][1]);
+        p.Transform(at);
+        q.Transform(at);
+        float height = sign * (p.y + q.y);
+        if (height < bestHeight) {
+            bestHeight = height;
+            best = e;
+        }
+    }
+    return best;
+}
+
+// A short box turned onto its edge has its lowest edge 0.3 deep in the top ridge of a long bar
+// lying across it, and is being pulled back out. That edge crosses no face of the bar, so no
+// record of A names it; the interior-edge pass adds it from A's own records (its ends are
+// their inner ends), and the two ridges meet as an edge pair that closes within the step.
+TEST(PolygonPair, EdgeBuriedInTheOtherBodyMeetsItsEdgesThroughTheInteriorPass) {
+    TestMesh a;
+    MakeBox(a, 0.5f, 0.5f, 0.1f);
+    Matrix34 ma = Matrix34::sm_Identity;
+    ma.MakeRotateZ(0.78539816f);
+    ma.d.Set(0, 0.70710678f - 0.3f, 0);
+    Matrix34 lastA = ma;
+    lastA.d.y -= 0.2f;
+    TestMesh b;
+    MakeBox(b, 2.0f, 0.5f, 0.5f);
+    Matrix34 mb = Matrix34::sm_Identity;
+    mb.MakeRotateX(0.78539816f);
+    mb.d.Set(0, -0.70710678f, 0);
+    phIsect isectsA[64];
+    phIsect isectsB[64];
+    phPairSide sa = Side(a, ma, isectsA);
+    sa.Last = lastA;
+    phPairSide sb = Side(b, mb, isectsB);
+    a.Collide(&b, ma, lastA, mb, mb, false, isectsA, sa.Count, isectsB, sb.Count, 64,
+              Vector3(0, -1, 0));
+    const int ridgeA = ExtremeEdge(a, ma, 1.0f);
+    const int ridgeB = ExtremeEdge(b, mb, -1.0f);
+    for (int i = 0; i < sa.Count; ++i) {
+        ASSERT_NE(isectsA[i].FeatureIndex, ridgeA) << i;
+    }
+    const int before = sa.Count;
+    phImpact impacts[16];
+    int made = phCollidePolygonal(sa, sb, 64, impacts, 16);
+
+    // One interior record per lower face of A that B's ridge runs through, each naming A's
+    // buried edge, in the world.
+    int interior = 0;
+    for (int i = before; i < sa.Count; ++i) {
+        const phIsect& r = isectsA[i];
+        ASSERT_TRUE(r.InteriorEdge()) << i;
+        ++interior;
+        EXPECT_EQ(r.FeatureIndex, ridgeA);
+        EXPECT_EQ(r.MovingBound, &a);
+        EXPECT_NEAR(r.SegStart.y, -0.3f, 1e-5f);
+        EXPECT_NEAR(r.SegEnd.y, -0.3f, 1e-5f);
+        EXPECT_NEAR(std::fabs(r.SegEnd.z - r.SegStart.z), 0.2f, 1e-5f);
+        EXPECT_NEAR(r.EdgeNormal.y, -1.0f, 1e-5f);
+    }
+    EXPECT_EQ(interior, 2);
+
+    bool ridges = false;
+    for (int i = 0; i < made; ++i) {
+        const phImpact& impact = impacts[i];
+        if (impact.Type == phImpact::EDGE_EDGE && impact.FeatureA == ridgeA &&
+            impact.FeatureB == ridgeB) {
+            ridges = true;
+            EXPECT_NEAR(impact.Depth, 0.3f, 1e-4f);
+            EXPECT_NEAR(std::fabs(impact.Normal.y), 1.0f, 1e-4f);
+            EXPECT_NEAR(impact.Position.y, -0.15f, 1e-4f);
+        }
+    }
+    EXPECT_TRUE(ridges);
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -139,11 +140,21 @@ TEST(Numeric, OrthonormalizeIterate) {
         const float values[3] = {1.0f, 2.0f, 3.0f};
         EXPECT_EQ(v.x, values[c.turns % 3]) << c.turns;
     }
-    // NaN rows never pass the test; the call still returns.
-    Vector3 a;
-    Vector3 b;
-    Vector3 c;
-    OrthonormalizeIterate(a, b, c);
+    // NaN rows never pass the test: the call still returns, after the two turns that finite
+    // rows can need, with v turned alike.
+    const float nan = std::nanf("");
+    const Vector3 rows[3] = {{nan, 1.0f, 0.0f}, {nan, 2.0f, 0.0f}, {nan, 3.0f, 0.0f}};
+    Vector3 a = rows[0];
+    Vector3 b = rows[1];
+    Vector3 cc = rows[2];
+    Vector3 v(1.0f, 2.0f, 3.0f);
+    OrthonormalizeIterate(a, b, cc, &v);
+    EXPECT_EQ(a.y, 3.0f);
+    EXPECT_EQ(b.y, 1.0f);
+    EXPECT_EQ(cc.y, 2.0f);
+    EXPECT_EQ(v.x, 3.0f);
+    EXPECT_EQ(v.y, 1.0f);
+    EXPECT_EQ(v.z, 2.0f);
 }
 
 TEST(Numeric, ArrivalAccel) {
@@ -152,6 +163,11 @@ TEST(Numeric, ArrivalAccel) {
     // Too little time: cover the distance in half of it.
     EXPECT_FLOAT_EQ(ArrivalAccel(2.0f, 0.0f, 0.0f, 4.0f, 2.0f), 8.0f);
     EXPECT_EQ(ArrivalAccel(0.0f, 0.0f, 0.0f, 4.0f, 0.0f), 0.0f);
+    // Already at the target but moving: no mean-speed arrival time (it would be 0, and the
+    // formula would divide by the zero distance); the half-time rule brakes from speed 1
+    // over h = 1.
+    EXPECT_EQ(ArrivalAccel(2.0f, 5.0f, 1.0f, 5.0f, 1.0f), -2.0f);
+    EXPECT_EQ(ArrivalAccel(2.0f, 5.0f, -1.0f, 5.0f, 3.0f), 2.0f);
     Vector3 accel;
     ArrivalAccel3(accel, 2.0f, Vector3(0.0f, 0.0f, 0.0f), Vector3(0.0f, 0.0f, 0.0f),
                   Vector3(4.0f, 1.0f, 0.0f), Vector3(2.0f, 0.0f, 0.0f));

@@ -1,4 +1,5 @@
 #include "city/psdl.h"
+#include "phbound/polypair.h"
 #include "phcore/isect.h"
 #include "phcore/poly.h"
 #include "phcore/segment.h"
@@ -52,6 +53,42 @@ void MakeCube(TestMesh& cube, float offsetX = 0.0f) {
     cube.AddFace({1, 3, 7, 5}, Vector3(1, 0, 0));
     cube.Finish();
 }
+
+// One room holding one road of the given rows along z, one unit apart: sidewalks from x 0 to
+// 2 and 8 to 10 (kerb side raised 0.15), carriageway between.
+struct RoadCity {
+    explicit RoadCity(int rows) {
+        const float columns[4] = {0, 2, 8, 10};
+        lvlPSDL::AllocateVertices(1 + 4 * rows);
+        lvlPSDL::sm_Vertices[0] = Vector3(0, -5, 0);
+        std::vector<SDLCODE_T> words = {SDL_TEXTURE, 1, SDL_ROAD | SDL_LAST, SDLCODE_T(rows)};
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < 4; ++c) {
+                lvlPSDL::sm_Vertices[1 + 4 * r + c] = Vector3(columns[c], 0, float(r));
+                words.push_back(SDLCODE_T(1 + 4 * r + c));
+            }
+        }
+        lvlPSDL::AllocateTextures(3);
+        m_City.AllocateRooms(2);
+        lvlSDL* room = lvlSDL::Create(0, 0);
+        room->SetCodes(words.data(), uint32_t(words.size()));
+        m_City.m_Rooms[1].reset(room);
+    }
+
+    // A segment test over room 1, down from height / 2 to -height / 2 at (x, z).
+    bool Probe(float x, float z, float height, phIsect& isect) {
+        phSegmentInfo info;
+        info.StartRoom = 1;
+        info.EndRoom = 1;
+        phSegment segment;
+        segment.Set(Vector3(x, 0.5f * height, z), Vector3(x, -0.5f * height, z), phSegment::PROBE,
+                    0);
+        segment.m_Info = &info;
+        return m_City.TestSegmentRooms(segment, &isect, 2.0f);
+    }
+
+    lvlPSDL m_City;
+};
 
 Matrix34 At(float x, float y, float z) {
     Matrix34 m;
@@ -209,4 +246,64 @@ TEST(RoomPolys, VertexPastTheTableIsFatal) {
     ExpectFatalChildren({
         {"RoomPolysVertexPastTheTable", "failed in [city/sdlpolybuild"},
     });
+}
+
+// A road of 100 rows is one command of 297 polygons, more than a batch of the segment test;
+// only the rows near the segment are built, so a ten-unit probe in its middle finds the road.
+TEST(TestSegmentRooms, BuildsOnlyThePolygonsNearTheSegment) {
+    RoadCity road(100);
+    ConsoleCapture capture;
+    phIsect isect;
+    ASSERT_TRUE(road.Probe(5, 50.5f, 10.0f, isect));
+    EXPECT_NEAR(isect.T, 0.5f, 1e-6f);
+    EXPECT_NEAR(isect.Position.y, 0.0f, 1e-6f);
+    EXPECT_EQ(capture.Take(), "");
+}
+
+// The records of a collision with the city stay good through segment tests that reuse the
+// spare pool: the sidewalk polygons' raised corners and the contact points read the same.
+TEST(CollidePolyToLevel, RecordsOutliveLaterSegmentTests) {
+    RoadCity road(20);
+    TestMesh cube;
+    MakeCube(cube);
+    const int rooms[] = {1};
+    std::vector<phIsect> isects(32);
+    int count = 0;
+    road.m_City.CollidePolyToLevel(&cube, rooms, 1, 0, At(1, 0.45f, 5.3f), At(1, 0.45f, 5.3f),
+                                   isects.data(), 32, count, false);
+    ASSERT_GT(count, 0);
+    struct Kept {
+        Vector3 corners[4];
+        Vector3 contact;
+    };
+    std::vector<Kept> kept(count);
+    int spare = 0;
+    for (int i = 0; i < count; ++i) {
+        const phPolygon& polygon = *isects[i].Polygon;
+        for (int k = 0; k < 4; ++k) {
+            kept[i].corners[k] = road.m_City.GetVertex(polygon.VertexIndex[k]);
+            spare += polygon.VertexIndex[k] >= lvlPSDL::sm_VertexCount;
+        }
+        phIsect copy = isects[i];
+        ASSERT_TRUE(phIsectComputeContact(copy));
+        kept[i].contact = copy.Position;
+        // The sidewalk slopes up from 0 at x = 0 to the kerb at x = 2.
+        EXPECT_NEAR(copy.Position.y, 0.075f * copy.Position.x, 1e-5f);
+    }
+    EXPECT_GT(spare, 0);
+
+    phIsect isect;
+    ASSERT_TRUE(road.Probe(1, 15.5f, 2.0f, isect));
+    ASSERT_TRUE(road.Probe(9, 12.5f, 2.0f, isect));
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        const phPolygon& polygon = *isects[i].Polygon;
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_EQ(road.m_City.GetVertex(polygon.VertexIndex[k]).Dist(kept[i].corners[k]),
+                      0.0f);
+        }
+        phIsect copy = isects[i];
+        ASSERT_TRUE(phIsectComputeContact(copy));
+        EXPECT_EQ(copy.Position.Dist(kept[i].contact), 0.0f);
+    }
 }

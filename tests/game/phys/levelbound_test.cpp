@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,43 @@ public:
     phPolygon m_Floor;
     std::vector<int> m_Rooms;
     float m_OffsetY = 0.0f;
+};
+
+// A level of any polygons, each segment's hits in polygon order: a slab's top and underside
+// give an upright edge two records, one entering and one leaving.
+class PolygonLevel : public lvlLevelBound {
+public:
+    void AddQuad(const Vector3& p0, const Vector3& p1, const Vector3& p2, const Vector3& p3) {
+        int first = int(m_Vertices.size());
+        m_Vertices.insert(m_Vertices.end(), {p0, p1, p2, p3});
+        m_Polygons.emplace_back();
+        m_Polygons.back().InitQuad(first, first + 1, first + 2, first + 3, m_Vertices.data());
+    }
+    // Top face at y = 0 facing up, underside at y = -thickness facing down.
+    void MakeSlab(float thickness) {
+        AddQuad({-10, 0, -10}, {-10, 0, 10}, {10, 0, 10}, {10, 0, -10});
+        float y = -thickness;
+        AddQuad({-10, y, -10}, {10, y, -10}, {10, y, 10}, {-10, y, 10});
+    }
+
+    const Vector3& GetVertex(int index) override { return m_Vertices[index]; }
+    int TestSegmentIsects(phSegment& segment, phIsect* isects, int maxIsects) override {
+        int hits = 0;
+        for (size_t p = 0; p < m_Polygons.size() && hits < maxIsects; ++p) {
+            phIsect& record = isects[hits];
+            if (m_Polygons[p].TestSegment(m_Vertices.data(), segment, record, 2.0f, -1.0f)) {
+                record.PolyIndex = int(p);
+                record.Polygon = &m_Polygons[p];
+                ++hits;
+            }
+        }
+        return hits;
+    }
+    bool TestSegmentRooms(phSegment&, phIsect*, float) override { return false; }
+    bool SegmentHits(phSegment&) override { return false; }
+
+    std::vector<Vector3> m_Vertices;
+    std::vector<phPolygon> m_Polygons;
 };
 
 // A level that keeps every default and refusal.
@@ -296,6 +334,178 @@ TEST_F(LevelBoundTest, RoomSetsVisitTheRoomAndItsNeighbours) {
     EXPECT_EQ(city.m_Rooms, (std::vector<int>{7, 3}));
     EXPECT_FLOAT_EQ(city.m_OffsetY, 11.0f);
     lvlLevelBound::sm_RoomQuery = nullptr;
+}
+
+// The world direction of a cube's edge normal: from the cube's centre to the edge's middle.
+Vector3 CubeEdgeDirection(TestMesh& cube, const Matrix34& at, int edge) {
+    Vector3 middle = (cube.GetVertex(cube.Edges[edge][0]) + cube.GetVertex(cube.Edges[edge][1])) *
+                     0.5f;
+    middle.Transform(at);
+    Vector3 direction = middle - at.d;
+    direction.Normalize();
+    return direction;
+}
+
+// Turned and dropping a little: edge records carry the cube's edge normal in the world, vertex
+// paths no first vertex.
+TEST_F(LevelBoundTest, RecordsCarryWorldEdgeNormalsAndVertexPathsHaveNoFirstVertex) {
+    TestCity city;
+    MakeUnitCube(m_Cube);
+    Matrix34 at = Matrix34::sm_Identity;
+    at.MakeRotateY(0.5f);
+    at.d.Set(1, 0.49f, 2);
+    Matrix34 last = at;
+    last.d.y += 0.3f;
+    int count = 0;
+    city.CollidePolygonal(&m_Cube, 5, 77, at, last, m_Isects, 32, count, true);
+    int edges = 0;
+    int paths = 0;
+    for (int i = 0; i < count; ++i) {
+        const phIsect& r = m_Isects[i];
+        SCOPED_TRACE(i);
+        if (r.Flags & phIsect::VertexPath) {
+            ++paths;
+            EXPECT_EQ(r.VertexA, -1);
+            EXPECT_EQ(r.VertexB, r.FeatureIndex);
+            EXPECT_LT(m_Cube.GetVertex(r.VertexB).y, 0.0f);
+            continue;
+        }
+        ++edges;
+        Vector3 expected = CubeEdgeDirection(m_Cube, at, r.FeatureIndex);
+        EXPECT_NEAR(r.EdgeNormal.x, expected.x, 1e-5f);
+        EXPECT_NEAR(r.EdgeNormal.y, expected.y, 1e-5f);
+        EXPECT_NEAR(r.EdgeNormal.z, expected.z, 1e-5f);
+        EXPECT_EQ(r.VertexA, m_Cube.Edges[r.FeatureIndex][0]);
+        EXPECT_EQ(r.VertexB, m_Cube.Edges[r.FeatureIndex][1]);
+    }
+    EXPECT_EQ(edges, 4);
+    EXPECT_EQ(paths, 4);
+}
+
+// A level whose first segment test collides another bound with it, as a nested query would.
+class NestingLevel : public TestCity {
+public:
+    int TestSegmentIsects(phSegment& segment, phIsect* isects, int maxIsects) override {
+        if (m_Inner) {
+            TestMesh* inner = m_Inner;
+            m_Inner = nullptr;
+            phIsect records[32];
+            int count = 0;
+            Matrix34 far = Translation(-5, 0.2f, -5);
+            CollidePolygonal(inner, 0, 0, far, far, records, 32, count, false);
+        }
+        return TestCity::TestSegmentIsects(segment, isects, maxIsects);
+    }
+
+    TestMesh* m_Inner = nullptr;
+};
+
+TEST_F(LevelBoundTest, CollidePolygonalIsReentrant) {
+    NestingLevel city;
+    TestMesh tall;
+    MakeBox(tall, 0.25f, 1.0f, 0.25f);
+    city.m_Inner = &tall;
+    int count = CollideRestingCube(city, false);
+    ASSERT_EQ(count, 4);
+    for (int i = 0; i < count; ++i) {
+        const phIsect& r = m_Isects[i];
+        Vector3 start = m_Cube.GetVertex(r.VertexA);
+        start.Transform(m_At);
+        Vector3 end = m_Cube.GetVertex(r.VertexB);
+        end.Transform(m_At);
+        EXPECT_EQ(r.SegStart.Dist(start), 0.0f) << i;
+        EXPECT_EQ(r.SegEnd.Dist(end), 0.0f) << i;
+    }
+}
+
+// Upright edges through a slab give a pair of records each, which the vertex search passes
+// by: their impacts come from the records' own contact points, the level on side A. Random
+// turns of a tall box are checked against the crossing computed in double.
+TEST_F(LevelBoundTest, PairedRecordsGiveDirectImpactsAtTheirContactPoints) {
+    PolygonLevel level;
+    const float thickness = 0.2f;
+    level.MakeSlab(thickness);
+    level.Margin = 0.02f;
+    TestMesh tall;
+    MakeBox(tall, 0.1f, 1.0f, 0.1f);
+    tall.Margin = 0.03f;
+    char body = 0;
+    char ground = 0;
+    phColliderBase* collider = reinterpret_cast<phColliderBase*>(&body);
+    phColliderBase* levelCollider = reinterpret_cast<phColliderBase*>(&ground);
+    const int material = 6;
+    std::mt19937 random(1616);
+    std::uniform_real_distribution<float> tilt(-0.3f, 0.3f);
+    std::uniform_real_distribution<float> place(-3.0f, 3.0f);
+    // Some boxes end inside the slab: their edges cross the top alone and go to the vertex
+    // search.
+    std::uniform_real_distribution<float> height(-0.3f, 1.0f);
+    int direct = 0;
+    int vertex = 0;
+    for (int trial = 0; trial < 200; ++trial) {
+        SCOPED_TRACE(trial);
+        Matrix34 at = Matrix34::sm_Identity;
+        at.MakeRotateX(tilt(random));
+        at.RotateZ(tilt(random));
+        at.d.Set(place(random), height(random), place(random));
+        phIsect isects[32];
+        int count = 0;
+        level.CollidePolygonal(&tall, 0, 1, at, at, isects, 32, count, false);
+        phIsect records[32];
+        std::copy(isects, isects + count, records);
+        phImpact impacts[32];
+        int made = level.FindImpacts(&tall, at, at, collider, levelCollider, material, isects,
+                                     count, impacts, 32);
+        for (int i = 0; i < made; ++i) {
+            const phImpact& impact = impacts[i];
+            if (impact.ColliderA == collider) {
+                // From the vertex search: the body's vertex on a level polygon.
+                ++vertex;
+                EXPECT_EQ(impact.ColliderB, levelCollider);
+                EXPECT_EQ(impact.ComponentA, material);
+                EXPECT_EQ(impact.ComponentB, -1);
+                continue;
+            }
+            ++direct;
+            ASSERT_EQ(impact.ColliderA, levelCollider);
+            EXPECT_EQ(impact.ColliderB, collider);
+            EXPECT_EQ(impact.ComponentA, -1);
+            EXPECT_EQ(impact.ComponentB, material);
+            EXPECT_EQ(impact.Friction, 1.0f);
+            EXPECT_EQ(impact.Elasticity, 0.25f);
+            EXPECT_EQ(impact.Margin, 0.02f);
+            // The record of this edge on this polygon, as CollidePolygonal wrote it.
+            const phIsect* record = nullptr;
+            for (int r = 0; r < count; ++r) {
+                if (records[r].FeatureIndex == impact.FeatureB &&
+                    records[r].PolyIndex == impact.FeatureA) {
+                    record = &records[r];
+                }
+            }
+            ASSERT_NE(record, nullptr);
+            const bool top = impact.FeatureA == 0;
+            const double planeY = top ? 0.0 : -thickness;
+            // The level's normal turned round to point at the level: down through the top.
+            EXPECT_EQ(impact.Normal.y, top ? -1.0f : 1.0f);
+            EXPECT_EQ(impact.Normal.x, 0.0f);
+            double y0 = record->SegStart.y;
+            double y1 = record->SegEnd.y;
+            double t = (planeY - y0) / (y1 - y0);
+            for (int k = 0; k < 3; ++k) {
+                double a = (&record->SegStart.x)[k];
+                double b = (&record->SegEnd.x)[k];
+                EXPECT_NEAR((&impact.Position.x)[k], a + t * (b - a), 1e-5) << k;
+            }
+            // The depth is how far the end behind the polygon went in.
+            double behind = top ? std::max(-y0, -y1) : std::max(y0, y1) + thickness;
+            EXPECT_NEAR(impact.Depth, behind, 1e-5);
+            // The second record of a pair (the underside's, after the top's) counts as a point
+            // on the face.
+            EXPECT_EQ(impact.Type, top ? phImpact::EDGE_EDGE : phImpact::A_ON_FACE);
+        }
+    }
+    EXPECT_GT(direct, 200);
+    EXPECT_GT(vertex, 0);
 }
 
 }  // namespace
