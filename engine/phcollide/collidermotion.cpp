@@ -19,11 +19,11 @@ const uint32_t ForceColour = 0xFFFF00FF;
 
 // The point in the frame of the matrix (a rigid one).
 Vector3 ToLocal(const Vector3& point, const Matrix34& m) {
-    return phRotateTranspose(point - m.d, m);
+    return phRotateToLocal(point - m.d, m);
 }
 
 Vector3 Place(const Vector3& local, const Matrix34& m) {
-    return phRotate(local, m) + m.d;
+    return phRotateToWorld(local, m) + m.d;
 }
 
 // Where an element of a polygonal bound lies in its own frame: kind 0 a vertex, 1 the middle
@@ -159,7 +159,7 @@ void phColliderBase::ApplyDragToPolygons(float coefficient, const Vector3& airVe
         Vector3 velocity;
         ICS->GetVelocityAtPoint(centroid, velocity);
         velocity -= airVelocity;
-        Vector3 normal = phRotate(polygon.Normal, matrix);
+        Vector3 normal = phRotateToWorld(polygon.Normal, matrix);
         float s = velocity.Dot(normal);
         if (s > 0.0f) {
             Vector3 force = normal * -(polygon.Area * s * s * coefficient);

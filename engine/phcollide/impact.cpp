@@ -113,7 +113,7 @@ void phImpact::ComputeImpulse(const Vector3& d, float scale, Vector3& pushA, Vec
         float mu = Friction;
         if (jn * mu < tLength) {
             Vector3 u = tLength > 0.0f ? t * (mu / tLength) + n : n;
-            float q = n.Dot(phRotate(u, k));
+            float q = n.Dot(phRotateToWorld(u, k));
             // A non-positive q would pull the bodies together.
             j = q >= DegenerateCone ? u * (-approach / q) : Vector3::sm_Zero;
         }
@@ -123,8 +123,8 @@ void phImpact::ComputeImpulse(const Vector3& d, float scale, Vector3& pushA, Vec
     pushA.Zero();
     pushB.Zero();
     float excess = Depth - phBound::DefaultMargin;
-    float a = phRotate(n, ka).Mag2();
-    float b = phRotate(n, kb).Mag2();
+    float a = phRotateToWorld(n, ka).Mag2();
+    float b = phRotateToWorld(n, kb).Mag2();
     // Two sides that cannot move (static or fixed) share nothing.
     if (excess > 0.0f && (a > 0.0f || b > 0.0f)) {
         float shareA = 0.5f;
@@ -170,6 +170,6 @@ float phImpact::ImpulseToStop(const phInertialCS& body, const Vector3& n, float 
     }
     Matrix34 m;
     body.GetInverseMassMatrix(point, m);
-    float q = n.Dot(phRotate(n, m));
+    float q = n.Dot(phRotateToWorld(n, m));
     return q > 0.0f ? -s / q : 0.0f;
 }

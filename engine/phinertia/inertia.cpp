@@ -64,15 +64,6 @@ void ArmMatrix(const Matrix34& body, const Vector3& arm, Matrix34& out) {
 
 }  // namespace
 
-Vector3 phRotate(const Vector3& v, const Matrix34& m) {
-    return Vector3(v.x * m.a.x + v.y * m.b.x + v.z * m.c.x, v.x * m.a.y + v.y * m.b.y + v.z * m.c.y,
-                   v.x * m.a.z + v.y * m.b.z + v.z * m.c.z);
-}
-
-Vector3 phRotateTranspose(const Vector3& v, const Matrix34& m) {
-    return Vector3(v.Dot(m.a), v.Dot(m.b), v.Dot(m.c));
-}
-
 void phInertialPiece::Set(float mass, int index, const Vector3& velocity,
                           const Vector3& angVelocity) {
     Mass = mass;
@@ -251,7 +242,7 @@ void phInertialCS::GetAccelerationAtPoint(const Vector3& point, Vector3& out) co
     gyro.Cross(AngMomentum, AngVelocity);
     Matrix34 inverse;
     GetWorldInverseInertia(inverse);
-    Vector3 alpha = phRotate(Torque + gyro, inverse);
+    Vector3 alpha = phRotateToWorld(Torque + gyro, inverse);
     Vector3 tangential;
     tangential.Cross(alpha, r);
     Vector3 around;

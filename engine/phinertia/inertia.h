@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "phbound/bound.h"
 #include "vector/matrix34.h"
 #include "vector/vector3.h"
 
@@ -132,9 +133,5 @@ private:
     void IntegrateImplicit(float dt);
     Matrix34 AddMassTensor(float mass, const Matrix34& tensor, const Vector3& position);
 };
-
-// Products of row vectors with the 3x3 part of a matrix, shared by the physics modules.
-Vector3 phRotate(const Vector3& v, const Matrix34& m);           // v·m
-Vector3 phRotateTranspose(const Vector3& v, const Matrix34& m);  // v·mᵀ
 
 #endif

@@ -161,15 +161,15 @@ Matrix34 phInertialCS::ComputeMassProperties(float pxy, float pxz, float pyz) {
     Vector3 u = Perpendicular(axes.a);
     Vector3 v;
     v.Cross(axes.a, u);
-    float uu = phRotate(u, tensor).Dot(u);
-    float uv = phRotate(u, tensor).Dot(v);
-    float vv = phRotate(v, tensor).Dot(v);
+    float uu = phRotateToWorld(u, tensor).Dot(u);
+    float uv = phRotateToWorld(u, tensor).Dot(v);
+    float vv = phRotateToWorld(v, tensor).Dot(v);
     float angle = 0.5f * std::atan2(2.0f * uv, uu - vv);
     axes.b = u * std::cos(angle) + v * std::sin(angle);
     axes.c.Cross(axes.a, axes.b);
     // The moments about the axes found, which are the roots up to rounding.
-    Vector3 moments(phRotate(axes.a, tensor).Dot(axes.a), phRotate(axes.b, tensor).Dot(axes.b),
-                    phRotate(axes.c, tensor).Dot(axes.c));
+    Vector3 moments(phRotateToWorld(axes.a, tensor).Dot(axes.a), phRotateToWorld(axes.b, tensor).Dot(axes.b),
+                    phRotateToWorld(axes.c, tensor).Dot(axes.c));
     Matrix34 turned;
     turned.Dot3x3(axes, Matrix);
     turned.a.Normalize();
@@ -195,8 +195,8 @@ Matrix34 phInertialCS::AddMassTensor(float mass, const Matrix34& tensor, const V
         Matrix.Identity3x3();
     }
     Vector3 centre = hadMass ? Matrix.d + (position - Matrix.d) * (mass / total) : position;
-    Vector3 shift = phRotateTranspose(centre - Matrix.d, Matrix);
-    Vector3 arm = phRotateTranspose(position - centre, Matrix);
+    Vector3 shift = phRotateToLocal(centre - Matrix.d, Matrix);
+    Vector3 arm = phRotateToLocal(position - centre, Matrix);
 
     Matrix34 sum = Diagonal(AngInertia);
     sum.Add3x3(tensor);

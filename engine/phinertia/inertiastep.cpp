@@ -153,23 +153,23 @@ void phInertialCS::IntegrateImplicit(float dt) {
     b.AddScaled3x3(cact, -dt * dt * mu);
 
     Vector3 p = Impulse + Force * dt;
-    Vector3 rhs = phRotate(p * (-dt * mu), act) + AngImpulse + Torque * dt;
+    Vector3 rhs = phRotateToWorld(p * (-dt * mu), act) + AngImpulse + Torque * dt;
     Vector3 dw;
     b.SolvePivoted(dw, rhs);
     // A fixed axis takes no share of the turn.
     Vector3 inverse = GetMobileInvAngInertia();
-    Vector3 body = phRotateTranspose(dw, Matrix);
+    Vector3 body = phRotateToLocal(dw, Matrix);
     body.Set(inverse.x == 0.0f ? 0.0f : body.x, inverse.y == 0.0f ? 0.0f : body.y,
              inverse.z == 0.0f ? 0.0f : body.z);
-    dw = phRotate(body, Matrix);
+    dw = phRotateToWorld(body, Matrix);
 
-    Vector3 dv = phRotate((phRotate(dw * dt, CouplingDamping) + p) * mu, a);
+    Vector3 dv = phRotateToWorld((phRotateToWorld(dw * dt, CouplingDamping) + p) * mu, a);
     Velocity += dv;
     Momentum = Velocity * Mass;
     AngVelocity += dw;
     Matrix34 inertia;
     GetWorldInertia(inertia);
-    AngMomentum = phRotate(AngVelocity, inertia);
+    AngMomentum = phRotateToWorld(AngVelocity, inertia);
 }
 
 void phInertialCS::Rotate(const Vector3& rotation) {

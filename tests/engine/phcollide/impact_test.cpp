@@ -83,7 +83,7 @@ void SetMotion(phInertialCS& body, const Vector3& velocity, const Vector3& angVe
     body.AngVelocity = angVelocity;
     Matrix34 inertia;
     body.GetWorldInertia(inertia);
-    body.AngMomentum = phRotate(angVelocity, inertia);
+    body.AngMomentum = phRotateToWorld(angVelocity, inertia);
 }
 
 double KineticEnergy(const phInertialCS& body) {

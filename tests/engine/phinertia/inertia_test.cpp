@@ -268,7 +268,7 @@ TEST(InertiaTest, ImplicitStepMatchesDoubleReference) {
         body.AngVelocity = random.Vector(1.0f);
         Matrix34 inertia;
         body.GetWorldInertia(inertia);
-        body.AngMomentum = phRotate(body.AngVelocity, inertia);
+        body.AngMomentum = phRotateToWorld(body.AngVelocity, inertia);
         body.Force = random.Vector(50.0f);
         body.Torque = random.Vector(10.0f);
         body.Impulse = random.Vector(2.0f);
@@ -347,7 +347,7 @@ TEST(InertiaTest, InverseMassMatrixMapsImpulsesToVelocityChanges) {
         Vector3 j = random.Vector(3.0f);
         Matrix34 m;
         body.GetInverseMassMatrix(pointA, pointB, m);
-        Vector3 mapped = phRotate(j, m);
+        Vector3 mapped = phRotateToWorld(j, m);
         ExpectNear(mapped, VelocityChange(body, DVec(j), DVec(pointB), DVec(pointA)), 1e-5);
 
         Vector3 before;
