@@ -58,6 +58,7 @@ phColliderBase::phColliderBase()
       Bound(nullptr),
       ICS(nullptr),
       CurrentMatrix(&IdentityMatrix),
+      UserID(0),
       Id(0) {
     Reset();
 }
