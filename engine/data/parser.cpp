@@ -136,8 +136,14 @@ bool datParser::SaveStream(const char* fileName, Stream* stream, bool binary) {
     writer->PutString(m_Name, 0);
     writer->PutString(" ");
     Write(writer);
-    // A file that could not be written whole leaves the one it was to replace as it was.
-    return StreamClose(stream) == 0;
+    // The stream names the whole path; it is gone after the close.
+    char path[sizeof(stream->m_Name)];
+    strcpy(path, stream->m_Name);
+    if (StreamClose(stream) < 0) {
+        sm_Report("datParser::Save: could not write all of '%s'.", path);
+        return false;
+    }
+    return true;
 }
 
 void datParser::WriteIndent(TokenReader* writer) const {

@@ -454,7 +454,6 @@ TEST_F(Remote, AClientThatStopsReadingIsGivenUp) {
     }
     m_Client.Receive();
     m_Console.Take();
-    DWORD start = GetTickCount();
     for (uint32_t round = 1; round < 2000 && bkRemoteServer::IsConnected(); ++round) {
         for (uint32_t& value : values) {
             value = round;
@@ -462,7 +461,6 @@ TEST_F(Remote, AClientThatStopsReadingIsGivenUp) {
         Mgr()->Update();
     }
     EXPECT_FALSE(bkRemoteServer::IsConnected());
-    EXPECT_LT(GetTickCount() - start, 60000u);
     EXPECT_NE(m_Console.Take().find("SendClientMessage: short send."), std::string::npos);
 }
 
