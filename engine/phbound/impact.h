@@ -6,6 +6,8 @@
 
 class phBound;
 class phColliderBase;
+class phInertialCS;
+class phMaterial;
 
 // One contact between two bounds, as every collide routine writes it and the response reads
 // it in place. Collide routines write contiguous arrays of it, at most the caller's maximum.
@@ -53,6 +55,27 @@ struct phImpact {
 
     // Position + 0.5 Depth Normal.
     Vector3 MidPoint() const;
+
+    // What the response does with one impact; these live with the colliders
+    // (phcollide/impact.cpp), which a caller links.
+    // The velocities of the impact point as a point of each side.
+    void GetLocalVelocity(Vector3& velocityA, Vector3& velocityB) const;
+    // The motion of the point over the last frame, A's less B's.
+    void GetLocalVelocity(Vector3& relativeMotion) const;
+    float GetEffectiveMass() const;
+    void CombineMaterials();
+    static phMaterial* GetMaterial(phColliderBase* collider, int component);
+    // The impulse J on A (B takes -J) and the pushes of both sides that answer the relative
+    // velocity d (A's less B's) at the point.
+    void ComputeImpulse(const Vector3& d, float scale, Vector3& pushA, Vector3& pushB,
+                        Vector3& impulse);
+    void ApplyForceAndPush(const Vector3& force, const Vector3& pushA, const Vector3& pushB,
+                           const Matrix34& k) const;
+    void ApplyImpulseAndPush(const Vector3& impulse, const Vector3& pushA,
+                             const Vector3& pushB) const;
+    // The impulse along n that stops a body point moving at speed s along n.
+    static float ImpulseToStop(const phInertialCS& body, const Vector3& n, float s,
+                               const Vector3& point);
 };
 
 // Decide whether the new impact impacts[count] (not yet counted) is kept. Impacts of the list

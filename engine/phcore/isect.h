@@ -7,6 +7,7 @@
 #include "vector/vector3.h"
 
 class phBound;
+class phColliderBase;
 struct phPolygon;
 
 // The intersection record of the segment tests and of the polygonal collisions. Arrays of it
@@ -48,6 +49,8 @@ struct phIsect {
     uint32_t Id = 0;
     uint32_t User = 0;  // the caller's word passed to the collide operation
     phBound* HitBound = nullptr;
+    // The collider whose segment test made the record; null for a bare bound's test.
+    phColliderBase* Collider = nullptr;
     float BestTime = 0.0f;
     int BestPartner = -1;
     float BestOffset = 0.0f;

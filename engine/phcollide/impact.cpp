@@ -1,0 +1,175 @@
+// What the response does with one impact: the velocities at its point, its effective mass,
+// its materials, and the impulse and pushes that answer it.
+#include "phbound/impact.h"
+
+#include <cfloat>
+#include <cmath>
+
+#include "data/assert.h"
+#include "phbound/bound.h"
+#include "phcollide/collider.h"
+#include "phcore/material.h"
+#include "phinertia/inertia.h"
+
+namespace {
+
+// A relative normal velocity above this separates: no impulse.
+const float SeparatingSpeed = 0.01f;
+const float DegenerateCone = 1e-5f;
+
+// 1/mass of a side: 0 for a static side (no rigid body) and for a fixed one (mass 0).
+float SideInverseMass(const phImpact& impact, const phColliderBase* collider, int component) {
+    const phInertialCS* ics = collider->ICS;
+    if (!ics) {
+        return 0.0f;
+    }
+    float mass = ics->Mass;
+    if (collider->ComponentCallback) {
+        mass = collider->Bound->GetEffectiveMass(impact.Normal, impact.Position, component, mass);
+    }
+    return mass <= 0.0f || mass >= FLT_MAX ? 0.0f : 1.0f / mass;
+}
+
+}  // namespace
+
+void phImpact::GetLocalVelocity(Vector3& velocityA, Vector3& velocityB) const {
+    int kindA = phFeatureKind(Type, true);
+    if (kindA < 0) {
+        // The report quotes the expression: keep its spelling.
+        Assert("Tried to GetLocalVelocity from an impact with no Type" && 0);
+        return;
+    }
+    ColliderA->GetLocalVelocity(Position, ComponentA, kindA, FeatureA, velocityA);
+    ColliderB->GetLocalVelocity(Position, ComponentB, phFeatureKind(Type, false), FeatureB,
+                                velocityB);
+}
+
+void phImpact::GetLocalVelocity(Vector3& relativeMotion) const {
+    int kindA = phFeatureKind(Type, true);
+    if (kindA < 0) {
+        Assert("Tried to GetLocalVelocity from an impact with no Type" && 0);
+        return;
+    }
+    Vector3 motionA;
+    Vector3 motionB;
+    ColliderA->GetLocalMotion(Position, ComponentA, kindA, FeatureA, motionA);
+    ColliderB->GetLocalMotion(Position, ComponentB, phFeatureKind(Type, false), FeatureB,
+                              motionB);
+    relativeMotion = motionA - motionB;
+}
+
+// A side without a rigid body, or with mass 0, cannot be moved: it counts as infinitely
+// heavy, and two such sides give the largest float.
+float phImpact::GetEffectiveMass() const {
+    float s = SideInverseMass(*this, ColliderA, ComponentA) +
+              SideInverseMass(*this, ColliderB, ComponentB);
+    return s == 0.0f ? FLT_MAX : 1.0f / s;
+}
+
+// Composite and wrapper bounds have no class of their own here: like every other kind
+// without per-polygon materials they answer their material 0.
+phMaterial* phImpact::GetMaterial(phColliderBase* collider, int component) {
+    phBound* bound = collider->GetBound();
+    switch (bound->Type) {
+        case phBound::TERRAIN:
+        case phBound::TERRAIN_ALT:
+        case phBound::LEVEL:
+            // The report quotes the expression: keep its spelling.
+            Assert("The material index was not set correctly in the terrain/levelbound collision" && component>=0 && component<collider->GetBound()->GetNumMaterials());
+            return bound->GetMaterial(component);
+        default:
+            return bound->GetMaterial(0);
+    }
+}
+
+void phImpact::CombineMaterials() {
+    phMaterial* a = GetMaterial(ColliderA, ComponentA);
+    phMaterial* b = GetMaterial(ColliderB, ComponentB);
+    Friction = a->Friction * b->Friction;
+    Elasticity = a->Elasticity * b->Elasticity;
+}
+
+// Outside the friction cone the impulse turns to the cone's edge, u = n + mu t/|t|, and is
+// sized so that the normal approach stops: n·K·j = -d·n.
+void phImpact::ComputeImpulse(const Vector3& d, float scale, Vector3& pushA, Vector3& pushB,
+                              Vector3& impulse) {
+    const Vector3& n = Normal;
+    Matrix34 ka;
+    Matrix34 kb;
+    ColliderA->GetInverseMassMatrix(Position, ka, ComponentA);
+    ColliderB->GetInverseMassMatrix(Position, kb, ComponentB);
+    Matrix34 k = ka;
+    k.Add3x3(kb);
+
+    impulse.Zero();
+    float approach = d.Dot(n);
+    if (approach <= SeparatingSpeed) {
+        Vector3 j;
+        k.SolvePivoted(j, d * -1.0f);
+        float jn = j.Dot(n);
+        Vector3 t = j - n * jn;
+        float tLength = t.Mag();
+        CombineMaterials();
+        float mu = Friction;
+        if (jn * mu < tLength) {
+            Vector3 u = tLength > 0.0f ? t * (mu / tLength) + n : n;
+            float q = n.Dot(phRotateToWorld(u, k));
+            // A non-positive q would pull the bodies together.
+            j = q >= DegenerateCone ? u * (-approach / q) : Vector3::sm_Zero;
+        }
+        impulse = j * (1.0f + Elasticity);
+    }
+
+    pushA.Zero();
+    pushB.Zero();
+    float excess = Depth - phBound::DefaultMargin;
+    float a = phRotateToWorld(n, ka).Mag2();
+    float b = phRotateToWorld(n, kb).Mag2();
+    // Two sides that cannot move (static or fixed) share nothing.
+    if (excess > 0.0f && (a > 0.0f || b > 0.0f)) {
+        float shareA = 0.5f;
+        float shareB = 0.5f;
+        if (a > b) {
+            shareA = 1.0f / (std::sqrt(b / a) + 1.0f);
+            shareB = 1.0f - shareA;
+        } else if (a < b) {
+            shareB = 1.0f / (std::sqrt(a / b) + 1.0f);
+            shareA = 1.0f - shareB;
+        }
+        pushA = n * (shareA * excess);
+        pushB = n * -(shareB * excess);
+        // Nothing is pushed down while the other side can take it up.
+        if (pushA.y < 0.0f && b > 0.0f) {
+            pushB.y -= pushA.y;
+            pushA.y = 0.0f;
+        } else if (pushB.y < 0.0f && a > 0.0f) {
+            pushA.y -= pushB.y;
+            pushB.y = 0.0f;
+        }
+    }
+    impulse.Scale(scale);
+}
+
+void phImpact::ApplyForceAndPush(const Vector3& force, const Vector3& pushA,
+                                 const Vector3& pushB, const Matrix34& k) const {
+    ColliderA->ApplyContactForceAndPush(*this, force, Position, pushA, k);
+    ColliderB->ApplyContactForceAndPush(*this, force * -1.0f, Position, pushB, k);
+}
+
+void phImpact::ApplyImpulseAndPush(const Vector3& impulse, const Vector3& pushA,
+                                   const Vector3& pushB) const {
+    ColliderA->ApplyImpulseAndPush(*this, impulse, pushA);
+    ColliderB->ApplyImpulseAndPush(*this, impulse * -1.0f, pushB);
+}
+
+// A body that cannot move along n takes no impulse.
+float phImpact::ImpulseToStop(const phInertialCS& body, const Vector3& n, float s,
+                              const Vector3& point) {
+    if (s >= 0.0f) {
+        return 0.0f;
+    }
+    Matrix34 m;
+    body.GetInverseMassMatrix(point, m);
+    float q = n.Dot(phRotateToWorld(n, m));
+    return q > 0.0f ? -s / q : 0.0f;
+}
