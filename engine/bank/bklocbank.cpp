@@ -162,23 +162,25 @@ bkSlider* bkLocBank::AddSlider(const char* title, float* value, float min, float
     return nullptr;
 }
 
-bkCombo* bkLocBank::AddCombo(const char* title, int32_t* value, int count, const char** names,
-                             int offset, datCallback cb) {
-    bkLocWidget* widget = new bkLocWidget(this, title, value, 4, bkLocWidget::I32Combo, cb);
+void bkLocBank::AddComboWidget(const char* title, void* value, uint16_t size,
+                               bkLocWidget::Type type, int count, const char** names,
+                               int offset, datCallback cb) {
+    bkLocWidget* widget = new bkLocWidget(this, title, value, size, type, cb);
     widget->m_Count = count;
     widget->m_Names = names;
     widget->m_Offset = offset;
     Append(widget);
+}
+
+bkCombo* bkLocBank::AddCombo(const char* title, int32_t* value, int count, const char** names,
+                             int offset, datCallback cb) {
+    AddComboWidget(title, value, 4, bkLocWidget::I32Combo, count, names, offset, cb);
     return nullptr;
 }
 
 bkCombo* bkLocBank::AddCombo(const char* title, uint8_t* value, int count, const char** names,
                              int offset, datCallback cb) {
-    bkLocWidget* widget = new bkLocWidget(this, title, value, 1, bkLocWidget::ByteCombo, cb);
-    widget->m_Count = count;
-    widget->m_Names = names;
-    widget->m_Offset = offset;
-    Append(widget);
+    AddComboWidget(title, value, 1, bkLocWidget::ByteCombo, count, names, offset, cb);
     return nullptr;
 }
 

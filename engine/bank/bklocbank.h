@@ -164,6 +164,8 @@ private:
     template <typename Type>
     void AddTypedSlider(const char* title, Type* value, Type min, Type max, float delta,
                         bkLocWidget::Type type, datCallback cb);
+    void AddComboWidget(const char* title, void* value, uint16_t size, bkLocWidget::Type type,
+                        int count, const char** names, int offset, datCallback cb);
     bkLocWidget* Append(bkLocWidget* widget);
     void MoveUp();
     void MoveDown();
