@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <direct.h>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -257,6 +258,10 @@ TEST_F(WindowPipeline, TwoShotRequestsInOneFrameWriteTheSecond) {
 
 TEST_F(WindowPipeline, ScreenShotButtonAsksForAName) {
     ASSERT_TRUE(Open(""));
+    // The bank manager writes its layout file where it runs: in the scratch folder.
+    char home[MAX_PATH];
+    _getcwd(home, sizeof(home));
+    _chdir(m_Scratch.Root().c_str());
     bkManager::CreateInstance(bkWinManager::Create);
     static std::string sAnswer;
     auto answer = [](OPENFILENAMEA* dialog, bool save) -> BOOL {
@@ -280,6 +285,7 @@ TEST_F(WindowPipeline, ScreenShotButtonAsksForAName) {
     EXPECT_TRUE(FileExists(sAnswer));
     bkSetFileDialogFunc(previous);
     bkManager::DeleteInstance();
+    _chdir(home);
 }
 
 TEST_F(WindowPipeline, WindowProcedureKeepsTheWindowAndTracksFocus) {
