@@ -1,6 +1,7 @@
 // Input's places in the pipeline's start, message pump and close.
 #include "input/attach.h"
 
+#include "bank/gfxbank.h"
 #include "gfx/hooks.h"
 #include "gfx/window.h"
 #include "input/input.h"
@@ -30,9 +31,15 @@ void StopInput() {
     inpShutdownMouse();
 }
 
+void BankKeys(const uint8_t** current, const uint8_t** previous) {
+    *current = inpCurrentKeyState();
+    *previous = inpPreviousKeyState();
+}
+
 }  // namespace
 
 void inpAttachToPipeline() {
+    gfxBankKeys = BankKeys;
     gfxInputWindowProc = inpWindowProc;
     gfxAddHook(gfxHookInputStart, StartInput);
     gfxAddHook(gfxHookInputPoll, PollInput);

@@ -16,6 +16,7 @@
 #include "gfx/pipeline.h"
 #include "input/attach.h"
 #include "input/event.h"
+#include "tests/engine/input/events.h"
 #include "input/hotkey.h"
 #include "input/input.h"
 #include "input/joystick.h"
@@ -42,15 +43,6 @@ void Settle(int milliseconds = 200) {
         Sleep(10);
     }
     Pump();
-}
-
-std::vector<inpEvent> TakeAll() {
-    std::vector<inpEvent> events;
-    inpEvent event;
-    while (inpGetEvent(event)) {
-        events.push_back(event);
-    }
-    return events;
 }
 
 void SendKey(WORD virtualKey, bool up) {

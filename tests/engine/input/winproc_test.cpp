@@ -6,18 +6,10 @@
 #include <vector>
 
 #include "input/event.h"
+#include "tests/engine/input/events.h"
 #include "tests/support/child.h"
 
 namespace {
-
-std::vector<inpEvent> TakeAll() {
-    std::vector<inpEvent> events;
-    inpEvent event;
-    while (inpGetEvent(event)) {
-        events.push_back(event);
-    }
-    return events;
-}
 
 class WindowProc : public ::testing::Test {
 protected:
