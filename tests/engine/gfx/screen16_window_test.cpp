@@ -1,0 +1,119 @@
+#include <cstdlib>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "gfx/screenshot.h"
+#include "gfx/zvisual.h"
+#include "gfx/imagefile.h"
+#include "tests/engine/gfx/pipefixture.h"
+#include "tests/support/scratch.h"
+
+// These run on a 16-bit 800 by 600 screen (tools/wine-run with PLATTOR_XVFB_SCREEN=800x600x16):
+// full screen at the screen's own mode, and the program's own device in a window.
+namespace {
+
+class Screen16 : public WindowPipeline {
+protected:
+    void SetUp() override {
+        if (DesktopDepth() != 16 || GetSystemMetrics(SM_CXSCREEN) != 800) {
+            GTEST_SKIP() << "needs an 800x600x16 screen";
+        }
+        WindowPipeline::SetUp();
+    }
+};
+
+FakeDevice* sOwnDevice;
+
+HRESULT CreateFakeKeshDevice(IDirectDrawSurface7*, IDirect3DDevice7** device) {
+    *device = sOwnDevice;
+    sOwnDevice->AddRef();
+    return D3D_OK;
+}
+
+// Each channel of a 16-bit picture is within one step of the colour.
+void ExpectNear565(uint32_t expected, uint32_t actual, const char* what) {
+    for (int shift = 0; shift < 24; shift += 8) {
+        int a = (int)((expected >> shift) & 0xFF);
+        int b = (int)((actual >> shift) & 0xFF);
+        EXPECT_LE(abs(a - b), 8) << what << std::hex << " " << expected << " " << actual;
+    }
+}
+
+}  // namespace
+
+TEST_F(Screen16, FullScreenFlipsAndShootsA565Target) {
+    for (const char* options : {"-fs -gfxDebug", "-fs -sw -gfxDebug"}) {
+        ResetPipelineSettings();
+        ASSERT_TRUE(Open(options)) << options << "\n" << m_Console.Take();
+        std::string log = m_Console.Take();
+        EXPECT_NE(std::string::npos, log.find("D3D: Double buffer okay.")) << log;
+        bool software = std::string(options).find("-sw") != std::string::npos;
+        EXPECT_NE(std::string::npos,
+                  log.find(software ? "D3D: Render to sysmem" : "D3D: Render to vidmem"))
+            << log;
+        EXPECT_FALSE(gfxWindowed);
+        EXPECT_EQ(16, gfxPipeline::m_ColorDepth);
+        std::string path = m_Scratch.Path("full.bmp");
+        BeginFrame();
+        gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
+        gfxBeginScene();
+        gfxEndScene();
+        RequestScreenShot(path.c_str());
+        gfxEndFrame();
+        EXPECT_TRUE(gfxUse565) << options;
+        std::string bmp = ReadWholeFile(path);
+        ASSERT_EQ(1440054u, bmp.size()) << options;
+        ExpectNear565(0x0A0A1E, BmpPixel(bmp, 0, 599), options);
+        ExpectNear565(0x0A0A1E, BmpPixel(bmp, 400, 300), options);
+        gfxClosePipeline();
+        EXPECT_NE(std::string::npos, m_Console.Take().find("RESTORING DISPLAY MODE"));
+    }
+}
+
+TEST_F(Screen16, OwnDeviceRunsInASixteenBitWindow) {
+    FakeDevice device;
+    device.m_Caps.dwMaxActiveLights = 0xFFFFFFFF;
+    sOwnDevice = &device;
+    gfxCreateKeshDevice = CreateFakeKeshDevice;
+    ASSERT_TRUE(Open("-swkesh")) << m_Console.Take();
+    EXPECT_TRUE(gfxUseIntRenderer);
+    EXPECT_TRUE(gfxUseOwnDevice);
+    EXPECT_EQ(16, gfxPipeline::m_ColorDepth);
+    EXPECT_EQ(8, gfxMaxLights);
+    EXPECT_EQ(&device, lpD3DDev);
+    EXPECT_EQ(D3DSHADE_FLAT, gfxCurrentState.m_ShadeMode);
+    EXPECT_EQ(0, gfxCurrentState.m_Dither) << "dither is for hardware devices";
+    gfxClosePipeline();
+    EXPECT_EQ(nullptr, lpD3DDev);
+}
+
+TEST_F(Screen16, VisualizeZShowsDepthInPlaceOfThePicture) {
+    ASSERT_TRUE(Open("-sw")) << m_Console.Take();
+    gfxVisualizeZ = 1;
+    std::string path = m_Scratch.Path("depth.bmp");
+    BeginFrame();
+    gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
+    gfxBeginScene();
+    struct Vertex {
+        float m_X, m_Y, m_Z, m_Rhw;
+        uint32_t m_Colour;
+    };
+    const Vertex quad[4] = {{100, 100, 0.5f, 1, 0xFFFFFFFF},
+                            {200, 100, 0.5f, 1, 0xFFFFFFFF},
+                            {100, 200, 0.5f, 1, 0xFFFFFFFF},
+                            {200, 200, 0.5f, 1, 0xFFFFFFFF}};
+    gfxDrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_XYZRHW | D3DFVF_DIFFUSE, quad, 4, 0);
+    gfxEndScene();
+    RequestScreenShot(path.c_str());
+    gfxEndFrame();
+    gfxVisualizeZ = 0;
+    std::string bmp = ReadWholeFile(path);
+    ASSERT_EQ(1440054u, bmp.size());
+    // The quad at half depth is green below the near threshold; the cleared far plane is the
+    // darkest red, black.
+    uint32_t quadPixel = BmpPixel(bmp, 150, 150);
+    EXPECT_EQ(0u, quadPixel & 0xFF00FF) << std::hex << quadPixel;
+    EXPECT_GT((quadPixel >> 8) & 0xFF, 0x40u) << std::hex << quadPixel;
+    EXPECT_EQ(0u, BmpPixel(bmp, 10, 10));
+}
