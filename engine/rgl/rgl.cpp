@@ -247,6 +247,10 @@ void rglSetVertexFormat(uint32_t format) {
     sm_VertCount = sm_VertBase = rglRingSize;
 }
 
+gfxVertexBuffer* rglRingBuffer() {
+    return sm_VB;
+}
+
 uint32_t rglGetVertexFormat() {
     return sm_Format;
 }

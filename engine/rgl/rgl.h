@@ -48,6 +48,8 @@ typedef void (*rglVertexFunc)(float x, float y, float z);
 extern rglVertexFunc rglVertex;
 
 void rglSetVertexFormat(uint32_t format);
+// The ring's vertex buffer, or none.
+struct gfxVertexBuffer* rglRingBuffer();
 uint32_t rglGetVertexFormat();
 void rglBegin(uint32_t type);
 void rglEnd();
