@@ -7,6 +7,7 @@
 
 #include "data/assert.h"
 #include "data/printer.h"
+#include "gfx/drawstate.h"
 #include "gfx/image.h"
 #include "gfx/pipeline.h"
 #include "gfx/texconvert.h"
@@ -181,7 +182,22 @@ void ReleaseCom(Com*& object, const char* name) {
     }
 }
 
+IDirectDrawSurface7* ResidentSurfaceOf(const gfxTexture* texture) {
+    return const_cast<gfxTexture*>(texture)->GetResidentSurface();
+}
+
+uint32_t FlagsOf(const gfxTexture* texture) {
+    return texture->GetFlags();
+}
+
+const bool sAccessInstalled = (gfxInstallTextureAccess(), true);
+
 }  // namespace
+
+void gfxInstallTextureAccess() {
+    gfxTextureHooks.m_ResidentSurface = ResidentSurfaceOf;
+    gfxTextureHooks.m_Flags = FlagsOf;
+}
 
 int gfxTextureSize(int size) {
     if (size > 0 && (size & (size - 1)) == 0) {
@@ -213,6 +229,7 @@ gfxTexture* gfxTexture::Create(int width, int height, int f, int lf, int mipCoun
         PrintWarning("PIPE not started, cannot create textures.");
         return nullptr;
     }
+    gfxInstallTextureAccess();
     // A texture first needed after the cache was built: the cache goes, and the next frame
     // start builds it again with this texture counted.
     if (sm_FirstPool) {

@@ -17,6 +17,9 @@ struct gfxCachePool;
 // video-memory slots grouped in pools of one surface description.
 class gfxTexture {
 public:
+    // A texture without a surface, for code that fills one in itself.
+    gfxTexture();
+
     // Flag bits besides the image's own.
     static const uint32_t Translucent = 0x20000;  // the surface format has alpha
     static const uint32_t Hardware = 0x40000;     // made on a hardware device
@@ -75,7 +78,6 @@ public:
     static uint8_t sm_LODLimit;
 
 private:
-    gfxTexture();
     void Destroy();
     void Evict();
     void LoadIntoPool();
@@ -92,6 +94,10 @@ void gfxReleaseAllTextures();
 void gfxEvictAllTextures();
 // The "MIPMAP Editor" combo of all named textures.
 void gfxTextureEditorBank(bkBank* bank);
+
+// Gives the state applier its way to a texture's surface and flags; done when textures are
+// made, and again by whoever resets the applier.
+void gfxInstallTextureAccess();
 
 // Whether textures are made in system memory for a software device.
 bool gfxSoftwareTextures();

@@ -17,7 +17,14 @@ public:
         m_Draws.push_back(m_LastVertices);
         return result;
     }
+    STDMETHOD(SetTexture)(DWORD stage, IDirectDrawSurface7* surface) override {
+        if (stage == 0 && surface) {
+            m_Bound.push_back(reinterpret_cast<uintptr_t>(surface));
+        }
+        return FakeDevice::SetTexture(stage, surface);
+    }
     std::vector<std::vector<uint8_t>> m_Draws;
+    std::vector<uintptr_t> m_Bound;  // surfaces set on stage 0
 };
 
 // The fake pipeline with the immediate-mode ring of format FVF_VCT1 in a native buffer (or an
