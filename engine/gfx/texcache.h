@@ -29,6 +29,9 @@ struct gfxCachePool {
     DDPIXELFORMAT m_Format;
 };
 
+// Makes the slot empty: its resident texture gives back the reference the slot took.
+void gfxEvictSlot(gfxCacheSlot* slot);
+
 // The slot a pool gives to the next texture: the first never used, else the least recently
 // used (the earlier of equals).
 gfxCacheSlot* gfxLeastRecentSlot(gfxCachePool* pool);
