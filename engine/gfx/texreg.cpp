@@ -95,6 +95,10 @@ gfxTexture* gfxGetTexture(const char* name, int mipmap) {
     return texture;
 }
 
+bool gfxCanCreateTextures() {
+    return lpDD != nullptr;
+}
+
 void gfxForgetTextureName(const char* name) {
     sTextures.Delete(name);
 }
