@@ -41,12 +41,7 @@ gfxBitmap* gfxBitmap::Create(int width, int height, bool videoMemory) {
 }
 
 void gfxBitmap::SetName(const char* name) {
-    delete[] m_Name;
-    m_Name = nullptr;
-    if (name) {
-        m_Name = new char[strlen(name) + 1];
-        strcpy(m_Name, name);
-    }
+    gfxReplaceName(m_Name, name);
 }
 
 bool gfxBitmap::Load(gfxImage* image) {

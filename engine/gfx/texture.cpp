@@ -372,12 +372,7 @@ bool gfxTexture::Load(gfxImage* image) {
 }
 
 void gfxTexture::SetName(const char* name) {
-    delete[] m_Name;
-    m_Name = nullptr;
-    if (name) {
-        m_Name = new char[strlen(name) + 1];
-        strcpy(m_Name, name);
-    }
+    gfxReplaceName(m_Name, name);
 }
 
 void gfxTexture::Bind() {

@@ -9,6 +9,7 @@
 #include "rgl/rgl.h"
 #include "rgl/tgl.h"
 #include "tests/engine/gfx/pipefixture.h"
+#include "tests/engine/rgl/rglfixture.h"
 
 namespace {
 
@@ -38,26 +39,9 @@ protected:
         gfxReleaseAllTextures();
     }
 
-    // Draws one frame with the screen viewport and returns its shot.
     template <typename Draw>
     std::string Frame(Draw draw) {
-        std::string path = m_Scratch.Path("rgl.bmp");
-        for (int frame = 0; frame < 2; ++frame) {
-            gfxPumpMessages();
-            BeginFrame();
-            gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, Clear, 1.0f, 0);
-            gfxBeginScene();
-            gfxSetViewport(gfxScreenViewport);
-            rglLoadIdentity();
-            draw();
-            rglEndFrame();
-            gfxEndScene();
-            if (frame == 1) {
-                RequestScreenShot(path.c_str());
-            }
-            gfxEndFrame();
-        }
-        return ReadWholeFile(path);
+        return ShootFrame(m_Scratch.Path("rgl.bmp"), Clear, draw);
     }
 
     static void Quad(float x0, float y0, float x1, float y1) {

@@ -13,6 +13,7 @@
 #include "gfx/viewport.h"
 #include "rgl/rgl.h"
 #include "tests/engine/gfx/pipefixture.h"
+#include "tests/engine/rgl/rglfixture.h"
 #include "vector/matrix34.h"
 
 namespace {
@@ -59,22 +60,7 @@ protected:
 
     template <typename Draw>
     std::string Frame(Draw draw) {
-        std::string path = m_Scratch.Path("city.bmp");
-        for (int frame = 0; frame < 2; ++frame) {
-            gfxPumpMessages();
-            BeginFrame();
-            gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-            gfxBeginScene();
-            gfxSetViewport(gfxScreenViewport);
-            draw();
-            rglEndFrame();
-            gfxEndScene();
-            if (frame == 1) {
-                RequestScreenShot(path.c_str());
-            }
-            gfxEndFrame();
-        }
-        return ReadWholeFile(path);
+        return ShootFrame(m_Scratch.Path("city.bmp"), 0xFF000000, draw);
     }
 };
 
