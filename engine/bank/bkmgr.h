@@ -2,6 +2,7 @@
 #define BANK_BKMGR_H
 
 #include <cstdint>
+#include <string>
 
 #include "bank/bank.h"
 
@@ -23,10 +24,10 @@ public:
     static void DeleteInstance();
     // The manager; asserts that there is one.
     static bkManager* GetInstance();
-    // The prefix of the default layout file name; null for none. Must be given before the name
-    // is first needed.
+    // The prefix of the default layout file name; null for none.
     static void SetConfigPrefix(const char* prefix);
-    static const char* GetDefaultConfigName();
+    // The prefix, the login name and ".bfg", as they are at the call.
+    static std::string GetDefaultConfigName();
 
     virtual ~bkManager();
     // not-first is false only for the very first bank, "Banks".
@@ -44,7 +45,9 @@ public:
     void OpenBank(const char* name);
     void OpenAll();
     void SetOnTopAll(bool onTop);
-    // A null file stands for the default name.
+    // A null file stands for the default name. A file that cannot be written whole leaves the
+    // old one in place, and a damaged one leaves the layout as it is: both are errors, and the
+    // program goes on.
     void SaveConfig(const char* file);
     void LoadConfig(const char* file);
 

@@ -1,5 +1,6 @@
 #include "bank/popupmenu.h"
 
+#include <algorithm>
 #include <type_traits>
 
 #include "bank/dialogseam.h"
@@ -33,10 +34,36 @@ void bkPopupMenu::Create() {
 }
 
 void bkPopupMenu::Destroy() {
+    Detach();
     if (m_Menu) {
         DestroyMenu(m_Menu);
-        m_Menu = nullptr;
     }
+    Forget();
+}
+
+void bkPopupMenu::Forget() {
+    m_Menu = nullptr;
+    for (bkPopupMenu* submenu : m_SubMenus) {
+        submenu->m_Parent = nullptr;
+        submenu->Forget();
+    }
+    m_SubMenus.clear();
+}
+
+// Otherwise the parent's DestroyMenu would later free this handle again, or whatever menu has
+// taken its number since.
+void bkPopupMenu::Detach() {
+    if (!m_Parent) {
+        return;
+    }
+    for (int i = GetMenuItemCount(m_Parent->m_Menu) - 1; i >= 0; --i) {
+        if (GetSubMenu(m_Parent->m_Menu, i) == m_Menu) {
+            RemoveMenu(m_Parent->m_Menu, UINT(i), MF_BYPOSITION);
+        }
+    }
+    std::vector<bkPopupMenu*>& siblings = m_Parent->m_SubMenus;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    m_Parent = nullptr;
 }
 
 void bkPopupMenu::AddItem(const char* text, int id, bool checked, bool enabled) {
@@ -53,8 +80,12 @@ void bkPopupMenu::AddSeparator() {
 }
 
 void bkPopupMenu::AddSubMenu(const char* text, bkPopupMenu* submenu, bool enabled) {
-    AppendMenuA(m_Menu, MF_POPUP | MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED),
-                reinterpret_cast<UINT_PTR>(submenu->m_Menu), text);
+    if (AppendMenuA(m_Menu, MF_POPUP | MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED),
+                    reinterpret_cast<UINT_PTR>(submenu->m_Menu), text)) {
+        submenu->Detach();
+        submenu->m_Parent = this;
+        m_SubMenus.push_back(submenu);
+    }
 }
 
 int bkPopupMenu::Track(int x, int y) {

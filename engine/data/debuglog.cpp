@@ -168,9 +168,14 @@ void DebugLogOpen(bool compare, const char* name) {
     sm_LogStream = compare ? StreamOpen(name, false) : StreamCreate(name);
 }
 
+// A recorded log cut short by a full disk would fail its compare run for no reason of its own.
 void DebugLogClose() {
     if (sm_LogStream) {
-        StreamClose(sm_LogStream);
+        char name[Stream::MaxName + 1];
+        strcpy(name, sm_LogStream->m_Name);
+        if (StreamClose(sm_LogStream) < 0) {
+            PrintError("Cannot write log file '%s'.", name);
+        }
         sm_LogStream = nullptr;
     }
 }

@@ -12,11 +12,23 @@ const int MaxSearchPath = 255;
 
 HANDLE AsHandle(uintptr_t handle) { return (HANDLE)handle; }
 
+// Positions past the stream layer's limit would come back negative or wrapped.
+bool IsAddressable(HANDLE file) {
+    LARGE_INTEGER size;
+    return GetFileSizeEx(file, &size) && size.QuadPart <= Stream::MaxFileSize;
+}
+
 uintptr_t FileOpen(const char* name, bool readOnly) {
     DWORD access = readOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
     DWORD share = readOnly ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
-    return (uintptr_t)CreateFileA(name, access, share, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(name, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file != INVALID_HANDLE_VALUE && !IsAddressable(file)) {
+        PrintError("File too large: %s", name);
+        CloseHandle(file);
+        return InvalidStreamHandle;
+    }
+    return (uintptr_t)file;
 }
 
 // DELETE access lets a replacing stream rename the file it has open.
@@ -35,7 +47,7 @@ int FileWrite(uintptr_t handle, const void* buffer, int count) {
     return WriteFile(AsHandle(handle), buffer, (DWORD)count, &wrote, nullptr) ? (int)wrote : -1;
 }
 
-// Files past 4 GB are not supported: positions are the low 32 bits.
+// Files never grow past the stream layer's limit, so the low 32 bits are the whole position.
 int FileSeek(uintptr_t handle, int position, int whence) {
     return (int)SetFilePointer(AsHandle(handle), position, nullptr, (DWORD)whence);
 }
@@ -45,7 +57,10 @@ int FileClose(uintptr_t handle) { return CloseHandle(AsHandle(handle)) ? 0 : -1;
 // One query instead of the three seeks the stream layer would make: each is a call into Wine.
 int FileSize(uintptr_t handle) {
     LARGE_INTEGER size;
-    return GetFileSizeEx(AsHandle(handle), &size) ? (int)size.LowPart : -1;
+    if (!GetFileSizeEx(AsHandle(handle), &size) || size.QuadPart > Stream::MaxFileSize) {
+        return -1;
+    }
+    return (int)size.QuadPart;
 }
 
 // Renames the open file, replacing a file of the new name: one call, where a rename by name

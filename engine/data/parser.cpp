@@ -102,12 +102,12 @@ bool datParser::Load(const char* fileName) {
 
 bool datParser::Save(const char* directory, const char* name, const char* extension,
                      bool binary) {
-    Stream* stream = datAssetManager::Create(directory, name, extension);
+    Stream* stream = datAssetManager::CreateReplacing(directory, name, extension);
     return stream && SaveStream(name, stream, binary);
 }
 
 bool datParser::Save(const char* fileName, bool binary) {
-    Stream* stream = StreamCreate(fileName);
+    Stream* stream = StreamCreateReplacing(fileName);
     if (!stream) {
         PrintWarning("Cannot create file '%s'.", fileName);
         return false;
@@ -136,7 +136,13 @@ bool datParser::SaveStream(const char* fileName, Stream* stream, bool binary) {
     writer->PutString(m_Name, 0);
     writer->PutString(" ");
     Write(writer);
-    StreamClose(stream);
+    // The stream names the whole path; it is gone after the close.
+    char path[sizeof(stream->m_Name)];
+    strcpy(path, stream->m_Name);
+    if (StreamClose(stream) < 0) {
+        sm_Report("datParser::Save: could not write all of '%s'.", path);
+        return false;
+    }
     return true;
 }
 

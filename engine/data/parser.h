@@ -40,6 +40,8 @@ public:
 
     bool Load(const char* directory, const char* name, const char* extension);
     bool Load(const char* fileName);
+    // The file is replaced only when written whole; otherwise the old one stays, the failure is
+    // reported and the result is false.
     bool Save(const char* directory, const char* name, const char* extension, bool binary);
     bool Save(const char* fileName, bool binary);
 
@@ -47,7 +49,7 @@ public:
     // binary file named an unknown item.
     bool Read(TokenReader* reader, bool binary);
 
-    // Where unknown names and broken files are reported; PrintError by default.
+    // Where unknown names, broken files and failed saves are reported; PrintError by default.
     static ReportFunc SetReporter(ReportFunc report);
 
     const char* GetName() const { return m_Name; }

@@ -33,13 +33,25 @@ bool sm_ExitHookRegistered = false;
 bool sm_Printed = false;
 int sm_FaultFrames = 0;
 
-char sm_Text[TextSize];
-char sm_Joined[TextSize];
+// Handlers running: a print from inside the handler (a hook that prints, a failing log) is
+// nested, and one from inside a nested print is nested again.
+int sm_HandlerDepth = 0;
 
 // With a debugger the break stops there; inside a fault frame the breakpoint is that frame's
 // to handle. With neither, a breakpoint would only end in Wine's or Windows' crash handler.
 bool BreakWouldBeCaught() {
     return IsDebuggerPresent() || sm_FaultFrames > 0;
+}
+
+// The log is let go before its failure is reported, so that the report does not go to it.
+void EndLogStream(bool writeFailed) {
+    Stream* log = sm_LogStream;
+    sm_LogStream = nullptr;
+    char name[Stream::MaxName + 1];
+    strcpy(name, log->m_Name);
+    if (StreamClose(log) < 0 || writeFailed) {
+        PrintError("Cannot write log file '%s'.", name);
+    }
 }
 
 struct PrinterInit {
@@ -62,42 +74,63 @@ void ConsolePrint(const char* text) {
 }
 
 void PrintHandler(int level, const char* format, va_list args) {
-    vsnprintf(sm_Text, TextSize, format, args);
+    // The buffers are the call's own, so that a nested print cannot overwrite the message that
+    // is being written.
+    char text[TextSize];
+    char joined[TextSize];
+    vsnprintf(text, TextSize, format, args);
+    // Text too long for the joined buffer is cut, not the line end after it: the next message
+    // must not run on.
+    int room = TextSize - 1 - (int)strlen(LevelPrefix[level]) - (int)strlen(LevelSuffix[level]);
+    snprintf(joined, TextSize, "%s%.*s%s", LevelPrefix[level], room, text, LevelSuffix[level]);
     FloatState saved = SaveFloatState();
+    ++sm_HandlerDepth;
+
+    // A nested print is printed plainly: no box, no log, no fatal hook, and from a second level
+    // down only to the debugger, so that a hook that prints cannot recurse without end.
+    if (sm_HandlerDepth > 1) {
+        OutputDebugStringA(joined);
+        if (sm_HandlerDepth == 2 && sm_ConsoleHook) {
+            sm_ConsoleHook(joined);
+        }
+        --sm_HandlerDepth;
+        RestoreFloatState(saved);
+        sm_Printed = true;
+        return;
+    }
 
     if ((sm_ErrorBox && level == 4) || (sm_FatalBox && level == 5)) {
         RunBeforeBoxHook();
-        MessageBoxA(nullptr, sm_Text, LevelPrefix[level], MB_ICONSTOP | MB_OK);
+        MessageBoxA(nullptr, text, LevelPrefix[level], MB_ICONSTOP | MB_OK);
         if (level == 4) {
             RunAfterErrorBoxHook();
         }
     }
 
     OutputDebugStringA(LevelPrefix[level]);
-    OutputDebugStringA(sm_Text);
+    OutputDebugStringA(text);
     if (level != 0) {
         OutputDebugStringA("\n");
     }
 
-    // Text too long for the joined buffer is cut, not the line end after it: the next message
-    // must not run on.
-    int room = TextSize - 1 - (int)strlen(LevelPrefix[level]) - (int)strlen(LevelSuffix[level]);
-    snprintf(sm_Joined, TextSize, "%s%.*s%s", LevelPrefix[level], room, sm_Text,
-             LevelSuffix[level]);
     if (sm_ConsoleHook) {
-        sm_ConsoleHook(sm_Joined);
+        sm_ConsoleHook(joined);
     }
     RestoreFloatState(saved);
 
     // The log gets exactly what the console got: a formatted stream write would cut it shorter.
+    // A log that cannot be written is closed, with one report.
     if (sm_LogStream) {
-        StreamWrite(sm_LogStream, sm_Joined, (int)strlen(sm_Joined));
-        StreamFlush(sm_LogStream);
+        int length = (int)strlen(joined);
+        if (StreamWrite(sm_LogStream, joined, length) != length || StreamFlush(sm_LogStream) < 0) {
+            EndLogStream(true);
+        }
     }
 
     if (level == 5 && sm_FatalHook) {
-        sm_FatalHook(sm_Text);
+        sm_FatalHook(text);
     }
+    --sm_HandlerDepth;
     sm_Printed = true;
 }
 
@@ -231,8 +264,7 @@ bool OpenLogStream(const char* name) {
 
 void CloseLogStream() {
     if (sm_LogStream) {
-        StreamClose(sm_LogStream);
-        sm_LogStream = nullptr;
+        EndLogStream(false);
     }
 }
 

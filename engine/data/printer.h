@@ -31,6 +31,8 @@ void CheckExpressionWarning(int condition, const char* expression, const char* f
 void CheckExpressionFatal(int condition, const char* expression, const char* file, int line,
                           const char* format, ...);
 
+// The default handler. A print made while it runs (from a hook, from the message loop of a box,
+// for a log that cannot be written) is printed plainly, to the debugger and the console only.
 void PrintHandler(int level, const char* format, va_list args);
 void ConsolePrint(const char* text);
 
@@ -56,6 +58,8 @@ bool PrinterPrinted();
 void ClearPrinterPrinted();
 
 bool OpenLogStream(const char* name);
+// A log that could not be written whole is reported as an error when it is closed; one whose
+// write fails while printing is closed at once.
 void CloseLogStream();
 Stream* GetLogStream();
 

@@ -200,6 +200,11 @@ int StreamWrite(Stream* stream, const void* buffer, int count) {
     if (count <= 0) {
         return 0;
     }
+    // Positions are 32-bit signed: nothing may be written past what they can address.
+    if ((int64_t)StreamTell(stream) + count > Stream::MaxFileSize) {
+        PrintError("File too large: %s", stream->m_Name);
+        return NoteFailure(stream, -1);
+    }
     const unsigned char* source = (const unsigned char*)buffer;
     if (HasReadAhead(stream) && StreamFlush(stream) < 0) {
         return -1;
@@ -208,12 +213,9 @@ int StreamWrite(Stream* stream, const void* buffer, int count) {
         if (HasPendingWrites(stream) && StreamFlush(stream) < 0) {
             return -1;
         }
-        int wrote = NoteFailure(stream, stream->m_Device->Write(stream->m_Handle, source, count));
-        if (wrote < 0) {
-            return -1;
-        }
-        stream->m_BufferPosition += wrote;
-        return wrote;
+        int wrote = stream->m_Device->Write(stream->m_Handle, source, count);
+        stream->m_BufferPosition += std::max(wrote, 0);
+        return NoteFailure(stream, wrote == count ? count : -1);
     }
     int rest = count;
     int room = (int)(stream->m_BufferSize - stream->m_Cursor);
@@ -303,7 +305,9 @@ int StreamFlush(Stream* stream) {
             result = device->Seek(stream->m_Handle, stream->m_BufferPosition + stream->m_Cursor, 0);
         }
     } else if (stream->m_Cursor > 0) {
-        result = device->Write(stream->m_Handle, stream->m_Buffer, stream->m_Cursor);
+        // A device that takes fewer bytes than it was given has run out of room.
+        int wrote = device->Write(stream->m_Handle, stream->m_Buffer, stream->m_Cursor);
+        result = wrote == (int)stream->m_Cursor ? wrote : -1;
     }
     stream->m_BufferPosition += stream->m_Cursor;
     EmptyBuffer(stream);
@@ -322,7 +326,8 @@ int StreamClose(Stream* stream) {
     if (stream->m_Replacing) {
         result = CloseReplacing(stream);
     } else {
-        stream->m_Device->Close(stream->m_Handle);
+        bool closed = stream->m_Device->Close(stream->m_Handle) >= 0;
+        result = closed && !stream->m_WriteFailed ? 0 : -1;
     }
     stream->m_Handle = InvalidStreamHandle;
     stream->m_Device = nullptr;

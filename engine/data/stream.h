@@ -31,6 +31,8 @@ struct Stream {
     static constexpr int MaxStreams = 12;
     static constexpr int BufferSize = 4096;
     static constexpr int MaxName = 127;
+    // Positions are signed 32-bit: larger files are refused at the open, and writes stop there.
+    static constexpr int MaxFileSize = 0x7FFFFFFF;
 
     const StreamDevice* m_Device;
     uintptr_t m_Handle;
@@ -62,6 +64,7 @@ Stream* StreamOpenOnDevice(const char* name, const StreamDevice* device, bool re
 Stream* StreamCreateOnDevice(const char* name, const StreamDevice* device);
 
 int StreamRead(Stream* stream, void* buffer, int count);
+// count, or -1 when the device failed or took fewer bytes than it was given.
 int StreamWrite(Stream* stream, const void* buffer, int count);
 // A byte from the buffer costs no call: token readers take every byte of a text file here.
 int StreamGetcRefill(Stream* stream);
@@ -75,7 +78,8 @@ int StreamSeekFrom(Stream* stream, int offset, int whence);
 int StreamTell(Stream* stream);
 int StreamSize(Stream* stream);
 int StreamFlush(Stream* stream);
-// -1 only when a replacing stream could not commit; other streams give 0.
+// -1 when a write failed or came up short, the final flush included (a replacing stream then
+// keeps the old file), or when the device could not close the file; 0 otherwise.
 int StreamClose(Stream* stream);
 int StreamPrintf(Stream* stream, const char* format, ...);
 int StreamGets(char* buffer, int size, Stream* stream);

@@ -6,6 +6,7 @@
 #include "data/printer.h"
 #include "data/stream.h"
 
+#include <cstring>
 #include <vector>
 
 bool gfxUse565 = true;
@@ -125,5 +126,10 @@ void gfxWriteRawBmpFrame(Stream* stream, const uint32_t* pixels, int count) {
 
 void gfxCloseRawBmpStream(Stream* stream) {
     PrintLevel0("gfxCloseRawBmpStream: well, closing the stream\n");
-    StreamClose(stream);
+    // The capture is replaced whole or not at all; the frames lost are worth a word.
+    char name[Stream::MaxName + 1];
+    strcpy(name, stream->m_Name);
+    if (StreamClose(stream) < 0) {
+        PrintError("gfxCloseRawBmpStream: could not write all of '%s'.", name);
+    }
 }

@@ -17,7 +17,8 @@ gfxImage* gfxLoadRaw(const char* name, bool wantMips);
 bool gfxSaveBmp(const char* fileName, gfxImage* image);
 bool gfxSaveTga(const char* fileName, gfxImage* image);
 
-// Frame capture: one 24-bit ".bmp" header, then frames of pixels, three bytes each.
+// Frame capture: one 24-bit ".bmp" header, then frames of pixels, three bytes each. The file is
+// replaced at the close, and only when every frame went out; otherwise the close reports it.
 Stream* gfxOpenRawBmpStream(const char* fileName, int width, int height);
 void gfxWriteRawBmpFrame(Stream* stream, const uint32_t* pixels, int count);
 void gfxCloseRawBmpStream(Stream* stream);

@@ -145,7 +145,7 @@ bool gfxOpenDirectDraw() {
     if (!Check(lpDD->GetCaps(&caps, nullptr), "lpDD->GetCaps(&ddcaps,NULL)")) {
         return false;
     }
-    if (!(caps.dwCaps2 & DDCAPS2_CANRENDERWINDOWED) && gfxWindowed) {
+    if (!(caps.dwCaps2 & DDCAPS2_CANRENDERWINDOWED)) {
         PrintVerbose1(gfxDebugLevel, "D3D: Selected device can't render to a window.");
         gfxWindowed = false;
     }

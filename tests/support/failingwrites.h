@@ -3,12 +3,19 @@
 
 #include "data/stream.h"
 
-// While it lives, files written through the stream layer are real files, but every write past
-// the first allowed bytes fails, as on a full disk.
+#include <algorithm>
+
+// While it lives, files written through the stream layer are real files, but only the first
+// allowed bytes go through, as on a full disk. The write that meets the end fails (Refuse) or,
+// as Wine and many file systems do, takes what still fits and reports that shorter count (Short);
+// later writes take nothing.
 class FailingWrites {
 public:
-    explicit FailingWrites(int allowed = 0) : m_Previous(StreamWriteDevice) {
+    enum Mode { Refuse, Short };
+
+    explicit FailingWrites(int allowed = 0, Mode mode = Refuse) : m_Previous(StreamWriteDevice) {
         Allowed() = allowed;
+        ShortCounts() = mode == Short;
         static StreamDevice device = Failing();
         StreamWriteDevice = &device;
     }
@@ -21,13 +28,18 @@ private:
         static int allowed;
         return allowed;
     }
+    static bool& ShortCounts() {
+        static bool shortCounts;
+        return shortCounts;
+    }
     static int Write(uintptr_t handle, const void* buffer, int count) {
-        if (count > Allowed()) {
+        if (count > Allowed() && !ShortCounts()) {
             Allowed() = 0;
             return -1;
         }
-        Allowed() -= count;
-        return Win32FileDevice.Write(handle, buffer, count);
+        int taken = std::min(count, Allowed());
+        Allowed() -= taken;
+        return taken > 0 ? Win32FileDevice.Write(handle, buffer, taken) : 0;
     }
     static StreamDevice Failing() {
         StreamDevice device = Win32FileDevice;

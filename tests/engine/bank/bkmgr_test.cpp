@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "data/printer.h"
+#include "data/stream.h"
 #include "tests/engine/bank/recorder.h"
 #include "tests/support/child.h"
+#include "tests/support/failingwrites.h"
+#include "tests/support/mutation.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -128,25 +131,34 @@ TEST_F(Manager, LoadsLayouts) {
     Mgr()->AddBank("Foo", 0, 0, true);
     Mgr()->AddBank("Bar", 0, 0, true);
     Mgr()->AddBank("Two Words", 0, 0, true);
+    // damaged: the line the reader stopped on; 0 for a file that loads, -1 for a warning.
     struct Case {
         const char* name;
         const char* contents;  // null: no file
         std::vector<std::string> calls;
-        bool warned;
+        int damaged;
     } cases[] = {
         {"first entry forced open, unknown skipped",
          "3\n\"Foo\" 0 1 2 3 4\n\"Nope\" 1 0 0 0 0\n\"Bar\" 0 5 6 7 8\n",
          {"SetConfig Foo 1 1 2 3 4", "SetConfig Bar 0 5 6 7 8"},
-         false},
+         0},
         {"later entries follow their flag", "2\nBanks 0 1 1 1 1\nbar 1 -5 6 7 8\n",
          {"SetConfig Banks 1 1 1 1 1", "SetConfig Bar 1 -5 6 7 8"},
-         false},
+         0},
         {"quoted name with a blank", "1\n\"Two Words\" 0 9 9 9 9\n",
          {"SetConfig Two Words 1 9 9 9 9"},
-         false},
-        {"count 0", "0\n\"Foo\" 1 1 1 1 1\n", {}, false},
-        {"empty file", "", {}, true},
-        {"no file", nullptr, {}, true},
+         0},
+        {"count 0", "0\n\"Foo\" 1 1 1 1 1\n", {}, 0},
+        {"entries past the count", "1\nFoo 1 1 1 1 1\nrubbish\n", {"SetConfig Foo 1 1 1 1 1"}, 0},
+        {"empty file", "", {}, -1},
+        {"no file", nullptr, {}, -1},
+        {"count not a number", "three\nFoo 1 1 1 1 1\n", {}, 1},
+        {"negative count", "-1\n", {}, 1},
+        {"a later entry damaged", "2\nFoo 1 1 1 1 1\nBar 1 1 x 1 1\n", {}, 3},
+        {"number with a tail", "1\nFoo 1 1 1 1 1px\n", {}, 2},
+        {"number past int", "1\nFoo 1 1 1 1 2147483648\n", {}, 2},
+        {"cut short", "2\nFoo 1 1 1 1 1\nBar 1 1", {}, 3},
+        {"fewer entries than counted", "3\nFoo 1 1 1 1 1\n", {}, 3},
     };
     for (const Case& c : cases) {
         std::string file = m_Scratch.Path("layout.bfg");
@@ -158,8 +170,45 @@ TEST_F(Manager, LoadsLayouts) {
         g_Printed.clear();
         Mgr()->LoadConfig(file.c_str());
         EXPECT_EQ(g_Calls, c.calls) << c.name;
-        std::string warning = "Warning: bkManager::LoadConfig(" + file + ") failed.\n";
-        EXPECT_EQ(g_Printed, c.warned ? warning : "") << c.name;
+        std::string report;
+        if (c.damaged < 0) {
+            report = "Warning: bkManager::LoadConfig(" + file + ") failed.\n";
+        } else if (c.damaged > 0) {
+            report = "Error: bkManager::LoadConfig(" + file + "): damaged layout file (line " +
+                     std::to_string(c.damaged) + "); layout unchanged.\n";
+        }
+        EXPECT_EQ(g_Printed, report) << c.name;
+    }
+}
+
+// Damaged layout files of every kind are errors that change nothing; none stops the program.
+TEST_F(Manager, MutatedLayoutFilesNeverStopTheProgram) {
+    Mgr()->AddBank("Foo", 0, 0, true);
+    Mgr()->AddBank("Bar Two", 0, 0, true);
+    const std::string good = "3\n\"Banks\" 1 100 100 200 600\n\"Foo\" 1 300 200 250 400\n"
+                             "\"Bar Two\" 0 5 6 200 600\n";
+    std::vector<std::string> texts;
+    for (const char* count : {"2147483647", "-2147483648", "99999999999", "-1", "4", "0x3"}) {
+        texts.push_back(count + good.substr(1));
+    }
+    for (int i = 0; i < 1200; ++i) {
+        texts.push_back(Mutant({good}, i));
+    }
+    std::string file = m_Scratch.Path("layout.bfg");
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        ASSERT_TRUE(WriteWholeFile(file, text));
+        g_Calls.clear();
+        g_Printed.clear();
+        Mgr()->LoadConfig(file.c_str());
+        if (g_Printed.find("Error: ") == 0) {
+            EXPECT_NE(g_Printed.find("damaged layout file"), std::string::npos);
+            EXPECT_TRUE(g_Calls.empty());
+        } else if (g_Printed.empty()) {
+            EXPECT_LE(g_Calls.size(), 3u);
+        } else {
+            EXPECT_EQ(g_Printed, "Warning: bkManager::LoadConfig(" + file + ") failed.\n");
+        }
     }
 }
 
@@ -183,10 +232,26 @@ TEST_F(Manager, LayoutFileRoundTrip) {
     EXPECT_EQ(ReadWholeFile("again.bfg"), expected);
 }
 
-TEST_F(Manager, SaveFailureIsAnError) {
-    std::string file = m_Scratch.Path("missing\\t.bfg");
+TEST_F(Manager, SaveFailureIsAnErrorAndKeepsTheOldFile) {
+    std::string missing = m_Scratch.Path("missing\\t.bfg");
+    Mgr()->SaveConfig(missing.c_str());
+    EXPECT_EQ(g_Printed, "Error: bkManager::SaveConfig(" + missing + ") failed.\n");
+
+    Mgr()->AddBank("Foo", 0, 0, true);
+    std::string file = m_Scratch.Path("t.bfg");
     Mgr()->SaveConfig(file.c_str());
-    EXPECT_EQ(g_Printed, "Error: bkManager::SaveConfig(" + file + ") failed.\n");
+    std::string old = ReadWholeFile(file);
+    Mgr()->Banks[1]->SetConfig(true, 1, 2, 3, 4);
+    for (FailingWrites::Mode mode : {FailingWrites::Refuse, FailingWrites::Short}) {
+        g_Printed.clear();
+        {
+            FailingWrites failing(20, mode);
+            Mgr()->SaveConfig(file.c_str());
+        }
+        EXPECT_EQ(g_Printed, "Error: bkManager::SaveConfig(" + file + ") failed.\n") << mode;
+        EXPECT_EQ(ReadWholeFile(file), old) << mode;
+        EXPECT_FALSE(FileExists(file + ReplacingSuffix)) << mode;
+    }
 }
 
 TEST_F(Manager, DestroyingABankShiftsTheLaterOnes) {
@@ -284,19 +349,20 @@ TEST_F(Manager, FatalPaths) {
     });
 }
 
-TEST_CHILD(ShortPrefix) {
-    bkManager::SetConfigPrefix("plattor-");
-    PrintMessage("name=%s", bkManager::GetDefaultConfigName());
-    return 0;
-}
-
 TEST_F(Manager, DefaultNameIsPrefixLoginAndExtension) {
     std::string plain = DefaultNameOfThisUser();
     ASSERT_GT(plain.size(), 4u);
     EXPECT_EQ(plain.substr(plain.size() - 4), ".bfg");
     EXPECT_LE(plain.size(), 14u);
-    ChildResult result = RunChild("ShortPrefix");
-    EXPECT_NE(result.m_Output.find("name=plattor-" + plain), std::string::npos) << result.m_Output;
+    // The name follows the prefix as it is when the name is used.
+    for (const char* prefix : {"plattor-", "other-"}) {
+        bkManager::SetConfigPrefix(prefix);
+        EXPECT_EQ(bkManager::GetDefaultConfigName(), prefix + plain);
+        Mgr()->SaveConfig(nullptr);
+        EXPECT_TRUE(FileExists(prefix + plain)) << prefix;
+    }
+    bkManager::SetConfigPrefix(nullptr);
+    EXPECT_EQ(bkManager::GetDefaultConfigName(), plain);
 }
 
 TEST_CHILD(FirstUpdateLoads) {
@@ -312,6 +378,19 @@ TEST_CHILD(FirstUpdateLoads) {
     return 0;
 }
 
+TEST_CHILD(FirstUpdateWithDamagedFile) {
+    EnterScratchOfParent();
+    bkManager::CreateInstance(RecManager::Create);
+    bkManager::GetInstance()->AddBank("Foo", 0, 0, true);
+    g_Calls.clear();
+    bkManager::GetInstance()->Update();
+    for (const std::string& call : g_Calls) {
+        PrintMessage("call=%s", call.c_str());
+    }
+    PrintMessage("still running");
+    return 0;
+}
+
 TEST_CHILD(ExitWithoutShutdown) {
     EnterScratchOfParent();
     bkManager::CreateInstance(RecManager::Create);
@@ -323,7 +402,7 @@ TEST_CHILD(ExitAfterShutdown) {
     EnterScratchOfParent();
     bkManager::CreateInstance(RecManager::Create);
     bkManager::DeleteInstance();
-    DeleteFileA(bkManager::GetDefaultConfigName());
+    DeleteFileA(bkManager::GetDefaultConfigName().c_str());
     return 0;
 }
 
@@ -338,6 +417,15 @@ TEST_F(Manager, LayoutFileAtFirstUpdateAndAtExit) {
     EXPECT_NE(foo, std::string::npos) << update.m_Output;
     EXPECT_LT(banks, foo);
     EXPECT_EQ(update.m_Output.find("1 2 3 4 5"), std::string::npos) << update.m_Output;
+
+    WriteWholeFile(layout, "2\n\"Banks\" 0 7 8 9 10\n\"Foo\" 1 1 2 3 four\n");
+    ChildResult damaged = RunChild("FirstUpdateWithDamagedFile");
+    EXPECT_EQ(damaged.m_ExitCode, 0);
+    EXPECT_NE(damaged.m_Output.find("Error: bkManager::LoadConfig(" + layout +
+                                    "): damaged layout file (line 3); layout unchanged.\n"
+                                    "still running"),
+              std::string::npos) << damaged.m_Output;
+    EXPECT_EQ(damaged.m_Output.find("call=SetConfig"), std::string::npos) << damaged.m_Output;
 
     DeleteFileA(layout.c_str());
     ChildResult exited = RunChild("ExitWithoutShutdown");

@@ -348,6 +348,44 @@ TEST_F(Dialogs, PopupMenuItemsAndScriptedChoice) {
     EXPECT_FALSE(IsMenu(handle));
 }
 
+TEST_F(Dialogs, SubMenusNeverOutliveOrDoubleFreeTheirHandles) {
+    bkPopupMenu inner;
+    inner.Create();
+    bkPopupMenu sub;
+    sub.Create();
+    sub.AddSubMenu("Inner", &inner, true);
+    bkPopupMenu menu;
+    menu.Create();
+    menu.AddItem("Item", 11, false, true);
+    menu.AddSubMenu("Sub", &sub, true);
+    HMENU handles[] = {menu.GetHandle(), sub.GetHandle(), inner.GetHandle()};
+    menu.Destroy();
+    EXPECT_EQ(sub.GetHandle(), nullptr);
+    EXPECT_EQ(inner.GetHandle(), nullptr);
+    for (HMENU handle : handles) {
+        EXPECT_FALSE(IsMenu(handle));
+    }
+    // Destroying the forgotten submenus touches no menu made since.
+    bkPopupMenu later;
+    later.Create();
+    sub.Destroy();
+    inner.Destroy();
+    EXPECT_TRUE(IsMenu(later.GetHandle()));
+
+    // A submenu destroyed first leaves its parent.
+    bkPopupMenu parent;
+    parent.Create();
+    sub.Create();
+    parent.AddSubMenu("Sub", &sub, true);
+    ASSERT_EQ(GetMenuItemCount(parent.GetHandle()), 1);
+    sub.Destroy();
+    EXPECT_EQ(GetMenuItemCount(parent.GetHandle()), 0);
+    HMENU parentHandle = parent.GetHandle();
+    parent.Destroy();
+    EXPECT_FALSE(IsMenu(parentHandle));
+    later.Destroy();
+}
+
 TEST_F(Dialogs, RealPopupMenuOpensAtTheCursor) {
     bkPopupMenu menu;
     menu.Create();

@@ -3,6 +3,8 @@
 #include "data/printer.h"
 #include "data/replay.h"
 #include "tests/support/child.h"
+#include "tests/support/console.h"
+#include "tests/support/failingwrites.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -164,6 +166,17 @@ TEST(DebugLog, IdenticalRunCompares) {
     std::string bytes = ReadWholeFile(log);
     ASSERT_EQ((8u + 12 + 32) + (8 + 1 + 32), bytes.size());
     EXPECT_EQ(0, memcmp(bytes.data(), "SOPs\x0c\0\0\0", 8));
+}
+
+TEST(DebugLog, ARecordingCutShortIsReported) {
+    ScratchDir scratch;
+    std::string log = scratch.Path("debug.log");
+    ConsoleCapture console;
+    for (FailingWrites::Mode mode : {FailingWrites::Refuse, FailingWrites::Short}) {
+        FailingWrites failing(30, mode);
+        LoggedRun(false, log, 1.0f);
+        EXPECT_EQ("Error: Cannot write log file '" + log + "'.\n", console.Take()) << mode;
+    }
 }
 
 TEST_CHILD(ChangedRunStops) {

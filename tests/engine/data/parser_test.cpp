@@ -1,5 +1,7 @@
 #include "data/asset.h"
 #include "data/parser.h"
+#include "data/stream.h"
+#include "tests/support/failingwrites.h"
 #include "tests/support/scratch.h"
 #include "vector/vector2.h"
 #include "vector/vector3.h"
@@ -82,6 +84,35 @@ TEST_F(ParserTest, AssetsAreNamedByDirectoryNameAndExtension) {
     datAssetManager::SetPath("");
     std::string file = ReadWholeFile(m_Scratch.Path("tune\\banger.tun"));
     EXPECT_EQ(0u, file.find(std::string("type: b\0", 8)));
+}
+
+TEST_F(ParserTest, AFailedSaveIsReportedAndKeepsTheOldFile) {
+    ASSERT_TRUE(CreateDirectoryA(m_Scratch.Path("tune").c_str(), nullptr));
+    datAssetManager::SetPath(m_Scratch.Root().c_str());
+    std::string path = m_Scratch.Path("tune\\banger.tun");
+    for (bool binary : {false, true}) {
+        for (FailingWrites::Mode mode : {FailingWrites::Refuse, FailingWrites::Short}) {
+            for (bool asAsset : {false, true}) {
+                SCOPED_TRACE(testing::Message() << binary << " " << mode << " " << asAsset);
+                Tune good;
+                ASSERT_TRUE(good.m_Parser.Save(path.c_str(), binary));
+                std::string old = ReadWholeFile(path);
+                sm_Reports.clear();
+                Tune changed;
+                changed.m_N = 6;
+                {
+                    FailingWrites failing(20, mode);
+                    EXPECT_FALSE(asAsset ? changed.m_Parser.Save("tune", "banger", "tun", binary)
+                                         : changed.m_Parser.Save(path.c_str(), binary));
+                }
+                EXPECT_EQ("datParser::Save: could not write all of '" + path + "'.\n",
+                          sm_Reports);
+                EXPECT_EQ(old, ReadWholeFile(path));
+                EXPECT_FALSE(FileExists(path + ReplacingSuffix));
+            }
+        }
+    }
+    datAssetManager::SetPath("");
 }
 
 TEST_F(ParserTest, ItemsLoadInAnyOrderAndAbsentOnesKeepTheirValues) {

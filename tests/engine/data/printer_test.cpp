@@ -5,6 +5,7 @@
 #include "data/stream.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
+#include "tests/support/failingwrites.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +170,57 @@ TEST_F(PrinterTest, LogStreamHoldsEachMessageAsSoonAsItIsPrinted) {
     std::string expected = "Error: e\n" + longText + "\n" + cut + "tail";
     EXPECT_EQ(expected, ReadWholeFile(scratch.Path("t.log")));
     EXPECT_EQ(expected, console.Take());
+}
+
+struct HookRecord {
+    int m_Prints = 0;
+    std::string m_Seen;
+};
+
+HookRecord& Hook() {
+    static HookRecord record;
+    return record;
+}
+
+// Prints from inside the console hook twice, as a careless hook might, and then records the
+// text it was given.
+void PrintingHook(const char* text) {
+    if (Hook().m_Prints < 2) {
+        ++Hook().m_Prints;
+        PrintWarning("inner %d", Hook().m_Prints);
+    }
+    Hook().m_Seen += text;
+}
+
+TEST_F(PrinterTest, NestedPrintsLeaveTheMessageBeingWrittenIntact) {
+    ScratchDir scratch;
+    Hook() = HookRecord();
+    ASSERT_TRUE(OpenLogStream(scratch.Path("t.log").c_str()));
+    PrintHookFunc previous = SetConsoleHook(PrintingHook);
+    PrintMessage("outer");
+    SetConsoleHook(previous);
+    CloseLogStream();
+    // The first nested print reaches the console plainly, the one nested in it only the debugger;
+    // neither goes to the log.
+    EXPECT_EQ("Warning: inner 1\nouter\n", Hook().m_Seen);
+    EXPECT_EQ("outer\n", ReadWholeFile(scratch.Path("t.log")));
+}
+
+TEST_F(PrinterTest, ALogThatCannotBeWrittenIsClosedWithOneReport) {
+    ScratchDir scratch;
+    ConsoleCapture console;
+    std::string path = scratch.Path("t.log");
+    {
+        FailingWrites failing(8, FailingWrites::Short);
+        ASSERT_TRUE(OpenLogStream(path.c_str()));
+        PrintMessage("first");
+        PrintMessage("second");
+        EXPECT_EQ(nullptr, GetLogStream());
+        PrintMessage("third");
+    }
+    EXPECT_EQ("first\nsecond\nError: Cannot write log file '" + path + "'.\nthird\n",
+              console.Take());
+    EXPECT_EQ("first\nse", ReadWholeFile(path));
 }
 
 FloatState& StateInHook() {

@@ -11,15 +11,15 @@
 
 namespace {
 
-// Writes text in pieces small enough to sit in the buffer, ignoring their results as careless
-// callers do, and gives the close's result.
-int WriteReplacing(const std::string& path, const std::string& text) {
+// Writes text in pieces (by default small enough to sit in the buffer), ignoring their results
+// as careless callers do, and gives the close's result.
+int WriteReplacing(const std::string& path, const std::string& text, size_t piece = 1000) {
     Stream* stream = StreamCreateReplacing(path.c_str());
     if (!stream) {
         return -2;
     }
-    for (size_t done = 0; done < text.size(); done += 1000) {
-        StreamWrite(stream, text.data() + done, int(std::min<size_t>(1000, text.size() - done)));
+    for (size_t done = 0; done < text.size(); done += piece) {
+        StreamWrite(stream, text.data() + done, int(std::min(piece, text.size() - done)));
     }
     return StreamClose(stream);
 }
@@ -42,16 +42,24 @@ TEST(ReplacingStream, CommitsOnlyWhatWasWrittenWhole) {
         const char* m_Label;
         bool m_Old;
         int m_Allowed;
+        FailingWrites::Mode m_Mode;
+        size_t m_Piece;
         int m_Closed;
         bool m_Replaced;
     };
-    const std::string text(10000, 'n');
+    const FailingWrites::Mode refuse = FailingWrites::Refuse;
+    const FailingWrites::Mode cut = FailingWrites::Short;
+    const std::string text(20000, 'n');
     const Case cases[] = {
-        {"replaces", true, 1 << 20, 0, true},
-        {"creates", false, 1 << 20, 0, true},
-        {"first write fails", true, 0, -1, false},
-        {"fails midway", true, 5000, -1, false},
-        {"fails with no old file", false, 5000, -1, false},
+        {"replaces", true, 1 << 20, refuse, 1000, 0, true},
+        {"creates", false, 1 << 20, refuse, 1000, 0, true},
+        {"replaces in one write", true, 1 << 20, cut, 20000, 0, true},
+        {"first write fails", true, 0, refuse, 1000, -1, false},
+        {"fails midway", true, 5000, refuse, 1000, -1, false},
+        {"fails with no old file", false, 5000, refuse, 1000, -1, false},
+        {"buffer written short", true, 5000, cut, 1000, -1, false},
+        {"one large write written short", true, 19000, cut, 20000, -1, false},
+        {"last buffer written short", true, 19999, cut, 1000, -1, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_Label);
@@ -62,8 +70,8 @@ TEST(ReplacingStream, CommitsOnlyWhatWasWrittenWhole) {
         }
         int closed;
         {
-            FailingWrites failing(c.m_Allowed);
-            closed = WriteReplacing(path, text);
+            FailingWrites failing(c.m_Allowed, c.m_Mode);
+            closed = WriteReplacing(path, text, c.m_Piece);
         }
         EXPECT_EQ(c.m_Closed, closed);
         EXPECT_EQ(c.m_Replaced, ReadWholeFile(path) == text);

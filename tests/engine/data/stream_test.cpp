@@ -2,6 +2,7 @@
 
 #include "data/printer.h"
 #include "tests/support/console.h"
+#include "tests/support/failingwrites.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -219,6 +220,79 @@ TEST_F(StreamTest, DeviceFailuresGiveMinusOneAndEmptyTheBuffer) {
     EXPECT_EQ(0u, stream->m_Fill);
     Recorded().m_Fail = false;
     StreamClose(stream);
+}
+
+TEST_F(StreamTest, ShortWritesAreFailuresUpToTheClose) {
+    struct Case {
+        const char* m_Label;
+        int m_Allowed;
+        FailingWrites::Mode m_Mode;
+        int m_Piece;
+        int m_LastWrite;
+        int m_Closed;
+    };
+    const Case cases[] = {
+        {"all taken", 1 << 20, FailingWrites::Short, 8000, 8000, 0},
+        {"one large write taken short", 5000, FailingWrites::Short, 8000, -1, -1},
+        {"final flush taken short", 7000, FailingWrites::Short, 1000, 1000, -1},
+        {"final flush refused", 7000, FailingWrites::Refuse, 1000, 1000, -1},
+    };
+    const std::string text(8000, 'w');
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.m_Label);
+        ScratchDir scratch;
+        std::string path = scratch.Path("log.txt");
+        FailingWrites failing(c.m_Allowed, c.m_Mode);
+        Stream* stream = StreamCreate(path.c_str());
+        ASSERT_NE(nullptr, stream);
+        int wrote = 0;
+        for (int done = 0; done < (int)text.size(); done += c.m_Piece) {
+            wrote = StreamWrite(stream, text.data() + done, c.m_Piece);
+        }
+        EXPECT_EQ(c.m_LastWrite, wrote);
+        EXPECT_EQ(c.m_Closed, StreamClose(stream));
+    }
+}
+
+// Sparse files on the host's disk: sizes near 2 GB cost no space.
+bool MakeFileOfSize(const std::string& path, int64_t size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    bool made = file != INVALID_HANDLE_VALUE && SetFilePointerEx(file, end, nullptr, FILE_BEGIN) &&
+                SetEndOfFile(file);
+    CloseHandle(file);
+    return made;
+}
+
+TEST_F(StreamTest, FilesPastWhatPositionsAddressAreRefused) {
+    ScratchDir scratch;
+    ConsoleCapture console;
+    std::string huge = scratch.Path("huge.bin");
+    ASSERT_TRUE(MakeFileOfSize(huge, int64_t(Stream::MaxFileSize) + 1));
+    for (bool readOnly : {true, false}) {
+        EXPECT_EQ(nullptr, StreamOpen(huge.c_str(), readOnly));
+        EXPECT_EQ("Error: File too large: " + huge + "\n", console.Take());
+    }
+
+    std::string full = scratch.Path("full.bin");
+    ASSERT_TRUE(MakeFileOfSize(full, Stream::MaxFileSize - 1));
+    Stream* stream = StreamOpen(full.c_str(), false);
+    ASSERT_NE(nullptr, stream);
+    EXPECT_EQ(Stream::MaxFileSize - 1, StreamSize(stream));
+    EXPECT_EQ(Stream::MaxFileSize - 1, StreamSeekFrom(stream, 0, 2));
+    EXPECT_EQ(1, StreamWrite(stream, "x", 1));
+    EXPECT_EQ(-1, StreamWrite(stream, "y", 1));
+    EXPECT_EQ("Error: File too large: " + full + "\n", console.Take());
+    EXPECT_EQ(Stream::MaxFileSize, StreamTell(stream));
+    EXPECT_EQ(-1, StreamClose(stream));
+    stream = StreamOpen(full.c_str());
+    ASSERT_NE(nullptr, stream);
+    EXPECT_EQ(Stream::MaxFileSize, StreamSize(stream));
+    StreamClose(stream);
+    DeleteFileA(huge.c_str());
+    DeleteFileA(full.c_str());
 }
 
 TEST_F(StreamTest, MixedAccessOnAFile) {

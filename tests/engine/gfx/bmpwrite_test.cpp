@@ -116,15 +116,62 @@ TEST(BmpWrite, RefusalsKeepTheOldFile) {
         EXPECT_FALSE(gfxSaveBmp(path.c_str(), palette.m_Image));
         EXPECT_NE(std::string::npos, console.Take().find("can't save image format 5"));
     }
-    {
-        ImageHolder image(gfxImage::Create(64, 64, gfxImage::rif888, 0, 0));
-        FailingWrites full(100);
-        EXPECT_FALSE(gfxSaveBmp(path.c_str(), image.m_Image));
-    }
     EXPECT_EQ("old", ReadWholeFile(path));
     EXPECT_FALSE(gfxSaveBmp(scratch.Path("missing\\shot.bmp").c_str(),
                             ImageHolder(gfxImage::Create(2, 2, gfxImage::rif888, 0, 0)).m_Image));
     EXPECT_NE(std::string::npos, console.Take().find("Cannot create file"));
+}
+
+// A disk that fills midway, whether the write that meets the end fails or is taken short.
+TEST(BmpWrite, EveryImageWriterKeepsTheOldFileOnAFullDisk) {
+    ScratchDir scratch;
+    ConsoleCapture console;
+    ImageHolder image(gfxImage::Create(64, 64, gfxImage::rif888, 0, 0));
+    const uint32_t frame[64] = {};
+    // Each writer gives whether it reports the file written; the report is what it prints.
+    struct Case {
+        const char* m_Name;
+        bool (*m_Write)(const std::string& path, gfxImage* image, const uint32_t* frame);
+        std::string m_Report;
+    };
+    const Case cases[] = {
+        {"shot.bmp", [](const std::string& path, gfxImage* image,
+                        const uint32_t*) { return gfxSaveBmp(path.c_str(), image); },
+         ""},
+        {"shot.tga", [](const std::string& path, gfxImage* image,
+                        const uint32_t*) { return gfxSaveTga(path.c_str(), image); },
+         ""},
+        {"movie.bmp",
+         [](const std::string& path, gfxImage*, const uint32_t* frame) {
+             // The capture has no result: its close reports instead.
+             Stream* stream = gfxOpenRawBmpStream(path.c_str(), 64, 64);
+             if (stream) {
+                 for (int row = 0; row < 64; ++row) {
+                     gfxWriteRawBmpFrame(stream, frame, 64);
+                 }
+                 gfxCloseRawBmpStream(stream);
+             }
+             return false;
+         },
+         "Error: gfxCloseRawBmpStream: could not write all of '"},
+    };
+    for (const Case& c : cases) {
+        for (FailingWrites::Mode mode : {FailingWrites::Refuse, FailingWrites::Short}) {
+            SCOPED_TRACE(testing::Message() << c.m_Name << " " << mode);
+            std::string path = scratch.Path(c.m_Name);
+            ASSERT_TRUE(WriteWholeFile(path, "old"));
+            console.Take();
+            {
+                FailingWrites full(100, mode);
+                EXPECT_FALSE(c.m_Write(path, image.m_Image, frame));
+            }
+            EXPECT_EQ("old", ReadWholeFile(path));
+            EXPECT_FALSE(FileExists(path + ReplacingSuffix));
+            std::string printed = console.Take();
+            EXPECT_TRUE(c.m_Report.empty() || printed.find(c.m_Report + path) != std::string::npos)
+                << printed;
+        }
+    }
 }
 
 TEST(BmpWrite, RawStreamWritesHeaderThenFrames) {

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <direct.h>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include "bank/bkmgr.h"
 #include "bank/bkwinmgr.h"
 #include "bank/dialogseam.h"
+#include "data/fault.h"
 #include "gfx/screenshot.h"
 #include "tests/engine/gfx/pipefixture.h"
 #include "tests/support/child.h"
@@ -32,6 +34,18 @@ uint32_t U32At(const std::string& bytes, size_t offset) {
         value = value << 8 | (uint8_t)bytes[offset + i];
     }
     return value;
+}
+
+// An off-screen surface in system memory of the open DirectDraw; null when it cannot be made.
+IDirectDrawSurface7* SystemSurface(int width, int height) {
+    DDSURFACEDESC2 desc = {};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.dwWidth = width;
+    desc.dwHeight = height;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+    IDirectDrawSurface7* surface = nullptr;
+    return lpDD->CreateSurface(&desc, &surface, nullptr) == DD_OK ? surface : nullptr;
 }
 
 int CountOf(const std::string& text, const std::string& part) {
@@ -77,6 +91,14 @@ TEST_F(WindowPipeline, HardwareWindowWithTransformAndLighting) {
     ASSERT_NE(nullptr, gfxMainViewport);
     EXPECT_EQ(gfxMainViewport, gfxCurrentViewport);
     EXPECT_TRUE(gfxScreenViewport->IsOrtho());
+
+    // A new size while DirectDraw is open refits the window at once, centred.
+    gfxParseOptions(640, 480, 16, 16, false);
+    GetClientRect(hwndMain, &client);
+    EXPECT_EQ(640, client.right);
+    EXPECT_EQ(480, client.bottom);
+    GetWindowRect(hwndMain, &outer);
+    EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - 640) / 2, outer.left);
 }
 
 TEST_F(WindowPipeline, DeviceChoiceByOption) {
@@ -190,6 +212,33 @@ TEST_F(WindowPipeline, TranslucentClearBlendsOverThePicture) {
     }
 }
 
+TEST_F(WindowPipeline, BitmapsAndFillsLandOnTheTarget) {
+    ASSERT_TRUE(Open(""));
+    IDirectDrawSurface7* bitmap = SystemSurface(8, 8);
+    ASSERT_NE(nullptr, bitmap);
+    DDBLTFX fx = {};
+    fx.dwSize = sizeof(fx);
+    fx.dwFillColor = 0x0000FF;
+    ASSERT_EQ(DD_OK, bitmap->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx));
+
+    std::string path = m_Scratch.Path("blit.bmp");
+    BeginFrame();
+    gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
+    gfxBeginScene();
+    gfxEndScene();
+    gfxFillRect(300, 300, 10, 10, 0x00FF00);
+    gfxBlitBitmap(500, 100, bitmap, 2, 2, 4, 4, false);
+    RequestScreenShot(path.c_str());
+    gfxEndFrame();
+    bitmap->Release();
+    std::string bmp = ReadWholeFile(path);
+    ASSERT_EQ(1440054u, bmp.size());
+    EXPECT_EQ(0x00FF00u, BmpPixel(bmp, 305, 305));
+    EXPECT_EQ(0x0A0A1Eu, BmpPixel(bmp, 310, 305));
+    EXPECT_EQ(0x0000FFu, BmpPixel(bmp, 503, 103));
+    EXPECT_EQ(0x0A0A1Eu, BmpPixel(bmp, 504, 103));
+}
+
 TEST_F(WindowPipeline, TwoShotRequestsInOneFrameWriteTheSecond) {
     ASSERT_TRUE(Open(""));
     std::string first = m_Scratch.Path("first.bmp");
@@ -209,6 +258,10 @@ TEST_F(WindowPipeline, TwoShotRequestsInOneFrameWriteTheSecond) {
 
 TEST_F(WindowPipeline, ScreenShotButtonAsksForAName) {
     ASSERT_TRUE(Open(""));
+    // The bank manager writes its layout file where it runs: in the scratch folder.
+    char home[MAX_PATH];
+    _getcwd(home, sizeof(home));
+    _chdir(m_Scratch.Root().c_str());
     bkManager::CreateInstance(bkWinManager::Create);
     static std::string sAnswer;
     auto answer = [](OPENFILENAMEA* dialog, bool save) -> BOOL {
@@ -232,6 +285,7 @@ TEST_F(WindowPipeline, ScreenShotButtonAsksForAName) {
     EXPECT_TRUE(FileExists(sAnswer));
     bkSetFileDialogFunc(previous);
     bkManager::DeleteInstance();
+    _chdir(home);
 }
 
 TEST_F(WindowPipeline, WindowProcedureKeepsTheWindowAndTracksFocus) {
@@ -277,14 +331,7 @@ TEST_F(WindowPipeline, ClosingTwiceReleasesOnce) {
 
 TEST_F(WindowPipeline, LeakedSurfacesAreReportedAndReleased) {
     ASSERT_TRUE(Open(""));
-    DDSURFACEDESC2 desc = {};
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = 64;
-    desc.dwHeight = 32;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-    IDirectDrawSurface7* leaked = nullptr;
-    ASSERT_EQ(DD_OK, lpDD->CreateSurface(&desc, &leaked, nullptr));
+    ASSERT_NE(nullptr, SystemSurface(64, 32));
     m_Console.Take();
     gfxClosePipeline();
     std::string log = m_Console.Take();
@@ -331,4 +378,39 @@ TEST(PipelineStart, OwnDeviceInAWindowNeedsASixteenBitDesktop) {
     ExpectFatalChild("OwnDeviceOnDeepDesktop",
                      "Switch your desktop to 16-bit color mode to run in a window with software "
                      "renderer.");
+}
+
+TEST_F(WindowPipeline, DisplayIndexBeyondTheNameTableFailsTheAttempt) {
+    for (int index : {8, -1}) {
+        ResetPipelineSettings();
+        UseOptions("");
+        gfxParseOptions(800, 600, 16, 16, true);
+        gfxDisplayIndex = index;
+        EXPECT_FALSE(gfxOpenPipeline()) << index;
+        EXPECT_NE(std::string::npos, m_Console.Take().find("is not supported (0 to 7)")) << index;
+        EXPECT_EQ(nullptr, lpDD);
+    }
+    // The start falls back to display 0.
+    ResetPipelineSettings();
+    UseOptions("-display 8");
+    gfxParseOptions(800, 600, 16, 16, true);
+    gfxStartPipeline();
+    EXPECT_EQ(0, gfxDisplayIndex);
+    EXPECT_NE(nullptr, lpD3DDev);
+}
+
+TEST_CHILD(OpenWithInvalidOperationUnmasked) {
+    // As the editor's top level leaves the unit: DirectDraw must still open.
+    UnmaskInvalidOperation();
+    UseOptions("");
+    gfxSetWindowMode(true, -1, -1);
+    gfxParseOptions(800, 600, 16, 16, true);
+    bool opened = gfxOpenPipeline();
+    gfxClosePipeline();
+    return opened ? 7 : 3;
+}
+
+TEST(PipelineStart, OpensUnderTheEditorsFloatingPointMode) {
+    ChildResult result = RunChild("OpenWithInvalidOperationUnmasked");
+    EXPECT_EQ(7, result.m_ExitCode) << result.m_Output;
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -134,4 +135,21 @@ TEST_F(Banks, LightBank) {
         "Direction X", "Direction Y", "Direction Z", "Position X", "Position Y", "Position Z",
         "Range"};
     EXPECT_EQ(expected, bank.m_Titles);
+}
+
+TEST_F(Banks, ViewportWidgets) {
+    FakeDevice device;
+    lpD3DDev = &device;
+    gfxParseOptions(800, 600, 32, 16, false);
+    gfxViewport viewport;
+    viewport.SetFullWindow();
+    TitleBank bank;
+    viewport.AddWidgets(&bank);
+    const std::vector<std::string> expected = {"[Perspective", "Fov Y", "Near Clip", "Far Clip",
+                                               "]", "[Window", "X", "Width", "Y", "Height", "]"};
+    std::vector<std::string> titles = bank.m_Titles;
+    titles.erase(std::remove(titles.begin(), titles.end(), "Aspect"), titles.end());
+    EXPECT_EQ(expected, titles);
+    EXPECT_TRUE(Has(bank.m_Titles, "Aspect"));
+    lpD3DDev = nullptr;
 }

@@ -177,16 +177,19 @@ TEST_F(Packages, PackagesNestNewestFirst) {
 
 TEST_F(Packages, AFailedWriteKeepsTheOldPackage) {
     Write("keep", "PKG3" + Item("geometry", "old"));
-    {
-        FailingWrites full(10);
-        modPackage package;
-        ASSERT_TRUE(package.Create("", "keep"));
-        Stream* item = package.BeginFile("geometry");
-        StreamWrite(item, std::string(5000, 'x').data(), 5000);
-        package.CloseFile();
-        EXPECT_FALSE(package.Close());
+    // The write that meets the end of the disk fails or is taken short.
+    for (FailingWrites::Mode mode : {FailingWrites::Refuse, FailingWrites::Short}) {
+        {
+            FailingWrites full(10, mode);
+            modPackage package;
+            ASSERT_TRUE(package.Create("", "keep"));
+            Stream* item = package.BeginFile("geometry");
+            StreamWrite(item, std::string(5000, 'x').data(), 5000);
+            package.CloseFile();
+            EXPECT_FALSE(package.Close()) << mode;
+        }
+        EXPECT_EQ("PKG3" + Item("geometry", "old"), ReadWholeFile(Path("keep"))) << mode;
     }
-    EXPECT_EQ("PKG3" + Item("geometry", "old"), ReadWholeFile(Path("keep")));
 }
 
 TEST_CHILD(PackageUnreadPayload) {

@@ -157,10 +157,10 @@ protected:
     void SetUp() override { datAssetManager::SetPath(SourcePath("assets").c_str()); }
 
     // Loads the demo description, makes it and writes the processed file, all under name.
-    void Make(lvlPSDL& city, const std::string& name, bool written = true) {
+    void Make(lvlPSDL& city, const std::string& name) {
         ASSERT_TRUE(city.LoadSDL("demo"));
-        EXPECT_EQ(written, city.MakeCity(m_Scratch.Path(name).c_str(), CompileDemo));
-        ASSERT_EQ(written, city.WritePSDL(m_Scratch.Path(name).c_str(), 2));
+        EXPECT_TRUE(city.MakeCity(m_Scratch.Path(name).c_str(), CompileDemo));
+        ASSERT_TRUE(city.WritePSDL(m_Scratch.Path(name).c_str(), 2));
     }
 
     // The golden files are written anew when PLATTOR_UPDATE_GOLDENS is set.
@@ -234,20 +234,38 @@ TEST_F(DemoMake, AFailedWriteKeepsTheOldFiles) {
     std::string inst = ReadWholeFile(m_Scratch.Path("demo.inst"));
     ASSERT_FALSE(inst.empty());
     m_Capture.Take();
-    {
-        // A few bytes go through, as when a disk fills midway.
-        FailingWrites failing(16);
-        lvlPSDL failed;
-        Make(failed, "demo", false);
-    }
-    std::string output = m_Capture.Take();
-    EXPECT_NE(output.find("could not write all of '" + m_Scratch.Path("demo") + ".inst'"),
-              std::string::npos) << output;
-    EXPECT_NE(output.find("could not write all of '" + m_Scratch.Path("demo") + "'"),
-              std::string::npos) << output;
-    EXPECT_EQ(psdl, ReadWholeFile(m_Scratch.Path("demo.psdl")));
-    EXPECT_EQ(inst, ReadWholeFile(m_Scratch.Path("demo.inst")));
-    for (const char* temporary : {"demo.psdl.new", "demo.inst.new"}) {
-        EXPECT_FALSE(FileExists(m_Scratch.Path(temporary))) << temporary;
+    // The disk fills midway through the list or through the city: the write that meets the end
+    // fails or is taken short.
+    struct Case {
+        FailingWrites::Mode m_Mode;
+        int m_Allowed;
+        bool m_InstFails;
+    };
+    const Case cases[] = {
+        {FailingWrites::Refuse, 16, true},
+        {FailingWrites::Short, 16, true},
+        {FailingWrites::Short, int(inst.size()) + 1000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.m_Mode << " " << c.m_Allowed);
+        {
+            FailingWrites failing(c.m_Allowed, c.m_Mode);
+            lvlPSDL failed;
+            ASSERT_TRUE(failed.LoadSDL("demo"));
+            std::string name = m_Scratch.Path("demo");
+            EXPECT_EQ(!c.m_InstFails, failed.MakeCity(name.c_str(), CompileDemo));
+            EXPECT_FALSE(failed.WritePSDL(name.c_str(), 2));
+        }
+        std::string output = m_Capture.Take();
+        EXPECT_EQ(c.m_InstFails,
+                  output.find("could not write all of '" + m_Scratch.Path("demo") + ".inst'") !=
+                      std::string::npos) << output;
+        EXPECT_NE(output.find("could not write all of '" + m_Scratch.Path("demo") + "'"),
+                  std::string::npos) << output;
+        EXPECT_EQ(psdl, ReadWholeFile(m_Scratch.Path("demo.psdl")));
+        EXPECT_EQ(inst, ReadWholeFile(m_Scratch.Path("demo.inst")));
+        for (const char* temporary : {"demo.psdl.new", "demo.inst.new"}) {
+            EXPECT_FALSE(FileExists(m_Scratch.Path(temporary))) << temporary;
+        }
     }
 }
