@@ -26,7 +26,7 @@ gfxBitmap* gfxBitmap::Create(int width, int height, bool videoMemory) {
     sd.ddckCKSrcBlt.dwColorSpaceHighValue = 0;
     sd.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | (videoMemory ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY);
     IDirectDrawSurface7* surface = nullptr;
-    if (FAILED(lpDD->CreateSurface(&sd, &surface, nullptr))) {
+    if (FAILED(lpDD->CreateSurface(&sd, &surface, nullptr)) || !surface) {
         return nullptr;
     }
     gfxBitmap* b = new gfxBitmap();
@@ -52,6 +52,10 @@ bool gfxBitmap::Load(gfxImage* image) {
     sd.dwSize = sizeof(sd);
     if (gfxFailed(m_Surface->Lock(nullptr, &sd, DDLOCK_WAIT, nullptr),
                   "m_Surface->Lock(NULL,&SD,DDLOCK_WAIT,0)")) {
+        return false;
+    }
+    if (!sd.lpSurface) {
+        m_Surface->Unlock(nullptr);
         return false;
     }
     gfxRowConversion conversion = gfxChooseBitmapConversion(

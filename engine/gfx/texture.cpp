@@ -99,8 +99,9 @@ void FillPixelFormat(DDPIXELFORMAT& pf, const SurfaceFormat& f) {
 bool TryFormat(DDSURFACEDESC2 sd, const SurfaceFormat& f, bool last, IDirectDrawSurface7*& surface,
                IDirectDrawPalette*& palette) {
     FillPixelFormat(sd.ddpfPixelFormat, f);
+    surface = nullptr;
     HRESULT result = lpDD->CreateSurface(&sd, &surface, nullptr);
-    if (FAILED(result)) {
+    if (FAILED(result) || !surface) {
         surface = nullptr;
         if (last) {
             gfxFailed(result, "lpDD->CreateSurface(&SD,&surface,NULL)");
@@ -322,6 +323,11 @@ bool gfxTexture::Load(gfxImage* image) {
             ok = false;
             break;
         }
+        if (!sd.lpSurface) {
+            pdds->Unlock(nullptr);
+            ok = false;
+            break;
+        }
         bool paletteSurface = PaletteSurface(sd);
         uint32_t bits = SurfaceBits(sd);
         bool expand = !paletteSurface && lutCount;
@@ -456,7 +462,8 @@ gfxTexture* gfxTexture::CreateRenderTarget(int width, int height) {
                         (gfxSoftwareTextures() ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_VIDEOMEMORY);
     IDirectDrawSurface7* surface = nullptr;
     if (gfxFailed(lpDD->CreateSurface(&sd, &surface, nullptr),
-                  "lpDD->CreateSurface(&SD,&surface,NULL)")) {
+                  "lpDD->CreateSurface(&SD,&surface,NULL)") ||
+        !surface) {
         return nullptr;
     }
     gfxTexture* t = new gfxTexture();
@@ -482,7 +489,8 @@ bool gfxTexture::CreateCubeMap(int size, gfxTexture* faces[7]) {
     sd.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE | DDSCAPS_COMPLEX;
     sd.ddsCaps.dwCaps2 = DDSCAPS2_CUBEMAP | DDSCAPS2_CUBEMAP_ALLFACES;
     IDirectDrawSurface7* cube = nullptr;
-    if (gfxFailed(lpDD->CreateSurface(&sd, &cube, nullptr), "lpDD->CreateSurface(&SD,&cube,NULL)")) {
+    if (gfxFailed(lpDD->CreateSurface(&sd, &cube, nullptr), "lpDD->CreateSurface(&SD,&cube,NULL)") ||
+        !cube) {
         return false;
     }
     static const DWORD faceCaps[6] = {DDSCAPS2_CUBEMAP_POSITIVEX, DDSCAPS2_CUBEMAP_NEGATIVEX,
@@ -519,7 +527,8 @@ gfxTexture* gfxTexture::Copy() {
     sd.ddsCaps.dwCaps &= ~(DDSCAPS_MIPMAP | DDSCAPS_COMPLEX);
     IDirectDrawSurface7* surface = nullptr;
     if (gfxFailed(lpDD->CreateSurface(&sd, &surface, nullptr),
-                  "lpDD->CreateSurface(&SD,&surface,NULL)")) {
+                  "lpDD->CreateSurface(&SD,&surface,NULL)") ||
+        !surface) {
         return nullptr;
     }
     gfxTexture* t = new gfxTexture();
