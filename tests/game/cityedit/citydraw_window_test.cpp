@@ -66,7 +66,8 @@ protected:
 
 }  // namespace
 
-TEST_F(CityDrawing, DemoCityTexturesAttachAfterTheTextAndTheProcessedFile) {
+// The name stays short: the scratch folder, named after the test, is the asset root.
+TEST_F(CityDrawing, DemoTexturesAttach) {
     {
         lvlPSDL city;
         ASSERT_TRUE(city.LoadSDL("demo"));
