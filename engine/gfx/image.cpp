@@ -138,18 +138,20 @@ void gfxImage::Scale(int newWidth, int newHeight) {
         PrintError("gfxImage::Scale - Only 24 bit and 32 bit images are handled.");
         return;
     }
+    const int One = 32768;
     // Bilinear weights need two source samples per axis and two destination samples to step
-    // between.
-    if (m_XRes < 2 || m_YRes < 2 || newWidth < 2 || newHeight < 2 ||
-        !Fits(newWidth, newHeight, m_Format)) {
+    // between; a step below 0 (a side stretched more than 32768 times) would walk backwards
+    // out of the picture.
+    bool sizesFit = m_XRes >= 2 && m_YRes >= 2 && newWidth >= 2 && newHeight >= 2 &&
+                    Fits(newWidth, newHeight, m_Format);
+    int stepX = sizesFit ? (m_XRes * One - One) / (newWidth - 1) - 1 : -1;
+    int stepY = sizesFit ? (m_YRes * One - One) / (newHeight - 1) - 1 : -1;
+    if (stepX < 0 || stepY < 0) {
         PrintError("gfxImage::Scale - can't scale %d x %d to %d x %d.", m_XRes, m_YRes, newWidth,
                    newHeight);
         return;
     }
-    const int One = 32768;
     int bytes = BitsPerPixel(m_Format) >> 3;
-    int stepX = (m_XRes * One - One) / (newWidth - 1) - 1;
-    int stepY = (m_YRes * One - One) / (newHeight - 1) - 1;
     int newStride = StrideOf(newWidth, m_Format);
     unsigned char* scaled = new unsigned char[(size_t)newStride * newHeight + 1];
     for (int j = 0; j < newHeight; ++j) {

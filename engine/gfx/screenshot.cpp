@@ -12,11 +12,11 @@
 
 namespace {
 
-char* sPendingShot;
+char* gfxPendingShot;
 
 void DropPendingShot() {
-    delete[] sPendingShot;
-    sPendingShot = nullptr;
+    delete[] gfxPendingShot;
+    gfxPendingShot = nullptr;
 }
 
 }  // namespace
@@ -33,17 +33,17 @@ void RequestScreenShot(const char* name) {
     if (!name) {
         return;
     }
-    if (sPendingShot) {
+    if (gfxPendingShot) {
         PrintError("RequestScreenShot() called when previous request not yet complete");
         DropPendingShot();
     }
     size_t length = strlen(name);
-    sPendingShot = new char[length + 1];
-    memcpy(sPendingShot, name, length + 1);
+    gfxPendingShot = new char[length + 1];
+    memcpy(gfxPendingShot, name, length + 1);
 }
 
 bool gfxScreenShotPending() {
-    return sPendingShot != nullptr;
+    return gfxPendingShot != nullptr;
 }
 
 gfxImage* gfxCreateScreenImage() {
@@ -71,7 +71,7 @@ void gfxTakeScreenShot() {
     gfxImage* image = gfxCreateScreenImage();
     if (image) {
         gfxCopyScreen(image);
-        gfxSaveBmp(sPendingShot, image);
+        gfxSaveBmp(gfxPendingShot, image);
         gfxReleaseImage(image);
     }
     DropPendingShot();

@@ -18,6 +18,12 @@ const int HeaderSize = 18;
 const int UncompressedTrueColour = 2;
 const unsigned char TopRowFirst = 0x20;
 
+// The header fields that are asserted, named as their checks report them.
+struct TgaHeader {
+    int xOrigin;
+    int yOrigin;
+};
+
 // One pixel in three file bytes, blue first, from any image format.
 struct TgaColours {
     explicit TgaColours(const gfxImage* image) : m_Image(image) {
@@ -92,22 +98,23 @@ gfxImage* gfxLoadTga(const char* name, bool wantMips) {
     if (!file.IsOpen()) {
         return nullptr;
     }
-    unsigned char h[HeaderSize];
-    if (!file.Read(h, HeaderSize)) {
+    unsigned char bytes[HeaderSize];
+    if (!file.Read(bytes, HeaderSize)) {
         PrintError("Targa '%s' is cut short.", name);
         return nullptr;
     }
-    int idLength = h[0];
-    int colourMapBytes = h[1] ? DecodeU16(h + 5) * ((h[7] + 7) / 8) : 0;
-    int imageType = h[2];
-    int xOrigin = DecodeU16(h + 8);
-    int yOrigin = DecodeU16(h + 10);
-    int width = DecodeU16(h + 12);
-    int height = DecodeU16(h + 14);
-    int depth = h[16];
-    bool topFirst = (h[17] & TopRowFirst) != 0;
-    Assert(xOrigin == 0);
-    Assert(yOrigin == 0);
+    TgaHeader h;
+    h.xOrigin = DecodeU16(bytes + 8);
+    h.yOrigin = DecodeU16(bytes + 10);
+    int idLength = bytes[0];
+    int colourMapBytes = bytes[1] ? DecodeU16(bytes + 5) * ((bytes[7] + 7) / 8) : 0;
+    int imageType = bytes[2];
+    int width = DecodeU16(bytes + 12);
+    int height = DecodeU16(bytes + 14);
+    int depth = bytes[16];
+    bool topFirst = (bytes[17] & TopRowFirst) != 0;
+    Assert(h.xOrigin == 0);
+    Assert(h.yOrigin == 0);
     // Compressed, colour-mapped or other depths would be read as garbage.
     if (imageType != UncompressedTrueColour || (depth != 24 && depth != 32)) {
         PrintError("Targa '%s': only uncompressed 24 and 32-bit images are read (type %d, %d bits).",

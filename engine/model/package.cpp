@@ -22,7 +22,8 @@ const char FileMagic[4] = {'F', 'I', 'L', 'E'};
 // Read from the options when a package is opened or created.
 int sm_DebugLevel = 0;
 
-unsigned long long Address(const void* p) { return (unsigned long long)(uintptr_t)p; }
+// The debug lines print a package's address in 32 bits, as they always have.
+unsigned Address(const void* p) { return (unsigned)(uintptr_t)p; }
 
 }  // namespace
 
@@ -87,13 +88,13 @@ void modPackage::ReadItemHeader() {
 }
 
 Stream* modPackage::OpenFile(const char* name) {
-    PrintVerbose1(sm_DebugLevel, "modPackage::OpenFile(%llx) - %s [next = %s]", Address(this), name,
+    PrintVerbose1(sm_DebugLevel, "modPackage::OpenFile(%x) - %s [next = %s]", Address(this), name,
                   m_NextItem);
     return m_Stream && _stricmp(m_NextItem, name) == 0 ? m_Stream : nullptr;
 }
 
 void modPackage::CloseFile() {
-    PrintVerbose1(sm_DebugLevel, "modPackage::CloseFile(%llx)", Address(this));
+    PrintVerbose1(sm_DebugLevel, "modPackage::CloseFile(%x)", Address(this));
     if (m_Writing) {
         m_SavedPosition = StreamTell(m_Stream);
     } else {

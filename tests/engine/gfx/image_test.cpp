@@ -107,6 +107,11 @@ TEST(Image, ScaleUsesFifteenBitWeights) {
     thin->Scale(8, 8);
     EXPECT_EQ(1, thin->m_XRes);
     EXPECT_NE(std::string::npos, console.Take().find("can't scale 1 x 4 to 8 x 8"));
+    // Stretched more than 32768 times, the steps would run backwards out of the picture.
+    Holder tall(gfxImage::Create(2, 2, gfxImage::rif888, 0, 0));
+    tall->Scale(2, 40000);
+    EXPECT_EQ(2, tall->m_YRes);
+    EXPECT_NE(std::string::npos, console.Take().find("can't scale 2 x 2 to 2 x 40000"));
 }
 
 TEST(Image, ScaleMatchesABilinearReference) {
@@ -295,6 +300,9 @@ TEST(Image, SizeLimitDropsTopLevelsThenHalves) {
     // A side of 1 is not halved to nothing.
     limited = gfxLimitImageSize(gfxImage::Create(256, 1, gfxImage::rif888, 0, 0));
     EXPECT_EQ((std::vector<std::pair<int, int>>{{64, 1}}), Levels(limited));
+    gfxReleaseImage(limited);
+    limited = gfxLimitImageSize(gfxImage::Create(1, 256, gfxImage::rif888, 0, 0));
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{1, 64}}), Levels(limited));
     gfxReleaseImage(limited);
     EXPECT_EQ(64, gfxSetMaxImageSize(0));
 }

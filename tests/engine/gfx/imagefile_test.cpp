@@ -252,8 +252,8 @@ TEST_CHILD(TgaOrigin) {
 }
 
 TEST(ImageFilesFatal, TgaOriginsMustBeZero) {
-    ExpectFatalChildren({{"TgaOrigin", "Assert(xOrigin == 0) failed in [gfx/tga", "case=1"},
-                         {"TgaOrigin", "Assert(yOrigin == 0) failed in [gfx/tga", "case=2"}});
+    ExpectFatalChildren({{"TgaOrigin", "Assert(h.xOrigin == 0) failed in [gfx/tga", "case=1"},
+                         {"TgaOrigin", "Assert(h.yOrigin == 0) failed in [gfx/tga", "case=2"}});
 }
 
 TEST_F(ImageFiles, TgaWriterRoundTripsAndExpandsEveryFormat) {

@@ -171,7 +171,7 @@ TEST_CHILD(MutateRaw) { return RunMutantsInChild(Mutants, CheckRaw); }
 
 TEST(ImageMutation, DamagedFilesAreRefusedOrSound) {
     RunMutation("MutateTex", Mutants, {});
-    RunMutation("MutateTga", Mutants, {"Assert(xOrigin == 0)", "Assert(yOrigin == 0)"});
+    RunMutation("MutateTga", Mutants, {"Assert(h.xOrigin == 0)", "Assert(h.yOrigin == 0)"});
     RunMutation("MutateBmp", Mutants, {});
     RunMutation("MutateRaw", Mutants, {});
 }

@@ -1,6 +1,7 @@
 #include "model/package.h"
 
 #include "data/asset.h"
+#include "data/options.h"
 #include "data/stream.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -94,6 +96,25 @@ TEST_F(Packages, MagicAloneIsAnEmptyPackage) {
     ASSERT_TRUE(package.Open("", "m"));
     EXPECT_STREQ("[[[ EOF ]]]", package.NextItem());
     EXPECT_EQ(nullptr, package.OpenFile("x"));
+}
+
+TEST_F(Packages, DebugLinesGiveThePackageAddressInThirtyTwoBits) {
+    Write("d", "PKG3" + Item("geometry", "g"));
+    SetOption("assetDebug", "1");
+    modPackage package;
+    ASSERT_TRUE(package.Open("", "d"));
+    ConsoleCapture console;
+    EXPECT_EQ("g", ReadPayload(package.OpenFile("geometry"), 1));
+    package.CloseFile();
+    ClearOptions();
+    std::string text = console.Take();
+    char open[96];
+    char close[64];
+    unsigned address = (unsigned)(uintptr_t)&package;
+    snprintf(open, sizeof(open), "modPackage::OpenFile(%x) - geometry [next = geometry]\n", address);
+    snprintf(close, sizeof(close), "modPackage::CloseFile(%x)\n", address);
+    EXPECT_NE(std::string::npos, text.find(open)) << text;
+    EXPECT_NE(std::string::npos, text.find(close)) << text;
 }
 
 TEST_F(Packages, OpenRefusesMissingFilesAndBadMagic) {
