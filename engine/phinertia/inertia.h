@@ -131,6 +131,8 @@ public:
 private:
     void IntegrateExplicit(float dt);
     void IntegrateImplicit(float dt);
+    // The rotation (world frame) without its parts about the body axes whose moment is 0.
+    Vector3 WithoutFixedAxes(const Vector3& rotation) const;
     Matrix34 AddMassTensor(float mass, const Matrix34& tensor, const Vector3& position);
 };
 

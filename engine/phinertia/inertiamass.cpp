@@ -2,6 +2,7 @@
 // removing masses.
 #include "phinertia/inertia.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "data/assert.h"
@@ -15,6 +16,8 @@ const float OneThird = 0.33333334f;
 const float CubicTolerance = 0.001f;
 // Products of inertia this large against the smallest moment call for principal axes.
 const float PrincipalRatio = 0.05f;
+// Roots this close against their sum count as one.
+const float IsotropicSpread = 1e-5f;
 
 // Second moments of a solid: the integrals of x², y², z² and of xy, xz, yz.
 struct SecondMoments {
@@ -136,6 +139,14 @@ Matrix34 phInertialCS::ComputeMassProperties(float pxy, float pxz, float pyz) {
     int count = SolveCubic(a2, a1, a0, roots[0], roots[1], roots[2], CubicTolerance);
     Matrix34 axes;
     axes.Identity();
+    // One root, or roots that met: no axis is preferred, and the body keeps its own.
+    float lowest = *std::min_element(roots, roots + count);
+    float highest = *std::max_element(roots, roots + count);
+    if (highest - lowest <= IsotropicSpread * std::fabs(a2)) {
+        float moment = -a2 * OneThird;
+        Init(Mass, moment, moment, moment);
+        return axes;
+    }
     Matrix34 tensor(Vector3(ixx, pxy, pxz), Vector3(pxy, iyy, pyz), Vector3(pxz, pyz, izz),
                     Vector3::sm_Zero);
     // A symmetric tensor has three real roots: fewer reported means roots that met, and the

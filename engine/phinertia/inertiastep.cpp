@@ -156,12 +156,7 @@ void phInertialCS::IntegrateImplicit(float dt) {
     Vector3 rhs = phRotateToWorld(p * (-dt * mu), act) + AngImpulse + Torque * dt;
     Vector3 dw;
     b.SolvePivoted(dw, rhs);
-    // A fixed axis takes no share of the turn.
-    Vector3 inverse = GetMobileInvAngInertia();
-    Vector3 body = phRotateToLocal(dw, Matrix);
-    body.Set(inverse.x == 0.0f ? 0.0f : body.x, inverse.y == 0.0f ? 0.0f : body.y,
-             inverse.z == 0.0f ? 0.0f : body.z);
-    dw = phRotateToWorld(body, Matrix);
+    dw = WithoutFixedAxes(dw);
 
     Vector3 dv = phRotateToWorld((phRotateToWorld(dw * dt, CouplingDamping) + p) * mu, a);
     Velocity += dv;
@@ -186,12 +181,23 @@ void phInertialCS::ApplyPush() {
     Push.Zero();
 }
 
+// A body fixed in place is not pushed, nor turned about a fixed axis.
 void phInertialCS::AddPush(const Vector3& push) {
-    MergeCorrection(Push, push);
+    if (GetMobileInvMass() != 0.0f) {
+        MergeCorrection(Push, push);
+    }
 }
 
 void phInertialCS::AddTurn(const Vector3& turn) {
-    MergeCorrection(Turn, turn);
+    MergeCorrection(Turn, WithoutFixedAxes(turn));
+}
+
+Vector3 phInertialCS::WithoutFixedAxes(const Vector3& rotation) const {
+    Vector3 inverse = GetMobileInvAngInertia();
+    Vector3 body = phRotateToLocal(rotation, Matrix);
+    body.Set(inverse.x == 0.0f ? 0.0f : body.x, inverse.y == 0.0f ? 0.0f : body.y,
+             inverse.z == 0.0f ? 0.0f : body.z);
+    return phRotateToWorld(body, Matrix);
 }
 
 void phInertialCS::ApplyContactForce(const Vector3& force, const Vector3& point,

@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -417,7 +418,10 @@ TEST(InertiaTest, FixedBodiesStayFiniteAndStill) {
             body.Init(c.mass, c.moments.x, c.moments.y, c.moments.z);
             EXPECT_EQ(c.mass == 0 ? body.InvMass : body.InvAngInertia.x, FLT_MAX);
             body.Matrix.RotateY(0.3f);
+            const Matrix34 start = body.Matrix;
             for (int frame = 0; frame < 10; ++frame) {
+                body.AddPush(Vector3(0, 0.1f, 0));
+                body.AddTurn(Vector3(0.1f, 0.2f, 0));
                 body.Force.Set(3, -9.8f, 1);
                 body.Torque.Set(5, 1, 2);
                 body.Impulse.Set(1e3f, 2e3f, 0);
@@ -439,10 +443,14 @@ TEST(InertiaTest, FixedBodiesStayFiniteAndStill) {
             }
             if (c.moments.IsZero()) {
                 EXPECT_TRUE(body.AngVelocity.IsZero());
+                EXPECT_EQ(memcmp(&body.Matrix, &start, 3 * sizeof(Vector3)), 0);
             }
             Matrix34 m;
             body.GetInverseMassMatrix(Vector3(1, 2, 3), Vector3(-1, 0, 2), m);
             EXPECT_TRUE(IsFinite(m));
+            if (c.mass == 0 && c.moments.IsZero()) {
+                EXPECT_TRUE(m.a.IsZero() && m.b.IsZero() && m.c.IsZero());
+            }
             body.GetWorldInverseInertia(m);
             EXPECT_TRUE(IsFinite(m));
             Vector3 acceleration;

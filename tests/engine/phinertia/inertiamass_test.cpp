@@ -175,6 +175,18 @@ TEST(InertiaMassTest, PrincipalAxesDiagonaliseTheTensor) {
     }
 }
 
+// A tensor without preferred axes (one root) keeps the body's axes and its moments.
+TEST(InertiaMassTest, IsotropicTensorKeepsTheAxes) {
+    phInertialCS body;
+    body.InitSphere(2, 1);
+    body.Matrix.RotateY(0.4f);
+    const Matrix34 start = body.Matrix;
+    Matrix34 axes = body.ComputeMassProperties(0, 0, 0);
+    ExpectTensor(DMat::Rows(axes), DMat::Diagonal(DVec(1, 1, 1)), 1e-6);
+    ExpectTensor(DMat::Rows(body.Matrix), DMat::Rows(start), 1e-6);
+    ExpectNear(body.AngInertia, DVec(0.8, 0.8, 0.8), 1e-6);
+}
+
 // Joining and removing masses: the world tensor of the result is the sum of both bodies'
 // tensors about the new centre.
 TEST(InertiaMassTest, AddAndRemoveMass) {
