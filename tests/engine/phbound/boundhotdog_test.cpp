@@ -400,7 +400,7 @@ TEST_CHILD(HotdogEdgeTestWithOneRecord) {
 
 TEST(BoundHotdogTest, EdgeTestNeedsTwoRecords) {
     ExpectFatalChild("HotdogEdgeTestWithOneRecord",
-                     "Assert(maxisects >= 2) failed in [phbound/boundhotdog");
+                     "Assert(maxisects>=2) failed in [phbound/boundhotdog");
 }
 
 }  // namespace
