@@ -313,7 +313,7 @@ bool phBoundGeometry::MergeCoplanarTriangles() {
                         temp = b.EdgeIndex[l];
                     }
                 }
-                Assert(temp >= 0);
+                Assert(temp>=0);
                 edges[k] = uint16_t(temp);
             }
             a.InitQuad(quad[0], quad[1], quad[2], quad[3], VertexStorage);

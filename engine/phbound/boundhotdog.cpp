@@ -183,7 +183,7 @@ bool phBoundHotdog::TestProbeSegment(phSegment& segment, phIsect* isect, float t
 }
 
 int phBoundHotdog::TestEdgeSegment(phSegment& segment, phIsect* isects, int maxisects) {
-    Assert(maxisects >= 2);
+    Assert(maxisects>=2);
     bool outside = !ContainsPoint(segment.Start);
     if (!outside && ContainsPoint(segment.End)) {
         return 0;

@@ -96,27 +96,31 @@ int phBoundHotdog::CollideHotdog(phBoundHotdog* other, const Matrix34& matrix,
         std::swap(u0, u1);
     }
     const float ends[2] = {std::max(u0, 0.0f), std::min(u1, 1.0f)};
-    if (!parallel || !(ends[1] > ends[0])) {
-        impacts[0].SetAll(colliderA, colliderB, qA - n * (Radius - 0.5f * depth), n, depth, this,
-                          other, phImpact::EDGE_EDGE, PartAt(sA), PartAt(sB));
-        return 1;
-    }
-    // Side by side: the two ends of the overlap along A's axis carry the contact.
-    int count = 0;
-    for (int i = 0; i < 2 && count < maxImpacts; ++i) {
-        Vector3 onA = pA + a * ends[i];
-        float s = geomSegmentParam(pB, b, onA);
-        Vector3 onB = pB + b * s;
-        float endDepth = reach - onA.Dist(onB);
-        if (i > 0 && !(endDepth > 0.0f)) {
-            break;
+    if (parallel && ends[1] > ends[0]) {
+        // Side by side: the two ends of the overlap along A's axis carry the contact; an end
+        // that a slight tilt has taken out of reach carries none.
+        int count = 0;
+        for (int i = 0; i < 2 && count < maxImpacts; ++i) {
+            Vector3 onA = pA + a * ends[i];
+            float s = geomSegmentParam(pB, b, onA);
+            Vector3 onB = pB + b * s;
+            float endDepth = reach - onA.Dist(onB);
+            if (!(endDepth > 0.0f)) {
+                continue;
+            }
+            Vector3 endNormal = Direction(onA, onB, n);
+            impacts[count++].SetAll(colliderA, colliderB,
+                                    onA - endNormal * (Radius - 0.5f * endDepth), endNormal,
+                                    endDepth, this, other, phImpact::EDGE_EDGE, PartAt(ends[i]),
+                                    PartAt(s));
         }
-        Vector3 endNormal = Direction(onA, onB, n);
-        impacts[count++].SetAll(colliderA, colliderB, onA - endNormal * (Radius - 0.5f * endDepth),
-                                endNormal, endDepth, this, other, phImpact::EDGE_EDGE,
-                                PartAt(ends[i]), PartAt(s));
+        if (count > 0) {
+            return count;
+        }
     }
-    return count;
+    impacts[0].SetAll(colliderA, colliderB, qA - n * (Radius - 0.5f * depth), n, depth, this,
+                      other, phImpact::EDGE_EDGE, PartAt(sA), PartAt(sB));
+    return 1;
 }
 
 int phBoundHotdog::CollidePolygonal(phBoundPolygonal* other, const Matrix34& matrix,

@@ -68,7 +68,7 @@ TEST(BoundGeometryFileTest, CountsAndIdsOutsideTheFileAreRefused) {
         {Header(3, 1, 0, 1) + verts + Material + "quad 0 1 2 -1 0\n", "names vertex -1 of 3"},
         {Header(3, 1, 0, 1) + verts + Material + "tri 0 1 2 1\n", "names material 1 of 1"},
         {Header(3, 0, 0, 1) + verts + "tri 0 1 2 0\n", "names material 0 of 0"},
-        {Header(3, 1, 1, 1) + verts + Material + "edge 0 9\ntri 0 1 2 0\n", "joins 0 and 9"},
+        {Header(3, 1, 1, 1) + verts + Material + "edge 3 0\ntri 0 1 2 0\n", "joins 3 and 0"},
     };
     BoundFiles files;
     for (const Case& c : cases) {
@@ -190,6 +190,32 @@ TEST(BoundGeometryTest, EdgeValuesOfAFlatPairAndMergingItIntoAQuad) {
         int e = quad.EdgeIndex[k];
         ASSERT_LT(e, bound.NumEdges);
         EXPECT_EQ(bound.FindEdge(quad.VertexIndex[k], quad.VertexIndex[(k + 1) & 3]), e);
+    }
+}
+
+TEST(BoundGeometryTest, RidgeAndValleyEdgeValues) {
+    // Two faces of a floor meeting along z at right angles: over a ridge the value is the
+    // cosine of half the angle between the faces, in a valley it marks the edge concave.
+    struct Case {
+        const char* verts;
+        float value;
+    };
+    const Case cases[] = {
+        {"v 0 1 0\nv 0 1 1\nv -1 0 0\nv 1 0 0\n", 0.7071068f},
+        {"v 0 0 0\nv 0 0 1\nv -1 1 0\nv 1 1 0\n", 2.0f},
+    };
+    BoundFiles files;
+    for (const Case& c : cases) {
+        files.Write("fold", "bnd",
+                    Header(4, 1, 0, 2) + c.verts + Material + "tri 0 2 1 0\ntri 0 1 3 0\n");
+        phBoundGeometry bound;
+        ASSERT_TRUE(bound.Load("fold"));
+        ASSERT_GT(bound.Polygons[0].Normal.y, 0.0f);
+        ASSERT_GT(bound.Polygons[1].Normal.y, 0.0f);
+        int edge = bound.FindEdge(0, 1);
+        ASSERT_GE(edge, 0);
+        EXPECT_NEAR(bound.GetEdgeAngle(edge), c.value, 1e-6f) << c.verts;
+        EXPECT_NEAR(bound.GeomEdgeNormals[edge].y, 1.0f, 1e-6f) << c.verts;
     }
 }
 

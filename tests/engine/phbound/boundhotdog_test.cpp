@@ -239,6 +239,14 @@ TEST(BoundHotdogTest, CapsuleAgainstCapsule) {
     EXPECT_EQ(a.CollideHotdog(&b, matrixA, matrixB, nullptr, nullptr, impacts, 1), 1);
     EXPECT_EQ(a.CollideHotdog(&b, Translation(1.01f, 0, 0), matrixB, nullptr, nullptr, impacts, 2),
               0);
+    // Tilted 0.02 rad (still parallel): the upper ends are 0.98 apart, the lower 1.02, so
+    // only the upper end touches.
+    Matrix34 tilted;
+    tilted.MakeRotateZ(0.02f);
+    tilted.d.Set(1.0f, 0, 0);
+    ASSERT_EQ(a.CollideHotdog(&b, tilted, matrixB, nullptr, nullptr, impacts, 2), 1);
+    EXPECT_NEAR(impacts[0].Depth, 0.02f, 1e-3f);
+    EXPECT_GT(impacts[0].Position.y, 0.9f);
     // Crossing axes: the normal is their common normal, never NaN.
     Matrix34 crossing;
     crossing.MakeRotateZ(1.5707964f);
@@ -392,7 +400,7 @@ TEST_CHILD(HotdogEdgeTestWithOneRecord) {
 
 TEST(BoundHotdogTest, EdgeTestNeedsTwoRecords) {
     ExpectFatalChild("HotdogEdgeTestWithOneRecord",
-                     "Assert(maxisects >= 2) failed in [phbound/boundhotdog");
+                     "Assert(maxisects>=2) failed in [phbound/boundhotdog");
 }
 
 }  // namespace
