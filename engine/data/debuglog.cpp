@@ -76,6 +76,9 @@ void ReadItem(LogItem* stored) {
     uint32_t flen = ReadU32();
     Assert(flen < sizeof(fbuffer));
     stored->m_Size = flen;
+    // A log cut inside an item leaves the rest of it zero, so it differs by what is missing
+    // rather than by whatever the stack held.
+    memset(fbuffer, 0, sizeof(fbuffer));
     StreamRead(sm_LogStream, fbuffer, (int)flen);
     for (uint32_t& address : stored->m_Backtrace) {
         address = ReadU32();
