@@ -8,12 +8,13 @@
 #include "gfx/image.h"
 #include "gfx/imagefile.h"
 #include "gfx/pipeline.h"
+#include "gfx/renderer.h"
 #include "gfx/rstate.h"
 #include "gfx/screenshot.h"
 #include "gfx/vertexformat.h"
 #include "gfx/viewport.h"
 
-gfxInternalRenderer gfxIntRenderer;
+gfxInternalRenderer gfxIntRenderer = {gfxIntDraw, gfxIntDrawIndexed};
 
 namespace {
 

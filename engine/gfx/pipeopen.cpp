@@ -39,15 +39,18 @@ bool sHaveGuid;
 DDPIXELFORMAT sZFormat;
 bool sHaveZFormat;
 
-// All six floating-point exceptions masked, the x87 unit at 24-bit precision; SSE, which
-// 64-bit code computes in, is single precision for floats anyway. Set before DirectDraw is
-// loaded: its GL stack under Wine does not survive an unmasked invalid operation.
-void SetPipelineFloatState() {
+}  // namespace
+
+// Set before DirectDraw is loaded: its GL stack under Wine does not survive an unmasked
+// invalid operation.
+void gfxSetPipelineFloatState() {
     FloatState state = SaveFloatState();
     state.m_ControlWord = (unsigned short)((state.m_ControlWord & ~0x033F) | 0x003F);
     state.m_Mxcsr = (state.m_Mxcsr & ~0x3F) | 0x1F80;
     RestoreFloatState(state);
 }
+
+namespace {
 
 BOOL WINAPI gfxEnumDisplayCallback(GUID* guid, LPSTR description, LPSTR driverName, void*) {
     PrintVerbose1(gfxDebugLevel, "D3D: GUID %x Description [%s] DriverName [%s]",
@@ -120,7 +123,7 @@ const char* DisplayDllName() {
 }  // namespace
 
 bool gfxOpenDirectDraw() {
-    SetPipelineFloatState();
+    gfxSetPipelineFloatState();
     const char* dllName = DisplayDllName();
     HMODULE library = LoadLibraryA(dllName);
     if (!library) {

@@ -10,6 +10,7 @@
 #include "gfx/d3dpipe.h"
 #include "gfx/drawstate.h"
 #include "gfx/pipeline.h"
+#include "gfx/renderer.h"
 #include "gfx/rstate.h"
 #include "gfx/viewport.h"
 #include "tests/engine/gfx/fakedevice.h"
@@ -43,7 +44,7 @@ inline void ResetPipelineSettings() {
     gfxDepthComplexity = 0;
     gfxMultiTextureMode = 0;
     gfxTextureHooks = gfxTextureAccess();
-    gfxIntRenderer = gfxInternalRenderer();
+    gfxIntRenderer = {gfxIntDraw, gfxIntDrawIndexed};
     gfxSetWindowMode(true, -1, -1);
 }
 
