@@ -8,6 +8,8 @@
 #include "data/options.h"
 #include "data/printer.h"
 #include "gfx/hooks.h"
+#include "gfx/image.h"
+#include "gfx/kesh.h"
 #include "gfx/pipeline.h"
 #include "gfx/rstate.h"
 #include "gfx/viewport.h"
@@ -16,7 +18,7 @@
 const GUID IID_IDirect3DWedgeDevice = {
     0x706E9520, 0x6DB1, 0x11D2, {0xB9, 0x01, 0x00, 0x10, 0x4B, 0x36, 0xAE, 0x4B}};
 
-gfxCreateKeshDeviceFunc gfxCreateKeshDevice;
+gfxCreateKeshDeviceFunc gfxCreateKeshDevice = CreateKeshDevice;
 char gfxNameBuffer[gfxMaxDisplayNames][32];
 
 namespace {
@@ -336,6 +338,8 @@ bool CreateChosenDevice() {
                      "lpD3D->CreateDevice(IID_IDirect3DRefDevice,lpdsRend,&lpD3DDev)");
     }
     if (gfxUseOwnDevice) {
+        // The own device's spans serve textures up to 256 texels wide.
+        gfxSetMaxImageSize(256);
         HRESULT result =
             gfxCreateKeshDevice ? gfxCreateKeshDevice(lpdsRend, &lpD3DDev) : E_NOTIMPL;
         return Check(result, "CreateKeshDevice(lpdsRend,&lpD3DDev)");

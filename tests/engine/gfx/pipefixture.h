@@ -9,6 +9,7 @@
 #include "data/options.h"
 #include "gfx/d3dpipe.h"
 #include "gfx/drawstate.h"
+#include "gfx/kesh.h"
 #include "gfx/pipeline.h"
 #include "gfx/renderer.h"
 #include "gfx/rstate.h"
@@ -103,7 +104,7 @@ protected:
     void SetUp() override { ResetPipelineSettings(); }
     void TearDown() override {
         gfxClosePipeline();
-        gfxCreateKeshDevice = nullptr;
+        gfxCreateKeshDevice = CreateKeshDevice;
         ResetPipelineSettings();
         UseOptions("");
     }
