@@ -378,3 +378,218 @@ TEST_F(KeshDevice, RandomTrianglesMatchTheReferenceCoverageTexelsAndDepth) {
         }
     }
 }
+
+// Additive drawing adds 1 to each pixel a triangle covers, so the target counts how many
+// triangles covered each pixel: the strips and fans must draw exactly their triangles.
+TEST_F(KeshDevice, StripsAndFansDrawTheirTrianglesWithTheirWinding) {
+    const int W = 40, H = 24;
+    Open(W, H, false);
+    m_Device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+    m_Device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+    // Colour 8 packs to 1.
+    std::vector<TLVertex> strip = {V(1, 2, 0, 8), V(3, 20, 0, 8), V(9, 1, 0, 8), V(12, 22, 0, 8),
+                                   V(20, 3, 0, 8), V(25, 21, 0, 8), V(33, 2, 0, 8)};
+    struct Case {
+        D3DPRIMITIVETYPE m_Type;
+        int m_Count;
+        std::vector<std::vector<int>> m_Triangles;
+    };
+    const Case cases[] = {
+        {D3DPT_TRIANGLESTRIP, 5, {{0, 1, 2}, {1, 2, 3}, {2, 3, 4}}},
+        {D3DPT_TRIANGLESTRIP, 4, {{0, 1, 2}, {1, 2, 3}}},
+        {D3DPT_TRIANGLESTRIP, 2, {}},
+        {D3DPT_TRIANGLEFAN, 6, {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 5}}},
+        {D3DPT_TRIANGLELIST, 7, {{0, 1, 2}, {3, 4, 5}}},
+    };
+    for (const Case& c : cases) {
+        m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1, 0);
+        Draw(c.m_Type, std::vector<TLVertex>(strip.begin(), strip.begin() + c.m_Count));
+        std::vector<int> expected(W * H, 0);
+        for (const std::vector<int>& t : c.m_Triangles) {
+            TLVertex tri[3] = {strip[t[0]], strip[t[1]], strip[t[2]]};
+            std::vector<int> cover = Coverage(tri, false, W, H);
+            for (int i = 0; i < W * H; ++i) {
+                expected[i] += cover[i];
+            }
+        }
+        std::vector<uint16_t> pixels = Pixels(m_Target);
+        for (int i = 0; i < W * H; ++i) {
+            ASSERT_EQ(expected[i], pixels[i]) << c.m_Type << " of " << c.m_Count << " at " << i;
+        }
+    }
+
+    // Culling: clockwise mode draws negative areas only, counter-clockwise positive ones; the
+    // odd triangles of a strip count with their winding reversed.
+    m_Device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 0);
+    std::vector<TLVertex> positive = {V(2, 2), V(20, 2), V(2, 20)};
+    std::vector<TLVertex> negative = {V(2, 2), V(2, 20), V(20, 2)};
+    std::vector<TLVertex> quad = {V(2, 2), V(20, 2), V(2, 20), V(20, 20)};
+    struct Cull {
+        DWORD m_Mode;
+        const std::vector<TLVertex>* m_Vertices;
+        D3DPRIMITIVETYPE m_Type;
+        bool m_Drawn;
+    };
+    for (const Cull& c : {Cull{D3DCULL_CW, &negative, D3DPT_TRIANGLELIST, true},
+                          Cull{D3DCULL_CW, &positive, D3DPT_TRIANGLELIST, false},
+                          Cull{D3DCULL_CCW, &positive, D3DPT_TRIANGLELIST, true},
+                          Cull{D3DCULL_CCW, &negative, D3DPT_TRIANGLELIST, false},
+                          Cull{D3DCULL_NONE, &negative, D3DPT_TRIANGLELIST, true},
+                          Cull{0, &positive, D3DPT_TRIANGLELIST, true},
+                          Cull{D3DCULL_CCW, &quad, D3DPT_TRIANGLESTRIP, true}}) {
+        m_Device->SetRenderState(D3DRENDERSTATE_CULLMODE, c.m_Mode);
+        m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1, 0);
+        Draw(c.m_Type, *c.m_Vertices);
+        std::vector<uint16_t> pixels = Pixels(m_Target);
+        EXPECT_EQ(c.m_Drawn ? 0xFFFF : 0, pixels[4 * W + 4]) << "cull " << c.m_Mode;
+        if (c.m_Type == D3DPT_TRIANGLESTRIP) {
+            EXPECT_EQ(0xFFFF, pixels[18 * W + 18]) << "the strip's second triangle";
+        }
+    }
+}
+
+TEST_F(KeshDevice, DepthTestsLessOrEqualAndWritesByState) {
+    const int W = 32, H = 16;
+    Open(W, H, true);
+    struct Case {
+        DWORD m_ZEnable, m_ZWrite;
+        uint16_t m_Overlap;      // where the far triangle overlaps the near one
+        uint16_t m_DepthAfter;   // the depth there afterwards
+    };
+    // The near triangle (z 0.25, red) is drawn first, the far one (z 0.75, blue) after it.
+    for (const Case& c : {Case{1, 1, 0xF800, 16383}, Case{1, 0, 0x001F, 65535},
+                          Case{0, 1, 0x001F, 49151}, Case{0, 0, 0x001F, 65535}}) {
+        m_Device->SetRenderState(D3DRENDERSTATE_ZENABLE, c.m_ZEnable);
+        m_Device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, c.m_ZWrite);
+        m_Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        Draw(D3DPT_TRIANGLELIST, {V(0, 0, 0.25f, 0xFF0000), V(20, 0, 0.25f), V(0, 16, 0.25f),
+                                  V(4, 0, 0.75f, 0x0000FF), V(32, 0, 0.75f), V(4, 16, 0.75f)});
+        std::vector<uint16_t> pixels = Pixels(m_Target);
+        std::vector<uint16_t> depth = Pixels(m_Depth);
+        EXPECT_EQ(c.m_Overlap, pixels[2 * W + 6]) << c.m_ZEnable << c.m_ZWrite;
+        EXPECT_EQ(c.m_DepthAfter, depth[2 * W + 6]) << c.m_ZEnable << c.m_ZWrite;
+        EXPECT_EQ(0x001F, pixels[2 * W + 25]) << "beside it, the far one draws";
+    }
+    // An equal depth passes.
+    m_Device->SetRenderState(D3DRENDERSTATE_ZENABLE, 1);
+    m_Device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, 1);
+    m_Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 0.5f, 0);
+    Draw(D3DPT_TRIANGLELIST, {V(0, 0, 0.5f, 0x00FF00), V(32, 0, 0.5f), V(0, 16, 0.5f)});
+    EXPECT_EQ(0x07E0, Pixels(m_Target)[2 * W + 2]);
+}
+
+uint16_t Gradient565(int x, int y) {
+    return (uint16_t)((x * 2654435761u + y * 40503u) >> 7);
+}
+
+// Every template width from 1 to 256 texels (Wine pads the rows of narrow textures), mapped
+// one texel per pixel and twice over so that u and v wrap.
+TEST_F(KeshDevice, TexturedSpansCopyTexelsOfEveryWidth) {
+    Open(512, 16, false);
+    for (int width = 1; width <= 256; width *= 2) {
+        IDirectDrawSurface7* texture = Surface(width, 4, 16, Mask565);
+        Fill(texture, Gradient565);
+        ASSERT_EQ(D3D_OK, m_Device->SetTexture(0, texture));
+        m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1, 0);
+        float w = (float)(2 * width);
+        Draw(D3DPT_TRIANGLESTRIP, {V(0, 0, 0.5f, 0, 0, 0), V(w, 0, 0.5f, 0, 2, 0),
+                                   V(0, 8, 0.5f, 0, 0, 2), V(w, 8, 0.5f, 0, 2, 2)});
+        std::vector<uint16_t> pixels = Pixels(m_Target);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 2 * width; ++x) {
+                ASSERT_EQ(Gradient565(x % width, y % 4), pixels[y * 512 + x])
+                    << "width " << width << " at " << x << "," << y;
+            }
+        }
+        EXPECT_EQ(0, pixels[8 * 512]) << "nothing below";
+        m_Device->SetTexture(0, nullptr);
+    }
+    // Wider textures have no span template: refused, and the triangle is drawn flat.
+    IDirectDrawSurface7* wide = Surface(512, 2, 16, Mask565);
+    EXPECT_EQ(DDERR_INVALIDPARAMS, m_Device->SetTexture(0, wide));
+    Draw(D3DPT_TRIANGLELIST, {V(0, 0, 0.5f, 0x00FF00), V(16, 0), V(0, 16)});
+    EXPECT_EQ(0x07E0, Pixels(m_Target)[1 * 512 + 1]);
+}
+
+TEST_F(KeshDevice, AdditiveMaskAndGouraudSpans) {
+    const int W = 16, H = 8;
+    Open(W, H, false, Mask555);
+    // Additive: each pixel is its own 16-bit sum, so an overflow does not reach the neighbour.
+    m_Device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+    m_Device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+    m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFF, 1, 0);
+    Draw(D3DPT_TRIANGLESTRIP, {V(0, 0, 0, 8), V(W, 0, 0, 8), V(0, H, 0, 8), V(W, H, 0, 8)});
+    for (uint16_t p : Pixels(m_Target)) {
+        ASSERT_EQ(0x8000, p) << "0x7FFF + 1 in each pixel";
+    }
+    m_Device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 0);
+    struct Case {
+        D3DRENDERSTATETYPE m_State;
+        DWORD m_Value;
+    };
+    for (const Case& c : {Case{D3DRENDERSTATE_PLANEMASK, 0}, Case{D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD}}) {
+        m_Device->SetRenderState(c.m_State, c.m_Value);
+        m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1, 0);
+        Draw(D3DPT_TRIANGLESTRIP, {V(0, 0, 0, 0xFFFFFF), V(W, 0), V(0, H), V(W, H)});
+        for (uint16_t p : Pixels(m_Target)) {
+            ASSERT_EQ(0, p) << c.m_State;
+        }
+        m_Device->SetRenderState(D3DRENDERSTATE_PLANEMASK, 0xFFFFFFFF);
+        m_Device->SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_FLAT);
+    }
+}
+
+// Hashes of small pictures that freeze the edge rule: triangles at whole and sixteenth
+// positions, a strip, a textured quad and a depth overlap.
+TEST_F(KeshDevice, GoldenPictures) {
+    Open(32, 32, true);
+    IDirectDrawSurface7* texture = Surface(8, 8, 16, Mask565);
+    Fill(texture, Checker);
+    struct Case {
+        const char* m_Name;
+        bool m_Subpixel;
+        bool m_Textured;
+        std::vector<TLVertex> m_Strip;
+        uint64_t m_Hash;
+    };
+    const Case cases[] = {
+        {"whole", false, false, {V(3.4f, 2.6f, 0.5f, 0xFF8040), V(29.5f, 7.5f), V(9.49f, 30.2f)}, 0xd6462940b9650797ull},
+        {"sixteenth", true, false, {V(3.4f, 2.6f, 0.5f, 0xFF8040), V(29.5f, 7.5f), V(9.49f, 30.2f)}, 0x65c7e501ad8c5802ull},
+        {"strip", true, false, {V(0.3f, 4, 0.5f, 0x40C0FF), V(5, 28.8f), V(14.7f, 1), V(18, 30), V(31.6f, 15)}, 0xbafb94e639011cafull},
+        {"textured", true, true, {V(2.5f, 1.5f, 0.5f, 0, 0, 0), V(30, 4, 0.5f, 0, 2, 0), V(1, 29, 0.5f, 0, 0, 1.5f), V(27.3f, 31, 0.5f, 0, 2, 1.5f)}, 0x934aba184d6def56ull},
+        {"depth", true, false, {V(0, 0, 0.9f, 0xFF0000), V(32, 8, 0.1f), V(4, 32, 0.5f), V(30, 30, 0.9f)}, 0xd0816e0aae6201d6ull},
+    };
+    for (const Case& c : cases) {
+        m_Device->SetRenderState(D3DRENDERSTATE_SUBPIXEL, c.m_Subpixel);
+        m_Device->SetTexture(0, c.m_Textured ? texture : nullptr);
+        m_Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x102030, 0.6f, 0);
+        D3DPRIMITIVETYPE type = c.m_Strip.size() == 3 ? D3DPT_TRIANGLELIST : D3DPT_TRIANGLESTRIP;
+        Draw(type, c.m_Strip);
+        std::vector<uint16_t> pixels = Pixels(m_Target);
+        std::vector<uint16_t> depth = Pixels(m_Depth);
+        pixels.insert(pixels.end(), depth.begin(), depth.end());
+        EXPECT_EQ(c.m_Hash, Hash(pixels)) << c.m_Name;
+    }
+}
+
+TEST_F(KeshDevice, BadVerticesAndIndicesDrawNothingOutside) {
+    const int W = 16, H = 16;
+    Open(W, H, true);
+    m_Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1, 0);
+    float nan = std::nanf("");
+    std::vector<TLVertex> v = {V(nan, 0), V(5, 5), V(0, 9), V(-1e30f, 0), V(1e30f, 3), V(2, 1e9f),
+                               V(-3000, -3000), V(3000, 8), V(8, 3000)};
+    const WORD indices[6] = {0, 1, 2, 1, 2, 40};
+    ASSERT_EQ(D3D_OK, m_Device->BeginScene());
+    EXPECT_EQ(D3D_OK, m_Device->DrawPrimitive(D3DPT_TRIANGLELIST, TLFormat, v.data(), 9, 0));
+    EXPECT_EQ(D3D_OK, m_Device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, TLFormat, v.data(), 9,
+                                                     (WORD*)indices, 6, 0));
+    EXPECT_EQ(DDERR_INVALIDPARAMS,
+              m_Device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_XYZ, v.data(), 3, 0));
+    ASSERT_EQ(D3D_OK, m_Device->EndScene());
+    std::vector<uint16_t> pixels = Pixels(m_Target);
+    // Only the huge triangle of the last three vertices, clipped to the target, is drawn.
+    EXPECT_EQ(0xFFFF, pixels[8 * W + 8]);
+    EXPECT_EQ(D3DERR_SCENE_NOT_IN_SCENE,
+              m_Device->DrawPrimitive(D3DPT_TRIANGLELIST, TLFormat, v.data(), 3, 0));
+}
