@@ -5,6 +5,7 @@
 
 #include "gfx/screenshot.h"
 #include "gfx/zvisual.h"
+#include "gfx/image.h"
 #include "gfx/imagefile.h"
 #include "tests/engine/gfx/pipefixture.h"
 #include "tests/support/scratch.h"
@@ -116,4 +117,43 @@ TEST_F(Screen16, VisualizeZShowsDepthInPlaceOfThePicture) {
     EXPECT_EQ(0u, quadPixel & 0xFF00FF) << std::hex << quadPixel;
     EXPECT_GT((quadPixel >> 8) & 0xFF, 0x40u) << std::hex << quadPixel;
     EXPECT_EQ(0u, BmpPixel(bmp, 10, 10));
+}
+
+// The real own device in a window: a quad in front of the camera goes through the internal
+// renderer, which clips it at the left edge, and lands on the 5-6-5 target in its colour.
+TEST_F(Screen16, OwnDeviceDrawsThroughTheInternalRenderer) {
+    ASSERT_TRUE(Open("-swkesh")) << m_Console.Take();
+    ASSERT_TRUE(gfxUseIntRenderer);
+    EXPECT_EQ(256, gfxSetMaxImageSize(0)) << "textures no wider than the spans serve";
+    gfxMainViewport->SetFullWindow();
+    struct Vertex {
+        float m_X, m_Y, m_Z;
+        uint32_t m_Colour;
+        float m_U, m_V;
+    };
+    // The left half reaches far past the left edge of the view.
+    const Vertex quad[4] = {{-40, -1, -5, 0xFF00FF00, 0, 0},
+                            {1, -1, -5, 0xFF00FF00, 1, 0},
+                            {-40, 1, -5, 0xFF00FF00, 0, 1},
+                            {1, 1, -5, 0xFF00FF00, 1, 1}};
+    gfxVertexBuffer* vb = gfxCreateVertexBuffer(4, D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, true);
+    ASSERT_TRUE(vb);
+    memcpy(gfxLockVertexBuffer(vb, 0), quad, sizeof(quad));
+    gfxUnlockVertexBuffer(vb);
+    std::string path = m_Scratch.Path("own.bmp");
+    BeginFrame();
+    gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
+    gfxBeginScene();
+    gfxDrawVertexBuffer(D3DPT_TRIANGLESTRIP, 0, 4, vb);
+    gfxEndScene();
+    RequestScreenShot(path.c_str());
+    gfxEndFrame();
+    EXPECT_GT(gfxStats.m_IntTris, 0u);
+    std::string bmp = ReadWholeFile(path);
+    ASSERT_EQ(1440054u, bmp.size());
+    ExpectNear565(0x00FF00, BmpPixel(bmp, 2, 300), "clipped at the left edge");
+    ExpectNear565(0x00FF00, BmpPixel(bmp, 380, 300), "inside");
+    ExpectNear565(0x0A0A1E, BmpPixel(bmp, 520, 300), "right of the quad, which ends at 504");
+    ExpectNear565(0x0A0A1E, BmpPixel(bmp, 10, 10), "above it");
+    gfxDestroyVertexBuffer(vb);
 }
