@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx/screenshot.h"
+#include "gfx/texture.h"
 #include "gfx/zvisual.h"
 #include "gfx/image.h"
 #include "gfx/imagefile.h"
@@ -156,4 +157,53 @@ TEST_F(Screen16, OwnDeviceDrawsThroughTheInternalRenderer) {
     ExpectNear565(0x0A0A1E, BmpPixel(bmp, 520, 300), "right of the quad, which ends at 504");
     ExpectNear565(0x0A0A1E, BmpPixel(bmp, 10, 10), "above it");
     gfxDestroyVertexBuffer(vb);
+}
+
+// A texture made by the texture code on the own device: its texels reach the target as they
+// are, the left half red and the right half blue.
+TEST_F(Screen16, OwnDeviceDrawsTexturesOfTheTextureCode) {
+    ASSERT_TRUE(Open("-swkesh")) << m_Console.Take();
+    gfxSetMaxImageSize(0);
+    gfxImage* image = gfxImage::Create(8, 8, gfxImage::rif888, 0, 0);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            uint8_t* p = image->Row(y) + 3 * x;
+            p[0] = x < 4 ? 0xFF : 0;  // red
+            p[1] = 0;
+            p[2] = x < 4 ? 0 : 0xFF;  // blue
+        }
+    }
+    gfxTexture* texture = gfxTexture::Create(image, false);
+    gfxReleaseImage(image);
+    ASSERT_TRUE(texture);
+    struct Vertex {
+        float m_X, m_Y, m_Z;
+        uint32_t m_Colour;
+        float m_U, m_V;
+    };
+    const Vertex quad[4] = {{-1, -1, -5, 0xFF00FF00, 0, 1},
+                            {1, -1, -5, 0xFF00FF00, 1, 1},
+                            {-1, 1, -5, 0xFF00FF00, 0, 0},
+                            {1, 1, -5, 0xFF00FF00, 1, 0}};
+    gfxVertexBuffer* vb = gfxCreateVertexBuffer(4, D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, true);
+    ASSERT_TRUE(vb);
+    memcpy(gfxLockVertexBuffer(vb, 0), quad, sizeof(quad));
+    gfxUnlockVertexBuffer(vb);
+    std::string path = m_Scratch.Path("textured.bmp");
+    BeginFrame();
+    gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
+    gfxBeginScene();
+    gfxCurrentState.m_Texture[0] = texture;
+    gfxStateDirty |= gfxDirtyTextures;
+    gfxDrawVertexBuffer(D3DPT_TRIANGLESTRIP, 0, 4, vb);
+    gfxEndScene();
+    RequestScreenShot(path.c_str());
+    gfxEndFrame();
+    std::string bmp = ReadWholeFile(path);
+    ASSERT_EQ(1440054u, bmp.size());
+    ExpectNear565(0xFF0000, BmpPixel(bmp, 350, 300), "left half");
+    ExpectNear565(0x0000FF, BmpPixel(bmp, 450, 300), "right half");
+    ExpectNear565(0x0A0A1E, BmpPixel(bmp, 10, 10), "outside");
+    gfxDestroyVertexBuffer(vb);
+    gfxTexture::Release(texture);
 }
