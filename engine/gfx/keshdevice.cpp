@@ -2,6 +2,7 @@
 // buffer, clears, textures and the primitive draws that feed the rasterizer.
 #include "gfx/kesh.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "data/floatstate.h"
@@ -312,21 +313,22 @@ HRESULT keshDevice::GetRenderTarget(IDirectDrawSurface7** surface) {
 HRESULT keshDevice::Clear(DWORD, D3DRECT*, DWORD flags, D3DCOLOR colour, D3DVALUE z, DWORD) {
     HRESULT result = D3D_OK;
     if ((flags & D3DCLEAR_TARGET) && m_Target) {
-        uint16_t pixel = m_Raster.Pack(colour);
+        // Filled in memory rather than by a colour-fill blit: under Wine a blit leaves the
+        // picture on the display side, and the scene's lock then has to copy it back.
+        bool wasInScene = m_InScene;
+        if (!wasInScene) {
+            result = BeginScene();
+        }
         if (m_InScene) {
-            // The target is locked for the scene: fill its memory.
+            uint16_t pixel = m_Raster.Pack(colour);
             const keshTarget& t = m_Raster.m_Target;
             for (int y = 0; y < t.m_Height; ++y) {
-                uint16_t* row = t.m_Pixels + (size_t)y * t.m_Pitch;
-                for (int x = 0; x < t.m_Width; ++x) {
-                    row[x] = pixel;
-                }
+                std::fill(t.m_Pixels + (size_t)y * t.m_Pitch,
+                          t.m_Pixels + (size_t)y * t.m_Pitch + t.m_Width, pixel);
             }
-        } else {
-            DDBLTFX fx = {};
-            fx.dwSize = sizeof(fx);
-            fx.dwFillColor = (DWORD)pixel << 16 | pixel;
-            result = m_Target->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+        }
+        if (!wasInScene) {
+            EndScene();
         }
     }
     if ((flags & D3DCLEAR_ZBUFFER) && m_DepthBuffer) {

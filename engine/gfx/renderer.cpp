@@ -18,14 +18,6 @@
 
 namespace {
 
-struct ScreenVertex {
-    float m_X, m_Y, m_Z, m_Rhw;
-    uint32_t m_Diffuse;
-    uint32_t m_Specular;
-    float m_U, m_V;
-};
-static_assert(sizeof(ScreenVertex) == 32, "screen vertices are 32 bytes");
-
 struct ClipVertex {
     float m_X, m_Y, m_Z, m_W;
     uint32_t m_Diffuse;
@@ -42,14 +34,14 @@ const int MaxClipVertices = 16;
 const uint32_t DepthComplexityColour = 0xFF202020;
 
 // Working arrays, grown to the largest primitive seen.
-std::unique_ptr<ScreenVertex[]> sScreen;
+std::unique_ptr<gfxScreenVertex[]> sScreen;
 std::unique_ptr<ClipSpaceVertex[]> sClip;
 std::unique_ptr<uint8_t[]> sOutcodes;
 uint32_t sVertexRoom;
 std::unique_ptr<uint16_t[]> sIndices;
 uint32_t sIndexRoom;
 
-ScreenVertex sBatch[BatchSize];
+gfxScreenVertex sBatch[BatchSize];
 uint32_t sBatchCount;
 ClipVertex sPolygons[2][MaxClipVertices];
 
@@ -97,7 +89,7 @@ bool Reserve(uint32_t count) {
         return true;
     }
     gfxIntRendererRelease();
-    sScreen.reset(new (std::nothrow) ScreenVertex[count]);
+    sScreen.reset(new (std::nothrow) gfxScreenVertex[count]);
     sClip.reset(new (std::nothrow) ClipSpaceVertex[count]);
     sOutcodes.reset(new (std::nothrow) uint8_t[count]);
     if (!sScreen || !sClip || !sOutcodes) {
@@ -106,7 +98,7 @@ bool Reserve(uint32_t count) {
     }
     uint32_t fillWords[8];
     std::fill(fillWords, fillWords + 8, NanFillBits);
-    ScreenVertex fill;
+    gfxScreenVertex fill;
     memcpy(&fill, fillWords, sizeof(fill));
     std::fill(sScreen.get(), sScreen.get() + count, fill);
     sVertexRoom = count;
@@ -157,7 +149,7 @@ float Clamp(float value, float high) {
 }
 
 // Clip space to the screen through the viewport's scales and offsets, clamped to the target.
-void Project(ScreenVertex& out, float x, float y, float z, float w) {
+void Project(gfxScreenVertex& out, float x, float y, float z, float w) {
     const Matrix44& s = gfxCurrentViewport->m_Screen;
     float r = 1.0f / w;
     out.m_X = Clamp(x * r * s.a.x + s.d.x, sScreenWidth);
@@ -166,7 +158,7 @@ void Project(ScreenVertex& out, float x, float y, float z, float w) {
     out.m_Rhw = r;
 }
 
-void SetAttributes(ScreenVertex& out, const uint8_t* vertex, const Layout& layout,
+void SetAttributes(gfxScreenVertex& out, const uint8_t* vertex, const Layout& layout,
                    uint32_t colour) {
     if (layout.m_Colour >= 0) {
         memcpy(&colour, vertex + layout.m_Colour, 4);
@@ -187,7 +179,7 @@ void DrawBatch() {
     sBatchCount = 0;
 }
 
-void AddToBatch(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+void AddToBatch(const gfxScreenVertex& a, const gfxScreenVertex& b, const gfxScreenVertex& c) {
     sBatch[sBatchCount++] = a;
     sBatch[sBatchCount++] = b;
     sBatch[sBatchCount++] = c;
@@ -283,7 +275,7 @@ void ClipTriangle(const uint32_t index[3], const uint8_t* vertices, const Layout
             return;
         }
     }
-    ScreenVertex screen[MaxClipVertices];
+    gfxScreenVertex screen[MaxClipVertices];
     for (int i = 0; i < count; ++i) {
         const ClipVertex& v = sPolygons[current][i];
         Project(screen[i], v.m_X, v.m_Y, v.m_Z, v.m_W);
@@ -418,7 +410,7 @@ bool gfxIntRender(uint32_t type, uint32_t count, uint32_t format, const void* ve
             float p[3], s[4];
             memcpy(p, vertex, 12);
             Transform(p, gfxComposite, s);
-            ScreenVertex& out = sScreen[i];
+            gfxScreenVertex& out = sScreen[i];
             float r = 1.0f / s[3];
             out.m_X = Clamp(s[0] * r, sScreenWidth);
             out.m_Y = Clamp(s[1] * r, sScreenHeight);

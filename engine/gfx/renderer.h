@@ -10,7 +10,14 @@
 // here and reach the device as screen vertices (format 0x1C4) drawn with the device's own
 // clipping, extent updates and lighting off.
 
-// The screen-vertex format and the draw flags the renderer sends.
+// A pre-transformed vertex of format 0x1C4, and the draw flags the renderer sends.
+struct gfxScreenVertex {
+    float m_X, m_Y, m_Z, m_Rhw;
+    uint32_t m_Diffuse;
+    uint32_t m_Specular;
+    float m_U, m_V;
+};
+static_assert(sizeof(gfxScreenVertex) == 32, "screen vertices are 32 bytes");
 const uint32_t gfxScreenVertexFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
 const uint32_t gfxIntDrawFlags = 28;
 

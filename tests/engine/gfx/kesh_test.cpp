@@ -51,19 +51,16 @@ protected:
         }
     }
 
-    IDirectDrawSurface7* Surface(int width, int height, int bits, const uint32_t* masks) {
+    // A system-memory surface of the caps and pixel format.
+    IDirectDrawSurface7* Make(int width, int height, DWORD caps, const DDPIXELFORMAT& format) {
         DDSURFACEDESC2 desc = {};
         desc.dwSize = sizeof(desc);
         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
         desc.dwWidth = width;
         desc.dwHeight = height;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+        desc.ddsCaps.dwCaps = caps | DDSCAPS_SYSTEMMEMORY;
+        desc.ddpfPixelFormat = format;
         desc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
-        desc.ddpfPixelFormat.dwFlags = DDPF_RGB;
-        desc.ddpfPixelFormat.dwRGBBitCount = bits;
-        desc.ddpfPixelFormat.dwRBitMask = masks[0];
-        desc.ddpfPixelFormat.dwGBitMask = masks[1];
-        desc.ddpfPixelFormat.dwBBitMask = masks[2];
         IDirectDrawSurface7* surface = nullptr;
         EXPECT_EQ(DD_OK, m_DD->CreateSurface(&desc, &surface, nullptr)) << width << "x" << height;
         if (surface) {
@@ -72,23 +69,22 @@ protected:
         return surface;
     }
 
+    IDirectDrawSurface7* Surface(int width, int height, int bits, const uint32_t* masks) {
+        DDPIXELFORMAT format = {};
+        format.dwFlags = DDPF_RGB;
+        format.dwRGBBitCount = bits;
+        format.dwRBitMask = masks[0];
+        format.dwGBitMask = masks[1];
+        format.dwBBitMask = masks[2];
+        return Make(width, height, DDSCAPS_OFFSCREENPLAIN, format);
+    }
+
     IDirectDrawSurface7* DepthBuffer(int width, int height) {
-        DDSURFACEDESC2 desc = {};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-        desc.dwWidth = width;
-        desc.dwHeight = height;
-        desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY;
-        desc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
-        desc.ddpfPixelFormat.dwFlags = DDPF_ZBUFFER;
-        desc.ddpfPixelFormat.dwZBufferBitDepth = 16;
-        desc.ddpfPixelFormat.dwZBitMask = 0xFFFF;
-        IDirectDrawSurface7* surface = nullptr;
-        EXPECT_EQ(DD_OK, m_DD->CreateSurface(&desc, &surface, nullptr));
-        if (surface) {
-            m_Surfaces.push_back(surface);
-        }
-        return surface;
+        DDPIXELFORMAT format = {};
+        format.dwFlags = DDPF_ZBUFFER;
+        format.dwZBufferBitDepth = 16;
+        format.dwZBitMask = 0xFFFF;
+        return Make(width, height, DDSCAPS_ZBUFFER, format);
     }
 
     // A 5-6-5 target of the size, with a depth buffer when asked, and the device on it with

@@ -42,6 +42,22 @@ void ExpectNear565(uint32_t expected, uint32_t actual, const char* what) {
     }
 }
 
+struct ColourVertex {
+    float m_X, m_Y, m_Z;
+    uint32_t m_Colour;
+    float m_U, m_V;
+};
+
+// A strip of four vertices in a buffer in program memory, which the internal renderer draws.
+gfxVertexBuffer* QuadBuffer(const ColourVertex quad[4]) {
+    gfxVertexBuffer* vb = gfxCreateVertexBuffer(4, D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, true);
+    if (vb) {
+        memcpy(gfxLockVertexBuffer(vb, 0), quad, 4 * sizeof(ColourVertex));
+        gfxUnlockVertexBuffer(vb);
+    }
+    return vb;
+}
+
 }  // namespace
 
 TEST_F(Screen16, FullScreenFlipsAndShootsA565Target) {
@@ -127,20 +143,13 @@ TEST_F(Screen16, OwnDeviceDrawsThroughTheInternalRenderer) {
     ASSERT_TRUE(gfxUseIntRenderer);
     EXPECT_EQ(256, gfxSetMaxImageSize(0)) << "textures no wider than the spans serve";
     gfxMainViewport->SetFullWindow();
-    struct Vertex {
-        float m_X, m_Y, m_Z;
-        uint32_t m_Colour;
-        float m_U, m_V;
-    };
     // The left half reaches far past the left edge of the view.
-    const Vertex quad[4] = {{-40, -1, -5, 0xFF00FF00, 0, 0},
+    const ColourVertex quad[4] = {{-40, -1, -5, 0xFF00FF00, 0, 0},
                             {1, -1, -5, 0xFF00FF00, 1, 0},
                             {-40, 1, -5, 0xFF00FF00, 0, 1},
                             {1, 1, -5, 0xFF00FF00, 1, 1}};
-    gfxVertexBuffer* vb = gfxCreateVertexBuffer(4, D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, true);
+    gfxVertexBuffer* vb = QuadBuffer(quad);
     ASSERT_TRUE(vb);
-    memcpy(gfxLockVertexBuffer(vb, 0), quad, sizeof(quad));
-    gfxUnlockVertexBuffer(vb);
     std::string path = m_Scratch.Path("own.bmp");
     BeginFrame();
     gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
@@ -176,19 +185,12 @@ TEST_F(Screen16, OwnDeviceDrawsTexturesOfTheTextureCode) {
     gfxTexture* texture = gfxTexture::Create(image, false);
     gfxReleaseImage(image);
     ASSERT_TRUE(texture);
-    struct Vertex {
-        float m_X, m_Y, m_Z;
-        uint32_t m_Colour;
-        float m_U, m_V;
-    };
-    const Vertex quad[4] = {{-1, -1, -5, 0xFF00FF00, 0, 1},
+    const ColourVertex quad[4] = {{-1, -1, -5, 0xFF00FF00, 0, 1},
                             {1, -1, -5, 0xFF00FF00, 1, 1},
                             {-1, 1, -5, 0xFF00FF00, 0, 0},
                             {1, 1, -5, 0xFF00FF00, 1, 0}};
-    gfxVertexBuffer* vb = gfxCreateVertexBuffer(4, D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, true);
+    gfxVertexBuffer* vb = QuadBuffer(quad);
     ASSERT_TRUE(vb);
-    memcpy(gfxLockVertexBuffer(vb, 0), quad, sizeof(quad));
-    gfxUnlockVertexBuffer(vb);
     std::string path = m_Scratch.Path("textured.bmp");
     BeginFrame();
     gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
