@@ -18,7 +18,8 @@ struct gfxScreenVertex {
     float m_U, m_V;
 };
 static_assert(sizeof(gfxScreenVertex) == 32, "screen vertices are 32 bytes");
-const uint32_t gfxScreenVertexFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
+const uint32_t gfxScreenVertexFormat =
+    D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
 const uint32_t gfxIntDrawFlags = 28;
 
 // Transforms and classifies the primitive. True when every vertex was projected into the screen

@@ -523,7 +523,8 @@ TEST_F(KeshDevice, AdditiveMaskAndGouraudSpans) {
         D3DRENDERSTATETYPE m_State;
         DWORD m_Value;
     };
-    for (const Case& c : {Case{D3DRENDERSTATE_PLANEMASK, 0}, Case{D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD}}) {
+    for (const Case& c : {Case{D3DRENDERSTATE_PLANEMASK, 0},
+                          Case{D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD}}) {
         m_Device->SetRenderState(c.m_State, c.m_Value);
         m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1, 0);
         Draw(D3DPT_TRIANGLESTRIP, {V(0, 0, 0, 0xFFFFFF), V(W, 0), V(0, H), V(W, H)});
@@ -549,11 +550,22 @@ TEST_F(KeshDevice, GoldenPictures) {
         uint64_t m_Hash;
     };
     const Case cases[] = {
-        {"whole", false, false, {V(3.4f, 2.6f, 0.5f, 0xFF8040), V(29.5f, 7.5f), V(9.49f, 30.2f)}, 0xd6462940b9650797ull},
-        {"sixteenth", true, false, {V(3.4f, 2.6f, 0.5f, 0xFF8040), V(29.5f, 7.5f), V(9.49f, 30.2f)}, 0x65c7e501ad8c5802ull},
-        {"strip", true, false, {V(0.3f, 4, 0.5f, 0x40C0FF), V(5, 28.8f), V(14.7f, 1), V(18, 30), V(31.6f, 15)}, 0xbafb94e639011cafull},
-        {"textured", true, true, {V(2.5f, 1.5f, 0.5f, 0, 0, 0), V(30, 4, 0.5f, 0, 2, 0), V(1, 29, 0.5f, 0, 0, 1.5f), V(27.3f, 31, 0.5f, 0, 2, 1.5f)}, 0x934aba184d6def56ull},
-        {"depth", true, false, {V(0, 0, 0.9f, 0xFF0000), V(32, 8, 0.1f), V(4, 32, 0.5f), V(30, 30, 0.9f)}, 0xd0816e0aae6201d6ull},
+        {"whole", false, false,
+         {V(3.4f, 2.6f, 0.5f, 0xFF8040), V(29.5f, 7.5f), V(9.49f, 30.2f)},
+         0xd6462940b9650797ull},
+        {"sixteenth", true, false,
+         {V(3.4f, 2.6f, 0.5f, 0xFF8040), V(29.5f, 7.5f), V(9.49f, 30.2f)},
+         0x65c7e501ad8c5802ull},
+        {"strip", true, false,
+         {V(0.3f, 4, 0.5f, 0x40C0FF), V(5, 28.8f), V(14.7f, 1), V(18, 30), V(31.6f, 15)},
+         0xbafb94e639011cafull},
+        {"textured", true, true,
+         {V(2.5f, 1.5f, 0.5f, 0, 0, 0), V(30, 4, 0.5f, 0, 2, 0), V(1, 29, 0.5f, 0, 0, 1.5f),
+          V(27.3f, 31, 0.5f, 0, 2, 1.5f)},
+         0x934aba184d6def56ull},
+        {"depth", true, false,
+         {V(0, 0, 0.9f, 0xFF0000), V(32, 8, 0.1f), V(4, 32, 0.5f), V(30, 30, 0.9f)},
+         0xd0816e0aae6201d6ull},
     };
     for (const Case& c : cases) {
         m_Device->SetRenderState(D3DRENDERSTATE_SUBPIXEL, c.m_Subpixel);
