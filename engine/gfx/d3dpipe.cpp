@@ -8,33 +8,24 @@
 #include "gfx/image.h"
 #include "gfx/imagefile.h"
 #include "gfx/pipeline.h"
+#include "gfx/renderer.h"
 #include "gfx/rstate.h"
 #include "gfx/screenshot.h"
 #include "gfx/vertexformat.h"
 #include "gfx/viewport.h"
 
-gfxInternalRenderer gfxIntRenderer;
+gfxInternalRenderer gfxIntRenderer = {gfxIntDraw, gfxIntDrawIndexed};
 
 namespace {
 
 gfxVertexBuffer* sVertexBuffers;
 
-const uint32_t ScreenVertexFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
 const DWORD SystemMemoryCaps = 0x800;
 const DWORD WriteOnlyCaps = 0x10000;
 const DWORD RestoreLock = DDLOCK_WRITEONLY | DDLOCK_DISCARDCONTENTS;
 
-// A pre-transformed vertex of format 0x1C4.
-struct ScreenVertex {
-    float m_X, m_Y, m_Z, m_Rhw;
-    uint32_t m_Diffuse;
-    uint32_t m_Specular;
-    float m_U, m_V;
-};
-static_assert(sizeof(ScreenVertex) == 32, "screen vertices are 32 bytes");
-
-void SetScreenVertex(ScreenVertex& v, float x, float y, float z, float rhw, uint32_t diffuse,
-                     uint32_t specular, float u, float v2) {
+void SetScreenVertex(gfxScreenVertex& v, float x, float y, float z, float rhw,
+                     uint32_t diffuse, uint32_t specular, float u, float v2) {
     v.m_X = x;
     v.m_Y = y;
     v.m_Z = z;
@@ -96,12 +87,12 @@ void gfxClear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) {
     } else if (alpha != 0 && alpha != 255) {
         float width = gfxPipeline::m_fWidth;
         float height = gfxPipeline::m_fHeight;
-        ScreenVertex v[4];
+        gfxScreenVertex v[4];
         SetScreenVertex(v[0], width, 0, 0, 0, colour, 0, 0, 0);
         SetScreenVertex(v[1], 0, 0, 0, 0, colour, 0, 0, 0);
         SetScreenVertex(v[2], width, height, 0, 0, colour, 0, 0, 0);
         SetScreenVertex(v[3], 0, height, 0, 0, colour, 0, 0, 0);
-        gfxFailed(lpD3DDev->DrawPrimitive(D3DPT_TRIANGLESTRIP, ScreenVertexFormat, v, 4, 0),
+        gfxFailed(lpD3DDev->DrawPrimitive(D3DPT_TRIANGLESTRIP, gfxScreenVertexFormat, v, 4, 0),
                   "lpD3DDev->DrawPrimitive(D3DPT_TRIANGLESTRIP,D3DFVF_TLVERTEX,v,4,0)");
         return;
     }
@@ -378,13 +369,13 @@ void gfxDrawScreenQuads(const Vector3& position, const gfxScreenCell* cells, int
         float v0 = cell.m_SourceY / textureHeight;
         float u1 = (cell.m_SourceX + cell.m_Width) / textureWidth;
         float v1 = (cell.m_SourceY + cell.m_Height) / textureHeight;
-        ScreenVertex v[4];
+        gfxScreenVertex v[4];
         SetScreenVertex(v[0], x0, y0, z, 1, colour, 0xFFFFFFFF, u0, v0);
         SetScreenVertex(v[1], x1, y0, z, 1, colour, 0xFFFFFFFF, u1, v0);
         SetScreenVertex(v[2], x0, y1, z, 1, colour, 0xFFFFFFFF, u0, v1);
         SetScreenVertex(v[3], x1, y1, z, 1, colour, 0xFFFFFFFF, u1, v1);
         gfxCountPrimitives(D3DPT_TRIANGLESTRIP, 4);
-        gfxFailed(lpD3DDev->DrawPrimitive(D3DPT_TRIANGLESTRIP, ScreenVertexFormat, v, 4, 0),
+        gfxFailed(lpD3DDev->DrawPrimitive(D3DPT_TRIANGLESTRIP, gfxScreenVertexFormat, v, 4, 0),
                   "lpD3DDev->DrawPrimitive(D3DPT_TRIANGLESTRIP,D3DFVF_TLVERTEX,v,4,0)");
     }
     gfxCurrentState.m_Clipping = clipping;

@@ -124,6 +124,11 @@ void ApplyStates(gfxRenderState& d, gfxRenderState& l) {
     Update(D3DRENDERSTATE_NORMALIZENORMALS, d.m_NormalizeNormals, l.m_NormalizeNormals);
     Update(D3DRENDERSTATE_RANGEFOGENABLE, d.m_RangeFog, l.m_RangeFog);
     Update(D3DRENDERSTATE_VERTEXBLEND, d.m_VertexBlend, l.m_VertexBlend);
+    if (gfxUseOwnDevice) {
+        Update(D3DRENDERSTATE_SUBPIXEL, gfxSubpixelCorrection, l.m_Subpixel);
+        Update(D3DRENDERSTATE_SUBPIXELX, gfxSubtexelCorrection, l.m_Subtexel);
+        Update(D3DRENDERSTATE_PLANEMASK, gfxPlaneMask, l.m_PlaneMask);
+    }
 }
 
 }  // namespace

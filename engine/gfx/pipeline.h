@@ -86,6 +86,11 @@ inline bool gfxSoftwareScene() {
 // true when the result is a failure.
 bool gfxFailed(HRESULT result, const char* call);
 
+// All six floating-point exceptions masked, the x87 unit at 24-bit precision; SSE, which
+// 64-bit code computes in, is single precision for floats anyway. The pipeline runs so from
+// its start; code that may be called from elsewhere saves and restores the caller's state.
+void gfxSetPipelineFloatState();
+
 // Start-up (window, options, devices) and shut-down.
 void gfxSetWindowMode(bool windowed, int x, int y);
 void gfxSetWindowTitle(const char* title);

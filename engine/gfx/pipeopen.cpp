@@ -8,6 +8,8 @@
 #include "data/options.h"
 #include "data/printer.h"
 #include "gfx/hooks.h"
+#include "gfx/image.h"
+#include "gfx/kesh.h"
 #include "gfx/pipeline.h"
 #include "gfx/rstate.h"
 #include "gfx/viewport.h"
@@ -16,7 +18,7 @@
 const GUID IID_IDirect3DWedgeDevice = {
     0x706E9520, 0x6DB1, 0x11D2, {0xB9, 0x01, 0x00, 0x10, 0x4B, 0x36, 0xAE, 0x4B}};
 
-gfxCreateKeshDeviceFunc gfxCreateKeshDevice;
+gfxCreateKeshDeviceFunc gfxCreateKeshDevice = CreateKeshDevice;
 char gfxNameBuffer[gfxMaxDisplayNames][32];
 
 namespace {
@@ -39,15 +41,18 @@ bool sHaveGuid;
 DDPIXELFORMAT sZFormat;
 bool sHaveZFormat;
 
-// All six floating-point exceptions masked, the x87 unit at 24-bit precision; SSE, which
-// 64-bit code computes in, is single precision for floats anyway. Set before DirectDraw is
-// loaded: its GL stack under Wine does not survive an unmasked invalid operation.
-void SetPipelineFloatState() {
+}  // namespace
+
+// Set before DirectDraw is loaded: its GL stack under Wine does not survive an unmasked
+// invalid operation.
+void gfxSetPipelineFloatState() {
     FloatState state = SaveFloatState();
     state.m_ControlWord = (unsigned short)((state.m_ControlWord & ~0x033F) | 0x003F);
     state.m_Mxcsr = (state.m_Mxcsr & ~0x3F) | 0x1F80;
     RestoreFloatState(state);
 }
+
+namespace {
 
 BOOL WINAPI gfxEnumDisplayCallback(GUID* guid, LPSTR description, LPSTR driverName, void*) {
     PrintVerbose1(gfxDebugLevel, "D3D: GUID %x Description [%s] DriverName [%s]",
@@ -120,7 +125,7 @@ const char* DisplayDllName() {
 }  // namespace
 
 bool gfxOpenDirectDraw() {
-    SetPipelineFloatState();
+    gfxSetPipelineFloatState();
     const char* dllName = DisplayDllName();
     HMODULE library = LoadLibraryA(dllName);
     if (!library) {
@@ -333,6 +338,8 @@ bool CreateChosenDevice() {
                      "lpD3D->CreateDevice(IID_IDirect3DRefDevice,lpdsRend,&lpD3DDev)");
     }
     if (gfxUseOwnDevice) {
+        // The own device's spans serve textures up to 256 texels wide.
+        gfxSetMaxImageSize(256);
         HRESULT result =
             gfxCreateKeshDevice ? gfxCreateKeshDevice(lpdsRend, &lpD3DDev) : E_NOTIMPL;
         return Check(result, "CreateKeshDevice(lpdsRend,&lpD3DDev)");

@@ -125,6 +125,9 @@ void gfxReadDeviceStates(gfxRenderState& state) {
     state.m_ZWrite = ReadState(D3DRENDERSTATE_ZWRITEENABLE) != 0;
     state.m_ZFunc = (uint8_t)ReadState(D3DRENDERSTATE_ZFUNC);
     state.m_FillMode = (uint8_t)ReadState(D3DRENDERSTATE_FILLMODE);
+    state.m_Subpixel = ReadState(D3DRENDERSTATE_SUBPIXEL) != 0;
+    state.m_Subtexel = ReadState(D3DRENDERSTATE_SUBPIXELX) != 0;
+    state.m_PlaneMask = ReadState(D3DRENDERSTATE_PLANEMASK);
 
     gfxSunLight.dltType = D3DLIGHT_DIRECTIONAL;
     SetColorValue(gfxSunLight.dcvDiffuse, 1, 1, 1, 1);

@@ -57,6 +57,11 @@ struct gfxRenderState {
     uint8_t m_RangeFog;            // [48]
     const gfxTexture* m_Texture[2];
     gfxMaterial* m_Material;
+    // The own device only: what it last received of the "Subpixel Correction" [31],
+    // "Subtexel Correction" [32] and "Plane Mask" [13] switches.
+    uint8_t m_Subpixel;
+    uint8_t m_Subtexel;
+    uint32_t m_PlaneMask;
 };
 
 extern gfxRenderState gfxCurrentState;

@@ -89,6 +89,23 @@ TEST_F(StateApplier, InternalRendererKeepsDeviceClippingOff) {
     EXPECT_TRUE(m_Device.RenderStatesSent().empty());
 }
 
+TEST_F(StateApplier, OwnDeviceReceivesItsCorrectionAndMaskSwitches) {
+    // Set up on a hardware device: nothing of the own device's switches was sent.
+    EXPECT_TRUE(m_Device.RenderStatesSent().empty());
+    gfxUseOwnDevice = true;
+    gfxMarkAllDirty();
+    Draw();
+    EXPECT_EQ((States{{D3DRENDERSTATE_SUBPIXEL, 1}, {D3DRENDERSTATE_SUBPIXELX, 1},
+                      {D3DRENDERSTATE_PLANEMASK, 0xFFFFFFFF}}),
+              m_Device.RenderStatesSent());
+    m_Device.Forget();
+    gfxSubtexelCorrection = 0;
+    gfxMarkAllDirty();
+    Draw();
+    EXPECT_EQ((States{{D3DRENDERSTATE_SUBPIXELX, 0}}), m_Device.RenderStatesSent());
+    gfxSubtexelCorrection = 1;
+}
+
 TEST_F(StateApplier, DepthComplexityLeavesItsOverridesAlone) {
     gfxDepthComplexity = 1;
     gfxSetStateByte(gfxCurrentState.m_ZEnable, 0);

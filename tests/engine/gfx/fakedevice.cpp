@@ -108,11 +108,21 @@ HRESULT FakeDevice::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, void* vertic
                                   DWORD flags) {
     const uint8_t* bytes = (const uint8_t*)vertices;
     m_LastVertices.assign(bytes, bytes + gfxVertexSize(fvf) * count);
+    m_DrawnVertices.push_back(m_LastVertices);
     return Record("DrawPrimitive", type, fvf, count, flags);
 }
 
-HRESULT FakeDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, void*, DWORD vertexCount,
-                                         WORD*, DWORD indexCount, DWORD) {
+HRESULT FakeDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, void* vertices,
+                                         DWORD vertexCount, WORD* indices, DWORD indexCount,
+                                         DWORD) {
+    m_LastIndices.assign(indices, indices + indexCount);
+    uint32_t size = gfxVertexSize(fvf);
+    std::vector<uint8_t> expanded;
+    for (DWORD i = 0; vertices && i < indexCount; ++i) {
+        const uint8_t* vertex = (const uint8_t*)vertices + (size_t)size * indices[i];
+        expanded.insert(expanded.end(), vertex, vertex + size);
+    }
+    m_DrawnVertices.push_back(expanded);
     return Record("DrawIndexedPrimitive", type, fvf, vertexCount, indexCount);
 }
 

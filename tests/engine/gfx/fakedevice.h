@@ -28,7 +28,10 @@ public:
     int CountOf(const char* name) const { return (int)CallsOf(name).size(); }
     // SetRenderState calls only, as (state, value) pairs.
     std::vector<std::pair<DWORD, DWORD>> RenderStatesSent() const;
-    void Forget() { m_Calls.clear(); }
+    void Forget() {
+        m_Calls.clear();
+        m_DrawnVertices.clear();
+    }
 
     std::vector<Call> m_Calls;
     HRESULT m_Result = D3D_OK;
@@ -37,6 +40,10 @@ public:
     std::map<DWORD, D3DMATRIX> m_Transforms;
     D3DVIEWPORT7 m_Viewport = {};
     std::vector<uint8_t> m_LastVertices;  // of the last DrawPrimitive
+    std::vector<WORD> m_LastIndices;      // of the last DrawIndexedPrimitive
+    // The vertices of every DrawPrimitive and DrawIndexedPrimitive in order, indexed draws
+    // expanded through their indices.
+    std::vector<std::vector<uint8_t>> m_DrawnVertices;
 
     // IUnknown
     STDMETHOD(QueryInterface)(REFIID, void** object) override;

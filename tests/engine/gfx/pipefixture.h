@@ -9,7 +9,9 @@
 #include "data/options.h"
 #include "gfx/d3dpipe.h"
 #include "gfx/drawstate.h"
+#include "gfx/kesh.h"
 #include "gfx/pipeline.h"
+#include "gfx/renderer.h"
 #include "gfx/rstate.h"
 #include "gfx/viewport.h"
 #include "tests/engine/gfx/fakedevice.h"
@@ -43,7 +45,7 @@ inline void ResetPipelineSettings() {
     gfxDepthComplexity = 0;
     gfxMultiTextureMode = 0;
     gfxTextureHooks = gfxTextureAccess();
-    gfxIntRenderer = gfxInternalRenderer();
+    gfxIntRenderer = {gfxIntDraw, gfxIntDrawIndexed};
     gfxSetWindowMode(true, -1, -1);
 }
 
@@ -102,7 +104,7 @@ protected:
     void SetUp() override { ResetPipelineSettings(); }
     void TearDown() override {
         gfxClosePipeline();
-        gfxCreateKeshDevice = nullptr;
+        gfxCreateKeshDevice = CreateKeshDevice;
         ResetPipelineSettings();
         UseOptions("");
     }

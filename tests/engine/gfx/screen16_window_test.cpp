@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "gfx/screenshot.h"
+#include "gfx/texture.h"
 #include "gfx/zvisual.h"
+#include "gfx/image.h"
 #include "gfx/imagefile.h"
 #include "tests/engine/gfx/pipefixture.h"
 #include "tests/support/scratch.h"
@@ -38,6 +40,22 @@ void ExpectNear565(uint32_t expected, uint32_t actual, const char* what) {
         int b = (int)((actual >> shift) & 0xFF);
         EXPECT_LE(abs(a - b), 8) << what << std::hex << " " << expected << " " << actual;
     }
+}
+
+struct ColourVertex {
+    float m_X, m_Y, m_Z;
+    uint32_t m_Colour;
+    float m_U, m_V;
+};
+
+// A strip of four vertices in a buffer in program memory, which the internal renderer draws.
+gfxVertexBuffer* QuadBuffer(const ColourVertex quad[4]) {
+    gfxVertexBuffer* vb = gfxCreateVertexBuffer(4, D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, true);
+    if (vb) {
+        memcpy(gfxLockVertexBuffer(vb, 0), quad, 4 * sizeof(ColourVertex));
+        gfxUnlockVertexBuffer(vb);
+    }
+    return vb;
 }
 
 }  // namespace
@@ -116,4 +134,78 @@ TEST_F(Screen16, VisualizeZShowsDepthInPlaceOfThePicture) {
     EXPECT_EQ(0u, quadPixel & 0xFF00FF) << std::hex << quadPixel;
     EXPECT_GT((quadPixel >> 8) & 0xFF, 0x40u) << std::hex << quadPixel;
     EXPECT_EQ(0u, BmpPixel(bmp, 10, 10));
+}
+
+// The real own device in a window: a quad in front of the camera goes through the internal
+// renderer, which clips it at the left edge, and lands on the 5-6-5 target in its colour.
+TEST_F(Screen16, OwnDeviceDrawsThroughTheInternalRenderer) {
+    ASSERT_TRUE(Open("-swkesh")) << m_Console.Take();
+    ASSERT_TRUE(gfxUseIntRenderer);
+    EXPECT_EQ(256, gfxSetMaxImageSize(0)) << "textures no wider than the spans serve";
+    gfxMainViewport->SetFullWindow();
+    // The left half reaches far past the left edge of the view.
+    const ColourVertex quad[4] = {{-40, -1, -5, 0xFF00FF00, 0, 0},
+                            {1, -1, -5, 0xFF00FF00, 1, 0},
+                            {-40, 1, -5, 0xFF00FF00, 0, 1},
+                            {1, 1, -5, 0xFF00FF00, 1, 1}};
+    gfxVertexBuffer* vb = QuadBuffer(quad);
+    ASSERT_TRUE(vb);
+    std::string path = m_Scratch.Path("own.bmp");
+    BeginFrame();
+    gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
+    gfxBeginScene();
+    gfxDrawVertexBuffer(D3DPT_TRIANGLESTRIP, 0, 4, vb);
+    gfxEndScene();
+    RequestScreenShot(path.c_str());
+    gfxEndFrame();
+    EXPECT_GT(gfxStats.m_IntTris, 0u);
+    std::string bmp = ReadWholeFile(path);
+    ASSERT_EQ(1440054u, bmp.size());
+    ExpectNear565(0x00FF00, BmpPixel(bmp, 2, 300), "clipped at the left edge");
+    ExpectNear565(0x00FF00, BmpPixel(bmp, 380, 300), "inside");
+    ExpectNear565(0x0A0A1E, BmpPixel(bmp, 520, 300), "right of the quad, which ends at 504");
+    ExpectNear565(0x0A0A1E, BmpPixel(bmp, 10, 10), "above it");
+    gfxDestroyVertexBuffer(vb);
+}
+
+// A texture made by the texture code on the own device: its texels reach the target as they
+// are, the left half red and the right half blue.
+TEST_F(Screen16, OwnDeviceDrawsTexturesOfTheTextureCode) {
+    ASSERT_TRUE(Open("-swkesh")) << m_Console.Take();
+    gfxSetMaxImageSize(0);
+    gfxImage* image = gfxImage::Create(8, 8, gfxImage::rif888, 0, 0);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            uint8_t* p = image->Row(y) + 3 * x;
+            p[0] = x < 4 ? 0xFF : 0;  // red
+            p[1] = 0;
+            p[2] = x < 4 ? 0 : 0xFF;  // blue
+        }
+    }
+    gfxTexture* texture = gfxTexture::Create(image, false);
+    gfxReleaseImage(image);
+    ASSERT_TRUE(texture);
+    const ColourVertex quad[4] = {{-1, -1, -5, 0xFF00FF00, 0, 1},
+                            {1, -1, -5, 0xFF00FF00, 1, 1},
+                            {-1, 1, -5, 0xFF00FF00, 0, 0},
+                            {1, 1, -5, 0xFF00FF00, 1, 0}};
+    gfxVertexBuffer* vb = QuadBuffer(quad);
+    ASSERT_TRUE(vb);
+    std::string path = m_Scratch.Path("textured.bmp");
+    BeginFrame();
+    gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
+    gfxBeginScene();
+    gfxCurrentState.m_Texture[0] = texture;
+    gfxStateDirty |= gfxDirtyTextures;
+    gfxDrawVertexBuffer(D3DPT_TRIANGLESTRIP, 0, 4, vb);
+    gfxEndScene();
+    RequestScreenShot(path.c_str());
+    gfxEndFrame();
+    std::string bmp = ReadWholeFile(path);
+    ASSERT_EQ(1440054u, bmp.size());
+    ExpectNear565(0xFF0000, BmpPixel(bmp, 350, 300), "left half");
+    ExpectNear565(0x0000FF, BmpPixel(bmp, 450, 300), "right half");
+    ExpectNear565(0x0A0A1E, BmpPixel(bmp, 10, 10), "outside");
+    gfxDestroyVertexBuffer(vb);
+    gfxTexture::Release(texture);
 }
