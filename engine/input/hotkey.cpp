@@ -95,8 +95,8 @@ bool inpReadHotKeyFile(const char* name) {
     }
     PrintMessage("Reading hotkey definitions from '%s'...", name);
     TokenReader reader(name, stream);
-    char key[4];
-    while (reader.GetToken(key, sizeof(key))) {
+    char key[16];
+    while (int keyLength = reader.GetToken(key, sizeof(key))) {
         int line = reader.GetLine();
         char bank[32];
         char widget[32];
@@ -107,7 +107,11 @@ bool inpReadHotKeyFile(const char* name) {
                          key);
             break;
         }
-        inpBindHotKey(key, bank, widget, value);
+        // A function-key number cut short would name another key ("F120" is not F12).
+        bool cut = keyLength == (int)sizeof(key) - 1;
+        if (!(cut && (key[0] == 'F' || key[0] == 'f'))) {
+            inpBindHotKey(key, bank, widget, value);
+        }
     }
     StreamClose(stream);
     return true;

@@ -144,14 +144,17 @@ TEST_F(HotKeys, FilesBindTheirRecords) {
                    "a Banks \"Load Config\" 1\n"
                    "F12 \"Track Camera\" \"POV Mode\" on ; a comment\n"
                    "Fred Other Widget 0\n"
-                   "1 Ignored Widget 0\n");
+                   "1 Ignored Widget 0\n"
+                   "F120 Beyond Widget 0\n"
+                   "F00000000000000000012 Long Widget 0\n");
     ConsoleCapture console;
     ASSERT_TRUE(inpReadHotKeyFile("keys.hot"));
     EXPECT_NE(console.Take().find("Reading hotkey definitions from 'keys.hot'..."),
               std::string::npos);
     EXPECT_EQ(Binding(0), "Banks/Load Config/1");
     EXPECT_EQ(Binding(37), "Track Camera/POV Mode/on");
-    // "Fred" reads as "Fre": F with no number, the slot of Z.
+    // "Fred" is F with no number: the slot of Z. Key names are read whole, so "F120" leaves F12
+    // as it was, and a number too long to read leaves the slot of Z.
     EXPECT_EQ(Binding(25), "Other/Widget/0");
     EXPECT_FALSE(inpReadHotKeyFile("missing.hot"));
 }

@@ -69,8 +69,9 @@ TEST(Pad, StartAloneComesOnReleaseAndStartWithOthersMakesAChord) {
          {{DIK_I}, 0, 0x10, 2},
          {{}, 0, 0, 0},
          {{DIK_I}, 0x10, 0, 0}},
-        // Start pressed while another button is held is an ordinary button.
-        {{{DIK_I}, 0x10, 0, 0}, {{DIK_I, DIK_Y}, 0x810, 0, 0}},
+        // Start pressed while another button is held is an ordinary button, and stays one
+        // when that button is let go first.
+        {{{DIK_I}, 0x10, 0, 0}, {{DIK_I, DIK_Y}, 0x810, 0, 0}, {{DIK_Y}, 0x800, 0, 0}},
     };
     for (size_t s = 0; s < sequences.size(); ++s) {
         inpPad pad = {};
