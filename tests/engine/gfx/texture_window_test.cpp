@@ -172,6 +172,24 @@ TEST_F(Textures, AnimatedTexturesStepAtTheirRate) {
     EXPECT_EQ(2, sea->m_FrameCount);
     EXPECT_EQ((std::vector<std::string>{"sea", "sea-0001", "sea-0003", "sea-0005"}), sAsked);
     EXPECT_FLOAT_EQ(0.033333335f, sea->m_Period) << "no movie file";
+
+    // Rates from a hand-edited movie file: one too large for a float would make the period 0,
+    // a merely huge one a period so short that stepping frame by frame would never end.
+    ASSERT_TRUE(WriteWholeFile(m_Scratch.Path("tune\\fast.movie"), "rate 1e30\n"));
+    ASSERT_TRUE(WriteWholeFile(m_Scratch.Path("tune\\inf.movie"), "rate 1e39\n"));
+    sLoadable = {"fast-0001", "fast-0003", "inf-0001", "inf-0003"};
+    gfxTexture* fastSlot = nullptr;
+    gfxTexture* infSlot = nullptr;
+    gfxAnimTexture* fast = gfxGetAnimTexture(&fastSlot, "fast", 0);
+    gfxAnimTexture* inf = gfxGetAnimTexture(&infSlot, "inf", 0);
+    ASSERT_NE(nullptr, fast);
+    ASSERT_NE(nullptr, inf);
+    EXPECT_FLOAT_EQ(1e-30f, fast->m_Period);
+    EXPECT_FLOAT_EQ(0.033333335f, inf->m_Period);
+    gfxUpdateAnimTextures(0.25f);
+    EXPECT_LT(fast->m_CurrentFrame, fast->m_FrameCount);
+    EXPECT_LT(fast->m_Time, fast->m_Period * fast->m_FrameCount);
+    EXPECT_EQ(fast->m_Frames[fast->m_CurrentFrame], fastSlot);
     gfxResetAnimTextures();
     gfxReleaseAllTextures();
 }
