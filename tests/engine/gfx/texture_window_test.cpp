@@ -111,6 +111,16 @@ TEST_F(Textures, UploadConvertsAndClearsTheRestOfTheSurface) {
     EXPECT_EQ(0, word(3, 0)) << "beyond the image";
     EXPECT_EQ(0, word(0, 2));
     t->m_Surface->Unlock(nullptr);
+    // A smaller image loaded again leaves nothing of the earlier one.
+    gfxImage* smaller = gfxImage::Create(2, 1, gfxImage::rif888, 0, 0);
+    memcpy(smaller->Row(0), image->Row(0), 6);
+    EXPECT_TRUE(t->Load(smaller));
+    ASSERT_EQ(DD_OK, t->m_Surface->Lock(nullptr, &sd, DDLOCK_WAIT, nullptr));
+    EXPECT_EQ(0xFC00, word(1, 0));
+    EXPECT_EQ(0, word(2, 0));
+    EXPECT_EQ(0, word(0, 1));
+    t->m_Surface->Unlock(nullptr);
+    gfxReleaseImage(smaller);
     gfxTexture::Release(t);
     gfxReleaseImage(image);
 
