@@ -6,6 +6,7 @@
 #include "gfx/image.h"
 #include "gfx/texconvert.h"
 #include "gfx/texture.h"
+#include "tests/support/child.h"
 
 namespace {
 
@@ -102,4 +103,16 @@ TEST(RowConverters, PaletteRowsAndColourKeyedBitmaps) {
                 << c.m_Bits << " bits, pixel " << i;
         }
     }
+}
+
+TEST_CHILD(PaletteOnATrueColourFormat) {
+    gfxTexture::Create(4, 4, gfxImage::rif888, gfxImage::rif8888, 0);
+    return 0;
+}
+
+TEST(TextureAsserts, APaletteGoesOnlyWithPaletteFormats) {
+    ExpectFatalChild("PaletteOnATrueColourFormat",
+                     "Assert(lf? ((f==gfxImage::rif4||f==gfxImage::rif8)&&(lf==gfxImage::rif5551||"
+                     "lf==gfxImage::rif8888)) : (f!=gfxImage::rif4&&f!=gfxImage::rif8)) failed in "
+                     "[gfx/texture, line");
 }
