@@ -52,6 +52,15 @@ SharedBuffer* FindEntry(uint32_t format) {
     return nullptr;
 }
 
+SharedBuffer* AddEntry(uint32_t format) {
+    int& vbtableCount = sTableCount;
+    Assert(vbtableCount < 16);
+    SharedBuffer* entry = &sTable[vbtableCount++];
+    *entry = SharedBuffer();
+    entry->m_Format = format;
+    return entry;
+}
+
 ListedBuffer* FindListed(IDirect3DVertexBuffer7* vb) {
     for (int i = 0; i < sListCount; ++i) {
         if (sList[i].m_VB == vb) {
@@ -141,11 +150,7 @@ void gfxPacket::Place() {
         return;
     }
     if (!entry) {
-        int& vbtableCount = sTableCount;
-        Assert(vbtableCount < 16);
-        entry = &sTable[vbtableCount++];
-        *entry = SharedBuffer();
-        entry->m_Format = m_Format;
+        entry = AddEntry(m_Format);
     }
     uint32_t capacity = m_VertCount;
     if (capacity < MinBufferVertices) {
@@ -368,8 +373,12 @@ void gfxPacket::DrawSkinned(const Matrix44* matrices, uint32_t colour) const {
 }
 
 void gfxPacket::ReserveVertices(uint32_t format, uint32_t vertexCount) {
+    // A format without packets yet keeps the reservation for its first buffer.
     SharedBuffer* entry = FindEntry(format);
-    if (entry && entry->m_Capacity - entry->m_Used < vertexCount) {
+    if (!entry) {
+        entry = AddEntry(format);
+    }
+    if (entry->m_Capacity - entry->m_Used < vertexCount) {
         entry->m_Used = 0;
         entry->m_Capacity = 0;
         entry->m_Reserved = vertexCount;

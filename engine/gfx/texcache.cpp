@@ -101,7 +101,8 @@ void gfxTexture::LoadIntoPool() {
     gfxCacheSlot* slot = gfxLeastRecentSlot(m_Pool);
     gfxEvictSlot(slot);
     Assert(slot->m_Resident == 0);
-    Assert(m_CacheEntry == 0);
+    gfxTexture* tex = this;
+    Assert(tex->m_CacheEntry == 0);
     Assert(slot->m_Address);
     slot->m_Resident = this;
     m_CacheEntry = slot;

@@ -1,6 +1,7 @@
 // The texture, bitmap and animated-texture registries, and the loaders' memory report.
 #include "gfx/texreg.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -47,9 +48,11 @@ void ReadPeriod(gfxAnimTexture* anim, const char* name) {
     while (reader.GetToken(token, sizeof(token))) {
         if (strcmp(token, "rate") == 0) {
             float rate = reader.GetFloat();
-            // A rate of 0 or less would never let the frame advance end.
-            if (rate > 0.0f) {
-                anim->m_Period = 1.0f / rate;
+            // A period of 0 (a rate of 0 or less, or one too large for a float) would never let
+            // the frame advance end.
+            float period = 1.0f / rate;
+            if (rate > 0.0f && period > 0.0f) {
+                anim->m_Period = period;
             } else {
                 PrintWarning("gfxGetAnimTexture: '%s' has rate %g; keeping %g", name, rate,
                              anim->m_Period);
@@ -160,6 +163,12 @@ gfxAnimTexture* gfxGetAnimTexture(gfxTexture** slot, const char* name, int mipma
 void gfxUpdateAnimTextures(float seconds) {
     for (gfxAnimTexture* anim = sFirstAnim; anim; anim = anim->m_Next) {
         anim->m_Time += seconds;
+        // Whole cycles leave the frame where it is; dropping them first bounds the steps
+        // below by the frame count however short the period.
+        float cycle = anim->m_Period * float(anim->m_FrameCount);
+        if (anim->m_Time >= cycle) {
+            anim->m_Time = std::fmod(anim->m_Time, cycle);
+        }
         while (anim->m_Time >= anim->m_Period) {
             anim->m_CurrentFrame = uint8_t((anim->m_CurrentFrame + 1) % anim->m_FrameCount);
             anim->m_Time -= anim->m_Period;

@@ -243,9 +243,8 @@ gfxTexture::gfxTexture() {
 }
 
 gfxTexture* gfxTexture::Create(int width, int height, int f, int lf, int mipCount) {
-    Assert(lf ? ((f == gfxImage::rif4 || f == gfxImage::rif8) &&
-                 (lf == gfxImage::rif5551 || lf == gfxImage::rif8888))
-              : (f != gfxImage::rif4 && f != gfxImage::rif8));
+    // Written as the assertion is reported.
+    Assert(lf? ((f==gfxImage::rif4||f==gfxImage::rif8)&&(lf==gfxImage::rif5551||lf==gfxImage::rif8888)) : (f!=gfxImage::rif4&&f!=gfxImage::rif8));
     if (!lpDD) {
         PrintWarning("PIPE not started, cannot create textures.");
         return nullptr;

@@ -96,40 +96,40 @@ void Hook(float x, float y, float z) {
     }
 }
 
-void VertexNT(float x, float y, float z) {
+void rglVertexNT(float x, float y, float z) {
     PutPair(PutNormal(PutPosition(NextSlot(), x, y, z), sm_Normal), sm_U, sm_V);
     Hook(x, y, z);
 }
 
-void VertexCT(float x, float y, float z) {
+void rglVertexCT(float x, float y, float z) {
     PutPair(Put(PutPosition(NextSlot(), x, y, z), sm_Color), sm_U, sm_V);
     Hook(x, y, z);
 }
 
-void VertexNT2(float x, float y, float z) {
+void rglVertexNT2(float x, float y, float z) {
     PutPair(PutPair(PutNormal(PutPosition(NextSlot(), x, y, z), sm_Normal), sm_U, sm_V), sm_S, sm_T);
     Hook(x, y, z);
 }
 
-void VertexCT2(float x, float y, float z) {
+void rglVertexCT2(float x, float y, float z) {
     PutPair(PutPair(Put(PutPosition(NextSlot(), x, y, z), sm_Color), sm_U, sm_V), sm_S, sm_T);
     Hook(x, y, z);
 }
 
-void ReemitNT(uint8_t* at, const SavedVertex& v) {
+void rglReemitNT(uint8_t* at, const SavedVertex& v) {
     PutPair(PutNormal(PutPosition(at, v.m_X, v.m_Y, v.m_Z), &v.m_NX), v.m_U, v.m_V);
 }
 
-void ReemitCT(uint8_t* at, const SavedVertex& v) {
+void rglReemitCT(uint8_t* at, const SavedVertex& v) {
     PutPair(Put(PutPosition(at, v.m_X, v.m_Y, v.m_Z), v.m_Color), v.m_U, v.m_V);
 }
 
-void ReemitNT2(uint8_t* at, const SavedVertex& v) {
+void rglReemitNT2(uint8_t* at, const SavedVertex& v) {
     PutPair(PutPair(PutNormal(PutPosition(at, v.m_X, v.m_Y, v.m_Z), &v.m_NX), v.m_U, v.m_V), v.m_S,
             v.m_T);
 }
 
-void ReemitCT2(uint8_t* at, const SavedVertex& v) {
+void rglReemitCT2(uint8_t* at, const SavedVertex& v) {
     PutPair(PutPair(Put(PutPosition(at, v.m_X, v.m_Y, v.m_Z), v.m_Color), v.m_U, v.m_V), v.m_S,
             v.m_T);
 }
@@ -140,27 +140,28 @@ void Save(int slot, float x, float y, float z) {
                                  sm_T};
 }
 
-void LineStripHook(float x, float y, float z) {
+void rglLineStripHook(float x, float y, float z) {
     Save(0, x, y, z);
     sm_SavedCount = 1;
     sm_Selector = 1;
 }
 
 // Each vertex lands in the slot of its parity within the strip.
-void TriStripHook(float x, float y, float z) {
+void rglTriStripHook(float x, float y, float z) {
     Save(sm_Selector, x, y, z);
     sm_SavedCount = 2;
     sm_Selector ^= 1;
 }
 
 // The centre stays in slot 0, every later vertex overwrites slot 1.
-void TriFanHook(float x, float y, float z) {
+void rglTriFanHook(float x, float y, float z) {
     Save(sm_Selector, x, y, z);
     sm_SavedCount = 2;
     sm_Selector = 1;
 }
 
-const HookFunc Hooks[7] = {nullptr, nullptr, nullptr, LineStripHook, nullptr, TriStripHook, TriFanHook};
+const HookFunc Hooks[7] = {nullptr, nullptr,         nullptr,          rglLineStripHook,
+                           nullptr, rglTriStripHook, rglTriFanHook};
 
 void Lock(DWORD flags) {
     sm_Write = static_cast<uint8_t*>(gfxLockVertexBuffer(sm_VB, flags));
@@ -237,16 +238,16 @@ void rglSetVertexFormat(uint32_t format) {
     sm_Format = format;
     switch (format) {
     case FVF_VNT1:
-        rglVertex = VertexNT, sm_Reemit = ReemitNT, sm_VertexSize = 32;
+        rglVertex = rglVertexNT, sm_Reemit = rglReemitNT, sm_VertexSize = 32;
         break;
     case FVF_VCT1:
-        rglVertex = VertexCT, sm_Reemit = ReemitCT, sm_VertexSize = 24;
+        rglVertex = rglVertexCT, sm_Reemit = rglReemitCT, sm_VertexSize = 24;
         break;
     case FVF_VNT2:
-        rglVertex = VertexNT2, sm_Reemit = ReemitNT2, sm_VertexSize = 40;
+        rglVertex = rglVertexNT2, sm_Reemit = rglReemitNT2, sm_VertexSize = 40;
         break;
     case FVF_VCT2:
-        rglVertex = VertexCT2, sm_Reemit = ReemitCT2, sm_VertexSize = 32;
+        rglVertex = rglVertexCT2, sm_Reemit = rglReemitCT2, sm_VertexSize = 32;
         break;
     case 0:
         return;

@@ -90,6 +90,15 @@ TEST_F(Packets, AReservationKeepsAModelInOneBuffer) {
     EXPECT_EQ(6000u, m_Direct3D.m_Created[1].dwNumVertices);
     EXPECT_EQ(first->m_Buffer, second->m_Buffer);
     EXPECT_EQ(3000, second->m_Offset);
+
+    // Reserved before the format has any packet.
+    const uint16_t other = D3DFVF_XYZ | D3DFVF_DIFFUSE;
+    gfxPacket::ReserveVertices(other, 5000);
+    gfxPacket* third = Make(2500, other);
+    gfxPacket* fourth = Make(2500, other);
+    ASSERT_EQ(3u, m_Direct3D.m_Created.size());
+    EXPECT_EQ(5000u, m_Direct3D.m_Created[2].dwNumVertices);
+    EXPECT_EQ(third->m_Buffer, fourth->m_Buffer);
 }
 
 TEST_F(Packets, BackingStoresRestoreLostBuffers) {

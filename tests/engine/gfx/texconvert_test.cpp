@@ -6,6 +6,7 @@
 #include "gfx/image.h"
 #include "gfx/texconvert.h"
 #include "gfx/texture.h"
+#include "tests/support/child.h"
 
 namespace {
 
@@ -34,6 +35,9 @@ TEST(TextureSize, RoundsToPowersOfTwoUpTo2048) {
 TEST(RowConverters, ChosenBySurfaceAndConvertedPerPixel) {
     const uint8_t rgb[3] = {0xFF, 0x80, 0x00};
     const uint8_t rgba[4] = {0xFF, 0x80, 0x10, 0xC0};
+    // Every channel distinct, blue the strongest.
+    const uint8_t blue[3] = {0x10, 0x20, 0xF8};
+    const uint8_t blueA[4] = {0x10, 0x20, 0xF8, 0x40};
     struct Case {
         int m_Format;
         uint32_t m_Bits, m_RedMask;
@@ -46,6 +50,11 @@ TEST(RowConverters, ChosenBySurfaceAndConvertedPerPixel) {
         {gfxImage::rif888, 32, 0xFF0000, rgb, gfxConv888To32, 0xFFFF8000},
         {gfxImage::rif8888, 32, 0xFF0000, rgba, gfxConv8888To32, 0xC0FF8010},
         {gfxImage::rif8888, 16, 0xF00, rgba, gfxConv8888To4444, 0xCF81},
+        {gfxImage::rif888, 16, 0xF800, blue, gfxConv888To565, 0x111F},
+        {gfxImage::rif888, 16, 0x7C00, blue, gfxConv888To555, 0x089F},
+        {gfxImage::rif888, 32, 0xFF0000, blue, gfxConv888To32, 0xFF1020F8},
+        {gfxImage::rif8888, 32, 0xFF0000, blueA, gfxConv8888To32, 0x401020F8},
+        {gfxImage::rif8888, 16, 0xF00, blueA, gfxConv8888To4444, 0x412F},
     };
     for (const Case& c : cases) {
         gfxRowConversion conversion = gfxChooseConversion(c.m_Format, c.m_Bits, c.m_RedMask, false);
@@ -94,4 +103,16 @@ TEST(RowConverters, PaletteRowsAndColourKeyedBitmaps) {
                 << c.m_Bits << " bits, pixel " << i;
         }
     }
+}
+
+TEST_CHILD(PaletteOnATrueColourFormat) {
+    gfxTexture::Create(4, 4, gfxImage::rif888, gfxImage::rif8888, 0);
+    return 0;
+}
+
+TEST(TextureAsserts, APaletteGoesOnlyWithPaletteFormats) {
+    ExpectFatalChild("PaletteOnATrueColourFormat",
+                     "Assert(lf? ((f==gfxImage::rif4||f==gfxImage::rif8)&&(lf==gfxImage::rif5551||"
+                     "lf==gfxImage::rif8888)) : (f!=gfxImage::rif4&&f!=gfxImage::rif8)) failed in "
+                     "[gfx/texture, line");
 }

@@ -111,6 +111,16 @@ TEST_F(Textures, UploadConvertsAndClearsTheRestOfTheSurface) {
     EXPECT_EQ(0, word(3, 0)) << "beyond the image";
     EXPECT_EQ(0, word(0, 2));
     t->m_Surface->Unlock(nullptr);
+    // A smaller image loaded again leaves nothing of the earlier one.
+    gfxImage* smaller = gfxImage::Create(2, 1, gfxImage::rif888, 0, 0);
+    memcpy(smaller->Row(0), image->Row(0), 6);
+    EXPECT_TRUE(t->Load(smaller));
+    ASSERT_EQ(DD_OK, t->m_Surface->Lock(nullptr, &sd, DDLOCK_WAIT, nullptr));
+    EXPECT_EQ(0xFC00, word(1, 0));
+    EXPECT_EQ(0, word(2, 0));
+    EXPECT_EQ(0, word(0, 1));
+    t->m_Surface->Unlock(nullptr);
+    gfxReleaseImage(smaller);
     gfxTexture::Release(t);
     gfxReleaseImage(image);
 
@@ -172,6 +182,24 @@ TEST_F(Textures, AnimatedTexturesStepAtTheirRate) {
     EXPECT_EQ(2, sea->m_FrameCount);
     EXPECT_EQ((std::vector<std::string>{"sea", "sea-0001", "sea-0003", "sea-0005"}), sAsked);
     EXPECT_FLOAT_EQ(0.033333335f, sea->m_Period) << "no movie file";
+
+    // Rates from a hand-edited movie file: one too large for a float would make the period 0,
+    // a merely huge one a period so short that stepping frame by frame would never end.
+    ASSERT_TRUE(WriteWholeFile(m_Scratch.Path("tune\\fast.movie"), "rate 1e30\n"));
+    ASSERT_TRUE(WriteWholeFile(m_Scratch.Path("tune\\inf.movie"), "rate 1e39\n"));
+    sLoadable = {"fast-0001", "fast-0003", "inf-0001", "inf-0003"};
+    gfxTexture* fastSlot = nullptr;
+    gfxTexture* infSlot = nullptr;
+    gfxAnimTexture* fast = gfxGetAnimTexture(&fastSlot, "fast", 0);
+    gfxAnimTexture* inf = gfxGetAnimTexture(&infSlot, "inf", 0);
+    ASSERT_NE(nullptr, fast);
+    ASSERT_NE(nullptr, inf);
+    EXPECT_FLOAT_EQ(1e-30f, fast->m_Period);
+    EXPECT_FLOAT_EQ(0.033333335f, inf->m_Period);
+    gfxUpdateAnimTextures(0.25f);
+    EXPECT_LT(fast->m_CurrentFrame, fast->m_FrameCount);
+    EXPECT_LT(fast->m_Time, fast->m_Period * fast->m_FrameCount);
+    EXPECT_EQ(fast->m_Frames[fast->m_CurrentFrame], fastSlot);
     gfxResetAnimTextures();
     gfxReleaseAllTextures();
 }
