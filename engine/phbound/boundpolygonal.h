@@ -12,6 +12,11 @@ class phColliderBase;
 struct phImpact;
 struct phPolygon;
 
+// An edge-segment hit on the polygon kept as record 0 when it is the nearest so far (a tie
+// goes to a front-side hit) and as record 1 when it is the farthest (a tie goes to a back-side
+// hit); the bounds move with the records.
+void phKeepEdgeHit(const phIsect& hit, int index, const phPolygon* polygon, phIsect* isects,
+                   float& bestT, float& worstT);
 // Lengthens the segment from c to p beyond p: doubled when the margin reaches |p - c|,
 // otherwise by 1.5 margins.
 void phExtendSegment(Vector3& p, const Vector3& c, float margin);

@@ -1,0 +1,94 @@
+#ifndef PHBOUND_BOUNDTERRAIN_H
+#define PHBOUND_BOUNDTERRAIN_H
+
+#include <cstdint>
+
+#include "phbound/boundgeometry.h"
+
+// A large static mesh (a landscape, a street surface) whose polygons are indexed by a grid of
+// buckets over the X/Z plane of its box. Queries list the buckets under their footprint and
+// test only those buckets' polygons, each at most once per query through a bit of PolyMarks.
+// The grid, the edge table and the edge data come from the binary ".ter" file beside the mesh.
+class phBoundTerrain : public phBoundGeometry {
+public:
+    // Bucket and polygon outlines of every query go to the debug lines while this is set; off
+    // by default, since a single query can fill the queue.
+    static bool DebugDraw;
+
+    phBoundTerrain();
+    ~phBoundTerrain() override;
+
+    bool TestProbePoint(phSegment& segment, phIsect* isect, float tLimit) override;
+    bool TestAIPoint(phSegment& segment, phIsect* isect) override;
+    int TestEdgeSegment(phSegment& segment, phIsect* isects, int maxIsects) override;
+    bool TestProbeSegment(phSegment& segment, phIsect* isect, float tLimit) override;
+    bool TestSphere(const Vector3& centre, float radius, Vector3* position, Vector3* normal,
+                    float* depth) override;
+    void Draw(int mode) override;
+    // The terrain loader finishes the mesh itself.
+    void PostLoad() override {}
+
+    // The mesh (".bbnd" when there is one, else ".bnd") and its ".ter" grid; false when the
+    // terrain stands without a grid.
+    bool Load(const char* name);
+    // Writes the grid held in memory as the ".ter" file of the name.
+    bool Create(const char* name);
+    void EnableEdgeTests(bool on);
+    void ClearPolyMarks();
+    // Fill BucketList with the non-empty buckets under a sphere's or a segment's X/Z footprint.
+    void CollectBucketPolys(const Vector3& centre, float radius);
+    void CollectSegmentBuckets(const phSegment& segment);
+    void WalkBuckets(float x0, float z0, float x1, float z1);
+    // The polygon's index when this query has not tested it yet, marking it; -1 otherwise.
+    int VisitPolygon(int entry);
+
+    // The cell of a coordinate, clamped to the grid.
+    int ColumnOf(float x) const;
+    int RowOf(float z) const;
+
+    uint8_t UseEdges = 0;
+    Vector3 GridVector;
+    int NumColumns = 0;
+    int NumLayers = 0;
+    int NumRows = 0;
+    int NumBuckets = 0;
+    int NumBucketPolys = 0;
+    uint16_t* BucketStart = nullptr;
+    uint16_t* BucketCount = nullptr;
+    uint16_t* BucketPolys = nullptr;
+    uint8_t* PolyMarks = nullptr;
+    uint8_t* EdgeMarks = nullptr;
+    Vector3 InvCellSize;
+    uint16_t* BucketList = nullptr;
+    int NumListed = 0;
+    int MarksDirty = 2;
+
+protected:
+    // The box and the grid, and the polygons when asked, with lighting off.
+    void DrawFrame(bool polygons);
+
+private:
+    // The ".ter" file into the members; false, with the message said, when it is missing or
+    // does not fit the mesh. Nothing is changed on false.
+    bool ReadGrid(const char* name);
+    void FreeGrid();
+    void ListBucket(int bucket);
+    void ListRowSpan(int row, int first, int last);
+    // The polygon's outline into the debug lines, coloured by whether it was hit.
+    void OutlinePolygon(int polygon, bool hit);
+};
+
+// The terrain that draws its polygons as well and collides through the other bound's segments.
+class phBoundTerrainAlt : public phBoundTerrain {
+public:
+    phBoundTerrainAlt();
+    void Draw(int mode) override;
+};
+
+// Normals packed into bytes and back; kept with the terrain for its tools.
+uint8_t NormalToByte(float v);
+void PackNormal(uint32_t& out, const float v[4]);
+float ByteToNormal(uint8_t b);
+void UnpackNormal(float out[4], uint32_t packed);
+
+#endif
