@@ -80,6 +80,19 @@ public:
                       const Matrix34& matrix, const Vector3& direction, phColliderBase* colliderA,
                       phColliderBase* colliderB, phImpact* impacts, int maxImpacts);
 
+    // The contact of a sphere (centre in this bound's frame) with polygon i: the
+    // sphere-polygon test, or a face contact when the centre passed through the polygon over
+    // the step (direction is the step reversed). kind and feature as phImpact's SetFeature
+    // takes them; false for no contact.
+    bool SphereContact(const Vector3& centre, float radius, const Vector3& direction, int i,
+                       Vector3& point, Vector3& normal, float& depth, int& kind, int& feature);
+    // That contact as the next impact at impacts[count] (in the world of the matrix), unless
+    // it repeats an earlier one; true when it was counted.
+    bool AddSphereImpact(phBound* sphere, const Vector3& centre, float radius,
+                         const Vector3& direction, int i, const Matrix34& matrix,
+                         phColliderBase* colliderA, phColliderBase* colliderB, int componentB,
+                         phImpact* impacts, int& count);
+
     float GetSupport(const Vector3& direction, const Matrix34& matrix, Vector3& localDirection);
     float GetSupportMin(const Vector3& direction, const Matrix34& matrix,
                         Vector3& localDirection);

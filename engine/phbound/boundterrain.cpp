@@ -8,6 +8,7 @@
 
 #include "data/asset.h"
 #include "data/assert.h"
+#include "phbound/impact.h"
 #include "phbound/spheretests.h"
 #include "phcore/debuglines.h"
 #include "phcore/isect.h"
@@ -441,6 +442,37 @@ bool phBoundTerrain::TestSphere(const Vector3& centre, float radius, Vector3* po
     }
     *position = point + *normal * (best * 0.5f);
     return true;
+}
+
+int phBoundTerrain::CollideSphere(phBound* sphere, const Vector3& centre, float radius,
+                                  const Matrix34& matrix, const Vector3& direction,
+                                  phColliderBase* colliderA, phColliderBase* colliderB,
+                                  phImpact* impacts, int maxImpacts) {
+    // The cull and the buckets take the sphere over its whole step, so that a fast sphere
+    // that ended below the terrain still finds the polygons it passed through; and the cull
+    // is about the world centroid, so that a terrain placed away from its origin still meets
+    // what is near its polygons.
+    const float swept = radius + 0.5f * direction.Mag();
+    const Vector3 middle = centre + direction * 0.5f;
+    Vector3 centroid;
+    GetWorldCentroid(matrix, centroid);
+    float reach = swept + RadiusAroundCentroid;
+    if ((middle - centroid).Mag2() > reach * reach || maxImpacts <= 0) {
+        return 0;
+    }
+    Vector3 local = phRotateToLocal(centre - matrix.d, matrix);
+    Vector3 localDirection = phRotateToLocal(direction, matrix);
+    CollectBucketPolys(local + localDirection * 0.5f, swept);
+    int count = 0;
+    VisitListed(*this, [&](int p) {
+        AddSphereImpact(sphere, local, radius, localDirection, p, matrix, colliderA, colliderB,
+                        Polygons[p].MaterialIndex, impacts, count);
+        return count >= maxImpacts;
+    });
+    if (count > 1) {
+        phReduceImpacts(impacts, count, direction);
+    }
+    return count;
 }
 
 void phBoundTerrain::Draw(int) {

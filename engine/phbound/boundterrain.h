@@ -25,6 +25,13 @@ public:
     bool TestSphere(const Vector3& centre, float radius, Vector3* position, Vector3* normal,
                     float* depth) override;
     void Draw(int mode) override;
+    // A sphere (bound A, world centre) on the terrain (B, at matrix): impacts whose
+    // ComponentB is the touched polygon's material, so that the response finds the terrain's
+    // material. direction is the sphere's step reversed, as the polygonal bounds take it.
+    int CollideSphere(phBound* sphere, const Vector3& centre, float radius,
+                      const Matrix34& matrix, const Vector3& direction,
+                      phColliderBase* colliderA, phColliderBase* colliderB, phImpact* impacts,
+                      int maxImpacts);
     // The terrain loader finishes the mesh itself.
     void PostLoad() override {}
 
