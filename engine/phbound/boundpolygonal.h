@@ -2,6 +2,7 @@
 #define PHBOUND_BOUNDPOLYGONAL_H
 
 #include <cstdint>
+#include <vector>
 
 #include "phbound/bound.h"
 #include "phcore/segment.h"
@@ -73,6 +74,14 @@ public:
                              const Matrix34& otherLast, phIsect* isects, int maxIsects,
                              int& count, float threshold, const Vector3& direction,
                              bool vertexPaths);
+
+    // CollidePolys over the listed polygons of the other bound only (all of them for null);
+    // an edge's exit from a polygon becomes a record of its own only when exits is set.
+    int CollidePolysOver(phBoundPolygonal* other, const Matrix34& matrix,
+                         const Matrix34& otherMatrix, const Matrix34& last,
+                         const Matrix34& otherLast, phIsect* isects, int maxIsects, int& count,
+                         float threshold, const Vector3& direction, bool vertexPaths,
+                         const std::vector<int>* polygons, bool exits);
 
     // A sphere (bound A, world centre) against this bound (B, at matrix); impacts with the
     // normal from this bound towards the sphere. Returns the count.

@@ -444,6 +444,14 @@ bool phBoundTerrain::TestSphere(const Vector3& centre, float radius, Vector3* po
     return true;
 }
 
+void phBoundTerrain::ListedPolygons(std::vector<int>& out) {
+    out.clear();
+    VisitListed(*this, [&](int p) {
+        out.push_back(p);
+        return false;
+    });
+}
+
 int phBoundTerrain::CollideSphere(phBound* sphere, const Vector3& centre, float radius,
                                   const Matrix34& matrix, const Vector3& direction,
                                   phColliderBase* colliderA, phColliderBase* colliderB,

@@ -2,6 +2,7 @@
 #define PHBOUND_BOUNDTERRAIN_H
 
 #include <cstdint>
+#include <vector>
 
 #include "phbound/boundgeometry.h"
 
@@ -32,6 +33,26 @@ public:
                       const Matrix34& matrix, const Vector3& direction,
                       phColliderBase* colliderA, phColliderBase* colliderB, phImpact* impacts,
                       int maxImpacts);
+    // The terrain (B, at matrix) against a polygonal or box bound at otherMatrix, which stood
+    // at otherLast a frame ago: the records of the terrain's edges on the other bound into
+    // terrainIsects, those of the other bound's vertex paths and edges on the terrain into
+    // otherIsects. direction is the caller's, from the other bound towards the terrain.
+    // Returns the sum.
+    virtual int CollidePolygonal(phBoundPolygonal* other, const Matrix34& otherMatrix,
+                                 const Matrix34& otherLast, const Matrix34& matrix,
+                                 phColliderBase* collider, phIsect* terrainIsects, int& terrainCount,
+                                 phIsect* otherIsects, int& otherCount, int maxIsects,
+                                 const Vector3& direction);
+    // The terrain's edges near the other bound's sphere against its TestEdgeSegment, each edge
+    // once; records in the other bound's frame.
+    int CollideEdges(phBoundPolygonal* other, const Matrix34& otherMatrix, const Matrix34& matrix,
+                     phColliderBase* collider, phIsect* isects, int maxIsects);
+    // The polygons of the listed buckets, each once.
+    void ListedPolygons(std::vector<int>& out);
+    // Bounds with more vertices than this collide through their own segments, not the
+    // terrain's sweep over their vertices and edges.
+    static const int SweepVertexLimit = 30;
+
     // The terrain loader finishes the mesh itself.
     void PostLoad() override {}
 
@@ -90,6 +111,12 @@ class phBoundTerrainAlt : public phBoundTerrain {
 public:
     phBoundTerrainAlt();
     void Draw(int mode) override;
+    // Always the other bound's own segments against the terrain; no edge pass.
+    int CollidePolygonal(phBoundPolygonal* other, const Matrix34& otherMatrix,
+                         const Matrix34& otherLast, const Matrix34& matrix,
+                         phColliderBase* collider, phIsect* terrainIsects, int& terrainCount,
+                         phIsect* otherIsects, int& otherCount, int maxIsects,
+                         const Vector3& direction) override;
 };
 
 // Normals packed into bytes and back; kept with the terrain for its tools.

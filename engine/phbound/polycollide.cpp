@@ -167,6 +167,16 @@ int phBoundPolygonal::CollidePolys(phBoundPolygonal* other, const Matrix34& matr
                                    const Matrix34& otherLast, phIsect* isects, int maxIsects,
                                    int& count, float threshold, const Vector3& direction,
                                    bool vertexPaths) {
+    return CollidePolysOver(other, matrix, otherMatrix, last, otherLast, isects, maxIsects, count,
+                            threshold, direction, vertexPaths, nullptr, true);
+}
+
+int phBoundPolygonal::CollidePolysOver(phBoundPolygonal* other, const Matrix34& matrix,
+                                       const Matrix34& otherMatrix, const Matrix34& last,
+                                       const Matrix34& otherLast, phIsect* isects, int maxIsects,
+                                       int& count, float threshold, const Vector3& direction,
+                                       bool vertexPaths, const std::vector<int>* polygons,
+                                       bool exits) {
     Matrix34 relative;
     relative.DotTranspose(matrix, otherMatrix);
     Matrix34 relativeLast;
@@ -223,7 +233,9 @@ int phBoundPolygonal::CollidePolys(phBoundPolygonal* other, const Matrix34& matr
     std::vector<float>& distances = scratch.Distances;
     distances.resize(NumVertices);
     const Vector3* otherVertices = other->Vertices;
-    for (int p = other->NumPolygons - 1; p >= 0; --p) {
+    const int numPolygons = polygons ? int(polygons->size()) : other->NumPolygons;
+    for (int k = numPolygons - 1; k >= 0; --k) {
+        const int p = polygons ? (*polygons)[k] : k;
         const phPolygon& polygon = other->Polygons[p];
         const Vector3& corner = otherVertices[polygon.VertexIndex[0]];
         for (int i = 0; i < NumVertices; ++i) {
@@ -265,7 +277,8 @@ int phBoundPolygonal::CollidePolys(phBoundPolygonal* other, const Matrix34& matr
             float Depth;
         };
         const Hit hits[2] = {{edge.Nearest, edge.NearT, edge.NearDepth},
-                             {edge.Farthest == edge.Nearest ? NoPolygon : edge.Farthest,
+                             {edge.Farthest == edge.Nearest || !exits ? NoPolygon
+                                                                      : edge.Farthest,
                               edge.FarT, edge.FarDepth}};
         for (const Hit& hit : hits) {
             if (hit.Polygon == NoPolygon || count >= maxIsects) {

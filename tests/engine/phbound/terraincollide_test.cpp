@@ -2,9 +2,12 @@
 
 #include "phbound/boundsphere.h"
 #include "phbound/boundterrain.h"
+#include "phcore/isect.h"
 #include "phbound/impact.h"
+#include "phbound/polypair.h"
 #include "phcore/poly.h"
 #include "tests/engine/phbound/boundfiles.h"
+#include "tests/engine/phbound/meshes.h"
 #include "tests/engine/phbound/terrains.h"
 
 namespace {
@@ -96,6 +99,139 @@ TEST_F(TerrainCollideTest, ImpactsStopAtTheCapacity) {
     int count = m_Flat.CollideSphere(&m_Sphere, Vector3(1, 0.2f, 1), 0.5f, m_Identity,
                                      Vector3(0, 0, 0), nullptr, nullptr, m_Impacts, 1);
     EXPECT_EQ(count, 1);
+}
+
+// Counts the calls of its own segment collide, which then finds nothing.
+class SegmentSpy : public TestMesh {
+public:
+    void CollideSegments(phBound*, const Matrix34&, const Matrix34&, const Matrix34&, bool,
+                         phIsect*, int, int& count, float, const Vector3&) override {
+        ++m_Calls;
+        count = 0;
+    }
+    int m_Calls = 0;
+};
+
+int VertexRecords(const phIsect* isects, int count) {
+    int paths = 0;
+    for (int i = 0; i < count; ++i) {
+        paths += (isects[i].Flags & phIsect::VertexPath) ? 1 : 0;
+    }
+    return paths;
+}
+
+class TerrainPolygonalTest : public TerrainCollideTest {
+protected:
+    // A unit cube 0.01 m into the terrain, having come down 0.1 m this frame.
+    int CollideCube(phBoundTerrain& terrain, phBoundPolygonal& cube) {
+        Matrix34 now = m_Identity;
+        now.d.Set(1.05f, 0.49f, 0.8f);
+        Matrix34 last = now;
+        last.d.y = 0.6f;
+        m_Now = now;
+        m_Last = last;
+        return terrain.CollidePolygonal(&cube, now, last, m_Identity, nullptr, m_A, m_CountA,
+                                        m_B, m_CountB, 64, Vector3(0, -1, 0));
+    }
+
+    Matrix34 m_Now;
+    Matrix34 m_Last;
+    phIsect m_A[64];
+    phIsect m_B[64];
+    int m_CountA = -1;
+    int m_CountB = -1;
+};
+
+TEST_F(TerrainPolygonalTest, SmallBoundsAreSweptOverTheTerrain) {
+    TestMesh cube;
+    MakeUnitCube(cube);
+    int total = CollideCube(m_Flat, cube);
+    EXPECT_EQ(total, m_CountA + m_CountB);
+    EXPECT_EQ(VertexRecords(m_B, m_CountB), 4);
+    for (int i = 0; i < m_CountB; ++i) {
+        const phIsect& record = m_B[i];
+        EXPECT_EQ(record.HitBound, &m_Flat);
+        EXPECT_EQ(record.MovingBound, &cube);
+        EXPECT_NEAR(record.Normal.y, 1.0f, 1e-6f);
+        EXPECT_EQ(record.MaterialIndex, m_Flat.Polygons[record.PolyIndex].MaterialIndex);
+        if (record.Flags & phIsect::VertexPath) {
+            EXPECT_NEAR(record.Depth, 0.01f, 1e-5f);
+            EXPECT_EQ(record.FrontSide, 1u);
+        }
+    }
+}
+
+TEST_F(TerrainPolygonalTest, SweptCubeRestsOnFourCorners) {
+    TestMesh cube;
+    MakeUnitCube(cube);
+    m_Flat.EnableEdgeTests(false);
+    CollideCube(m_Flat, cube);
+    phPairSide a;
+    a.Bound = &cube;
+    a.Current = m_Now;
+    a.Last = m_Last;
+    a.Isects = m_B;
+    a.Count = m_CountB;
+    phPairSide b;
+    b.Bound = &m_Flat;
+    b.Current = m_Identity;
+    b.Last = m_Identity;
+    b.Isects = m_A;
+    b.Count = m_CountA;
+    int count = phCollidePolygonal(a, b, 64, m_Impacts, 8);
+    ASSERT_EQ(count, 4);
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(m_Impacts[i].Type, phImpact::A_ON_FACE);
+        EXPECT_NEAR(m_Impacts[i].Depth, 0.01f, 1e-5f);
+        EXPECT_NEAR(m_Impacts[i].Normal.y, 1.0f, 1e-6f);
+    }
+}
+
+TEST_F(TerrainPolygonalTest, LargeBoundsUseTheirOwnSegments) {
+    struct Case {
+        int vertices;
+        bool alt;
+        int calls;
+    };
+    const Case cases[] = {{30, false, 0}, {31, false, 1}, {8, true, 1}, {31, true, 1}};
+    phBoundTerrainAlt alt;
+    ASSERT_TRUE(alt.phBoundGeometry::Load("flat"));
+    BuildTerrainGrid(alt, 2, 2);
+    for (const Case& c : cases) {
+        SegmentSpy spy;
+        MakeBox(spy, 0.5f, 0.5f, 0.5f, c.vertices - 8);
+        CollideCube(c.alt ? alt : m_Flat, spy);
+        EXPECT_EQ(spy.m_Calls, c.calls) << c.vertices << " " << c.alt;
+        if (c.calls == 0) {
+            EXPECT_EQ(VertexRecords(m_B, m_CountB), 4) << c.vertices;
+        }
+        // Only a type 4 terrain with edges on runs its edge pass.
+        EXPECT_EQ(m_CountA > 0, !c.alt) << c.vertices << " " << c.alt;
+    }
+}
+
+TEST_F(TerrainPolygonalTest, TerrainEdgesMeetTheBoundsFaces) {
+    TestMesh cube;
+    MakeUnitCube(cube);
+    CollideCube(m_Flat, cube);
+    ASSERT_GT(m_CountA, 0);
+    for (int i = 0; i < m_CountA; ++i) {
+        const phIsect& record = m_A[i];
+        int edge = record.FeatureIndex;
+        ASSERT_GE(edge, 0);
+        ASSERT_LT(edge, m_Flat.NumEdges);
+        EXPECT_EQ(record.VertexA, m_Flat.Edges[edge][0]);
+        EXPECT_EQ(record.VertexB, m_Flat.Edges[edge][1]);
+        EXPECT_EQ(record.HitBound, &cube);
+        EXPECT_EQ(record.Polygon, &cube.Polygons[record.PolyIndex]);
+        EXPECT_EQ(record.Flags & 3, 0);
+        // In the cube's frame the terrain's plane lies 0.49 m below its centre.
+        EXPECT_NEAR(record.SegStart.y, -0.49f, 1e-5f);
+    }
+    m_Flat.EnableEdgeTests(false);
+    CollideCube(m_Flat, cube);
+    EXPECT_EQ(m_CountA, 0);
+    EXPECT_EQ(VertexRecords(m_B, m_CountB), 4);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ inline std::string FlatSquareText() {
 // normals and extents are made first, as the mesh loader would.
 inline void BuildTerrainGrid(phBoundTerrain& t, int columns, int rows, bool useEdges = true) {
     t.phBoundGeometry::PostLoad();
-    t.UseEdges = useEdges ? 1 : 0;
+    t.EnableEdgeTests(useEdges);
     t.GridVector.Set(1.0f, 2.0f, 3.0f);
     t.NumColumns = columns;
     t.NumLayers = 1;
