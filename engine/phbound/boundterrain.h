@@ -6,6 +6,8 @@
 
 #include "phbound/boundgeometry.h"
 
+class phBoundHotdog;
+
 // A large static mesh (a landscape, a street surface) whose polygons are indexed by a grid of
 // buckets over the X/Z plane of its box. Queries list the buckets under their footprint and
 // test only those buckets' polygons, each at most once per query through a bit of PolyMarks.
@@ -43,6 +45,13 @@ public:
                                  phColliderBase* collider, phIsect* terrainIsects, int& terrainCount,
                                  phIsect* otherIsects, int& otherCount, int maxIsects,
                                  const Vector3& direction);
+    // A capsule (A) that moved by motion (world) this frame against the terrain (B, at
+    // matrix): impacts over the polygons under its whole swept footprint, with the normal
+    // from the terrain towards the capsule. Either kind of terrain: its matrix places it.
+    int CollideHotdog(phBoundHotdog* hotdog, const Matrix34& hotdogMatrix,
+                      const Matrix34& matrix, const Vector3& motion, const Vector3& direction,
+                      phColliderBase* colliderA, phColliderBase* colliderB, phImpact* impacts,
+                      int maxImpacts);
     // The terrain's edges near the other bound's sphere against its TestEdgeSegment, each edge
     // once; records in the other bound's frame.
     int CollideEdges(phBoundPolygonal* other, const Matrix34& otherMatrix, const Matrix34& matrix,

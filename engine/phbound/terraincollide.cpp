@@ -1,9 +1,11 @@
 // The terrain against polygonal and box bounds: the pass of the terrain's own edges over the
 // other bound, then either the sweep of a small bound's vertex paths and edges over the
 // terrain polygons under it, or the bound's own segments against the terrain.
+#include <algorithm>
 #include <cfloat>
 #include <vector>
 
+#include "phbound/boundhotdog.h"
 #include "phbound/boundterrain.h"
 #include "phbound/spheretests.h"
 #include "phcore/isect.h"
@@ -115,4 +117,32 @@ int phBoundTerrainAlt::CollidePolygonal(phBoundPolygonal* other, const Matrix34&
     other->CollideSegments(this, otherMatrix, otherLast, matrix, true, otherIsects, maxIsects, otherCount,
                            -FLT_MAX, phRotateToWorld(direction, matrix));
     return otherCount;
+}
+
+int phBoundTerrain::CollideHotdog(phBoundHotdog* hotdog, const Matrix34& hotdogMatrix,
+                                  const Matrix34& matrix, const Vector3& motion,
+                                  const Vector3& direction, phColliderBase* colliderA,
+                                  phColliderBase* colliderB, phImpact* impacts,
+                                  int maxImpacts) {
+    const float h = 0.5f * hotdog->Length;
+    const Vector3& centre = hotdogMatrix.d;
+    const Vector3 previous = centre - motion;
+    // About the world centroid, as the sphere collide culls.
+    Vector3 centroid;
+    GetWorldCentroid(matrix, centroid);
+    float reach = hotdog->Radius + RadiusAroundCentroid + h;
+    if (std::min((previous - centroid).Mag2(), (centre - centroid).Mag2()) > reach * reach ||
+        maxImpacts <= 0) {
+        return 0;
+    }
+    // The buckets under the whole swept capsule.
+    Vector3 middle = phRotateToLocal((previous + centre) * 0.5f - matrix.d, matrix);
+    CollectBucketPolys(middle, 0.5f * motion.Mag() + hotdog->Radius + h);
+    std::vector<int> polygons;
+    ListedPolygons(polygons);
+    if (polygons.empty()) {
+        return 0;
+    }
+    return hotdog->CollidePolygonalOver(this, hotdogMatrix, matrix, direction, colliderA,
+                                        colliderB, impacts, maxImpacts, &polygons, motion);
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "phbound/boundhotdog.h"
 #include "phbound/boundsphere.h"
 #include "phbound/boundterrain.h"
+#include "phcore/debuglines.h"
 #include "phcore/isect.h"
 #include "phbound/impact.h"
 #include "phbound/polypair.h"
@@ -232,6 +234,79 @@ TEST_F(TerrainPolygonalTest, TerrainEdgesMeetTheBoundsFaces) {
     CollideCube(m_Flat, cube);
     EXPECT_EQ(m_CountA, 0);
     EXPECT_EQ(VertexRecords(m_B, m_CountB), 4);
+}
+
+// A capsule of radius 0.2 and length 0.6 lying along x at the given centre.
+Matrix34 LyingAlongX(const Vector3& centre) {
+    Matrix34 m;
+    m.a.Set(0, -1, 0);
+    m.b.Set(1, 0, 0);
+    m.c.Set(0, 0, 1);
+    m.d = centre;
+    return m;
+}
+
+TEST_F(TerrainCollideTest, HotdogLyingOnTheTerrain) {
+    phBoundHotdog hotdog(0.2f, 0.6f);
+    int count = m_Flat.CollideHotdog(&hotdog, LyingAlongX(Vector3(1.1f, 0.15f, 0.4f)), m_Identity,
+                                     Vector3(0, 0, 0), Vector3(0, 0, 0), nullptr, nullptr,
+                                     m_Impacts, 8);
+    ASSERT_GT(count, 0);
+    for (int i = 0; i < count; ++i) {
+        EXPECT_NEAR(m_Impacts[i].Normal.y, 1.0f, 1e-5f) << i;
+        EXPECT_NEAR(m_Impacts[i].Depth, 0.05f, 1e-5f) << i;
+    }
+    EXPECT_EQ(m_Flat.CollideHotdog(&hotdog, LyingAlongX(Vector3(1.1f, 0.3f, 0.4f)), m_Identity,
+                                   Vector3(0, 0, 0), Vector3(0, 0, 0), nullptr, nullptr,
+                                   m_Impacts, 8),
+              0);
+}
+
+TEST_F(TerrainCollideTest, FastHotdogListsTheBucketsUnderItsWholeSweep) {
+    m_Files.Write("wide", "bnd", HeightFieldText(8, 2, 1.0f, [](int, int) { return 0.0f; }));
+    phBoundTerrain wide;
+    ASSERT_TRUE(wide.phBoundGeometry::Load("wide"));
+    BuildTerrainGrid(wide, 8, 2);
+    phBoundHotdog hotdog(0.2f, 0.6f);
+    // From x 1 to x 7 in one frame, along row 0. The bucket outlines show what was listed:
+    // the later queries along the capsule's axis list buckets of their own.
+    phBoundTerrain::DebugDraw = true;
+    phDebugLineCount = 0;
+    wide.CollideHotdog(&hotdog, LyingAlongX(Vector3(7, 0.15f, 0.5f)), m_Identity,
+                       Vector3(6, 0, 0), Vector3(-1, 0, 0), nullptr, nullptr, m_Impacts, 8);
+    phBoundTerrain::DebugDraw = false;
+    for (int column = 0; column < 8; ++column) {
+        bool outlined = false;
+        for (int i = 0; i < phDebugLineCount && !outlined; ++i) {
+            const phDebugLine& line = phDebugLines[i];
+            outlined = line.Colour == 0xFF0000FFu && line.From.x == float(column) &&
+                       line.To.x == float(column + 1) && line.From.z == 0.0f;
+        }
+        EXPECT_TRUE(outlined) << column;
+    }
+}
+
+TEST_F(TerrainCollideTest, HotdogMeetsATerrainFarFromItsOrigin) {
+    phBoundTerrain distant;
+    ASSERT_TRUE(distant.phBoundGeometry::Load("flat"));
+    distant.OffsetVertices(Vector3(50, 0, 0));
+    BuildTerrainGrid(distant, 2, 2);
+    phBoundHotdog hotdog(0.2f, 0.6f);
+    EXPECT_GT(distant.CollideHotdog(&hotdog, LyingAlongX(Vector3(51.1f, 0.15f, 0.4f)), m_Identity,
+                                    Vector3(0, 0, 0), Vector3(0, 0, 0), nullptr, nullptr,
+                                    m_Impacts, 8),
+              0);
+}
+
+TEST_F(TerrainCollideTest, FastHotdogDoesNotTunnel) {
+    phBoundHotdog hotdog(0.1f, 0.2f);
+    // Down a metre in a frame, ending with the whole capsule under the terrain.
+    int count = m_Flat.CollideHotdog(&hotdog, LyingAlongX(Vector3(1.1f, -0.4f, 0.4f)), m_Identity,
+                                     Vector3(0, -1, 0), Vector3(0, 1, 0), nullptr, nullptr,
+                                     m_Impacts, 8);
+    ASSERT_GT(count, 0);
+    EXPECT_NEAR(m_Impacts[0].Normal.y, 1.0f, 1e-5f);
+    EXPECT_GT(m_Impacts[0].Depth, 0.4f);
 }
 
 }  // namespace
