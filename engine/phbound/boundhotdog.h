@@ -1,6 +1,8 @@
 #ifndef PHBOUND_BOUNDHOTDOG_H
 #define PHBOUND_BOUNDHOTDOG_H
 
+#include <vector>
+
 #include "phbound/bound.h"
 #include "phcore/material.h"
 
@@ -57,6 +59,15 @@ public:
                          const Matrix34& otherMatrix, const Vector3& direction,
                          phColliderBase* colliderA, phColliderBase* colliderB, phImpact* impacts,
                          int maxImpacts);
+
+    // The same over the listed polygons of the other bound and their edges only (all for
+    // null); a capsule whose centre passed through one of them over its motion (world, this
+    // frame's) gets a face contact as well.
+    int CollidePolygonalOver(phBoundPolygonal* other, const Matrix34& matrix,
+                             const Matrix34& otherMatrix, const Vector3& direction,
+                             phColliderBase* colliderA, phColliderBase* colliderB,
+                             phImpact* impacts, int maxImpacts, const std::vector<int>* polygons,
+                             const Vector3& motion);
 
     float Radius;
     float Length;

@@ -62,6 +62,18 @@ void WriteVertexImpact(const phPairSide& a, const phPairSide& b, const Vector3& 
 
 }  // namespace
 
+void phKeepEdgeHit(const phIsect& hit, int index, const phPolygon* polygon, phIsect* isects,
+                   float& bestT, float& worstT) {
+    if (hit.T < bestT || (hit.T == bestT && hit.FrontSide)) {
+        TakeHit(isects[0], hit, index, polygon);
+        bestT = hit.T;
+    }
+    if (hit.T > worstT || (hit.T == worstT && !hit.FrontSide)) {
+        TakeHit(isects[1], hit, index, polygon);
+        worstT = hit.T;
+    }
+}
+
 void phExtendSegment(Vector3& p, const Vector3& c, float margin) {
     Vector3 span = p - c;
     float length2 = span.Mag2();
@@ -142,14 +154,7 @@ int phBoundPolygonal::TestEdgeSegment(phSegment& segment, phIsect* isects, int m
             continue;
         }
         ++hits;
-        if (hit.T < bestT || (hit.T == bestT && hit.FrontSide)) {
-            TakeHit(isects[0], hit, i, &Polygons[i]);
-            bestT = hit.T;
-        }
-        if (hit.T > worstT || (hit.T == worstT && !hit.FrontSide)) {
-            TakeHit(isects[1], hit, i, &Polygons[i]);
-            worstT = hit.T;
-        }
+        phKeepEdgeHit(hit, i, &Polygons[i], isects, bestT, worstT);
     }
     return hits < 2 ? hits : 2;
 }

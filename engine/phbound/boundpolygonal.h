@@ -2,6 +2,7 @@
 #define PHBOUND_BOUNDPOLYGONAL_H
 
 #include <cstdint>
+#include <vector>
 
 #include "phbound/bound.h"
 #include "phcore/segment.h"
@@ -12,6 +13,11 @@ class phColliderBase;
 struct phImpact;
 struct phPolygon;
 
+// An edge-segment hit on the polygon kept as record 0 when it is the nearest so far (a tie
+// goes to a front-side hit) and as record 1 when it is the farthest (a tie goes to a back-side
+// hit); the bounds move with the records.
+void phKeepEdgeHit(const phIsect& hit, int index, const phPolygon* polygon, phIsect* isects,
+                   float& bestT, float& worstT);
 // Lengthens the segment from c to p beyond p: doubled when the margin reaches |p - c|,
 // otherwise by 1.5 margins.
 void phExtendSegment(Vector3& p, const Vector3& c, float margin);
@@ -69,11 +75,32 @@ public:
                              int& count, float threshold, const Vector3& direction,
                              bool vertexPaths);
 
+    // CollidePolys over the listed polygons of the other bound only (all of them for null);
+    // an edge's exit from a polygon becomes a record of its own only when exits is set.
+    int CollidePolysOver(phBoundPolygonal* other, const Matrix34& matrix,
+                         const Matrix34& otherMatrix, const Matrix34& last,
+                         const Matrix34& otherLast, phIsect* isects, int maxIsects, int& count,
+                         float threshold, const Vector3& direction, bool vertexPaths,
+                         const std::vector<int>* polygons, bool exits);
+
     // A sphere (bound A, world centre) against this bound (B, at matrix); impacts with the
     // normal from this bound towards the sphere. Returns the count.
     int CollideSphere(phBound* sphere, const Vector3& centre, float radius,
                       const Matrix34& matrix, const Vector3& direction, phColliderBase* colliderA,
                       phColliderBase* colliderB, phImpact* impacts, int maxImpacts);
+
+    // The contact of a sphere (centre in this bound's frame) with polygon i: the
+    // sphere-polygon test, or a face contact when the centre passed through the polygon over
+    // the step (direction is the step reversed). kind and feature as phImpact's SetFeature
+    // takes them; false for no contact.
+    bool SphereContact(const Vector3& centre, float radius, const Vector3& direction, int i,
+                       Vector3& point, Vector3& normal, float& depth, int& kind, int& feature);
+    // That contact as the next impact at impacts[count] (in the world of the matrix), unless
+    // it repeats an earlier one; true when it was counted.
+    bool AddSphereImpact(phBound* sphere, const Vector3& centre, float radius,
+                         const Vector3& direction, int i, const Matrix34& matrix,
+                         phColliderBase* colliderA, phColliderBase* colliderB, int componentB,
+                         phImpact* impacts, int& count);
 
     float GetSupport(const Vector3& direction, const Matrix34& matrix, Vector3& localDirection);
     float GetSupportMin(const Vector3& direction, const Matrix34& matrix,

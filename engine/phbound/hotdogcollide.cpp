@@ -127,6 +127,16 @@ int phBoundHotdog::CollidePolygonal(phBoundPolygonal* other, const Matrix34& mat
                                     const Matrix34& otherMatrix, const Vector3& direction,
                                     phColliderBase* colliderA, phColliderBase* colliderB,
                                     phImpact* impacts, int maxImpacts) {
+    return CollidePolygonalOver(other, matrix, otherMatrix, direction, colliderA, colliderB,
+                                impacts, maxImpacts, nullptr, Vector3(0.0f, 0.0f, 0.0f));
+}
+
+int phBoundHotdog::CollidePolygonalOver(phBoundPolygonal* other, const Matrix34& matrix,
+                                        const Matrix34& otherMatrix, const Vector3& direction,
+                                        phColliderBase* colliderA, phColliderBase* colliderB,
+                                        phImpact* impacts, int maxImpacts,
+                                        const std::vector<int>* polygons,
+                                        const Vector3& motion) {
     float h = 0.5f * Length;
     // Cap centres in the polygonal bound's frame.
     const Vector3 caps[2] = {IntoFrame(matrix.d - matrix.b * h, otherMatrix),
@@ -163,7 +173,34 @@ int phBoundHotdog::CollidePolygonal(phBoundPolygonal* other, const Matrix34& mat
                               deepest + face.Normal * (0.5f * depth)});
     };
 
-    for (int i = 0; i < other->NumPolygons; ++i) {
+    // Without a list: every polygon and every edge, including edges of no polygon.
+    std::vector<int> all;
+    std::vector<int> edges;
+    if (!polygons) {
+        all.resize(size_t(other->NumPolygons));
+        for (int i = 0; i < other->NumPolygons; ++i) {
+            all[size_t(i)] = i;
+        }
+        for (int e = 0; e < other->NumEdges; ++e) {
+            edges.push_back(e);
+        }
+    }
+    const bool listed = polygons != nullptr;
+    if (!listed) {
+        polygons = &all;
+    }
+    // The centre's path over the step: a capsule that passed through a face this frame is
+    // pushed back out of it.
+    const Vector3 centre = IntoFrame(matrix.d, otherMatrix);
+    const Vector3 localMotion = phRotateToLocal(motion, otherMatrix);
+    for (int i : *polygons) {
+        const phPolygon& face = other->Polygons[i];
+        for (int k = 0; listed && k < face.NumSides(); ++k) {
+            edges.push_back(face.EdgeIndex[k]);
+        }
+        if (localMotion.Dot(face.Normal) < 0.0f) {
+            throughFace(i, centre - localMotion, centre);
+        }
         for (int cap = 0; cap < 2; ++cap) {
             Candidate c{0, 0, cap, 0.0f, Vector3(), Vector3()};
             c.Kind = phSpherePolygon(caps[cap], Radius, *other, i, c.Point, c.Normal, c.Depth,
@@ -185,7 +222,9 @@ int phBoundHotdog::CollidePolygonal(phBoundPolygonal* other, const Matrix34& mat
         }
     }
 
-    for (int e = 0; e < other->NumEdges; ++e) {
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    for (int e : edges) {
         const Vector3& from = other->GetVertex(other->Edges[e][0]);
         const Vector3& to = other->GetVertex(other->Edges[e][1]);
         int end = 0;

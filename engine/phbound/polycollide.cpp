@@ -167,6 +167,16 @@ int phBoundPolygonal::CollidePolys(phBoundPolygonal* other, const Matrix34& matr
                                    const Matrix34& otherLast, phIsect* isects, int maxIsects,
                                    int& count, float threshold, const Vector3& direction,
                                    bool vertexPaths) {
+    return CollidePolysOver(other, matrix, otherMatrix, last, otherLast, isects, maxIsects, count,
+                            threshold, direction, vertexPaths, nullptr, true);
+}
+
+int phBoundPolygonal::CollidePolysOver(phBoundPolygonal* other, const Matrix34& matrix,
+                                       const Matrix34& otherMatrix, const Matrix34& last,
+                                       const Matrix34& otherLast, phIsect* isects, int maxIsects,
+                                       int& count, float threshold, const Vector3& direction,
+                                       bool vertexPaths, const std::vector<int>* polygons,
+                                       bool exits) {
     Matrix34 relative;
     relative.DotTranspose(matrix, otherMatrix);
     Matrix34 relativeLast;
@@ -223,7 +233,9 @@ int phBoundPolygonal::CollidePolys(phBoundPolygonal* other, const Matrix34& matr
     std::vector<float>& distances = scratch.Distances;
     distances.resize(NumVertices);
     const Vector3* otherVertices = other->Vertices;
-    for (int p = other->NumPolygons - 1; p >= 0; --p) {
+    const int numPolygons = polygons ? int(polygons->size()) : other->NumPolygons;
+    for (int k = numPolygons - 1; k >= 0; --k) {
+        const int p = polygons ? (*polygons)[k] : k;
         const phPolygon& polygon = other->Polygons[p];
         const Vector3& corner = otherVertices[polygon.VertexIndex[0]];
         for (int i = 0; i < NumVertices; ++i) {
@@ -265,7 +277,8 @@ int phBoundPolygonal::CollidePolys(phBoundPolygonal* other, const Matrix34& matr
             float Depth;
         };
         const Hit hits[2] = {{edge.Nearest, edge.NearT, edge.NearDepth},
-                             {edge.Farthest == edge.Nearest ? NoPolygon : edge.Farthest,
+                             {edge.Farthest == edge.Nearest || !exits ? NoPolygon
+                                                                      : edge.Farthest,
                               edge.FarT, edge.FarDepth}};
         for (const Hit& hit : hits) {
             if (hit.Polygon == NoPolygon || count >= maxIsects) {
@@ -322,6 +335,55 @@ void phBoundPolygonal::CollideSegments(phBound* other, const Matrix34& matrix,
     }
 }
 
+bool phBoundPolygonal::SphereContact(const Vector3& centre, float radius,
+                                     const Vector3& direction, int i, Vector3& point,
+                                     Vector3& normal, float& depth, int& kind, int& feature) {
+    const phPolygon& polygon = Polygons[i];
+    kind = phSpherePolygon(centre, radius, *this, i, point, normal, depth, feature);
+    if (kind != 3) {
+        return true;
+    }
+    // The centre may have passed through the polygon during the step.
+    if (!(polygon.Normal.Dot(direction * -1.0f) < 0.0f)) {
+        return false;
+    }
+    phSegment probe;
+    probe.Set(centre + direction, centre, phSegment::PROBE, 0);
+    phIsect hit;
+    if (!polygon.TestSegmentFront(Vertices, probe, hit, NoNearHit)) {
+        return false;
+    }
+    Vector3 lowest = centre - polygon.Normal * radius;
+    depth = (GetVertex(polygon.VertexIndex[0]) - lowest).Dot(polygon.Normal);
+    point = lowest + polygon.Normal * (depth / 2.0f);
+    normal = polygon.Normal;
+    kind = phImpact::FACE;
+    feature = i;
+    return true;
+}
+
+bool phBoundPolygonal::AddSphereImpact(phBound* sphere, const Vector3& centre, float radius,
+                                       const Vector3& direction, int i, const Matrix34& matrix,
+                                       phColliderBase* colliderA, phColliderBase* colliderB,
+                                       int componentB, phImpact* impacts, int& count) {
+    Vector3 point;
+    Vector3 normal;
+    float depth = 0.0f;
+    int kind = 0;
+    int feature = 0;
+    if (!SphereContact(centre, radius, direction, i, point, normal, depth, kind, feature)) {
+        return false;
+    }
+    phImpact& impact = impacts[count];
+    impact.Set(depth, normal, point, colliderA, colliderB, &matrix, 0, -1, componentB);
+    if (count > 0 && !phMergeImpact(impacts, count)) {
+        return false;
+    }
+    impacts[count].SetFeature(kind, feature, sphere, this, 0);
+    ++count;
+    return true;
+}
+
 int phBoundPolygonal::CollideSphere(phBound* sphere, const Vector3& centre, float radius,
                                     const Matrix34& matrix, const Vector3& direction,
                                     phColliderBase* colliderA, phColliderBase* colliderB,
@@ -330,37 +392,8 @@ int phBoundPolygonal::CollideSphere(phBound* sphere, const Vector3& centre, floa
     Vector3 localDirection = phRotateToLocal(direction, matrix);
     int count = 0;
     for (int i = 0; i < NumPolygons && count < maxImpacts; ++i) {
-        const phPolygon& polygon = Polygons[i];
-        Vector3 point;
-        Vector3 normal;
-        float depth = 0.0f;
-        int feature = 0;
-        int kind = phSpherePolygon(local, radius, *this, i, point, normal, depth, feature);
-        if (kind == 3) {
-            // The centre may have passed through the polygon during the step.
-            if (!(polygon.Normal.Dot(localDirection * -1.0f) < 0.0f)) {
-                continue;
-            }
-            phSegment probe;
-            probe.Set(local + localDirection, local, phSegment::PROBE, 0);
-            phIsect hit;
-            if (!polygon.TestSegmentFront(Vertices, probe, hit, NoNearHit)) {
-                continue;
-            }
-            Vector3 lowest = local - polygon.Normal * radius;
-            depth = (GetVertex(polygon.VertexIndex[0]) - lowest).Dot(polygon.Normal);
-            point = lowest + polygon.Normal * (depth / 2.0f);
-            normal = polygon.Normal;
-            kind = phImpact::FACE;
-            feature = i;
-        }
-        phImpact& impact = impacts[count];
-        impact.Set(depth, normal, point, colliderA, colliderB, &matrix, 0, -1, -1);
-        if (count > 0 && !phMergeImpact(impacts, count)) {
-            continue;
-        }
-        impacts[count].SetFeature(kind, feature, sphere, this, 0);
-        ++count;
+        AddSphereImpact(sphere, local, radius, localDirection, i, matrix, colliderA, colliderB, -1,
+                        impacts, count);
     }
     if (count > 1) {
         phReduceImpacts(impacts, count, direction);

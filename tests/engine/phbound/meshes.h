@@ -119,10 +119,14 @@ private:
     std::vector<Vector3> m_EdgeNormals;
 };
 
-// An axis-aligned box about the origin: faces +x, -x, +y, -y, +z, -z in that order.
-inline void MakeBox(TestMesh& mesh, float hx, float hy, float hz) {
+// An axis-aligned box about the origin: faces +x, -x, +y, -y, +z, -z in that order; extra
+// vertices at the centre, in no face, after the eight corners.
+inline void MakeBox(TestMesh& mesh, float hx, float hy, float hz, int extra = 0) {
     for (int i = 0; i < 8; ++i) {
         mesh.AddVertex(i & 1 ? hx : -hx, i & 2 ? hy : -hy, i & 4 ? hz : -hz);
+    }
+    for (int i = 0; i < extra; ++i) {
+        mesh.AddVertex(0.0f, 0.0f, 0.0f);
     }
     mesh.AddFace({1, 3, 7, 5}, Vector3(1, 0, 0));
     mesh.AddFace({0, 2, 6, 4}, Vector3(-1, 0, 0));
