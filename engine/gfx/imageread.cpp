@@ -3,6 +3,7 @@
 
 #include "data/asset.h"
 #include "data/stream.h"
+#include "gfx/texreg.h"
 
 gfxImageFile::gfxImageFile(const char* name, const char* extension, bool quiet)
     : m_Stream(datAssetManager::Open("texture", name, extension, quiet)), m_Size(0) {
@@ -18,7 +19,11 @@ gfxImageFile::~gfxImageFile() {
 }
 
 bool gfxImageFile::Read(void* bytes, int count) {
-    return count >= 0 && count <= Left() && StreamRead(m_Stream, bytes, count) == count;
+    if (count < 0 || count > Left() || StreamRead(m_Stream, bytes, count) != count) {
+        return false;
+    }
+    gfxImageBytesRead += uint32_t(count);
+    return true;
 }
 
 bool gfxImageFile::Seek(int position) {

@@ -1,0 +1,69 @@
+#ifndef TESTS_ENGINE_RGL_RGLFIXTURE_H
+#define TESTS_ENGINE_RGL_RGLFIXTURE_H
+
+#include <cstring>
+#include <vector>
+
+#include "gfx/hooks.h"
+#include "rgl/rgl.h"
+#include "tests/engine/gfx/pipefixture.h"
+
+// A recording device that also keeps the vertices of every DrawPrimitive.
+class CapturingDevice : public FakeDevice {
+public:
+    STDMETHOD(DrawPrimitive)(D3DPRIMITIVETYPE type, DWORD fvf, void* vertices, DWORD count,
+                             DWORD flags) override {
+        HRESULT result = FakeDevice::DrawPrimitive(type, fvf, vertices, count, flags);
+        m_Draws.push_back(m_LastVertices);
+        return result;
+    }
+    STDMETHOD(SetTexture)(DWORD stage, IDirectDrawSurface7* surface) override {
+        if (stage == 0 && surface) {
+            m_Bound.push_back(reinterpret_cast<uintptr_t>(surface));
+        }
+        return FakeDevice::SetTexture(stage, surface);
+    }
+    std::vector<std::vector<uint8_t>> m_Draws;
+    std::vector<uintptr_t> m_Bound;  // surfaces set on stage 0
+};
+
+// The fake pipeline with the immediate-mode ring of format FVF_VCT1 in a native buffer (or an
+// emulated one, when the test says so) on a capturing device.
+class RglPipeline : public FakePipeline {
+protected:
+    void SetUp() override {
+        FakePipeline::SetUp();
+        lpD3DDev = &m_Capture;
+        gfxUseNativeVBs = true;
+        rglSetVertexFormat(FVF_VCT1);
+    }
+    void TearDown() override {
+        gfxRunHooks(gfxHookDeviceReleasing);
+        FakePipeline::TearDown();
+    }
+    void UseEmulatedRing() {
+        gfxUseNativeVBs = false;
+        rglSetVertexFormat(FVF_VCT1);
+    }
+    FakeVertexBuffer* Ring() {
+        return static_cast<FakeVertexBuffer*>(rglRingBuffer()->m_VB);
+    }
+    // The x coordinates of the vertices of each draw of 24-byte vertices.
+    std::vector<std::vector<float>> DrawnX() const {
+        std::vector<std::vector<float>> pieces;
+        for (const std::vector<uint8_t>& draw : m_Capture.m_Draws) {
+            std::vector<float> xs;
+            for (size_t at = 0; at + 24 <= draw.size(); at += 24) {
+                float x;
+                memcpy(&x, &draw[at], 4);
+                xs.push_back(x);
+            }
+            pieces.push_back(xs);
+        }
+        return pieces;
+    }
+
+    CapturingDevice m_Capture;
+};
+
+#endif

@@ -1,0 +1,146 @@
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gfx/texture.h"
+#include "rgl/tgl.h"
+#include "tests/engine/rgl/rglfixture.h"
+
+namespace {
+
+class Batches : public RglPipeline {
+protected:
+    void SetUp() override {
+        RglPipeline::SetUp();
+        gfxInstallTextureAccess();
+        tglInit(FVF_VCT1, 64, 120, 0);
+        tglResetStats();
+    }
+    void TearDown() override {
+        tglShutdown();
+        RglPipeline::TearDown();
+    }
+
+    // A surface-less texture known to the device by a made-up surface number.
+    gfxTexture* Texture(bool translucent = false) {
+        m_Textures.emplace_back(new gfxTexture());
+        gfxTexture* t = m_Textures.back().get();
+        t->m_Surface = reinterpret_cast<IDirectDrawSurface7*>(uintptr_t(0x1000 + m_Textures.size()));
+        t->m_Flags = translucent ? gfxTexture::Translucent : 0;
+        return t;
+    }
+
+    static void Triangle(gfxTexture* t) {
+        tglSetTexture(t);
+        tglReserve(RGL_TRIANGLES, 3);
+        for (int i = 0; i < 3; ++i) {
+            tglVertex(float(i), 0, 0);
+        }
+    }
+
+    // The surfaces bound on stage 0, in order, by their numbers.
+    std::vector<DWORD> Bound() const {
+        std::vector<DWORD> bound;
+        for (uintptr_t surface : m_Capture.m_Bound) {
+            bound.push_back(DWORD(surface - 0x1000));
+        }
+        return bound;
+    }
+
+    std::vector<std::unique_ptr<gfxTexture>> m_Textures;
+};
+
+}  // namespace
+
+TEST_F(Batches, OpaqueInOrderThenTranslucentInReverse) {
+    gfxTexture* a = Texture();
+    gfxTexture* glass = Texture(true);
+    gfxTexture* b = Texture();
+    gfxTexture* smoke = Texture(true);
+    tglBegin();
+    Triangle(a);
+    Triangle(glass);
+    Triangle(b);
+    Triangle(a);
+    Triangle(smoke);
+    EXPECT_EQ(64u, glass->m_BatchSlot) << "slot 63";
+    EXPECT_EQ(63u, smoke->m_BatchSlot);
+    EXPECT_EQ(2u, b->m_BatchSlot);
+    EXPECT_EQ(0, m_Capture.CountOf("DrawPrimitive"));
+    tglEnd();
+    // Opaque in the order taken; translucent from the last slot down, the first taken first.
+    EXPECT_EQ((std::vector<DWORD>{1, 3, 2, 4}), Bound());
+    auto draws = m_Capture.CallsOf("DrawPrimitive");
+    ASSERT_EQ(5u, draws.size()) << "one draw per primitive";
+    EXPECT_EQ(3u, draws[1].m_C);
+    EXPECT_EQ(0u, a->m_BatchSlot) << "keys are cleared";
+    EXPECT_EQ(0u, glass->m_BatchSlot);
+    EXPECT_EQ(4u, tglStats.m_TotalTextures);
+    EXPECT_EQ(15u, tglStats.m_TotalVerts);
+}
+
+TEST_F(Batches, TheSixtyFifthTextureDrawsEverythingFirst) {
+    tglBegin();
+    for (int i = 0; i < 64; ++i) {
+        Triangle(Texture());
+    }
+    EXPECT_EQ(0, m_Capture.CountOf("DrawPrimitive"));
+    gfxTexture* last = Texture();
+    tglSetTexture(last);
+    EXPECT_EQ(64, m_Capture.CountOf("DrawPrimitive"));
+    EXPECT_EQ(1u, last->m_BatchSlot);
+    EXPECT_EQ(0u, m_Textures[0]->m_BatchSlot);
+    tglReserve(RGL_TRIANGLE_FAN, 4);
+    for (int i = 0; i < 4; ++i) {
+        tglVertex(0, 0, 0);
+    }
+    tglEnd();
+    EXPECT_EQ(65, m_Capture.CountOf("DrawPrimitive"));
+}
+
+TEST_F(Batches, FullSlotsDrawAtOnceOrFlushEverything) {
+    gfxTexture* opaque = Texture();
+    gfxTexture* other = Texture();
+    gfxTexture* glass = Texture(true);
+    tglBegin();
+    Triangle(other);
+    for (int i = 0; i < 40; ++i) {
+        Triangle(opaque);
+    }
+    EXPECT_EQ(0, m_Capture.CountOf("DrawPrimitive"));
+    // The 41st triangle does not fit 120: the slot is drawn alone and refilled from its start.
+    Triangle(opaque);
+    auto draws = m_Capture.CallsOf("DrawPrimitive");
+    ASSERT_EQ(40u, draws.size()) << "one draw per listed primitive of the full slot";
+    EXPECT_EQ((std::vector<DWORD>{1}), Bound());
+    EXPECT_EQ(2u, opaque->m_BatchSlot);
+
+    // A translucent slot that overflows draws everything collected so far first.
+    m_Capture.m_Bound.clear();
+    for (int i = 0; i < 41; ++i) {
+        Triangle(glass);
+    }
+    EXPECT_EQ((std::vector<DWORD>{2, 1, 3}), Bound());
+    EXPECT_EQ(64u, glass->m_BatchSlot) << "taken again after the flush";
+    tglEnd();
+}
+
+TEST_F(Batches, UntexturedPrimitivesShareOneSlotAndStatsDivideByOne) {
+    tglResetStats();
+    EXPECT_EQ(0u, tglStats.m_AvgVerts);
+    tglBegin();
+    Triangle(nullptr);
+    Triangle(Texture());
+    Triangle(nullptr);
+    tglEnd();
+    auto draws = m_Capture.CallsOf("DrawPrimitive");
+    ASSERT_EQ(3u, draws.size());
+    tglResetStats();
+    EXPECT_EQ(4u, tglStats.m_AvgVerts) << "9 vertices over 2 slots";
+
+    gfxDepthComplexity = 1;
+    tglColor(0xFF00FF00);
+    gfxDepthComplexity = 0;
+    EXPECT_EQ(rglDepthComplexityColor, sm_tglColor);
+}
