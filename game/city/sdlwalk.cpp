@@ -590,13 +590,7 @@ void DrawWalk::Run() {
     uint32_t count = m_Room.GetCodeCount();
     uint32_t position = 0;
     sdlCommand command;
-    for (;;) {
-        if (position < count && ((words[position] & SDL_OPCODE_MASK) >> 3) > SDL_MAX_OPCODE) {
-            FatalQuit("Invalid cmd %d (%d)", words[position], (words[position] >> 3) & 15);
-        }
-        if (sdlDecodeCommand(words, count, &position, &command) != sdlDecodeOk) {
-            return;
-        }
+    while (sdlNextCommand(words, count, &position, &command)) {
         bool skip = m_Texture == 0;
         const SDLCODE_T* w = command.m_Operands;
         switch (command.m_Opcode) {
@@ -637,17 +631,8 @@ void DrawWalk::Run() {
             if (!skip) DividedRoad(command);
             break;
         case SDL_EXT: {
-            // Rails decorate the next drawing command, looking past a texture command.
-            uint32_t ahead = position;
             sdlCommand next;
-            bool found = sdlDecodeCommand(words, count, &ahead, &next) == sdlDecodeOk;
-            if (found && next.m_Opcode == SDL_TEXTURE) {
-                found = sdlDecodeCommand(words, count, &ahead, &next) == sdlDecodeOk;
-            }
-            bool rails = found && (next.m_Opcode == SDL_ROAD || next.m_Opcode == SDL_ALLEY ||
-                                   next.m_Opcode == SDL_DIVROAD);
-            Assert(rails || command.m_Count != 3);
-            Extension(command, rails ? &next : nullptr);
+            Extension(command, sdlRailTarget(words, count, position, command, &next));
             break;
         }
         case SDL_FACADE:

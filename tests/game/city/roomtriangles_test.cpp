@@ -108,6 +108,18 @@ TEST(RoomTriangles, RoadPiecesByLevelOfDetail) {
     EXPECT_EQ(Shapes(city.Export(1)), Shapes(city.Export(0)));
 }
 
+// A road or alley of one row makes strips of two vertices, which are not drawn: the batches
+// take nothing smaller than a triangle.
+TEST(RoomTriangles, OneRowStripsAreLeftOut) {
+    WordCity city(RoadPoints, {SDL_TEXTURE, 1, SDL_ROAD | 1, 0, 1, 2, 3, SDL_ALLEY | 1, 0, 1,
+                               SDL_FAN | SDL_LAST | 1, 0, 1, 5});
+    for (int lod : {0, 3}) {
+        std::vector<Record> records = city.Export(lod);
+        ASSERT_EQ(records.size(), 1u) << lod;
+        EXPECT_EQ(records[0].m_Kind, 6u);
+    }
+}
+
 TEST(RoomTriangles, RoadWithoutSidewalksHasOnlyItsCarriageway) {
     const std::vector<Vector3> points = {{0, 0, 0}, {10, 0, 0}, {0, 0, 10}, {10, 0, 10}};
     WordCity city(points, {SDL_TEXTURE, 1, SDL_ROAD | SDL_LAST | 2, 0, 0, 1, 1, 2, 2, 3, 3});
