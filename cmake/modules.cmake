@@ -36,7 +36,9 @@ function(plattor_add_test_program name label sources depends)
     ENVIRONMENT "PLATTOR_SOURCE_DIR=${PROJECT_SOURCE_DIR};PLATTOR_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data"
     TIMEOUT 600)
   if(label)
-    set_tests_properties(${name} PROPERTIES LABELS ${label})
+    # Window programs share the worktree's one X display: clicks and keys that one of them sends
+    # through the server would reach another's windows, so they never run at the same time.
+    set_tests_properties(${name} PROPERTIES LABELS ${label} RESOURCE_LOCK display)
   endif()
 endfunction()
 

@@ -26,7 +26,7 @@ gfxBitmap* gfxBitmap::Create(int width, int height, bool videoMemory) {
     sd.ddckCKSrcBlt.dwColorSpaceHighValue = 0;
     sd.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | (videoMemory ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY);
     IDirectDrawSurface7* surface = nullptr;
-    if (FAILED(lpDD->CreateSurface(&sd, &surface, nullptr))) {
+    if (FAILED(lpDD->CreateSurface(&sd, &surface, nullptr)) || !surface) {
         return nullptr;
     }
     gfxBitmap* b = new gfxBitmap();
@@ -41,12 +41,7 @@ gfxBitmap* gfxBitmap::Create(int width, int height, bool videoMemory) {
 }
 
 void gfxBitmap::SetName(const char* name) {
-    delete[] m_Name;
-    m_Name = nullptr;
-    if (name) {
-        m_Name = new char[strlen(name) + 1];
-        strcpy(m_Name, name);
-    }
+    gfxReplaceName(m_Name, name);
 }
 
 bool gfxBitmap::Load(gfxImage* image) {
@@ -57,6 +52,10 @@ bool gfxBitmap::Load(gfxImage* image) {
     sd.dwSize = sizeof(sd);
     if (gfxFailed(m_Surface->Lock(nullptr, &sd, DDLOCK_WAIT, nullptr),
                   "m_Surface->Lock(NULL,&SD,DDLOCK_WAIT,0)")) {
+        return false;
+    }
+    if (!sd.lpSurface) {
+        m_Surface->Unlock(nullptr);
         return false;
     }
     gfxRowConversion conversion = gfxChooseBitmapConversion(

@@ -44,7 +44,7 @@ bool AddSlot(gfxCachePool* pool) {
     IDirectDrawSurface7* surface = nullptr;
     HRESULT result = lpDD->CreateSurface(&sd, &surface, nullptr);
     sAddSlotSeconds += SecondsSince(timer);
-    if (FAILED(result)) {
+    if (FAILED(result) || !surface) {
         pool->m_Exhausted = 1;
         return false;
     }

@@ -95,6 +95,19 @@ gfxTexture* gfxGetTexture(const char* name, int mipmap) {
     return texture;
 }
 
+void gfxReplaceName(char*& name, const char* with) {
+    delete[] name;
+    name = nullptr;
+    if (with) {
+        name = new char[strlen(with) + 1];
+        strcpy(name, with);
+    }
+}
+
+bool gfxCanCreateTextures() {
+    return lpDD != nullptr;
+}
+
 void gfxForgetTextureName(const char* name) {
     sTextures.Delete(name);
 }
@@ -130,8 +143,7 @@ gfxAnimTexture* gfxGetAnimTexture(gfxTexture** slot, const char* name, int mipma
         return nullptr;
     }
     gfxAnimTexture* anim = new gfxAnimTexture();
-    anim->m_Name = new char[strlen(name) + 1];
-    strcpy(anim->m_Name, name);
+    gfxReplaceName(anim->m_Name, name);
     anim->m_Frames = new gfxTexture*[count];
     memcpy(anim->m_Frames, frames, sizeof(gfxTexture*) * count);
     anim->m_FrameCount = uint8_t(count);

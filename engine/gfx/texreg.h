@@ -39,6 +39,12 @@ gfxBitmap* gfxGetBitmap(const char* name, bool videoMemory, bool quiet);
 void gfxReleaseBitmap(gfxBitmap* bitmap);
 void gfxMemoryReport(const char* label);
 
+// Replaces a heap copy of a name (null for none).
+void gfxReplaceName(char*& name, const char* with);
+
+// Whether textures can be made now: the pipeline has its DirectDraw object.
+bool gfxCanCreateTextures();
+
 // Called as the last reference of a named texture or bitmap goes.
 void gfxForgetTextureName(const char* name);
 void gfxForgetBitmapName(const char* name);

@@ -99,8 +99,9 @@ void FillPixelFormat(DDPIXELFORMAT& pf, const SurfaceFormat& f) {
 bool TryFormat(DDSURFACEDESC2 sd, const SurfaceFormat& f, bool last, IDirectDrawSurface7*& surface,
                IDirectDrawPalette*& palette) {
     FillPixelFormat(sd.ddpfPixelFormat, f);
+    surface = nullptr;
     HRESULT result = lpDD->CreateSurface(&sd, &surface, nullptr);
-    if (FAILED(result)) {
+    if (FAILED(result) || !surface) {
         surface = nullptr;
         if (last) {
             gfxFailed(result, "lpDD->CreateSurface(&SD,&surface,NULL)");
@@ -192,7 +193,27 @@ uint32_t FlagsOf(const gfxTexture* texture) {
 
 const bool sAccessInstalled = (gfxInstallTextureAccess(), true);
 
+// A surface of the description, or null after the failure is reported.
+IDirectDrawSurface7* CreateSurface(DDSURFACEDESC2& sd, const char* call) {
+    IDirectDrawSurface7* surface = nullptr;
+    if (gfxFailed(lpDD->CreateSurface(&sd, &surface, nullptr), call) || !surface) {
+        return nullptr;
+    }
+    return surface;
+}
+
 }  // namespace
+
+gfxTexture* gfxTexture::Adopt(IDirectDrawSurface7* surface, int width, int height, uint32_t flags) {
+    gfxTexture* t = new gfxTexture();
+    t->m_Width = uint16_t(width);
+    t->m_Height = uint16_t(height);
+    t->m_Surface = surface;
+    t->m_Flags = flags;
+    t->m_Next = sm_First;
+    sm_First = t;
+    return t;
+}
 
 void gfxInstallTextureAccess() {
     gfxTextureHooks.m_ResidentSurface = ResidentSurfaceOf;
@@ -265,16 +286,11 @@ gfxTexture* gfxTexture::Create(int width, int height, int f, int lf, int mipCoun
     if (!chosen) {
         return nullptr;
     }
-    gfxTexture* t = new gfxTexture();
-    t->m_Width = uint16_t(sd.dwWidth);
-    t->m_Height = uint16_t(sd.dwHeight);
-    t->m_Surface = surface;
+    gfxTexture* t = Adopt(surface, sd.dwWidth, sd.dwHeight,
+                          (software ? 0 : Hardware) | (chosen->m_Alpha ? Translucent : 0) |
+                              (mipCount > 0 && !software ? HardwareMips : 0));
     t->m_Palette = palette;
-    t->m_Flags = (software ? 0 : Hardware) | (chosen->m_Alpha ? Translucent : 0) |
-                 (mipCount > 0 && !software ? HardwareMips : 0);
     t->m_MipCount = uint8_t(mipCount);
-    t->m_Next = sm_First;
-    sm_First = t;
     return t;
 }
 
@@ -319,6 +335,11 @@ bool gfxTexture::Load(gfxImage* image) {
         sd.dwSize = sizeof(sd);
         if (gfxFailed(pdds->Lock(nullptr, &sd, DDLOCK_WAIT, nullptr),
                       "pdds->Lock(NULL,&SD,DDLOCK_WAIT,0)")) {
+            ok = false;
+            break;
+        }
+        if (!sd.lpSurface) {
+            pdds->Unlock(nullptr);
             ok = false;
             break;
         }
@@ -372,12 +393,7 @@ bool gfxTexture::Load(gfxImage* image) {
 }
 
 void gfxTexture::SetName(const char* name) {
-    delete[] m_Name;
-    m_Name = nullptr;
-    if (name) {
-        m_Name = new char[strlen(name) + 1];
-        strcpy(m_Name, name);
-    }
+    gfxReplaceName(m_Name, name);
 }
 
 void gfxTexture::Bind() {
@@ -459,19 +475,8 @@ gfxTexture* gfxTexture::CreateRenderTarget(int width, int height) {
     sd.ddpfPixelFormat = target.ddpfPixelFormat;
     sd.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE |
                         (gfxSoftwareTextures() ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_VIDEOMEMORY);
-    IDirectDrawSurface7* surface = nullptr;
-    if (gfxFailed(lpDD->CreateSurface(&sd, &surface, nullptr),
-                  "lpDD->CreateSurface(&SD,&surface,NULL)")) {
-        return nullptr;
-    }
-    gfxTexture* t = new gfxTexture();
-    t->m_Width = uint16_t(width);
-    t->m_Height = uint16_t(height);
-    t->m_Surface = surface;
-    t->m_Flags = gfxSoftwareTextures() ? 0 : Hardware;
-    t->m_Next = sm_First;
-    sm_First = t;
-    return t;
+    IDirectDrawSurface7* surface = CreateSurface(sd, "lpDD->CreateSurface(&SD,&surface,NULL)");
+    return surface ? Adopt(surface, width, height, gfxSoftwareTextures() ? 0 : Hardware) : nullptr;
 }
 
 bool gfxTexture::CreateCubeMap(int size, gfxTexture* faces[7]) {
@@ -486,8 +491,8 @@ bool gfxTexture::CreateCubeMap(int size, gfxTexture* faces[7]) {
     FillPixelFormat(sd.ddpfPixelFormat, R5G6B5);
     sd.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE | DDSCAPS_COMPLEX;
     sd.ddsCaps.dwCaps2 = DDSCAPS2_CUBEMAP | DDSCAPS2_CUBEMAP_ALLFACES;
-    IDirectDrawSurface7* cube = nullptr;
-    if (gfxFailed(lpDD->CreateSurface(&sd, &cube, nullptr), "lpDD->CreateSurface(&SD,&cube,NULL)")) {
+    IDirectDrawSurface7* cube = CreateSurface(sd, "lpDD->CreateSurface(&SD,&cube,NULL)");
+    if (!cube) {
         return false;
     }
     static const DWORD faceCaps[6] = {DDSCAPS2_CUBEMAP_POSITIVEX, DDSCAPS2_CUBEMAP_NEGATIVEX,
@@ -503,13 +508,7 @@ bool gfxTexture::CreateCubeMap(int size, gfxTexture* faces[7]) {
                 cube->AddRef();
             }
         }
-        gfxTexture* t = new gfxTexture();
-        t->m_Width = t->m_Height = uint16_t(sd.dwWidth);
-        t->m_Surface = surface;
-        t->m_Flags = gfxSoftwareTextures() ? 0 : Hardware;
-        t->m_Next = sm_First;
-        sm_First = t;
-        faces[i] = t;
+        faces[i] = Adopt(surface, sd.dwWidth, sd.dwHeight, gfxSoftwareTextures() ? 0 : Hardware);
     }
     return true;
 }
@@ -522,17 +521,12 @@ gfxTexture* gfxTexture::Copy() {
     }
     sd.dwFlags &= ~DDSD_MIPMAPCOUNT;
     sd.ddsCaps.dwCaps &= ~(DDSCAPS_MIPMAP | DDSCAPS_COMPLEX);
-    IDirectDrawSurface7* surface = nullptr;
-    if (gfxFailed(lpDD->CreateSurface(&sd, &surface, nullptr),
-                  "lpDD->CreateSurface(&SD,&surface,NULL)")) {
+    IDirectDrawSurface7* surface = CreateSurface(sd, "lpDD->CreateSurface(&SD,&surface,NULL)");
+    if (!surface) {
         return nullptr;
     }
-    gfxTexture* t = new gfxTexture();
-    t->m_Width = m_Width;
-    t->m_Height = m_Height;
-    t->m_Flags = m_Flags & ~HardwareMips;
+    gfxTexture* t = Adopt(surface, m_Width, m_Height, m_Flags & ~HardwareMips);
     t->m_AverageColor = m_AverageColor;
-    t->m_Surface = surface;
     if (m_Palette) {
         t->m_Palette = m_Palette;
         m_Palette->AddRef();
@@ -540,8 +534,6 @@ gfxTexture* gfxTexture::Copy() {
     }
     gfxFailed(surface->Blt(nullptr, m_Surface, nullptr, DDBLT_WAIT, nullptr),
               "surface->Blt(NULL,m_Surface,NULL,DDBLT_WAIT,NULL)");
-    t->m_Next = sm_First;
-    sm_First = t;
     return t;
 }
 

@@ -78,6 +78,8 @@ public:
     static uint8_t sm_LODLimit;
 
 private:
+    // A new texture over the surface, first in the list.
+    static gfxTexture* Adopt(IDirectDrawSurface7* surface, int width, int height, uint32_t flags);
     void Destroy();
     void Evict();
     void LoadIntoPool();

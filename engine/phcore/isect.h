@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "vector/matrix34.h"
 #include "vector/vector3.h"
 
 class phBound;
@@ -59,6 +60,15 @@ struct phIsect {
 
     // Position = a + t (b - a).
     void SetPosition(float t, const Vector3& a, const Vector3& b);
+    // Fills the hit part: Position, Normal, T, Depth and the front-side flag.
+    void SetHit(const Vector3& position, const Vector3& normal, float t, float depth,
+                bool front);
+    // The hit part into the debug log, each field under its own tag.
+    void DebugLog() const;
 };
+
+// Brings a segment-test result into another frame, in place: Position as a point, Normal as a
+// direction.
+void phTransformRay(phIsect& isect, const Matrix34& matrix);
 
 #endif

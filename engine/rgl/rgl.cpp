@@ -213,6 +213,16 @@ void ReleaseRing() {
 
 const bool sHooked = gfxAddHook(gfxHookDeviceReleasing, ReleaseRing);
 
+// Without the "Textures" switch or under depth complexity a stage binds no texture.
+void BindStage(int stage, gfxTexture* texture) {
+    if (gfxCurrentState.m_Texture[stage] == texture) {
+        return;
+    }
+    FlushIfPending();
+    gfxCurrentState.m_Texture[stage] = !gfxEnableTextures || gfxDepthComplexity ? nullptr : texture;
+    gfxStateDirty |= gfxDirtyTextures;
+}
+
 void MarkWorld() {
     gfxStateDirty |= gfxDirtyWorld | gfxDirtyComposite;
 }
@@ -372,21 +382,11 @@ bool rglIsEnabled(uint32_t capability) {
 }
 
 void rglBindTexture(gfxTexture* texture) {
-    if (gfxCurrentState.m_Texture[0] == texture) {
-        return;
-    }
-    FlushIfPending();
-    gfxCurrentState.m_Texture[0] = !gfxEnableTextures || gfxDepthComplexity ? nullptr : texture;
-    gfxStateDirty |= gfxDirtyTextures;
+    BindStage(0, texture);
 }
 
 void rglBindTexture2(gfxTexture* texture) {
-    if (gfxCurrentState.m_Texture[1] == texture) {
-        return;
-    }
-    FlushIfPending();
-    gfxCurrentState.m_Texture[1] = !gfxEnableTextures || gfxDepthComplexity ? nullptr : texture;
-    gfxStateDirty |= gfxDirtyTextures;
+    BindStage(1, texture);
 }
 
 void rglLoadMatrix(const Matrix34& m) {

@@ -104,6 +104,8 @@ public:
 };
 
 extern lvlAiDrawer* AiDrawer;
+// Installs the drawer that draws through the immediate-mode layer.
+void lvlUseRglAiDrawer();
 
 // The city's table of AI roads, and one current road turned into lane and sidewalk paths
 // from its rooms' code streams.

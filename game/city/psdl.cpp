@@ -71,6 +71,9 @@ void lvlPSDL::AllocateFloats(uint32_t count) {
 
 void lvlPSDL::AllocateTextures(uint32_t count) {
     Assert(count <= MaxTextures);
+    // Animated textures keep the addresses of entries: the table holds its largest size from
+    // the start, so that adding an entry never moves the others.
+    sm_Textures.reserve(MaxTextures);
     sm_Textures.assign(count, lvlCityTexture());
     sm_MaterialIndex.assign(count, 0);
     sm_TextureCount = count;
@@ -78,6 +81,7 @@ void lvlPSDL::AllocateTextures(uint32_t count) {
 
 uint32_t lvlPSDL::AddTexture(const char* name, gfxTexture* texture) {
     Assert(sm_TextureCount < MaxTextures);
+    sm_Textures.reserve(MaxTextures);
     sm_Textures.push_back(lvlCityTexture{name, texture});
     sm_MaterialIndex.push_back(0);
     return sm_TextureCount++;

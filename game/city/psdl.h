@@ -18,12 +18,18 @@ class modStatic;
 class lvlPSDL;
 
 // One entry of the city's texture table. The name stays beside the texture attached for it,
-// so that a texture whose image is missing keeps its name. Attaching the textures belongs to
-// the texture registry.
+// so that a texture whose image is missing keeps its name.
 struct lvlCityTexture {
     std::string m_Name;
     gfxTexture* m_Texture = nullptr;
 };
+
+// Attaches to every named entry of the texture table (1 to sm_TextureCount - 1) the texture or
+// animated texture the registry finds or loads for the name; a name without an image keeps a
+// null texture. Nothing is attached while the pipeline cannot make textures, so a city read
+// without a display keeps its names only. An animated texture updates the entry itself: the
+// table never moves once allocated.
+void LoadCityTextures();
 
 // The user value is pointer-sized: callers pass records through it.
 typedef void (*lvlCommandCallback)(lvlPSDL* city, int room, uint32_t opcode,

@@ -95,7 +95,7 @@ std::string StoredTextureName(const unsigned char* bytes, uint32_t length) {
     return name;
 }
 
-// Entries get their names only: the texture registry attaches the textures for them.
+// Entries get their names here; their textures are attached once the table is read.
 void ReadTextures(PsdlReader& reader, uint32_t count, HashTable& materials) {
     for (uint32_t i = 1; i < count; ++i) {
         uint32_t length = *reader.Take(1, "texture name");
@@ -170,6 +170,7 @@ bool lvlPSDL::Load(const char* name) {
     HashTable materials(101, false, 32);
     int largest = LoadMaterialTable(materials);
     ReadTextures(reader, textures, materials);
+    LoadCityTextures();
     NumMaterials = largest + 1;
 
     uint32_t rooms = reader.Count(MaxRooms, 10, "rooms");

@@ -75,5 +75,7 @@ public:
 };
 
 extern lvlEmitDrawer* EmitDrawer;
+// Installs the drawer that draws through the immediate-mode layer.
+void lvlUseRglEmitDrawer();
 
 #endif

@@ -20,9 +20,11 @@ public:
     }
 
 private:
+    // Never destroyed: a fatal exit inside a capture still prints through the hook from the
+    // exit handlers (the list of open files), after the static objects are gone.
     static std::string& Text() {
-        static std::string text;
-        return text;
+        static std::string* text = new std::string;
+        return *text;
     }
     static void Collect(const char* text) { Text() += text; }
 

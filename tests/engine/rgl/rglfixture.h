@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "gfx/hooks.h"
+#include "gfx/screenshot.h"
+#include "gfx/viewport.h"
 #include "rgl/rgl.h"
 #include "tests/engine/gfx/pipefixture.h"
 
@@ -65,5 +67,27 @@ protected:
 
     CapturingDevice m_Capture;
 };
+
+// Draws two frames in the screen viewport after a clear to the colour and returns the screen
+// shot of the second, written to the path.
+template <typename Draw>
+std::string ShootFrame(const std::string& path, uint32_t clear, Draw draw) {
+    for (int frame = 0; frame < 2; ++frame) {
+        gfxPumpMessages();
+        BeginFrame();
+        gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, clear, 1.0f, 0);
+        gfxBeginScene();
+        gfxSetViewport(gfxScreenViewport);
+        rglLoadIdentity();
+        draw();
+        rglEndFrame();
+        gfxEndScene();
+        if (frame == 1) {
+            RequestScreenShot(path.c_str());
+        }
+        gfxEndFrame();
+    }
+    return ReadWholeFile(path);
+}
 
 #endif

@@ -1,0 +1,4 @@
+// The drawer that the immediate-mode layer installs.
+#include "devcam/drawer.h"
+
+dcDrawer* dcDraw;

@@ -1,0 +1,31 @@
+#ifndef DEVCAM_DRAWER_H
+#define DEVCAM_DRAWER_H
+
+#include <cstdint>
+
+struct Matrix34;
+
+// What the cameras and the pick draw their axes, grids, rectangles and markers through: the
+// immediate-mode layer installs its own. With none installed nothing is drawn.
+class dcDrawer {
+public:
+    // Primitive codes as the pipeline's.
+    enum { LineList = 2, LineStrip = 3 };
+    // Capabilities as the immediate-mode layer's.
+    enum { DepthTest = 0 };
+
+    virtual ~dcDrawer() {}
+    virtual void Begin(int primitive) = 0;
+    virtual void Vertex(float x, float y, float z) = 0;
+    virtual void End() = 0;
+    // Colour of the following vertices, packed 0xAARRGGBB.
+    virtual void Color(uint32_t colour) = 0;
+    // Returns the previous setting.
+    virtual bool Enable(int capability, bool on) = 0;
+    virtual void LoadMatrix(const Matrix34& world) = 0;
+    virtual void LoadIdentity() = 0;
+};
+
+extern dcDrawer* dcDraw;
+
+#endif

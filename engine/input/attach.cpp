@@ -1,0 +1,40 @@
+// Input's places in the pipeline's start, message pump and close.
+#include "input/attach.h"
+
+#include "gfx/hooks.h"
+#include "gfx/window.h"
+#include "input/input.h"
+#include "input/joystick.h"
+#include "input/pad.h"
+#include "input/winproc.h"
+
+namespace {
+
+void StartInput() {
+    inpInitMouse(true);
+    inpInitKeyboard(0);
+    inpInitJoysticks();
+    inpInitPads();
+}
+
+void PollInput() {
+    inpPollMouse();
+    inpPollKeyboard();
+    inpReadJoysticks();
+    inpUpdatePads();
+}
+
+void StopInput() {
+    inpShutdownJoysticks();
+    inpShutdownKeyboard();
+    inpShutdownMouse();
+}
+
+}  // namespace
+
+void inpAttachToPipeline() {
+    gfxInputWindowProc = inpWindowProc;
+    gfxAddHook(gfxHookInputStart, StartInput);
+    gfxAddHook(gfxHookInputPoll, PollInput);
+    gfxAddHook(gfxHookInputStop, StopInput);
+}

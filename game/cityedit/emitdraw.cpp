@@ -1,0 +1,30 @@
+// Draw mode of the room emitters through the immediate-mode layer: fans with their texture
+// coordinates, in the current colour.
+#include "cityedit/psdltool.h"
+
+#include "rgl/rgl.h"
+#include "vector/matrix34.h"
+
+namespace {
+
+class RglEmitDrawer : public lvlEmitDrawer {
+public:
+    void BeginFan() override { rglBegin(RGL_TRIANGLE_FAN); }
+    void Vertex(float x, float y, float z, float u, float v) override {
+        rglTexCoord(u, v);
+        rglVertex(x, y, z);
+    }
+    void End() override { rglEnd(); }
+    void BindTexture(gfxTexture* texture) override { rglBindTexture(texture); }
+    // Instance models draw with static geometry, which this layer does not hold: the model
+    // is placed by its matrix but not drawn.
+    void DrawModel(const Matrix34&, modStatic*, modShader*) override {}
+};
+
+RglEmitDrawer sDrawer;
+
+}  // namespace
+
+void lvlUseRglEmitDrawer() {
+    EmitDrawer = &sDrawer;
+}
