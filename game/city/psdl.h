@@ -146,8 +146,4 @@ public:
     static uint32_t sm_NextSpare;
 };
 
-// Turns the names of the city's texture entries 1 on into textures (animated ones included);
-// the registry keeps each entry's address, so the table must not move afterwards.
-void LoadCityTextures();
-
 #endif
