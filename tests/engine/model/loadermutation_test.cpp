@@ -18,7 +18,7 @@
 
 namespace {
 
-const int Mutants = 1200;
+const int Mutants = 1000;
 
 std::vector<std::string> Seeds() {
     const float grey[4] = {0.5f, 0.5f, 0.5f, 1.0f};
