@@ -9,6 +9,7 @@
 //
 // The files go to "city" below the working directory.
 
+#include "bench/gridcity.h"
 #include "city/psdl.h"
 #include "cityedit/psdltool.h"
 #include "data/asset.h"
@@ -29,68 +30,8 @@
 namespace {
 
 const int Runs = 5;
-const float Spacing = 20.0f;
 const char* const BlockTextures[] = {"brick_a", "brick_b", "stone", "glass"};
 const float Heights[] = {6.0f, 9.0f, 12.0f, 15.0f, 18.0f, 24.0f};
-
-// Rooms lie on a lattice of W columns; every third column is a street, the rest are blocks.
-// Neighbouring rooms share their corner vertices, so that 50,000 rooms stay within the 65535
-// vertices of a city.
-struct GridCity {
-    int m_Rooms;
-    int m_Width;
-
-    explicit GridCity(int rooms)
-        : m_Rooms(rooms), m_Width(int(std::ceil(std::sqrt(double(rooms))))) {}
-
-    int Rows() const { return (m_Rooms + m_Width - 1) / m_Width; }
-    int Vertex(int i, int j) const { return j * (m_Width + 1) + i; }
-    // Room number of cell (i, j), 0 outside the city.
-    int Room(int i, int j) const {
-        int room = j * m_Width + i + 1;
-        return i < 0 || j < 0 || i >= m_Width || room > m_Rooms ? 0 : room;
-    }
-    static bool IsStreet(int i) { return i % 3 == 2; }
-
-    std::string Description() const;
-};
-
-std::string GridCity::Description() const {
-    std::string text;
-    text.reserve(size_t(m_Rooms) * 200);
-    char line[256];
-    for (int j = 0; j <= Rows(); ++j) {
-        for (int i = 0; i <= m_Width; ++i) {
-            // A gentle slope, so that heights are not all round.
-            snprintf(line, sizeof(line), "v %.2f %.3f %.2f\n", i * Spacing, 0.013 * (i + j),
-                     j * Spacing);
-            text += line;
-        }
-    }
-    text += "td road_a\ntd sidewalk_a\ntd road_lod\ntd grass\n";
-    snprintf(line, sizeof(line), "rooms %d 1 0\n", m_Rooms);
-    text += line;
-    for (int room = 1; room <= m_Rooms; ++room) {
-        int i = (room - 1) % m_Width;
-        int j = (room - 1) / m_Width;
-        int a = Vertex(i, j), b = Vertex(i + 1, j), c = Vertex(i + 1, j + 1), d = Vertex(i, j + 1);
-        snprintf(line, sizeof(line), "room %d\ntype %d id %d\nperimeter 4 %d %d %d %d %d %d %d %d\n",
-                 room, IsStreet(i) ? 0 : 1, 1000 + room, a, Room(i, j - 1), b, Room(i + 1, j), c,
-                 Room(i, j + 1), d, Room(i - 1, j));
-        text += line;
-        if (IsStreet(i)) {
-            snprintf(line, sizeof(line),
-                     "tex 1\nroad 8 %d %d %d %d %d %d %d %d\nsidewalk 4 %d %d %d %d\n"
-                     "crosswalk 4 %d %d %d %d\n"
-                     "ai 17 1 %d 0 1 1 0.25 0.75 %d %d %d %d %d %d %d %d 0 0\n",
-                     a, a, b, b, d, d, c, c, a, d, b, c, a, b, c, d, room, a, a, b, b, d, d, c, c);
-        } else {
-            snprintf(line, sizeof(line), "tex 4\nofan 4 %d %d %d %d\n", a, b, c, d);
-        }
-        text += line;
-    }
-    return text;
-}
 
 // The make: every block room becomes a raised block with walls and a lamp, every street room a
 // fan.

@@ -65,6 +65,22 @@ public:
     // Whether the eye lies strictly on the negative side of the line from a to b (x-z).
     static bool IsBackFacing(const Vector3& a, const Vector3& b);
 
+    // Draws the room through the texture-sorted batches at the level of detail (0 to 3): the
+    // ground takes the batch colour current at the call, pieces with colours of their own
+    // (kerb faces, skirts, facades) leave the tint current behind them.
+    void DrawRoom(int lod, uint32_t tint) const;
+    // The same primitives as records (u32 kind, u32 count, count positions of three floats)
+    // into the buffer of bufsize 32-bit words; returns the number of records.
+    int GetRoomTriangles(int lod, uint32_t* buffer, int bufsize) const;
+
+    // u along a strip between the rails words[i * stride] and words[i * stride + railOffset]:
+    // about as many squares as the strip is wide, mirrored on every second segment.
+    static void StripTexCoords(float* out, const SDLCODE_T* words, int stride, int rows,
+                               int railOffset);
+    // u along the rail words[i * stride] in whole repeats of the unit length.
+    static void RailTexCoords(float* out, const SDLCODE_T* words, float unitLength, int rows,
+                              int stride);
+
     // The cursor value of a walk that has built every polygon of the room.
     static constexpr uint32_t EndCursor = 0xFFFFFFFF;
     // The room's collision polygons near the sphere (centre and radius; null for all), at most
@@ -94,6 +110,9 @@ public:
     static void MakeWall(phPolygon& poly, int material, const Vector3& p0, const Vector3& p1,
                          float h0, float h1);
 
+    // The longest strip a walk builds, in rows.
+    static const uint32_t MAX_PRIM_SIZE = 256;
+
 private:
     lvlSDL(uint32_t perimeterCount, uint32_t codeCount, unsigned char* block);
     static size_t BlockBytes(uint32_t perimeterCount, uint32_t codeCount);
@@ -106,5 +125,12 @@ private:
     uint32_t m_PerimeterCount;
     uint32_t m_CodeCount;
 };
+
+// Packed colours multiplied channel by channel; white on either side gives the other.
+uint32_t ColorMultiply(uint32_t a, uint32_t b);
+uint32_t ColorMultiply3(uint32_t a, uint32_t b, uint32_t c);
+
+// A debug line from the middle of a wall along its facing direction (0 to 63).
+void DrawWallFacing(int direction, const Vector3& a, const Vector3& b, float y0, float y1);
 
 #endif

@@ -1,6 +1,7 @@
 #include "city/sdlcode.h"
 
 #include "data/assert.h"
+#include "data/printer.h"
 
 #include <cmath>
 
@@ -120,4 +121,25 @@ sdlDecodeResult sdlDecodeCommand(const SDLCODE_T* words, uint32_t count, uint32_
     command->m_Operands = words + at;
     *position = at + operands;
     return sdlDecodeOk;
+}
+
+bool sdlNextCommand(const SDLCODE_T* words, uint32_t count, uint32_t* position,
+                    sdlCommand* command) {
+    uint32_t at = *position;
+    if (words && at < count && ((words[at] & SDL_OPCODE_MASK) >> 3) > SDL_MAX_OPCODE) {
+        FatalQuit("Invalid cmd %d (%d)", words[at], (words[at] >> 3) & 15);
+    }
+    return sdlDecodeCommand(words, count, position, command) == sdlDecodeOk;
+}
+
+const sdlCommand* sdlRailTarget(const SDLCODE_T* words, uint32_t count, uint32_t position,
+                                const sdlCommand& ext, sdlCommand* next) {
+    bool found = sdlDecodeCommand(words, count, &position, next) == sdlDecodeOk;
+    if (found && next->m_Opcode == SDL_TEXTURE) {
+        found = sdlDecodeCommand(words, count, &position, next) == sdlDecodeOk;
+    }
+    bool rails = found && (next->m_Opcode == SDL_ROAD || next->m_Opcode == SDL_ALLEY ||
+                           next->m_Opcode == SDL_DIVROAD);
+    Assert(rails || ext.m_Count != 3);
+    return rails ? next : nullptr;
 }

@@ -79,4 +79,13 @@ enum sdlDecodeResult {
 sdlDecodeResult sdlDecodeCommand(const SDLCODE_T* words, uint32_t count, uint32_t* position,
                                  sdlCommand* command);
 
+// The next command of a room's interpreters: false at the end of the words; opcodes 13 to 15
+// end the program ("Invalid cmd").
+bool sdlNextCommand(const SDLCODE_T* words, uint32_t count, uint32_t* position,
+                    sdlCommand* command);
+// The command that rails (an ext of count 3) decorate: the road, divided road or alley after
+// position, looking past one texture command. Rails before anything else fail an assertion.
+const sdlCommand* sdlRailTarget(const SDLCODE_T* words, uint32_t count, uint32_t position,
+                                const sdlCommand& ext, sdlCommand* next);
+
 #endif

@@ -318,10 +318,7 @@ int PolyWalk::Run(uint32_t* cursor) {
         uint32_t start = position;
         int startCount = m_Count;
         uint32_t startTexture = m_Texture;
-        if (position < count && ((words[position] & SDL_OPCODE_MASK) >> 3) > SDL_MAX_OPCODE) {
-            FatalQuit("Invalid cmd %d (%d)", words[position], (words[position] >> 3) & 15);
-        }
-        if (sdlDecodeCommand(words, count, &position, &command) != sdlDecodeOk) {
+        if (!sdlNextCommand(words, count, &position, &command)) {
             break;
         }
         bool skip = m_Texture == 0;
@@ -359,17 +356,8 @@ int PolyWalk::Run(uint32_t* cursor) {
             break;
         }
         case SDL_EXT: {
-            // Rails decorate the next drawing command, looking past a texture command.
-            uint32_t ahead = position;
             sdlCommand next;
-            bool found = sdlDecodeCommand(words, count, &ahead, &next) == sdlDecodeOk;
-            if (found && next.m_Opcode == SDL_TEXTURE) {
-                found = sdlDecodeCommand(words, count, &ahead, &next) == sdlDecodeOk;
-            }
-            bool rails = found && (next.m_Opcode == SDL_ROAD || next.m_Opcode == SDL_ALLEY ||
-                                   next.m_Opcode == SDL_DIVROAD);
-            Assert(rails || command.m_Count != 3);
-            Extension(command, rails ? &next : nullptr);
+            Extension(command, sdlRailTarget(words, count, position, command, &next));
             break;
         }
         default:

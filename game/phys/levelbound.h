@@ -28,6 +28,9 @@ public:
     static RoomQuery sm_RoomQuery;
 
     lvlLevelBound();
+    // Refills the wall shades from the render state's ambient colour and up to eight of its
+    // directional lights; until then every shade is white.
+    static void ComputeShadeTable();
     ~lvlLevelBound() override;
 
     phMaterial* GetMaterial(int index) override;

@@ -213,6 +213,30 @@ TEST(RoomPolys, RoadWithClosedRails) {
     EXPECT_FLOAT_EQ(lvlPSDL::sm_Vertices[polys[6].VertexIndex[1]].y, 0.15f);
 }
 
+// A road of two rows with both sidewalks, then an alley: the road's quads take the sidewalk,
+// ground and sidewalk materials; an array too small for the alley stops before it, and the
+// cursor resumes there with the road's texture, losing and repeating nothing.
+TEST(RoomPolys, ResumeAtTheCommandThatDidNotFit) {
+    RoadCity road(2);
+    lvlPSDL::AllocateTextures(4);
+    lvlPSDL::sm_MaterialIndex = {0, 6, 7, 8};
+    const SDLCODE_T words[] = {SDL_TEXTURE, 1, SDL_ROAD | 2, 1, 2, 3, 4, 5, 6, 7, 8,
+                               SDL_ALLEY | SDL_LAST | 2, 1, 4, 5, 8};
+    lvlSDL& room = *road.m_City.m_Rooms[1];
+    room.SetCodes(words, 16);
+    lvlPSDL::SetupSparePool();
+    phPolygon polys[4];
+    uint32_t cursor = 0;
+    ASSERT_EQ(room.BuildRoomPolys(nullptr, polys, 3, &cursor), 3);
+    EXPECT_EQ(polys[0].MaterialIndex, 7);
+    EXPECT_EQ(polys[1].MaterialIndex, 6);
+    EXPECT_EQ(polys[2].MaterialIndex, 7);
+    EXPECT_EQ(cursor, 11u << 11 | 1u);
+    ASSERT_EQ(room.BuildRoomPolys(nullptr, polys, 3, &cursor), 1);
+    EXPECT_EQ(polys[0].MaterialIndex, 6);
+    EXPECT_EQ(cursor, lvlSDL::EndCursor);
+}
+
 // One fan command of 130 triangles cannot be built 128 at a time.
 TEST(RoomPolys, PrimitiveLargerThanABatchIsReported) {
     FloorCity city;

@@ -1,0 +1,151 @@
+// Frames of the room interpreter: the demo city and grid cities of 1,000 and 10,000 rooms
+// (the grid of the compile benchmark, read from its description) drawn whole at the highest
+// detail from a fixed camera above each, in an 800 by 600 window. Each figure is the median of
+// five runs of 50 frames, in milliseconds per frame; a second line per city gives the time of
+// the same walk exporting records instead of drawing. Graphics options pass through after the
+// asset directory, whose "texture" folder is copied beside the generated cities.
+//
+//   citydraw_bench <assets directory> [graphics options]
+
+#include "bench/gridcity.h"
+#include "city/psdl.h"
+#include "data/asset.h"
+#include "data/options.h"
+#include "data/printer.h"
+#include "data/stream.h"
+#include "data/timer.h"
+#include "gfx/d3dpipe.h"
+#include "gfx/pipeline.h"
+#include "gfx/rstate.h"
+#include "gfx/texture.h"
+#include "gfx/viewport.h"
+#include "rgl/tgl.h"
+#include "vector/matrix34.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int Runs = 5;
+const int Frames = 50;
+
+// Looking down at 60 degrees from the south, far enough back that the whole city is in view.
+Matrix34 CameraOver(const Vector3& low, const Vector3& high) {
+    Vector3 centre = (low + high) * 0.5f;
+    float size = std::max(high.x - low.x, high.z - low.z);
+    float pitch = 1.0471976f;
+    Matrix34 camera = Matrix34::sm_Identity;
+    camera.b = Vector3(0, std::cos(pitch), -std::sin(pitch));
+    camera.c = Vector3(0, std::sin(pitch), std::cos(pitch));
+    camera.d = centre + camera.c * (size * 1.1f);
+    return camera;
+}
+
+double MedianFrameMs(lvlPSDL& city, const Matrix34& camera) {
+    lvlSDL::sm_ViewPoint = camera.d;
+    std::vector<double> runs;
+    for (int run = 0; run < Runs; ++run) {
+        uint64_t start = Timer::Ticks();
+        for (int frame = 0; frame < Frames; ++frame) {
+            gfxPumpMessages();
+            BeginFrame();
+            gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102040, 1.0f, 0);
+            gfxBeginScene();
+            gfxSetCamera(camera);
+            tglBegin();
+            for (uint32_t r = 1; r < city.m_RoomCount; ++r) {
+                tglColor(0xFFFFFFFF);
+                city.m_Rooms[r]->DrawRoom(3, 0xFFFFFFFF);
+            }
+            tglEnd();
+            gfxEndScene();
+            gfxEndFrame();
+        }
+        runs.push_back(double(Timer::Ticks() - start) * Timer::sm_MsPerTick / Frames);
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[Runs / 2];
+}
+
+void Run(const char* name) {
+    unsigned mask = GetPrintMask();
+    SetPrintMask(0);
+    auto city = std::make_unique<lvlPSDL>();
+    bool loaded = city->LoadSDL(name);
+    LoadCityTextures();
+    SetPrintMask(mask);
+    if (!loaded) {
+        PrintError("citydraw_bench: '%s' did not load", name);
+        return;
+    }
+    Vector3 low = lvlPSDL::sm_Vertices[0];
+    Vector3 high = low;
+    for (uint32_t i = 0; i < lvlPSDL::sm_VertexCount; ++i) {
+        const Vector3& v = lvlPSDL::sm_Vertices[i];
+        low.Set(std::min(low.x, v.x), std::min(low.y, v.y), std::min(low.z, v.z));
+        high.Set(std::max(high.x, v.x), std::max(high.y, v.y), std::max(high.z, v.z));
+    }
+    gfxMainViewport->Perspective(60.0f, 0.0f, 1.0f, 100000.0f);
+    double ms = MedianFrameMs(*city, CameraOver(low, high));
+    PrintMessage("%-10s %6u rooms  %8.3f ms per frame (%u triangles)", name, city->m_RoomCount - 1,
+                 ms, gfxStats.m_Tris);
+    // The interpreter's own share: the same walk writing records instead of drawing.
+    std::vector<uint32_t> records(1 << 16);
+    uint64_t start = Timer::Ticks();
+    for (int frame = 0; frame < Frames; ++frame) {
+        for (uint32_t r = 1; r < city->m_RoomCount; ++r) {
+            city->m_Rooms[r]->GetRoomTriangles(3, records.data(), int(records.size()));
+        }
+    }
+    PrintMessage("%-10s %6u rooms  %8.3f ms per walk of every room without drawing", name,
+                 city->m_RoomCount - 1, double(Timer::Ticks() - start) * Timer::sm_MsPerTick / Frames);
+    gfxReleaseAllTextures();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintError("Usage: citydraw_bench <assets directory> [graphics options]");
+        return 1;
+    }
+    std::filesystem::path assets = argv[1];
+    ParseCommandLine(argc - 1, argv + 1);
+    std::filesystem::create_directories("city");
+    std::filesystem::create_directories("texture");
+    const auto overwrite = std::filesystem::copy_options::overwrite_existing;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(assets / "texture", error)) {
+        std::filesystem::copy_file(entry.path(), "texture" / entry.path().filename(), overwrite,
+                                   error);
+    }
+    std::filesystem::copy_file(assets / "city" / "demo.sdl", "city/demo.sdl", overwrite, error);
+    datAssetManager::SetPath("");
+    for (int rooms : {1000, 10000}) {
+        std::string text = GridCity(rooms).Description();
+        std::string name = "grid" + std::to_string(rooms);
+        Stream* out = datAssetManager::Create("city", name.c_str(), "sdl");
+        StreamWrite(out, text.data(), int(text.size()));
+        StreamClose(out);
+    }
+
+    gfxSetWindowMode(true, -1, -1);
+    gfxParseOptions(800, 600, 16, 16, true);
+    gfxStartPipeline();
+    PrintMessage("device: %s, %s vertex buffers, %d-bit target",
+                 gfxUseSoftware ? "software" : (gfxUseHwTnL ? "T&L HAL" : "HAL"),
+                 gfxUseNativeVBs ? "native" : "emulated", gfxPipeline::m_ColorDepth);
+    tglInit(FVF_VCT1, 64, 120, 0);
+    gfxSetStateByte(gfxCurrentState.m_Lighting, 0);
+    gfxSetStateByte(gfxCurrentState.m_CullMode, D3DCULL_NONE);
+    for (const char* name : {"demo", "grid1000", "grid10000"}) {
+        Run(name);
+    }
+    tglShutdown();
+    gfxClosePipeline();
+    return 0;
+}
