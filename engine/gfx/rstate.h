@@ -120,7 +120,6 @@ void gfxReadDeviceStates(gfxRenderState& state);
 void gfxResetStates(gfxRenderState& state);
 void gfxSetStateByte(uint8_t& field, uint8_t value);
 void gfxSetBlendMode(gfxRenderState& state, uint32_t mode);
-void gfxSetLighting(bool on);
 void gfxSetDCLayers(int layers);
 void gfxMarkAllDirty();
 // Applies the pending state when the dirty word meets the apply mask.
