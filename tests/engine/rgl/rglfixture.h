@@ -29,6 +29,18 @@ public:
     std::vector<uintptr_t> m_Bound;  // surfaces set on stage 0
 };
 
+// One primitive drawn from the ring of format FVF_VCT1, with its vertices.
+struct RglDrawnVertex {
+    float x, y, z;
+    uint32_t m_Colour;
+    float u, v;
+};
+static_assert(sizeof(RglDrawnVertex) == 24, "one FVF_VCT1 vertex");
+struct RglDrawn {
+    uint32_t m_Type;
+    std::vector<RglDrawnVertex> m_Vertices;
+};
+
 // The fake pipeline with the immediate-mode ring of format FVF_VCT1 in a native buffer (or an
 // emulated one, when the test says so) on a capturing device.
 class RglPipeline : public FakePipeline {
@@ -63,6 +75,23 @@ protected:
             pieces.push_back(xs);
         }
         return pieces;
+    }
+
+    // Every primitive drawn from the native ring since the device last forgot its calls; valid
+    // while the ring has not wrapped over them.
+    std::vector<RglDrawn> Drawn() {
+        std::vector<RglDrawn> drawn;
+        const std::vector<uint8_t>& bytes = Ring()->m_Bytes;
+        for (const FakeDevice::Call& call : m_Capture.CallsOf("DrawPrimitiveVB")) {
+            RglDrawn primitive{call.m_A, {}};
+            for (DWORD i = call.m_B; i < call.m_B + call.m_C && (i + 1) * 24 <= bytes.size(); ++i) {
+                RglDrawnVertex vertex;
+                memcpy(&vertex, &bytes[i * 24], 24);
+                primitive.m_Vertices.push_back(vertex);
+            }
+            drawn.push_back(primitive);
+        }
+        return drawn;
     }
 
     CapturingDevice m_Capture;
