@@ -1,4 +1,6 @@
 // The in-window banks print with the debug text on a real device.
+#include <direct.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,6 +15,10 @@ using InWindowText = WindowPipeline;
 
 TEST_F(InWindowText, TheOpenBankIsPrintedAtItsOffsetInTheFontsCells) {
     ASSERT_TRUE(Open(""));
+    // The manager keeps its layout in the working folder.
+    char home[MAX_PATH];
+    _getcwd(home, sizeof(home));
+    _chdir(m_Scratch.Root().c_str());
     bkLocBank::sm_WidgetsAtTop = 1;
     bkLocBank::sm_XOffset = 40;
     bkLocBank::sm_YOffset = 16;
@@ -32,6 +38,7 @@ TEST_F(InWindowText, TheOpenBankIsPrintedAtItsOffsetInTheFontsCells) {
         gfxEndFrame();
     }
     bkManager::DeleteInstance();
+    _chdir(home);
     std::string bmp = ReadWholeFile(path);
     ASSERT_EQ(1440054u, bmp.size());
     // Lines start at the offset, one 8-pixel cell per row; nothing above or left of them.
