@@ -13,28 +13,7 @@
 
 namespace {
 
-// The capturing pipeline with the screen viewport in pixels and the camera 10 units up +z.
-class DevcamOnRgl : public RglPipeline {
-protected:
-    void SetUp() override {
-        RglPipeline::SetUp();
-        m_Viewport->Perspective(60.0f, 0.0f, 1.0f, 1000.0f);
-        gfxScreenViewport = gfxCreateViewport();
-        gfxScreenViewport->Ortho(0, 800, 600, 0, -1, 1);
-        gfxSetViewport(m_Viewport);
-        Matrix34 camera = Matrix34::sm_Identity;
-        camera.d.Set(0, 0, 10);
-        gfxSetCamera(camera);
-        rglLoadIdentity();
-        rglEndFrame();
-        m_Capture.Forget();
-    }
-    void TearDown() override {
-        delete gfxScreenViewport;
-        gfxScreenViewport = nullptr;
-        RglPipeline::TearDown();
-    }
-};
+using DevcamOnRgl = RglCameraPipeline;
 
 void Mouse(int x, int y, uint32_t buttons) {
     inpMouseX = x;

@@ -8,6 +8,7 @@
 #include "gfx/screenshot.h"
 #include "gfx/viewport.h"
 #include "rgl/rgl.h"
+#include "vector/matrix34.h"
 #include "tests/engine/gfx/pipefixture.h"
 
 // A recording device that also keeps the vertices of every DrawPrimitive.
@@ -95,6 +96,31 @@ protected:
     }
 
     CapturingDevice m_Capture;
+};
+
+// The capturing pipeline with a perspective of 60 degrees from 1 to 1000, the camera at
+// (0, 0, 10) looking down -z so that the origin is seen at the centre of the screen, and the
+// screen viewport in pixels.
+class RglCameraPipeline : public RglPipeline {
+protected:
+    void SetUp() override {
+        RglPipeline::SetUp();
+        m_Viewport->Perspective(60.0f, 0.0f, 1.0f, 1000.0f);
+        gfxScreenViewport = gfxCreateViewport();
+        gfxScreenViewport->Ortho(0, 800, 600, 0, -1, 1);
+        gfxSetViewport(m_Viewport);
+        Matrix34 camera = Matrix34::sm_Identity;
+        camera.d.Set(0, 0, 10);
+        gfxSetCamera(camera);
+        rglLoadIdentity();
+        rglEndFrame();
+        m_Capture.Forget();
+    }
+    void TearDown() override {
+        delete gfxScreenViewport;
+        gfxScreenViewport = nullptr;
+        RglPipeline::TearDown();
+    }
 };
 
 // Draws two frames in the screen viewport after a clear to the colour and returns the screen

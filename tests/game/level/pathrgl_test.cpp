@@ -11,30 +11,17 @@
 
 namespace {
 
-// The capturing pipeline, the camera 10 units up +z looking at the origin, the rgl path drawer
-// installed.
-class PathsOnRgl : public RglPipeline {
+// The camera's pipeline with the rgl path drawer installed.
+class PathsOnRgl : public RglCameraPipeline {
 protected:
     void SetUp() override {
-        RglPipeline::SetUp();
-        m_Viewport->Perspective(60.0f, 0.0f, 1.0f, 1000.0f);
-        gfxScreenViewport = gfxCreateViewport();
-        gfxScreenViewport->Ortho(0, 800, 600, 0, -1, 1);
-        gfxSetViewport(m_Viewport);
-        Matrix34 camera = Matrix34::sm_Identity;
-        camera.d.Set(0, 0, 10);
-        gfxSetCamera(camera);
-        rglLoadIdentity();
-        rglEndFrame();
+        RglCameraPipeline::SetUp();
         m_Previous = PathDrawer;
         lvlUseRglPathDrawer();
-        m_Capture.Forget();
     }
     void TearDown() override {
         PathDrawer = m_Previous;
-        delete gfxScreenViewport;
-        gfxScreenViewport = nullptr;
-        RglPipeline::TearDown();
+        RglCameraPipeline::TearDown();
     }
     qvPathDrawer* m_Previous = nullptr;
 };
