@@ -1,7 +1,35 @@
 // The in-window bank front end: banks drawn as debug text and read from the keypad.
 #include "bank/gfxbank.h"
 
-gfxBankText* gfxBankPrinter;
+#include "gfx/pipeline.h"
+#include "gfx/print.h"
+
+// The system headers that the pipeline brings in name a Win32 call like the banks' member.
+#undef GetCharWidth
+
+namespace {
+
+// The graphics layer's debug text. The font is made before its cell size is asked for, so the
+// first frame is laid out like the others.
+class DebugText : public gfxBankText {
+public:
+    void Print(int x, int y, const char* text) override { gfxPrint(x, y, text); }
+    int GetCharWidth() override {
+        gfxCreateFontTexture();
+        return int(gfxGetCharWidth());
+    }
+    int GetCharHeight() override {
+        gfxCreateFontTexture();
+        return int(gfxGetCharHeight());
+    }
+    int GetScreenHeight() override { return gfxPipeline::m_iHeight; }
+};
+
+DebugText sDebugText;
+
+}  // namespace
+
+gfxBankText* gfxBankPrinter = &sDebugText;
 gfxBankKeysFunc gfxBankKeys;
 bool gfxBank::sm_PositioningBuilt;
 

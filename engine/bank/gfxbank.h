@@ -9,8 +9,8 @@
 // The in-window front end (options "local" and "fs"): every bank is drawn with the graphics
 // layer's debug text and driven from the keypad through the input layer's key states.
 
-// The debug text as the banks use it; the graphics layer installs it. Without it nothing is
-// drawn.
+// The debug text as the banks use it: the graphics layer's from the start; tests put a recorder
+// in its place. Without one nothing is drawn.
 class gfxBankText {
 public:
     virtual ~gfxBankText() {}

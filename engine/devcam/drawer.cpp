@@ -1,4 +1,25 @@
-// The drawer that the immediate-mode layer installs.
+// The cameras' and the pick's drawer: the immediate-mode layer, installed from the start.
 #include "devcam/drawer.h"
 
-dcDrawer* dcDraw;
+#include "rgl/rgl.h"
+
+namespace {
+
+class RglDrawer : public dcDrawer {
+public:
+    void Begin(int primitive) override { rglBegin(uint32_t(primitive)); }
+    void Vertex(float x, float y, float z) override { rglVertex(x, y, z); }
+    void End() override { rglEnd(); }
+    void Color(uint32_t colour) override { rglColor(colour); }
+    bool Enable(int capability, bool on) override {
+        return rglEnable(uint32_t(capability), on) != 0;
+    }
+    void LoadMatrix(const Matrix34& world) override { rglLoadMatrix(world); }
+    void LoadIdentity() override { rglLoadIdentity(); }
+};
+
+RglDrawer sDrawer;
+
+}  // namespace
+
+dcDrawer* dcDraw = &sDrawer;

@@ -6,7 +6,8 @@
 struct Matrix34;
 
 // What the cameras and the pick draw their axes, grids, rectangles and markers through: the
-// immediate-mode layer installs its own. With none installed nothing is drawn.
+// immediate-mode layer's drawer from the start; tests put a recorder in its place. With none
+// installed nothing is drawn.
 class dcDrawer {
 public:
     // Primitive codes as the pipeline's.

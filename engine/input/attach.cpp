@@ -8,6 +8,7 @@
 #include "input/joystick.h"
 #include "input/pad.h"
 #include "input/winproc.h"
+#include "rgl/rgl.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ void StopInput() {
     inpShutdownMouse();
 }
 
-void BankKeys(const uint8_t** current, const uint8_t** previous) {
+void KeyStates(const uint8_t** current, const uint8_t** previous) {
     *current = inpCurrentKeyState();
     *previous = inpPreviousKeyState();
 }
@@ -39,7 +40,8 @@ void BankKeys(const uint8_t** current, const uint8_t** previous) {
 }  // namespace
 
 void inpAttachToPipeline() {
-    gfxBankKeys = BankKeys;
+    gfxBankKeys = KeyStates;
+    rglKeyStates = KeyStates;
     gfxInputWindowProc = inpWindowProc;
     gfxAddHook(gfxHookInputStart, StartInput);
     gfxAddHook(gfxHookInputPoll, PollInput);

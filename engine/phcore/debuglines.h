@@ -23,9 +23,9 @@ struct phDebugLine {
 extern phDebugLine phDebugLines[MAX_DEBUG_LINES];
 extern int phDebugLineCount;
 
-// How the lines reach the screen. The physics modules sit below the drawing layer, so the
-// immediate-mode layer installs its own drawer; with none installed, rendering draws nothing
-// (and a clear still empties the list).
+// How the lines reach the screen. The physics modules sit below the drawing layer, so the game's
+// start-up installs the immediate-mode layer's drawer (lvlUseRglDebugLineDrawer); with none
+// installed, rendering draws nothing (and a clear still empties the list).
 class phDebugLineDrawer {
 public:
     enum { LIGHTING = 2, LINE_LIST = 2, LINE_STRIP = 3 };

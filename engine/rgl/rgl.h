@@ -95,6 +95,12 @@ void rglClose();
 void rglBeginFrame(uint32_t clearColour);
 void rglFinishFrame();
 void rglSetCamera(const Matrix34& camera);
+// False once the window has been closed or Escape went down this frame.
 bool rglKeepRunning();
+
+// The keyboard's states of this frame and of the one before, indexed by DirectInput key code
+// (bit 0x80 when down); the input layer sets it. Without it no key is read.
+typedef void (*rglKeyStatesFunc)(const uint8_t** current, const uint8_t** previous);
+extern rglKeyStatesFunc rglKeyStates;
 
 #endif

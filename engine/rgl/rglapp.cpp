@@ -7,6 +7,24 @@
 #include "gfx/rstate.h"
 #include "gfx/viewport.h"
 
+rglKeyStatesFunc rglKeyStates;
+
+namespace {
+
+const uint8_t KeyEscape = 0x01;
+
+bool EscapePressed() {
+    if (!rglKeyStates) {
+        return false;
+    }
+    const uint8_t* current = nullptr;
+    const uint8_t* previous = nullptr;
+    rglKeyStates(&current, &previous);
+    return current && previous && (current[KeyEscape] & 0x80) && !(previous[KeyEscape] & 0x80);
+}
+
+}  // namespace
+
 void rglStart(int width, int height, bool windowed) {
     gfxSetWindowMode(windowed, -1, -1);
     gfxParseOptions(width, height, 16, 16, true);
@@ -41,5 +59,5 @@ void rglSetCamera(const Matrix34& camera) {
 }
 
 bool rglKeepRunning() {
-    return (gfxWindowFlags & gfxQuitRequested) == 0;
+    return (gfxWindowFlags & gfxQuitRequested) == 0 && !EscapePressed();
 }

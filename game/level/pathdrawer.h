@@ -5,8 +5,9 @@
 
 struct Vector3;
 
-// What paths draw through: the immediate-mode layer installs its own in PathDrawer. With none
-// installed paths draw nothing.
+// What paths draw through: the editor's start-up installs the immediate-mode layer's with
+// lvlUseRglPathDrawer; tests put a recorder in its place. With none installed paths draw
+// nothing.
 class qvPathDrawer {
 public:
     // Primitive codes as the pipeline's.
@@ -29,5 +30,8 @@ public:
 };
 
 extern qvPathDrawer* PathDrawer;
+
+// Installs the drawer that draws through the immediate-mode layer.
+void lvlUseRglPathDrawer();
 
 #endif

@@ -320,6 +320,7 @@ protected:
     void SetUp() override {
         _getcwd(m_Home, sizeof(m_Home));
         _chdir(m_Scratch.Root().c_str());
+        m_Printer = gfxBankPrinter;
         gfxBankPrinter = &m_Text;
         gfxBankKeys = ScriptedKeys;
         bkLocBank::sm_WidgetsAtTop = 1;
@@ -330,7 +331,7 @@ protected:
     }
     void TearDown() override {
         bkManager::DeleteInstance();
-        gfxBankPrinter = nullptr;
+        gfxBankPrinter = m_Printer;
         gfxBankKeys = nullptr;
         _chdir(m_Home);
     }
@@ -342,6 +343,7 @@ protected:
     }
 
     RecordingText m_Text;
+    gfxBankText* m_Printer = nullptr;
     ScratchDir m_Scratch;
     char m_Home[MAX_PATH];
 };

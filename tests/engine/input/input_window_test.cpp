@@ -22,6 +22,7 @@
 #include "input/joystick.h"
 #include "input/pad.h"
 #include "input/winproc.h"
+#include "rgl/rgl.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
 
@@ -234,6 +235,18 @@ TEST(PipelineInput, TheMainWindowDeliversInput) {
         }
     }
     EXPECT_EQ(types, (std::vector<uint32_t>{inpLeftDown, inpLeftUp}));
+
+    // Escape going down ends an immediate-mode application's loop; held, it is not new.
+    EXPECT_TRUE(rglKeepRunning());
+    SendKey(VK_ESCAPE, false);
+    Settle();
+    gfxPumpMessages();
+    EXPECT_FALSE(rglKeepRunning());
+    gfxPumpMessages();
+    EXPECT_TRUE(rglKeepRunning());
+    SendKey(VK_ESCAPE, true);
+    Settle();
+    gfxPumpMessages();
     gfxClosePipeline();
 }
 

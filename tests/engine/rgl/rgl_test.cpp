@@ -236,3 +236,44 @@ TEST(RglFatal, OverflowFormatAndPairing) {
                          {"RglBadFormat", "Unsupported vertex format."},
                          {"RglEndWithoutBegin", "Assert(sm_beginBegun) failed in [rgl/rgl, line"}});
 }
+
+namespace {
+
+uint8_t sNow[256];
+uint8_t sBefore[256];
+void ScriptedKeys(const uint8_t** current, const uint8_t** previous) {
+    *current = sNow;
+    *previous = sBefore;
+}
+
+}  // namespace
+
+TEST(RglApp, KeepRunningStopsOnAClosedWindowOrANewEscape) {
+    const uint8_t Escape = 0x01, Space = 0x39;
+    struct Case {
+        bool m_Hooked;
+        uint8_t m_Key;
+        uint8_t m_Now, m_Before;
+        uint32_t m_Flags;
+        bool m_Running;
+    } cases[] = {
+        {true, Escape, 0x80, 0x00, 0, false},
+        {true, Escape, 0x80, 0x80, 0, true},  // held from the frame before
+        {true, Escape, 0x00, 0x80, 0, true},  // released
+        {true, Space, 0x80, 0x00, 0, true},
+        {false, Escape, 0x80, 0x00, 0, true},  // no keyboard attached
+        {true, Escape, 0x00, 0x00, gfxQuitRequested, false},
+    };
+    for (const Case& c : cases) {
+        memset(sNow, 0, sizeof(sNow));
+        memset(sBefore, 0, sizeof(sBefore));
+        sNow[c.m_Key] = c.m_Now;
+        sBefore[c.m_Key] = c.m_Before;
+        rglKeyStates = c.m_Hooked ? ScriptedKeys : nullptr;
+        gfxWindowFlags = c.m_Flags;
+        EXPECT_EQ(rglKeepRunning(), c.m_Running) << int(c.m_Key) << " " << int(c.m_Now) << " "
+                                                  << int(c.m_Before) << " " << c.m_Flags;
+    }
+    rglKeyStates = nullptr;
+    gfxWindowFlags = 0;
+}

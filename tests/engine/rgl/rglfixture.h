@@ -8,6 +8,7 @@
 #include "gfx/screenshot.h"
 #include "gfx/viewport.h"
 #include "rgl/rgl.h"
+#include "vector/matrix34.h"
 #include "tests/engine/gfx/pipefixture.h"
 
 // A recording device that also keeps the vertices of every DrawPrimitive.
@@ -27,6 +28,18 @@ public:
     }
     std::vector<std::vector<uint8_t>> m_Draws;
     std::vector<uintptr_t> m_Bound;  // surfaces set on stage 0
+};
+
+// One primitive drawn from the ring of format FVF_VCT1, with its vertices.
+struct RglDrawnVertex {
+    float x, y, z;
+    uint32_t m_Colour;
+    float u, v;
+};
+static_assert(sizeof(RglDrawnVertex) == 24, "one FVF_VCT1 vertex");
+struct RglDrawn {
+    uint32_t m_Type;
+    std::vector<RglDrawnVertex> m_Vertices;
 };
 
 // The fake pipeline with the immediate-mode ring of format FVF_VCT1 in a native buffer (or an
@@ -65,7 +78,49 @@ protected:
         return pieces;
     }
 
+    // Every primitive drawn from the native ring since the device last forgot its calls; valid
+    // while the ring has not wrapped over them.
+    std::vector<RglDrawn> Drawn() {
+        std::vector<RglDrawn> drawn;
+        const std::vector<uint8_t>& bytes = Ring()->m_Bytes;
+        for (const FakeDevice::Call& call : m_Capture.CallsOf("DrawPrimitiveVB")) {
+            RglDrawn primitive{call.m_A, {}};
+            for (DWORD i = call.m_B; i < call.m_B + call.m_C && (i + 1) * 24 <= bytes.size(); ++i) {
+                RglDrawnVertex vertex;
+                memcpy(&vertex, &bytes[i * 24], 24);
+                primitive.m_Vertices.push_back(vertex);
+            }
+            drawn.push_back(primitive);
+        }
+        return drawn;
+    }
+
     CapturingDevice m_Capture;
+};
+
+// The capturing pipeline with a perspective of 60 degrees from 1 to 1000, the camera at
+// (0, 0, 10) looking down -z so that the origin is seen at the centre of the screen, and the
+// screen viewport in pixels.
+class RglCameraPipeline : public RglPipeline {
+protected:
+    void SetUp() override {
+        RglPipeline::SetUp();
+        m_Viewport->Perspective(60.0f, 0.0f, 1.0f, 1000.0f);
+        gfxScreenViewport = gfxCreateViewport();
+        gfxScreenViewport->Ortho(0, 800, 600, 0, -1, 1);
+        gfxSetViewport(m_Viewport);
+        Matrix34 camera = Matrix34::sm_Identity;
+        camera.d.Set(0, 0, 10);
+        gfxSetCamera(camera);
+        rglLoadIdentity();
+        rglEndFrame();
+        m_Capture.Forget();
+    }
+    void TearDown() override {
+        delete gfxScreenViewport;
+        gfxScreenViewport = nullptr;
+        RglPipeline::TearDown();
+    }
 };
 
 // Draws two frames in the screen viewport after a clear to the colour and returns the screen
