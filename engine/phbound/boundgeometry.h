@@ -6,6 +6,7 @@
 #include "phbound/boundpolygonal.h"
 
 class phMaterial;
+class phVertexPairIndex;
 
 // The general mesh bound: vertices, triangles and quads with a material each, the edges
 // between them and, per edge, a normal and an angle value for the polygon collisions. Loaded
@@ -69,7 +70,8 @@ private:
     // of two files.
     void Clear();
     void AllocateVertices(int count);
-    void ComputeEdgeData(int edge);
+    // The normal and angle value of one edge; sides holds each polygon by its sides.
+    void ComputeEdgeData(int edge, const phVertexPairIndex& sides);
     void RemovePolygon(int index);
     void RemoveEdge(int edge);
     bool WeldVertices();
