@@ -45,7 +45,8 @@ public:
     // Factors of 0 or less leave their axis alone. Edge normals are not recomputed.
     void ScaleVertices(float sx, float sy, float sz);
     void ComputePolygonNormals();
-    // The first edge joining a and b in either direction, or -1.
+    // The first edge joining a and b in either direction, or -1: a search of the edge list,
+    // for single questions (the preparation passes use a phVertexPairIndex).
     int FindEdge(int a, int b) const;
 
     // Mesh clean-up for preparation tools; both need PostLoad to have run.

@@ -28,7 +28,8 @@ Mesh RandomMesh(std::mt19937& random) {
     Mesh mesh;
     int numVertices = 4 + below(9);
     for (int i = 0; i < numVertices; ++i) {
-        mesh.vertices.push_back(Vector3(float(below(3) - 1), float(below(3) - 1), float(below(3) - 1)));
+        float x = float(below(3) - 1), y = float(below(3) - 1), z = float(below(3) - 1);
+        mesh.vertices.push_back(Vector3(x, y, z));
     }
     int numPolygons = 1 + below(40);
     for (int p = 0; p < numPolygons; ++p) {
