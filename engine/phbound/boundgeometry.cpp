@@ -7,6 +7,7 @@
 
 #include "data/assert.h"
 #include "data/printer.h"
+#include "phbound/pairindex.h"
 #include "phcore/poly.h"
 
 uint8_t phBoundGeometry::BinaryVersion = 1;
@@ -106,24 +107,34 @@ int phBoundGeometry::FindEdge(int a, int b) const {
     return -1;
 }
 
+// A side is new when no edge and no earlier side joins its two vertices; new edges keep the
+// direction and the order of the sides that brought them.
 void phBoundGeometry::AddMissingEdges() {
-    std::vector<std::pair<uint16_t, uint16_t>> added;
+    std::vector<std::pair<uint16_t, uint16_t>> sides;
+    phVertexPairIndex earlier;
+    sides.reserve(4 * size_t(NumPolygons));
+    earlier.Reserve(4 * size_t(NumPolygons));
     for (int i = 0; i < NumPolygons; ++i) {
         const phPolygon& polygon = Polygons[i];
-        int sides = polygon.NumSides();
-        Assert(((sides >> 2) & 0xFFFFFFFE) == 0);
-        int previous = polygon.VertexIndex[sides - 1];
-        for (int k = 0; k < sides; ++k) {
+        int count = polygon.NumSides();
+        Assert(((count >> 2) & 0xFFFFFFFE) == 0);
+        int previous = polygon.VertexIndex[count - 1];
+        for (int k = 0; k < count; ++k) {
             int current = polygon.VertexIndex[k];
-            bool known = FindEdge(previous, current) >= 0;
-            for (size_t e = 0; !known && e < added.size(); ++e) {
-                known = (added[e].first == previous && added[e].second == current) ||
-                        (added[e].first == current && added[e].second == previous);
-            }
-            if (!known) {
-                added.push_back(std::make_pair(uint16_t(previous), uint16_t(current)));
-            }
+            earlier.Add(previous, current, int(sides.size()));
+            sides.push_back(std::make_pair(uint16_t(previous), uint16_t(current)));
             previous = current;
+        }
+    }
+    earlier.Sort();
+    phVertexPairIndex edges;
+    edges.AddPairs(EdgeStorage, NumEdges);
+    edges.Sort();
+    std::vector<std::pair<uint16_t, uint16_t>> added;
+    for (size_t s = 0; s < sides.size(); ++s) {
+        int a = sides[s].first, b = sides[s].second;
+        if (edges.Find(a, b) < 0 && earlier.Find(a, b) == int(s)) {
+            added.push_back(sides[s]);
         }
     }
     if (added.empty()) {
@@ -148,11 +159,14 @@ void phBoundGeometry::AddMissingEdges() {
 }
 
 void phBoundGeometry::ComputeEdgeNums() {
+    phVertexPairIndex edges;
+    edges.AddPairs(EdgeStorage, NumEdges);
+    edges.Sort();
     for (int i = 0; i < NumPolygons; ++i) {
         phPolygon& polygon = Polygons[i];
         int sides = polygon.NumSides();
         for (int k = 0; k < sides; ++k) {
-            int edge = FindEdge(polygon.VertexIndex[k], polygon.VertexIndex[(k + 1) % sides]);
+            int edge = edges.Find(polygon.VertexIndex[k], polygon.VertexIndex[(k + 1) % sides]);
             if (edge < 0) {
                 PrintWarning("BoundGeom : ComputeEdgeNums: ERROR: edge missing!\n");
                 edge = 0;
@@ -172,21 +186,48 @@ void phBoundGeometry::ComputeEdgeNormals() {
     }
     GeomEdgeNormals = new Vector3[NumEdges];
     GeomEdgeAngles = new float[NumEdges];
+    phVertexPairIndex sides;
+    sides.Reserve(4 * size_t(NumPolygons));
+    for (int i = 0; i < NumPolygons; ++i) {
+        const phPolygon& polygon = Polygons[i];
+        int count = polygon.NumSides();
+        for (int k = 0; k < count; ++k) {
+            sides.Add(polygon.VertexIndex[k], polygon.VertexIndex[(k + 1) % count], i);
+        }
+    }
+    sides.Sort();
+    // An edge that repeats an earlier one in the same direction gets the same values; a file
+    // may repeat one edge many times.
+    phVertexPairIndex directed(true);
+    directed.AddPairs(EdgeStorage, NumEdges);
+    directed.Sort();
     for (int i = 0; i < NumEdges; ++i) {
-        ComputeEdgeData(i);
+        int first = directed.Find(EdgeStorage[i][0], EdgeStorage[i][1]);
+        if (first < i) {
+            GeomEdgeNormals[i] = GeomEdgeNormals[first];
+            GeomEdgeAngles[i] = GeomEdgeAngles[first];
+        } else {
+            ComputeEdgeData(i, sides);
+        }
     }
 }
 
-void phBoundGeometry::ComputeEdgeData(int edge) {
+// Only the polygons with a side joining the edge's vertices can have it; they are visited in
+// polygon order, as a scan of all polygons would meet them.
+void phBoundGeometry::ComputeEdgeData(int edge, const phVertexPairIndex& sides) {
     int a = EdgeStorage[edge][0];
     int b = EdgeStorage[edge][1];
     const Vector3* n1 = nullptr;
     const Vector3* n2 = nullptr;
-    for (int i = 0; i < NumPolygons && !(n1 && n2); ++i) {
-        if (HasSide(Polygons[i], a, b)) {
-            n1 = &Polygons[i].Normal;
-        } else if (HasSide(Polygons[i], b, a)) {
-            n2 = &Polygons[i].Normal;
+    for (const phVertexPairIndex::Entry& entry : sides.Entries(a, b)) {
+        const phPolygon& polygon = Polygons[entry.second];
+        if (HasSide(polygon, a, b)) {
+            n1 = &polygon.Normal;
+        } else if (HasSide(polygon, b, a)) {
+            n2 = &polygon.Normal;
+        }
+        if (n1 && n2) {
+            break;
         }
     }
     if (!n1 && !n2) {

@@ -6,6 +6,7 @@
 #include "phbound/boundpolygonal.h"
 
 class phMaterial;
+class phVertexPairIndex;
 
 // The general mesh bound: vertices, triangles and quads with a material each, the edges
 // between them and, per edge, a normal and an angle value for the polygon collisions. Loaded
@@ -44,7 +45,8 @@ public:
     // Factors of 0 or less leave their axis alone. Edge normals are not recomputed.
     void ScaleVertices(float sx, float sy, float sz);
     void ComputePolygonNormals();
-    // The first edge joining a and b in either direction, or -1.
+    // The first edge joining a and b in either direction, or -1: a search of the edge list,
+    // for single questions (the preparation passes use a phVertexPairIndex).
     int FindEdge(int a, int b) const;
 
     // Mesh clean-up for preparation tools; both need PostLoad to have run.
@@ -69,7 +71,8 @@ private:
     // of two files.
     void Clear();
     void AllocateVertices(int count);
-    void ComputeEdgeData(int edge);
+    // The normal and angle value of one edge; sides holds each polygon by its sides.
+    void ComputeEdgeData(int edge, const phVertexPairIndex& sides);
     void RemovePolygon(int index);
     void RemoveEdge(int edge);
     bool WeldVertices();

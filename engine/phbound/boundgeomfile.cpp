@@ -33,6 +33,12 @@ void EncodeU16(uint16_t value, unsigned char* bytes) {
     bytes[1] = (unsigned char)(value >> 8);
 }
 
+// A bound made by Init may leave material entries unset; they go out as the default material,
+// the one a surface without a material of its own gets everywhere else, and read back as it.
+const phMaterial* SavedMaterial(const phMaterial* material) {
+    return material ? material : phMaterialMgr::Instance()->DefaultMaterial;
+}
+
 bool ReadExactly(Stream* stream, void* buffer, int64_t count) {
     return count == 0 || StreamRead(stream, buffer, int(count)) == count;
 }
@@ -187,7 +193,7 @@ bool phBoundGeometry::Save(const char* name) {
     }
     writer.PutString("\n", 0);
     for (int i = 0; i < NumMaterials; ++i) {
-        GeomMaterials[i]->Save(writer);
+        SavedMaterial(GeomMaterials[i])->Save(writer);
     }
     writer.PutString("\n", 0);
     writer.PutString("\n", 0);
@@ -294,7 +300,7 @@ bool phBoundGeometry::SaveBinary(const char* name) {
     }
     StreamWrite(stream, bytes.data(), int(bytes.size()));
     for (int i = 0; i < NumMaterials; ++i) {
-        GeomMaterials[i]->SaveBinary(stream);
+        SavedMaterial(GeomMaterials[i])->SaveBinary(stream);
     }
     bytes.assign(PolygonRecordSize * size_t(NumPolygons), 0);
     for (int i = 0; i < NumPolygons; ++i) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "phcore/material.h"
+#include "phcore/materialmgr.h"
 #include "phcore/poly.h"
 #include "tests/engine/phbound/boundfiles.h"
 #include "tests/support/child.h"
@@ -296,6 +297,38 @@ TEST(BoundGeometryFileTest, TextAndBinaryRoundTrips) {
     ASSERT_TRUE(seven.SaveBinary("again"));
     EXPECT_EQ(files.Read("again", "bbnd")[0], 7);
     phBoundGeometry::BinaryVersion = 1;
+}
+
+TEST(BoundGeometryFileTest, MaterialsLeftUnsetAreSavedAsTheDefault) {
+    BoundFiles files;
+    files.Write("cube", "bnd", CubeText());
+    phBoundGeometry cube;
+    ASSERT_TRUE(cube.Load("cube"));
+    // A bound built by hand: Init leaves the material entries empty, and only one is set.
+    phBoundGeometry built;
+    built.Init(3, 2, 0, 2);
+    built.VertexStorage[0].Set(0, 0, 0);
+    built.VertexStorage[1].Set(1, 0, 0);
+    built.VertexStorage[2].Set(0, 0, 1);
+    built.Polygons[0].InitTriangle(0, 2, 1, built.VertexStorage);
+    built.Polygons[1].InitTriangle(0, 1, 2, built.VertexStorage);
+    built.Polygons[1].MaterialIndex = 1;
+    built.GeomMaterials[1] = cube.GetMaterial(0);
+    built.PostLoad();
+
+    ASSERT_TRUE(built.Save("built"));
+    phBoundGeometry text;
+    ASSERT_TRUE(text.Load("built"));
+    ASSERT_TRUE(built.SaveBinary("built"));
+    phBoundGeometry binary;
+    ASSERT_TRUE(binary.LoadBinary("built"));
+    for (phBoundGeometry* loaded : {&text, &binary}) {
+        ASSERT_EQ(loaded->NumMaterials, 2);
+        EXPECT_EQ(loaded->GetMaterial(0), phMaterialMgr::DefaultMaterial);
+        EXPECT_EQ(loaded->GetMaterial(1), cube.GetMaterial(0));
+        EXPECT_EQ(loaded->Polygons[1].MaterialIndex, 1);
+    }
+    EXPECT_EQ(built.GeomMaterials[0], nullptr);
 }
 
 TEST(BoundGeometryFileTest, DamagedBinaryFilesAreRefused) {
