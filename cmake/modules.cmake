@@ -34,7 +34,7 @@ function(plattor_add_test_program name label sources depends)
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "PLATTOR_SOURCE_DIR=${PROJECT_SOURCE_DIR};PLATTOR_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data"
-    TIMEOUT 600)
+    TIMEOUT 1200)
   if(label)
     # Window programs share the worktree's one X display: clicks and keys that one of them sends
     # through the server would reach another's windows, so they never run at the same time.
