@@ -5,6 +5,7 @@
 
 #include "data/bytes.h"
 #include "data/stream.h"
+#include "data/streamfields.h"
 #include "gfx/pipeline.h"
 
 gfxDetectedDevice gfxDetectedDevices[gfxMaxDetectedDevices];
@@ -15,44 +16,11 @@ namespace {
 
 const char Magic[4] = {'G', 'F', 'X', '2'};
 
-bool ReadBytes(Stream* stream, void* buffer, int count) {
-    return StreamRead(stream, buffer, count) == count;
-}
-
-bool ReadU32(Stream* stream, uint32_t& value) {
-    unsigned char bytes[4];
-    if (!ReadBytes(stream, bytes, 4)) {
-        return false;
-    }
-    value = DecodeU32(bytes);
-    return true;
-}
-
-bool ReadU16(Stream* stream, uint16_t& value) {
-    unsigned char bytes[2];
-    if (!ReadBytes(stream, bytes, 2)) {
-        return false;
-    }
-    value = (uint16_t)(bytes[0] | bytes[1] << 8);
-    return true;
-}
-
-bool WriteU32(Stream* stream, uint32_t value) {
-    unsigned char bytes[4];
-    EncodeU32(value, bytes);
-    return StreamWrite(stream, bytes, 4) == 4;
-}
-
-bool WriteU16(Stream* stream, uint16_t value) {
-    unsigned char bytes[2] = {(unsigned char)value, (unsigned char)(value >> 8)};
-    return StreamWrite(stream, bytes, 2) == 2;
-}
-
 bool ReadGuid(Stream* stream, GUID& guid) {
     uint32_t data1;
     uint16_t data2, data3;
-    if (!ReadU32(stream, data1) || !ReadU16(stream, data2) || !ReadU16(stream, data3) ||
-        !ReadBytes(stream, guid.Data4, 8)) {
+    if (!StreamReadU32(stream, data1) || !StreamReadU16(stream, data2) || !StreamReadU16(stream, data3) ||
+        !StreamReadBytes(stream, guid.Data4, 8)) {
         return false;
     }
     guid.Data1 = data1;
@@ -62,21 +30,21 @@ bool ReadGuid(Stream* stream, GUID& guid) {
 }
 
 bool WriteGuid(Stream* stream, const GUID& guid) {
-    return WriteU32(stream, (uint32_t)guid.Data1) && WriteU16(stream, guid.Data2) &&
-           WriteU16(stream, guid.Data3) && StreamWrite(stream, guid.Data4, 8) == 8;
+    return StreamWriteU32(stream, (uint32_t)guid.Data1) && StreamWriteU16(stream, guid.Data2) &&
+           StreamWriteU16(stream, guid.Data3) && StreamWrite(stream, guid.Data4, 8) == 8;
 }
 
 // One record; false when it is cut short or holds values no detection writes.
 bool ReadDevice(Stream* stream, gfxDetectedDevice& d) {
-    if (!ReadGuid(stream, d.m_Guid) || !ReadBytes(stream, d.m_Description, 64) ||
-        !ReadU32(stream, d.m_Kind) || !ReadU32(stream, d.m_Type) ||
-        !ReadU32(stream, d.m_ModeCount) || !ReadU32(stream, d.m_ChosenMode) ||
-        !ReadU32(stream, d.m_RenderDepths)) {
+    if (!ReadGuid(stream, d.m_Guid) || !StreamReadBytes(stream, d.m_Description, 64) ||
+        !StreamReadU32(stream, d.m_Kind) || !StreamReadU32(stream, d.m_Type) ||
+        !StreamReadU32(stream, d.m_ModeCount) || !StreamReadU32(stream, d.m_ChosenMode) ||
+        !StreamReadU32(stream, d.m_RenderDepths)) {
         return false;
     }
     for (gfxDisplayMode& m : d.m_Modes) {
-        if (!ReadU16(stream, m.m_Width) || !ReadU16(stream, m.m_Height) ||
-            !ReadU16(stream, m.m_Bits) || !ReadU16(stream, m.m_Flag)) {
+        if (!StreamReadU16(stream, m.m_Width) || !StreamReadU16(stream, m.m_Height) ||
+            !StreamReadU16(stream, m.m_Bits) || !StreamReadU16(stream, m.m_Flag)) {
             return false;
         }
     }
@@ -90,12 +58,12 @@ bool ReadDevice(Stream* stream, gfxDetectedDevice& d) {
 
 bool WriteDevice(Stream* stream, const gfxDetectedDevice& d) {
     bool ok = WriteGuid(stream, d.m_Guid) && StreamWrite(stream, d.m_Description, 64) == 64 &&
-              WriteU32(stream, d.m_Kind) && WriteU32(stream, d.m_Type) &&
-              WriteU32(stream, d.m_ModeCount) && WriteU32(stream, d.m_ChosenMode) &&
-              WriteU32(stream, d.m_RenderDepths);
+              StreamWriteU32(stream, d.m_Kind) && StreamWriteU32(stream, d.m_Type) &&
+              StreamWriteU32(stream, d.m_ModeCount) && StreamWriteU32(stream, d.m_ChosenMode) &&
+              StreamWriteU32(stream, d.m_RenderDepths);
     for (const gfxDisplayMode& m : d.m_Modes) {
-        ok = ok && WriteU16(stream, m.m_Width) && WriteU16(stream, m.m_Height) &&
-             WriteU16(stream, m.m_Bits) && WriteU16(stream, m.m_Flag);
+        ok = ok && StreamWriteU16(stream, m.m_Width) && StreamWriteU16(stream, m.m_Height) &&
+             StreamWriteU16(stream, m.m_Bits) && StreamWriteU16(stream, m.m_Flag);
     }
     return ok;
 }
@@ -109,8 +77,8 @@ bool gfxLoadConfig() {
     }
     char magic[4];
     uint32_t chosen = 0, count = 0;
-    bool ok = ReadBytes(stream, magic, 4) && !memcmp(magic, Magic, 4) && ReadU32(stream, chosen) &&
-              ReadU32(stream, count) && count >= 1 && count <= gfxMaxDetectedDevices &&
+    bool ok = StreamReadBytes(stream, magic, 4) && !memcmp(magic, Magic, 4) && StreamReadU32(stream, chosen) &&
+              StreamReadU32(stream, count) && count >= 1 && count <= gfxMaxDetectedDevices &&
               chosen < count;
     for (uint32_t i = 0; ok && i < count; ++i) {
         ok = ReadDevice(stream, gfxDetectedDevices[i]);
@@ -127,8 +95,8 @@ bool gfxSaveConfig() {
     if (!stream) {
         return false;
     }
-    bool ok = StreamWrite(stream, Magic, 4) == 4 && WriteU32(stream, gfxChosenDevice) &&
-              WriteU32(stream, gfxDetectedCount);
+    bool ok = StreamWrite(stream, Magic, 4) == 4 && StreamWriteU32(stream, gfxChosenDevice) &&
+              StreamWriteU32(stream, gfxDetectedCount);
     for (uint32_t i = 0; ok && i < gfxDetectedCount; ++i) {
         ok = WriteDevice(stream, gfxDetectedDevices[i]);
     }

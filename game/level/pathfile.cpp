@@ -8,6 +8,7 @@
 #include "data/bytes.h"
 #include "data/printer.h"
 #include "data/stream.h"
+#include "data/streamfields.h"
 #include "level/pathedit.h"
 
 namespace {
@@ -19,25 +20,6 @@ const int TailSize = 4;
 const float SpacingUnit = 0.25f;
 const float DefaultSpacing = 5.0f;
 
-bool ReadBytes(Stream* stream, void* bytes, int count) {
-    return StreamRead(stream, bytes, count) == count;
-}
-
-bool ReadU32(Stream* stream, uint32_t& value) {
-    unsigned char bytes[4];
-    if (!ReadBytes(stream, bytes, 4)) {
-        return false;
-    }
-    value = DecodeU32(bytes);
-    return true;
-}
-
-void WriteU32(Stream* stream, uint32_t value) {
-    unsigned char bytes[4];
-    EncodeU32(value, bytes);
-    StreamWrite(stream, bytes, 4);
-}
-
 void ReportCut(Stream* stream) {
     PrintError("qvPathSet::Load - '%s' ends inside a path.", stream->m_Name);
 }
@@ -48,8 +30,8 @@ std::unique_ptr<qvPath> qvPath::Load(Stream* stream) {
     char name[NAME_SIZE];
     uint32_t count = 0;
     uint32_t current = 0;
-    if (!ReadBytes(stream, name, NAME_SIZE) || !ReadU32(stream, count) ||
-        !ReadU32(stream, current)) {
+    if (!StreamReadBytes(stream, name, NAME_SIZE) || !StreamReadU32(stream, count) ||
+        !StreamReadU32(stream, current)) {
         ReportCut(stream);
         return nullptr;
     }
@@ -68,7 +50,7 @@ std::unique_ptr<qvPath> qvPath::Load(Stream* stream) {
     path->m_VertCount = path->m_Capacity = int(count);
     for (uint32_t i = 0; i < count; ++i) {
         unsigned char bytes[16];
-        if (!ReadBytes(stream, bytes, 16)) {
+        if (!StreamReadBytes(stream, bytes, 16)) {
             ReportCut(stream);
             return nullptr;
         }
@@ -84,7 +66,7 @@ std::unique_ptr<qvPath> qvPath::Load(Stream* stream) {
         }
     }
     unsigned char tail[TailSize];
-    if (!ReadBytes(stream, tail, TailSize)) {
+    if (!StreamReadBytes(stream, tail, TailSize)) {
         ReportCut(stream);
         return nullptr;
     }
@@ -100,8 +82,8 @@ std::unique_ptr<qvPath> qvPath::Load(Stream* stream) {
 
 void qvPath::Save(Stream* stream) const {
     StreamWrite(stream, m_Name, NAME_SIZE);
-    WriteU32(stream, uint32_t(m_VertCount));
-    WriteU32(stream, uint32_t(m_CurrentVertex));
+    StreamWriteU32(stream, uint32_t(m_VertCount));
+    StreamWriteU32(stream, uint32_t(m_CurrentVertex));
     for (int i = 0; i < m_VertCount; ++i) {
         const qvPathVertex& vertex = m_Vertices[i];
         unsigned char bytes[16];
@@ -125,14 +107,14 @@ bool qvPathSet::Load(const char* directory, const char* name) {
         return false;
     }
     char magic[4];
-    if (!ReadBytes(stream, magic, 4) || memcmp(magic, Magic, 4) != 0) {
+    if (!StreamReadBytes(stream, magic, 4) || memcmp(magic, Magic, 4) != 0) {
         PrintError("qvPathSet::Load - Bad version");
         StreamClose(stream);
         return false;
     }
     uint32_t count = 0;
     uint32_t current = 0;
-    bool ok = ReadU32(stream, count) && ReadU32(stream, current);
+    bool ok = StreamReadU32(stream, count) && StreamReadU32(stream, current);
     if (!ok) {
         PrintError("qvPathSet::Load - '%s' ends inside its header.", stream->m_Name);
     } else if (count > uint32_t(MAX_PATHS)) {
@@ -165,8 +147,8 @@ bool qvPathSet::Save(const char* directory, const char* name) {
         return false;
     }
     StreamWrite(stream, Magic, 4);
-    WriteU32(stream, m_PathCount);
-    WriteU32(stream, m_CurrentPath);
+    StreamWriteU32(stream, m_PathCount);
+    StreamWriteU32(stream, m_CurrentPath);
     for (uint32_t i = 0; i < m_PathCount; ++i) {
         m_Paths[i]->Save(stream);
     }
