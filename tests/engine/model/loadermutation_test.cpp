@@ -80,5 +80,6 @@ TEST(LoaderMutation, DamagedItemsAreRefused) {
                  "Assert(count == 1) failed in [model/static",
                  "Assert(primType == drawTri) failed in [model/static",
                  "Assert(idxCount < 65536) failed in [model/static",
-                 "Assert(package) failed in [model/static"});
+                 "Assert(package) failed in [model/static"},
+                4);
 }

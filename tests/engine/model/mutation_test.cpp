@@ -94,5 +94,6 @@ TEST_CHILD(MutatePackage) { return RunMutantsInChild(Mutants, CheckPackage); }
 TEST(PackageMutation, DamagedPackagesAreRefused) {
     RunMutation("MutatePackage", Mutants,
                 {"modPackage: missing file magic, previous reader didn't consume all data.",
-                 "Assert(len <= sizeof(m_NextItem)) failed in [model/package"});
+                 "Assert(len <= sizeof(m_NextItem)) failed in [model/package"},
+                4);
 }
