@@ -26,7 +26,7 @@ void CopyPolygon(const phPolygon& polygon, phPolygonCache& cache) {
 
 bool lvlSDL::CollideSegment(const Vector4* sphere, phSegment& segment, phIsect* isect,
                             float nearestT, float furthestT) const {
-    static phPolygon polys[MaxPolys];
+    phPolygon polys[MaxPolys];
     phPolygonCache best;
     bool hit = false;
     uint32_t cursor = 0;
