@@ -166,7 +166,7 @@ TEST(CityMutation, DamagedProcessedCitiesAreRefused) {
                  "Wrong target size -- use a different SDL class to load this file.",
                  "is cut short or damaged", "lvlAiMap::Load: road room",
                  "Assert(count < MAX_ROOMS_PER_ROAD) failed in [city/ai"},
-                2);
+                4);
 }
 
 TEST(CityMutation, SeedsLoadWhole) {
@@ -189,5 +189,5 @@ TEST(CityMutation, DamagedMaterialBlocksAreReadOrRefused) {
     RunMutation("MutateMaterialBlocks", Mutants,
                 {"): Expected '", "Expected integer.", "Expected float.",
                  "Assert(NameIndex<MAX_MATERIALS) failed in [phcore/materialmgr"},
-                2);
+                4);
 }
