@@ -18,7 +18,7 @@ namespace {
 class Screen16 : public WindowPipeline {
 protected:
     void SetUp() override {
-        if (DesktopDepth() != 16 || GetSystemMetrics(SM_CXSCREEN) != 800) {
+        if (!OnSixteenBitScreen()) {
             GTEST_SKIP() << "needs an 800x600x16 screen";
         }
         WindowPipeline::SetUp();
