@@ -7,6 +7,7 @@
 //
 //   citydraw_bench <assets directory> [graphics options]
 
+#include "bench/cityframes.h"
 #include "bench/gridcity.h"
 #include "city/psdl.h"
 #include "data/asset.h"
@@ -33,44 +34,6 @@ namespace {
 const int Runs = 5;
 const int Frames = 50;
 
-// Looking down at 60 degrees from the south, far enough back that the whole city is in view.
-Matrix34 CameraOver(const Vector3& low, const Vector3& high) {
-    Vector3 centre = (low + high) * 0.5f;
-    float size = std::max(high.x - low.x, high.z - low.z);
-    float pitch = 1.0471976f;
-    Matrix34 camera = Matrix34::sm_Identity;
-    camera.b = Vector3(0, std::cos(pitch), -std::sin(pitch));
-    camera.c = Vector3(0, std::sin(pitch), std::cos(pitch));
-    camera.d = centre + camera.c * (size * 1.1f);
-    return camera;
-}
-
-double MedianFrameMs(lvlPSDL& city, const Matrix34& camera) {
-    lvlSDL::sm_ViewPoint = camera.d;
-    std::vector<double> runs;
-    for (int run = 0; run < Runs; ++run) {
-        uint64_t start = Timer::Ticks();
-        for (int frame = 0; frame < Frames; ++frame) {
-            gfxPumpMessages();
-            BeginFrame();
-            gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102040, 1.0f, 0);
-            gfxBeginScene();
-            gfxSetCamera(camera);
-            tglBegin();
-            for (uint32_t r = 1; r < city.m_RoomCount; ++r) {
-                tglColor(0xFFFFFFFF);
-                city.m_Rooms[r]->DrawRoom(3, 0xFFFFFFFF);
-            }
-            tglEnd();
-            gfxEndScene();
-            gfxEndFrame();
-        }
-        runs.push_back(double(Timer::Ticks() - start) * Timer::sm_MsPerTick / Frames);
-    }
-    std::sort(runs.begin(), runs.end());
-    return runs[Runs / 2];
-}
-
 void Run(const char* name) {
     unsigned mask = GetPrintMask();
     SetPrintMask(0);
@@ -82,15 +45,8 @@ void Run(const char* name) {
         PrintError("citydraw_bench: '%s' did not load", name);
         return;
     }
-    Vector3 low = lvlPSDL::sm_Vertices[0];
-    Vector3 high = low;
-    for (uint32_t i = 0; i < lvlPSDL::sm_VertexCount; ++i) {
-        const Vector3& v = lvlPSDL::sm_Vertices[i];
-        low.Set(std::min(low.x, v.x), std::min(low.y, v.y), std::min(low.z, v.z));
-        high.Set(std::max(high.x, v.x), std::max(high.y, v.y), std::max(high.z, v.z));
-    }
     gfxMainViewport->Perspective(60.0f, 0.0f, 1.0f, 100000.0f);
-    double ms = MedianFrameMs(*city, CameraOver(low, high));
+    double ms = MedianFrameMs(*city, CameraOverCity(), Runs, Frames);
     PrintMessage("%-10s %6u rooms  %8.3f ms per frame (%u triangles)", name, city->m_RoomCount - 1,
                  ms, gfxStats.m_Tris);
     // The interpreter's own share: the same walk writing records instead of drawing.

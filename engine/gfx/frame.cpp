@@ -70,6 +70,35 @@ RECT ClientOnScreen() {
     return RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
 }
 
+// The part of the client area that lies on the primary surface, and the part of the target
+// that maps onto it. A window may stand partly off the screen (at the screen's own size its
+// frame pushes the client area past the edges); the clipper's list under Wine still reaches
+// past the primary there, and such a blit is refused whole. False when nothing is on screen
+// (minimized, or moved wholly off).
+bool VisibleBlit(RECT& dest, RECT& source) {
+    DDSURFACEDESC2 desc = {};
+    desc.dwSize = sizeof(desc);
+    if (gfxFailed(lpdsFront->GetSurfaceDesc(&desc), "lpdsFront->GetSurfaceDesc(&ddsd)")) {
+        return false;
+    }
+    RECT client = ClientOnScreen();
+    RECT screen = {0, 0, (LONG)desc.dwWidth, (LONG)desc.dwHeight};
+    if (!IntersectRect(&dest, &client, &screen)) {
+        return false;
+    }
+    // The client area can be smaller than the target (the frame's maximum size is the
+    // screen's), so the blit scales: each edge of the source moves in proportion.
+    int64_t width = gfxPipeline::m_iWidth;
+    int64_t height = gfxPipeline::m_iHeight;
+    int64_t clientWidth = client.right - client.left;
+    int64_t clientHeight = client.bottom - client.top;
+    source.left = (LONG)((dest.left - client.left) * width / clientWidth);
+    source.top = (LONG)((dest.top - client.top) * height / clientHeight);
+    source.right = (LONG)(width - (client.right - dest.right) * width / clientWidth);
+    source.bottom = (LONG)(height - (client.bottom - dest.bottom) * height / clientHeight);
+    return source.left < source.right && source.top < source.bottom;
+}
+
 void WaitForVerticalBlank() {
     gfxFailed(lpDD->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr),
               "lpDD->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN,0)");
@@ -78,13 +107,16 @@ void WaitForVerticalBlank() {
 // waitBefore and waitAfter: vertical-blank waits around a windowed blit.
 void Present(bool waitBefore, bool waitAfter) {
     if (gfxWindowed) {
-        RECT source = {0, 0, gfxPipeline::m_iWidth, gfxPipeline::m_iHeight};
-        RECT dest = ClientOnScreen();
+        RECT source;
+        RECT dest;
+        bool visible = VisibleBlit(dest, source);
         if (waitBefore) {
             WaitForVerticalBlank();
         }
-        gfxFailed(lpdsFront->Blt(&dest, lpdsRend, &source, 0, nullptr),
-                  "lpdsFront->Blt(&dest,lpdsRend,&src,0 ,0)");
+        if (visible) {
+            gfxFailed(lpdsFront->Blt(&dest, lpdsRend, &source, 0, nullptr),
+                      "lpdsFront->Blt(&dest,lpdsRend,&src,0 ,0)");
+        }
         if (waitAfter) {
             WaitForVerticalBlank();
         }

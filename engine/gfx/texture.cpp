@@ -10,6 +10,7 @@
 #include "gfx/drawstate.h"
 #include "gfx/image.h"
 #include "gfx/pipeline.h"
+#include "gfx/print.h"
 #include "gfx/texconvert.h"
 #include "gfx/texreg.h"
 
@@ -545,6 +546,9 @@ void gfxResetTextureUse() {
 }
 
 void gfxReleaseAllTextures() {
+    // The debug font's texture is on the list too: its owner lets go of it and forgets it,
+    // and the next frame makes it again.
+    gfxReleaseFontTexture();
     while (gfxTexture::sm_First) {
         gfxTexture::Release(gfxTexture::sm_First);
     }

@@ -127,6 +127,12 @@ inline int DesktopDepth() {
     return depth;
 }
 
+// The screen of the 16-bit tests (tools/wine-run with PLATTOR_XVFB_SCREEN=800x600x16).
+inline bool OnSixteenBitScreen() {
+    return DesktopDepth() == 16 && GetSystemMetrics(SM_CXSCREEN) == 800 &&
+           GetSystemMetrics(SM_CYSCREEN) == 600;
+}
+
 // The pixel at x, y from the top of an 800 by 600 24-bit bitmap, as 0xRRGGBB.
 inline uint32_t BmpPixel(const std::string& bmp, int x, int y) {
     size_t at = 54 + ((size_t)(599 - y) * 800 + x) * 3;

@@ -18,7 +18,7 @@ namespace {
 class Screen16 : public WindowPipeline {
 protected:
     void SetUp() override {
-        if (DesktopDepth() != 16 || GetSystemMetrics(SM_CXSCREEN) != 800) {
+        if (!OnSixteenBitScreen()) {
             GTEST_SKIP() << "needs an 800x600x16 screen";
         }
         WindowPipeline::SetUp();
@@ -58,7 +58,53 @@ gfxVertexBuffer* QuadBuffer(const ColourVertex quad[4]) {
     return vb;
 }
 
+// What the screen itself shows at a point of the window's client area, as 0xRRGGBB, once it
+// shows the colour expected or two seconds have passed: Wine presents the primary's updates
+// on a thread of its own, a little after the blit.
+uint32_t ScreenPixel(int x, int y, uint32_t expected) {
+    POINT point = {x, y};
+    ClientToScreen(hwndMain, &point);
+    HDC screen = GetDC(nullptr);
+    uint32_t shown = 0;
+    for (int wait = 0; wait < 200; ++wait) {
+        COLORREF colour = GetPixel(screen, point.x, point.y);
+        shown = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+        if ((shown & 0xF8F8F8) == (expected & 0xF8F8F8)) {
+            break;
+        }
+        Sleep(10);
+    }
+    ReleaseDC(nullptr, screen);
+    return shown;
+}
+
 }  // namespace
+
+// A window as large as the screen sticks out of it, its frame pushing the client area past
+// the right and bottom edges: the part on the screen still shows each frame.
+TEST_F(Screen16, FramesReachTheScreenFromAWindowLargerThanIt) {
+    for (const char* options : {"-swkesh", "-sw"}) {
+        ResetPipelineSettings();
+        ASSERT_TRUE(Open(options)) << options << "\n" << m_Console.Take();
+        RECT client;
+        GetClientRect(hwndMain, &client);
+        POINT corner = {client.right, client.bottom};
+        ClientToScreen(hwndMain, &corner);
+        EXPECT_GT(corner.y, 600) << "the window does not reach past the screen";
+        for (uint32_t colour : {0xFF00FF00u, 0xFFFF0000u}) {
+            BeginFrame();
+            gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colour, 1.0f, 0);
+            gfxBeginScene();
+            gfxEndScene();
+            gfxEndFrame();
+            for (POINT at : {POINT{10, 10}, POINT{400, 300}, POINT{790, 570}}) {
+                ExpectNear565(colour & 0xFFFFFF, ScreenPixel(at.x, at.y, colour), options);
+            }
+        }
+        EXPECT_EQ(std::string::npos, m_Console.Take().find("Error")) << options;
+        gfxClosePipeline();
+    }
+}
 
 TEST_F(Screen16, FullScreenFlipsAndShootsA565Target) {
     for (const char* options : {"-fs -gfxDebug", "-fs -sw -gfxDebug"}) {

@@ -316,3 +316,19 @@ TEST_CHILD(MissingBitmap) {
 TEST(BitmapsFatal, MissingBitmapEndsTheProgram) {
     ExpectFatalChild("MissingBitmap", "gfxGetBitmap: Bitmap 'nothing' NOT found.");
 }
+
+// Releasing every texture takes the debug font's with it: the font forgets it, so that the
+// next frame makes it again and closing the pipeline does not release it a second time.
+TEST_F(Textures, ReleasingAllTexturesLetsTheDebugFontGo) {
+    ASSERT_TRUE(Open(""));
+    BeginFrame();
+    gfxEndFrame();
+    ASSERT_NE(nullptr, gfxDebugFont.m_Texture);
+    gfxReleaseAllTextures();
+    EXPECT_EQ(nullptr, gfxTexture::sm_First);
+    EXPECT_EQ(nullptr, gfxDebugFont.m_Texture);
+    BeginFrame();
+    gfxEndFrame();
+    ASSERT_NE(nullptr, gfxDebugFont.m_Texture);
+    EXPECT_EQ(gfxDebugFont.m_Texture, gfxTexture::sm_First);
+}
