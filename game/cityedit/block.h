@@ -10,6 +10,8 @@
 
 class BlockLandmark;
 class CityBlock;
+class TokenReader;
+struct Stream;
 
 struct BlockVertex {
     BlockVertex();
@@ -63,6 +65,10 @@ public:
     bool ReplaceNeighbour(int oldLot, int newLot);
 
     Vector3 GetCentroid(const CityBlock& block) const;
+
+    // The lot's record of a ".block" file; element names resolve in the catalogues.
+    void Write(Stream* stream);
+    void Read(TokenReader& tokens, CityBlock& block);
 
     // The detail of a lot is edge records while it is raised and a landmark while it is flat.
     // Both are held apart, so that a height changed under a detail never makes one of them be
@@ -125,6 +131,11 @@ public:
     int FindVertex(const Vector3& position) const;
     int GetLotCorners(int lot, int start, int* out, int max) const;
     void CheckConnectivity() const;
+
+    // One "block" record of a ".block" file. Read gives false, with the block cleared, when
+    // the next token is not "block"; malformed records are fatal.
+    void Write(Stream* stream) const;
+    bool Read(TokenReader& tokens);
 
     int32_t m_Id;
     uint8_t m_Solid = 0;

@@ -4,11 +4,16 @@
 #include "vector/vector3.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+class BlockLot;
+class CityBlock;
+class TokenReader;
 struct modStatic;
 struct modShader;
+struct Stream;
 
 // A model standing on a flat lot, its ground sewn to the lot's outline by fans between the lot
 // and the model's join line.
@@ -26,6 +31,10 @@ public:
     // placement stays.
     void Free();
 
+    // Fills the ground between the lot's outline and the placed join line with fans. Outlines
+    // too complex for the fan list get none, with an error.
+    void Sew(const CityBlock& block, BlockLot& lot);
+
     std::string m_Name;
     modStatic* m_Models[LevelCount] = {};
     modStatic* m_Masks[LevelCount] = {};
@@ -42,5 +51,14 @@ public:
     // The placed join line followed by the lot outline.
     std::vector<Vector3> m_RingPoints;
 };
+
+// The landmark's model package (shared by every landmark of the name for the run), its offset
+// and its join line.
+void LoadLandmarkModel(BlockLandmark& landmark);
+
+// The landmark record of a lot in a ".block" file. Reading loads the model and, unless the
+// landmark is fixed, sews it to the lot's outline.
+void WriteLandmark(const BlockLandmark& landmark, Stream* stream);
+std::unique_ptr<BlockLandmark> ReadLandmark(TokenReader& tokens, CityBlock& block, BlockLot& lot);
 
 #endif
