@@ -1,13 +1,16 @@
 #ifndef CITYEDIT_LANDMARK_H
 #define CITYEDIT_LANDMARK_H
 
+#include "vector/matrix34.h"
 #include "vector/vector3.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-struct modStatic;
+class BlockLot;
+class CityBlock;
+class modStatic;
 struct modShader;
 
 // A model standing on a flat lot, its ground sewn to the lot's outline by fans between the lot
@@ -26,6 +29,12 @@ public:
     // placement stays.
     void Free();
 
+    // Rotation about y and uniform scale, placed at the position.
+    Matrix34 GetMatrix() const;
+    // Fills the ground between the lot's outline and the placed join line with fans. Outlines
+    // too complex for the fan list get none, with an error.
+    void Sew(const CityBlock& block, BlockLot& lot);
+
     std::string m_Name;
     modStatic* m_Models[LevelCount] = {};
     modStatic* m_Masks[LevelCount] = {};
@@ -42,5 +51,13 @@ public:
     // The placed join line followed by the lot outline.
     std::vector<Vector3> m_RingPoints;
 };
+
+// The landmark's model package (shared by every landmark of the name for the run), its offset
+// and its join line.
+void LoadLandmarkModel(BlockLandmark& landmark);
+
+// The turning of the closed loop of points, summed with a sign; positive means clockwise, which
+// is reported, as are points of the loop that nearly meet.
+float CheckJoinLine(const char* name, const Vector3* points, int n);
 
 #endif
