@@ -1,6 +1,7 @@
 #ifndef CITYEDIT_LANDMARK_H
 #define CITYEDIT_LANDMARK_H
 
+#include "vector/matrix34.h"
 #include "vector/vector3.h"
 
 #include <cstdint>
@@ -11,7 +12,7 @@
 class BlockLot;
 class CityBlock;
 class TokenReader;
-struct modStatic;
+class modStatic;
 struct modShader;
 struct Stream;
 
@@ -31,6 +32,8 @@ public:
     // placement stays.
     void Free();
 
+    // Rotation about y and uniform scale, placed at the position.
+    Matrix34 GetMatrix() const;
     // Fills the ground between the lot's outline and the placed join line with fans. Outlines
     // too complex for the fan list get none, with an error.
     void Sew(const CityBlock& block, BlockLot& lot);
@@ -55,6 +58,10 @@ public:
 // The landmark's model package (shared by every landmark of the name for the run), its offset
 // and its join line.
 void LoadLandmarkModel(BlockLandmark& landmark);
+
+// The turning of the closed loop of points, summed with a sign; positive means clockwise, which
+// is reported, as are points of the loop that nearly meet.
+float CheckJoinLine(const char* name, const Vector3* points, int n);
 
 // The landmark record of a lot in a ".block" file. Reading loads the model and, unless the
 // landmark is fixed, sews it to the lot's outline.
