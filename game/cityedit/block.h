@@ -10,6 +10,8 @@
 
 class BlockLandmark;
 class CityBlock;
+class TokenReader;
+struct Stream;
 
 struct BlockVertex {
     BlockVertex();
@@ -75,6 +77,10 @@ public:
     void FixWallWidth(CityBlock& block, int edge, int fixedEnd, float length);
     void AssignLandmark(const char* name, CityBlock& block);
     void AssignFixedLandmark(std::unique_ptr<BlockLandmark> landmark);
+
+    // The lot's record of a ".block" file; element names resolve in the catalogues.
+    void Write(Stream* stream);
+    void Read(TokenReader& tokens, CityBlock& block);
 
     // The detail of a lot is edge records while it is raised and a landmark while it is flat.
     // Both are held apart, so that a height changed under a detail never makes one of them be
@@ -149,6 +155,11 @@ public:
     void MakeGrid(int lot, int start, int n);
     void SubdivideEvery(int lot, int start, float spacing);
     void MakeGridMxN(int lot, int m, int n);
+
+    // One "block" record of a ".block" file. Read gives false, with the block cleared, when
+    // the next token is not "block"; malformed records are fatal.
+    void Write(Stream* stream) const;
+    bool Read(TokenReader& tokens);
 
     int32_t m_Id;
     uint8_t m_Solid = 0;

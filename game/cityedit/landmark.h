@@ -5,13 +5,16 @@
 #include "vector/vector3.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 class BlockLot;
 class CityBlock;
+class TokenReader;
 class modStatic;
 struct modShader;
+struct Stream;
 
 // A model standing on a flat lot, its ground sewn to the lot's outline by fans between the lot
 // and the model's join line.
@@ -59,5 +62,10 @@ void LoadLandmarkModel(BlockLandmark& landmark);
 // The turning of the closed loop of points, summed with a sign; positive means clockwise, which
 // is reported, as are points of the loop that nearly meet.
 float CheckJoinLine(const char* name, const Vector3* points, int n);
+
+// The landmark record of a lot in a ".block" file. Reading loads the model and, unless the
+// landmark is fixed, sews it to the lot's outline.
+void WriteLandmark(const BlockLandmark& landmark, Stream* stream);
+std::unique_ptr<BlockLandmark> ReadLandmark(TokenReader& tokens, CityBlock& block, BlockLot& lot);
 
 #endif
