@@ -27,8 +27,8 @@ struct LandmarkModel {
     Vector3 m_Offset{0.0f, 0.0f, 0.0f};
 };
 
-// Landmarks and their copies share the model fields, so the models of a name are loaded once
-// and kept for the run, as textures are.
+// Landmarks and their copies share the model fields, so the models of a package are loaded
+// once and kept for the run, as textures are.
 std::map<std::string, LandmarkModel>& LoadedModels() {
     static std::map<std::string, LandmarkModel>* models = new std::map<std::string, LandmarkModel>;
     return *models;
@@ -74,8 +74,13 @@ LandmarkModel LoadPackage(const char* name) {
     return model;
 }
 
+// Packages are told apart by the file they come from, so that the same name under another
+// asset root is another model.
 const LandmarkModel& FindModel(const std::string& name) {
-    std::string key = name;
+    char path[datAssetManager::MaxName];
+    std::string key = datAssetManager::FullPath(path, sizeof(path), "geometry", name.c_str(), "pkg")
+                          ? path
+                          : name;
     std::transform(key.begin(), key.end(), key.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     auto found = LoadedModels().find(key);

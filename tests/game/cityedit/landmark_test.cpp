@@ -277,6 +277,16 @@ TEST_F(LandmarkModels, OffsetMovesTheLandmarkAndItsJoinLine) {
     EXPECT_EQ(nullptr, bare.m_Models[BlockLandmark::LevelH]);
     EXPECT_EQ(5.0f, bare.m_Position.x);
     EXPECT_EQ(2.0f, bare.m_JoinPoints[0].x);
+
+    // The same name under another asset root is another package.
+    CreateDirectoryA(m_Files.m_Scratch.Path("other").c_str(), nullptr);
+    m_Files.WriteAsset("other\\geometry", "statue.pkg",
+                       "PKG3" + PackageItem("offset", F32(7.0f) + F32(0.0f) + F32(0.0f)));
+    datAssetManager::SetPath(m_Files.m_Scratch.Path("other").c_str());
+    BlockLandmark moved("statue");
+    LoadLandmarkModel(moved);
+    EXPECT_EQ(7.0f, moved.m_Position.x);
+    EXPECT_EQ(nullptr, moved.m_Models[BlockLandmark::LevelH]);
 }
 
 }  // namespace
