@@ -54,4 +54,14 @@ constexpr ModulePath MakeModulePath(const char* file) {
         }                                                                           \
     } while (0)
 
+// An assertion reported under a text of its own rather than the stringized expression, where
+// the check is written differently from the text the system has always given it.
+#define AssertText(ok, text)                                                        \
+    do {                                                                            \
+        if (!(ok)) {                                                                \
+            static constexpr ModulePath assertPath_ = MakeModulePath(__FILE__);      \
+            AssertFailed(text, assertPath_.m_Text, __LINE__);                       \
+        }                                                                           \
+    } while (0)
+
 #endif

@@ -59,7 +59,7 @@ void CityBlock::DeleteEdge(int lot, int edge) {
             continue;
         }
         int* back = NeighbourBack(*this, m, i);
-        AssertAs(back && (*back == lot || *back == otherSide),
+        AssertText(back && (*back == lot || *back == otherSide),
                  "Lot(other).LotIndex(vert) == lotIndex || Lot(other).LotIndex(vert) == otherSide");
         *back = merged;
     }

@@ -133,7 +133,7 @@ int CityBlock::MakeEdge(int lot, int a, int b) {
                 continue;
             }
             int* back = NeighbourBack(*this, half, k);
-            AssertAs(back && *back == lot, "Lot(otherSide).LotIndex(vert2) == lotIndex");
+            AssertText(back && *back == lot, "Lot(otherSide).LotIndex(vert2) == lotIndex");
             *back = first + h;
         }
         half->m_Floor = l->m_Floor;

@@ -6,16 +6,6 @@
 
 // What the block edits share among their files.
 
-// A broken invariant reported under the text the editor has always given it, where the
-// condition itself is written differently here.
-#define AssertAs(condition, text)                                                   \
-    do {                                                                            \
-        if (!(condition)) {                                                         \
-            static constexpr ModulePath assertPath_ = MakeModulePath(__FILE__);      \
-            AssertFailed(text, assertPath_.m_Text, __LINE__);                       \
-        }                                                                           \
-    } while (0)
-
 // A refused edit: OK button, stop icon, titled with the edit.
 void RefuseEdit(const char* title, const char* text);
 

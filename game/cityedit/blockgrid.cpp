@@ -2,7 +2,7 @@
 
 #include "cityedit/blockedit.h"
 
-#include <cmath>
+#include <utility>
 
 void CityBlock::CutStrips(int lot, int start, const std::vector<float>& cuts) {
     int corners[4];
@@ -15,14 +15,17 @@ void CityBlock::CutStrips(int lot, int start, const std::vector<float>& cuts) {
         c[i] = Vertex(corners[i])->m_Position;
     }
     // Every cut's ends go in first, while the lot is still whole, so that each later cut runs
-    // between vertices already on its sides.
+    // between vertices already on its sides. The ends are the vertices the insertions give: an
+    // end that snapped to a nearby corner is not where its point was, so looking the point up
+    // again could miss it.
+    std::vector<std::pair<int, int>> ends;
     for (float t : cuts) {
-        InsertVertex(lot, c[0] + (c[1] - c[0]) * t, -1, false);
-        InsertVertex(lot, c[3] + (c[2] - c[3]) * t, -1, false);
+        int from = InsertVertex(lot, c[0] + (c[1] - c[0]) * t, -1, false);
+        int to = InsertVertex(lot, c[3] + (c[2] - c[3]) * t, -1, false);
+        ends.emplace_back(from, to);
     }
-    for (float t : cuts) {
-        MakeEdgeByVertices(FindVertex(c[0] + (c[1] - c[0]) * t),
-                           FindVertex(c[3] + (c[2] - c[3]) * t));
+    for (const std::pair<int, int>& end : ends) {
+        MakeEdgeByVertices(end.first, end.second);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "cityedit/landmark.h"
 
+#include "cityedit/joinfile.h"
 #include "data/asset.h"
 #include "data/printer.h"
 #include "data/streamfields.h"
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <map>
 #include <string>
 
@@ -27,24 +27,22 @@ struct LandmarkModel {
     Vector3 m_Offset{0.0f, 0.0f, 0.0f};
 };
 
-// Landmarks and their copies share the model fields, so the models of a name are loaded once
-// and kept for the run, as textures are.
+// Landmarks and their copies share the model fields, so the models of a package are loaded
+// once and kept for the run, as textures are.
 std::map<std::string, LandmarkModel>& LoadedModels() {
     static std::map<std::string, LandmarkModel>* models = new std::map<std::string, LandmarkModel>;
     return *models;
 }
 
-bool ReadFloat(Stream* stream, float& value) {
-    uint32_t bits;
-    if (!StreamReadU32(stream, bits)) {
-        return false;
-    }
-    std::memcpy(&value, &bits, 4);
-    return true;
-}
-
 bool ReadPoint(Stream* stream, Vector3& p) {
-    return ReadFloat(stream, p.x) && ReadFloat(stream, p.y) && ReadFloat(stream, p.z);
+    uint32_t bits[3];
+    for (uint32_t& b : bits) {
+        if (!StreamReadU32(stream, b)) {
+            return false;
+        }
+    }
+    p = Vector3(FloatFromBits(bits[0]), FloatFromBits(bits[1]), FloatFromBits(bits[2]));
+    return true;
 }
 
 // The items stand in the package in this order; a missing one is passed over.
@@ -76,8 +74,13 @@ LandmarkModel LoadPackage(const char* name) {
     return model;
 }
 
+// Packages are told apart by the file they come from, so that the same name under another
+// asset root is another model.
 const LandmarkModel& FindModel(const std::string& name) {
-    std::string key = name;
+    char path[datAssetManager::MaxName];
+    std::string key = datAssetManager::FullPath(path, sizeof(path), "geometry", name.c_str(), "pkg")
+                          ? path
+                          : name;
     std::transform(key.begin(), key.end(), key.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     auto found = LoadedModels().find(key);
@@ -85,36 +88,6 @@ const LandmarkModel& FindModel(const std::string& name) {
         found = LoadedModels().emplace(key, LoadPackage(name.c_str())).first;
     }
     return found->second;
-}
-
-// The join line as stored, or nothing when the file is missing or damaged.
-std::vector<Vector3> ReadJoinLine(const std::string& name) {
-    std::vector<Vector3> points;
-    Stream* stream = datAssetManager::Open("scene", name.c_str(), "join", true);
-    if (!stream) {
-        PrintError("Join file not found for %s, cannot sew up.", name.c_str());
-        return points;
-    }
-    uint32_t count = 0;
-    bool whole = StreamReadU32(stream, count);
-    if (whole && count > MaxJoinPoints) {
-        PrintError("Join file for %s holds %u points; at most %u can be sewn.", name.c_str(),
-                   count, MaxJoinPoints);
-        whole = false;
-    }
-    for (uint32_t i = 0; whole && i < count; ++i) {
-        Vector3 p;
-        whole = ReadPoint(stream, p);
-        points.push_back(p);
-    }
-    StreamClose(stream);
-    if (!whole) {
-        if (count <= MaxJoinPoints) {
-            PrintError("Join file for %s is cut short.", name.c_str());
-        }
-        points.clear();
-    }
-    return points;
 }
 
 }  // namespace
@@ -131,7 +104,11 @@ void LoadLandmarkModel(BlockLandmark& landmark) {
         landmark.m_Position += model.m_Offset - landmark.m_Offset;
         landmark.m_Offset = model.m_Offset;
     }
-    landmark.m_JoinPoints = ReadJoinLine(landmark.m_Name);
+    // A damaged join file is reported by its reader; a missing one here.
+    if (!ReadJoinFile(landmark.m_Name.c_str(), landmark.m_JoinPoints, MaxJoinPoints) &&
+        !datAssetManager::Exists("scene", landmark.m_Name.c_str(), "join")) {
+        PrintError("Join file not found for %s, cannot sew up.", landmark.m_Name.c_str());
+    }
     for (Vector3& p : landmark.m_JoinPoints) {
         p -= model.m_Offset;
     }

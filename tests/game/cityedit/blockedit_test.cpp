@@ -1,7 +1,7 @@
 #include "cityedit/block.h"
 #include "cityedit/landmark.h"
 
-#include "bank/dialogseam.h"
+#include "tests/game/cityedit/catalogfixture.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 
@@ -80,32 +80,6 @@ void ExpectSameBlock(const CityBlock& a, const CityBlock& b, const std::string& 
         }
     }
 }
-
-// Message boxes are answered at once and kept as "title|text|type".
-class BoxRecorder {
-public:
-    BoxRecorder() : m_Previous(bkSetMessageBoxFunc(Record)) { Boxes().clear(); }
-    ~BoxRecorder() { bkSetMessageBoxFunc(m_Previous); }
-    std::vector<std::string> Take() {
-        std::vector<std::string> boxes;
-        boxes.swap(Boxes());
-        return boxes;
-    }
-    static std::string Stop(const std::string& title, const std::string& text) {
-        return title + "|" + text + "|" + std::to_string(MB_OK | MB_ICONSTOP);
-    }
-
-private:
-    static std::vector<std::string>& Boxes() {
-        static std::vector<std::string> boxes;
-        return boxes;
-    }
-    static int Record(HWND, const char* text, const char* caption, UINT type) {
-        Boxes().push_back(std::string(caption) + "|" + text + "|" + std::to_string(type));
-        return IDOK;
-    }
-    bkMessageBoxFunc m_Previous;
-};
 
 double SignedArea(const CityBlock& block, BlockLot* lot) {
     double area = 0.0;
@@ -228,7 +202,7 @@ TEST(BlockEdit, SplitAndMergeRoundTrip) {
     EXPECT_EQ(16, block.Lot(0)->m_Scale);
     EXPECT_EQ(4, block.VertexCount());
     EXPECT_EQ("", console.Take());
-    EXPECT_TRUE(boxes.Take().empty());
+    EXPECT_TRUE(BoxRecorder::Boxes().empty());
 }
 
 TEST(BlockEdit, SplitAndMergeAmongNeighboursKeepTheTiling) {
@@ -414,8 +388,10 @@ TEST(BlockEdit, RefusalsShowTheirBoxAndChangeNothing) {
         ConsoleCapture console;
         c.m_Edit(block);
         ExpectSameBlock(*c.m_Block, block, c.m_Name);
-        EXPECT_EQ(std::vector<std::string>({BoxRecorder::Stop(c.m_Title, c.m_Text)}), boxes.Take())
+        EXPECT_EQ(std::vector<std::string>({std::string(c.m_Title) + "|" + c.m_Text}),
+                  BoxRecorder::Boxes())
             << c.m_Name;
+        EXPECT_EQ(std::vector<UINT>({MB_OK | MB_ICONSTOP}), BoxRecorder::Types()) << c.m_Name;
         std::string printed = console.Take();
         if (c.m_Error) {
             EXPECT_NE(std::string::npos, printed.find(c.m_Error)) << c.m_Name << ": " << printed;
@@ -495,7 +471,7 @@ TEST(BlockEdit, DeleteVertexTakesAnInnerCornerFromBothLots) {
     // Vertices stay in the block's table.
     EXPECT_EQ(6, block.VertexCount());
     EXPECT_EQ("", console.Take());
-    EXPECT_TRUE(boxes.Take().empty());
+    EXPECT_TRUE(BoxRecorder::Boxes().empty());
 }
 
 TEST(BlockEdit, MakeGridCutsStripsAcrossTwoSides) {
@@ -537,6 +513,18 @@ TEST(BlockEdit, MakeGridCutsStripsAcrossTwoSides) {
     }
     EXPECT_EQ(3, strips);
     EXPECT_EQ(std::string::npos, console.Take().find("not us"));
+
+    // A cut end within snapping distance of a vertex already on its side uses that vertex.
+    const std::vector<Vector3> tall = {Vector3(0, 0, 0), Vector3(0, 0, 9), Vector3(6, 0, 9),
+                                       Vector3(6, 0, 0)};
+    CityBlock snapped(1);
+    snapped.BuildFromOutline(tall.data(), 4);
+    double nearArea = SignedArea(snapped, snapped.Lot(0));
+    snapped.InsertVertex(0, Vector3(0.0f, 0.0f, 3.03f), -1, false);
+    snapped.MakeGrid(0, 0, 3);
+    EXPECT_EQ(3, snapped.LotCount());
+    EXPECT_EQ(8, snapped.VertexCount());
+    ExpectSoundTiling(snapped, nearArea, "snapped");
 
     // Subdividing every 4 across 10 cuts at 4 and 8.
     CityBlock rect(1);

@@ -10,10 +10,14 @@
 #include <string>
 #include <vector>
 
-// Message boxes as "caption|text" while it lives, answered OK without showing them.
+// Message boxes as "caption|text" (and their button and icon flags) while it lives, answered
+// OK without showing them.
 class BoxRecorder {
 public:
-    BoxRecorder() : m_Previous(bkSetMessageBoxFunc(Record)) { Boxes().clear(); }
+    BoxRecorder() : m_Previous(bkSetMessageBoxFunc(Record)) {
+        Boxes().clear();
+        Types().clear();
+    }
     ~BoxRecorder() { bkSetMessageBoxFunc(m_Previous); }
     BoxRecorder(const BoxRecorder&) = delete;
     BoxRecorder& operator=(const BoxRecorder&) = delete;
@@ -22,10 +26,15 @@ public:
         static std::vector<std::string> boxes;
         return boxes;
     }
+    static std::vector<UINT>& Types() {
+        static std::vector<UINT> types;
+        return types;
+    }
 
 private:
-    static int WINAPI Record(HWND, const char* text, const char* caption, UINT) {
+    static int WINAPI Record(HWND, const char* text, const char* caption, UINT type) {
         Boxes().push_back(std::string(caption) + "|" + text);
+        Types().push_back(type);
         return IDOK;
     }
 
