@@ -54,4 +54,14 @@ constexpr ModulePath MakeModulePath(const char* file) {
         }                                                                           \
     } while (0)
 
+// An assertion whose report is the given text rather than the stringized expression, for
+// checks whose report names things the code spells otherwise.
+#define AssertText(expression, text)                                                \
+    do {                                                                            \
+        if (!(expression)) {                                                        \
+            static constexpr ModulePath assertPath_ = MakeModulePath(__FILE__);      \
+            AssertFailed(text, assertPath_.m_Text, __LINE__);                       \
+        }                                                                           \
+    } while (0)
+
 #endif

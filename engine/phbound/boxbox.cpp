@@ -27,15 +27,6 @@ const int MaxContacts = 8;
 // Marks in the edge-pair table (A's edges by row, B's by column).
 const uint8_t FirstPass = 1, SecondPass = 2, FaceContact = 4;
 
-// An assertion whose text is fixed rather than the stringized expression.
-#define AssertText(ok, text)                                                      \
-    do {                                                                           \
-        if (!(ok)) {                                                               \
-            static constexpr ModulePath assertPath_ = MakeModulePath(__FILE__);     \
-            AssertFailed(text, assertPath_.m_Text, __LINE__);                      \
-        }                                                                          \
-    } while (0)
-
 int Sign(float value) {
     return value > 0.0f ? 1 : value < 0.0f ? -1 : 0;
 }
