@@ -99,6 +99,13 @@ public:
 
 private:
     static void ComputeConstants();
+    // The contact path of the response: the impact's contact solved by the manager and, when
+    // it takes it, the force applied with the pushes. capDepth gives the manager at most the
+    // default margin of depth.
+    static bool ApplyContactResponse(phContactMgr* mgr, phImpact& impact, const Vector3& velA,
+                                     const Vector3& velB, const Vector3& impulse,
+                                     const Vector3& pushA, const Vector3& pushB,
+                                     bool capDepth);
 };
 
 #endif

@@ -11,10 +11,10 @@
 #include "phbound/boundpolygonal.h"
 #include "phbound/boundsphere.h"
 #include "phbound/impact.h"
+#include "phbound/spheretests.h"
 #include "phcollide/collider.h"
 #include "phcollide/pairroutines.h"
 #include "phcore/poly.h"
-#include "vector/geometry.h"
 
 namespace {
 
@@ -81,8 +81,9 @@ void phCollision::CollidePointHotdog(phBoundPoint* point, phColliderBase* pointC
 }
 
 // Each polygon facing the source within its reach is pushed along its back normal, by its
-// area and the weights of its corners (nearer the source weigh more), at the weighted middle
-// of the corners drawn in towards the closest point.
+// area and the weights of its corners, w = 1 - dist²/ρ² (ρ the corner's distance from the
+// source), at the weighted middle of the corners drawn in to within dist of the closest
+// point.
 int phCollision::CollidePointPolygonal(phBoundPoint* point, phColliderBase* pointCollider,
                                        phBoundPolygonal* polygonal,
                                        phColliderBase* polygonalCollider) {
@@ -106,10 +107,10 @@ int phCollision::CollidePointPolygonal(phBoundPoint* point, phColliderBase* poin
         }
         Vector3 contact;
         Vector3 contactNormal;
-        int index = 0;
         float depth = 0.0f;
-        int kind = geomSpherePolygon(c, radius, corners, n, polygon.Normal, contact, index,
-                                     contactNormal, depth);
+        int feature = 0;
+        int kind = phSpherePolygon(c, radius, *polygonal, p, contact, contactNormal, depth,
+                                   feature);
         if (kind == 3) {
             continue;
         }
