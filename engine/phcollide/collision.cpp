@@ -10,6 +10,7 @@
 #include "phbound/boundterrain.h"
 #include "phbound/impact.h"
 #include "phbound/polypair.h"
+#include "phcore/poly.h"
 #include "phcollide/collider.h"
 #include "phcollide/pairroutines.h"
 #include "phinertia/inertia.h"
@@ -146,6 +147,19 @@ int CollidePolygonPair(const phPairRoutines& r, const Pair& pair) {
     return r.FindImpacts(sideA, sideB, pair.MaxIsects, pair.Impacts, pair.MaxImpacts);
 }
 
+// The terrain's side (B) of each impact carries the material of the polygon touched, which
+// the response looks up; a contact off a terrain face takes the first material.
+int StampTerrainMaterials(const phBoundTerrain& terrain, phImpact* impacts, int count) {
+    for (int i = 0; i < count; ++i) {
+        phImpact& impact = impacts[i];
+        int polygon = impact.FeatureB;
+        bool onFace = impact.Type == phImpact::A_ON_FACE && polygon >= 0 &&
+                      polygon < terrain.NumPolygons;
+        impact.ComponentB = onFace ? terrain.Polygons[polygon].MaterialIndex : 0;
+    }
+    return count;
+}
+
 // Anything but a terrain (A) against a terrain (B); the terrain routines take world values
 // and the terrain's matrix, which places either kind of terrain.
 int CollideTerrain(const phPairRoutines& r, const Pair& pair) {
@@ -158,10 +172,11 @@ int CollideTerrain(const phPairRoutines& r, const Pair& pair) {
                                    direction, pair.ColliderA, pair.ColliderB, pair.Impacts,
                                    pair.MaxImpacts);
         case phBound::HOTDOG:
-            return r.TerrainHotdog(terrain, static_cast<phBoundHotdog*>(pair.A), *pair.CurrentA,
-                                   *pair.CurrentB, pair.CurrentA->d - pair.LastA->d, direction,
-                                   pair.ColliderA, pair.ColliderB, pair.Impacts,
-                                   pair.MaxImpacts);
+            return StampTerrainMaterials(
+                *terrain, pair.Impacts,
+                r.TerrainHotdog(terrain, static_cast<phBoundHotdog*>(pair.A), *pair.CurrentA,
+                                *pair.CurrentB, pair.CurrentA->d - pair.LastA->d, direction,
+                                pair.ColliderA, pair.ColliderB, pair.Impacts, pair.MaxImpacts));
         default: {
             phPairSide other;
             other.Bound = pair.A;
@@ -181,7 +196,9 @@ int CollideTerrain(const phPairRoutines& r, const Pair& pair) {
                                    pair.MaxIsects, direction) <= 0) {
                 return 0;
             }
-            return r.FindImpacts(other, ground, pair.MaxIsects, pair.Impacts, pair.MaxImpacts);
+            return StampTerrainMaterials(
+                *terrain, pair.Impacts,
+                r.FindImpacts(other, ground, pair.MaxIsects, pair.Impacts, pair.MaxImpacts));
         }
     }
 }
