@@ -369,9 +369,14 @@ TEST_F(CompositeTest, PartsWalkFromTheLastAndSkipThoseOutOfReach) {
 }
 
 TEST_F(CompositeTest, AFullImpactArrayEndsTheWalk) {
+    // Part 0 behind a wrapper, which shows whether it was visited at all.
+    TestWrapper wrapper;
+    wrapper.Wrapped = &m_P0;
+    m_Composite.m_Parts[0] = &wrapper;
     Yields[&m_P2] = 4;
     EXPECT_EQ(Collide(&m_Sphere, &m_Composite, 4), 4);
     EXPECT_EQ(Calls.size(), 1u);
+    EXPECT_EQ(wrapper.m_Prepared, 0);
 }
 
 TEST_F(CompositeTest, PartIndexFollowsTheSideItsColliderTook) {
