@@ -118,6 +118,17 @@ int CollideRound(const phPairRoutines& r, const Pair& pair) {
                           sphereIsA ? pair.ColliderB : pair.ColliderA, pair.Impacts);
 }
 
+// One side of the pair with the records it fills.
+phPairSide PairSide(const Pair& pair, bool sideA, phIsect* isects) {
+    phPairSide side;
+    side.Bound = sideA ? pair.A : pair.B;
+    side.Collider = sideA ? pair.ColliderA : pair.ColliderB;
+    side.Current = sideA ? *pair.CurrentA : *pair.CurrentB;
+    side.Last = sideA ? *pair.LastA : *pair.LastB;
+    side.Isects = isects;
+    return side;
+}
+
 // Geometry or box A against geometry or box B.
 int CollidePolygonPair(const phPairRoutines& r, const Pair& pair) {
     phBoundPolygonal* a = static_cast<phBoundPolygonal*>(pair.A);
@@ -127,18 +138,8 @@ int CollidePolygonPair(const phPairRoutines& r, const Pair& pair) {
                         *pair.LastA, *pair.CurrentB, *pair.LastB, pair.ColliderA,
                         pair.ColliderB, pair.Impacts, pair.MaxImpacts);
     }
-    phPairSide sideA;
-    sideA.Bound = a;
-    sideA.Collider = pair.ColliderA;
-    sideA.Current = *pair.CurrentA;
-    sideA.Last = *pair.LastA;
-    sideA.Isects = pair.Isects1;
-    phPairSide sideB;
-    sideB.Bound = b;
-    sideB.Collider = pair.ColliderB;
-    sideB.Current = *pair.CurrentB;
-    sideB.Last = *pair.LastB;
-    sideB.Isects = pair.Isects2;
+    phPairSide sideA = PairSide(pair, true, pair.Isects1);
+    phPairSide sideB = PairSide(pair, false, pair.Isects2);
     if (r.PolygonalCollide(a, b, *pair.CurrentA, *pair.LastA, *pair.CurrentB, *pair.LastB,
                            pair.VertexPaths, pair.Isects1, sideA.Count, pair.Isects2,
                            sideB.Count, pair.MaxIsects, pair.Direction) <= 0) {
@@ -178,18 +179,8 @@ int CollideTerrain(const phPairRoutines& r, const Pair& pair) {
                                 *pair.CurrentB, pair.CurrentA->d - pair.LastA->d, direction,
                                 pair.ColliderA, pair.ColliderB, pair.Impacts, pair.MaxImpacts));
         default: {
-            phPairSide other;
-            other.Bound = pair.A;
-            other.Collider = pair.ColliderA;
-            other.Current = *pair.CurrentA;
-            other.Last = *pair.LastA;
-            other.Isects = pair.Isects2;
-            phPairSide ground;
-            ground.Bound = terrain;
-            ground.Collider = pair.ColliderB;
-            ground.Current = *pair.CurrentB;
-            ground.Last = *pair.LastB;
-            ground.Isects = pair.Isects1;
+            phPairSide other = PairSide(pair, true, pair.Isects2);
+            phPairSide ground = PairSide(pair, false, pair.Isects1);
             if (r.TerrainPolygonal(terrain, static_cast<phBoundPolygonal*>(pair.A),
                                    *pair.CurrentA, *pair.LastA, *pair.CurrentB, pair.ColliderA,
                                    pair.Isects1, ground.Count, pair.Isects2, other.Count,

@@ -99,6 +99,8 @@ public:
 
 private:
     static void ComputeConstants();
+    static void FinishPair(phContactMgr* mgr, phImpact* impacts, const Vector3& j1,
+                           const Vector3& j2);
     // The contact path of the response: the impact's contact solved by the manager and, when
     // it takes it, the force applied with the pushes. capDepth gives the manager at most the
     // default margin of depth.

@@ -31,22 +31,25 @@ bool phCollision::ApplyContactResponse(phContactMgr* mgr, phImpact& impact, cons
     return taken;
 }
 
-bool phCollision::ResolveImpacts(phContactMgr* mgr, phImpact& impact, float scale) {
-    Vector3 velA;
-    Vector3 velB;
-    impact.GetLocalVelocity(velA, velB);
-    Vector3 pushA;
-    Vector3 pushB;
-    Vector3 impulse;
-    impact.ComputeImpulse(velA - velB, scale, pushA, pushB, impulse);
-    if (ApplyContactResponse(mgr, impact, velA, velB, impulse, pushA, pushB, true)) {
-        return true;
-    }
-    impact.ApplyImpulseAndPush(impulse, pushA, pushB);
-    return false;
-}
-
 namespace {
+
+// What an impact asks for: the velocities of its point on both sides, its impulse (times
+// scale) and its pushes.
+struct Answer {
+    Vector3 VelA;
+    Vector3 VelB;
+    Vector3 Impulse;
+    Vector3 PushA;
+    Vector3 PushB;
+};
+
+Answer ComputeAnswer(phImpact& impact, float scale) {
+    Answer answer;
+    impact.GetLocalVelocity(answer.VelA, answer.VelB);
+    impact.ComputeImpulse(answer.VelA - answer.VelB, scale, answer.PushA, answer.PushB,
+                          answer.Impulse);
+    return answer;
+}
 
 void RemoveImpact(phImpact* impacts, int& count, int index) {
     for (int k = index; k + 1 < count; ++k) {
@@ -55,8 +58,8 @@ void RemoveImpact(phImpact* impacts, int& count, int index) {
     --count;
 }
 
-// The relative velocity (A's less B's) that the impulse on A at point `from` (B taking its
-// negation) adds at point `at`.
+// The relative velocity (A's less B's) that the impulse on A at the source impact's point
+// (B taking its negation) adds at the target impact's point.
 Vector3 VelocityChange(const phImpact& source, const phImpact& target, const Vector3& impulse) {
     Matrix34 ka;
     Matrix34 kb;
@@ -70,24 +73,28 @@ Vector3 VelocityChange(const phImpact& source, const phImpact& target, const Vec
 
 }  // namespace
 
+bool phCollision::ResolveImpacts(phContactMgr* mgr, phImpact& impact, float scale) {
+    Answer a = ComputeAnswer(impact, scale);
+    if (ApplyContactResponse(mgr, impact, a.VelA, a.VelB, a.Impulse, a.PushA, a.PushB, true)) {
+        return true;
+    }
+    impact.ApplyImpulseAndPush(a.Impulse, a.PushA, a.PushB);
+    return false;
+}
+
 // Each impact's impulse (its bounce taken out) is tried on the others: an impact that it
 // leaves separating needs no answer of its own. Only a single impact left is answered here;
 // more are left to the caller.
 int phCollision::ResolveImpactList(phContactMgr* mgr, int& count, phImpact* impacts) {
     for (int i = 0; i < count;) {
         phImpact& impact = impacts[i];
-        Vector3 velA;
-        Vector3 velB;
-        impact.GetLocalVelocity(velA, velB);
-        Vector3 pushA;
-        Vector3 pushB;
-        Vector3 impulse;
-        impact.ComputeImpulse(velA - velB, 1.0f, pushA, pushB, impulse);
-        if (ApplyContactResponse(mgr, impact, velA, velB, impulse, pushA, pushB, true)) {
+        Answer a = ComputeAnswer(impact, 1.0f);
+        if (ApplyContactResponse(mgr, impact, a.VelA, a.VelB, a.Impulse, a.PushA, a.PushB,
+                                 true)) {
             RemoveImpact(impacts, count, i);
             continue;
         }
-        impulse.Scale(1.0f / (1.0f + impact.Elasticity));
+        Vector3 impulse = a.Impulse * (1.0f / (1.0f + impact.Elasticity));
         for (int j = 0; j < count;) {
             if (j == i) {
                 ++j;

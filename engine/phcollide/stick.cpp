@@ -106,6 +106,20 @@ void SetRow(double row[7], int block, const Matrix34& m, const Vector3& e) {
 
 }  // namespace
 
+// The impulses (on A) of a pair applied when both push; when one would not, the other impact
+// is answered alone.
+void phCollision::FinishPair(phContactMgr* mgr, phImpact* impacts, const Vector3& j1,
+                             const Vector3& j2) {
+    if (!Pushes(impacts[0], j1)) {
+        ResolveImpacts(mgr, impacts[1], 1.0f);
+    } else if (!Pushes(impacts[1], j2)) {
+        ResolveImpacts(mgr, impacts[0], 1.0f);
+    } else {
+        ApplyStickImpulse(mgr, impacts[0], j1);
+        ApplyStickImpulse(mgr, impacts[1], j2);
+    }
+}
+
 // Both impacts stop: the relative velocity at both points becomes zero, which leaves the
 // bodies free only to turn together about the line through the points. The squeeze along
 // that line is not fixed by it: the two impulses are given equal shares along it.
@@ -160,14 +174,7 @@ void phCollision::ResolvePair(phContactMgr* mgr, phImpact* impacts) {
         j1.Set(float(x[0]), float(x[1]), float(x[2]));
         j2.Set(float(x[3]), float(x[4]), float(x[5]));
     }
-    if (!Pushes(impacts[0], j1)) {
-        ResolveImpacts(mgr, impacts[1], 1.0f);
-    } else if (!Pushes(impacts[1], j2)) {
-        ResolveImpacts(mgr, impacts[0], 1.0f);
-    } else {
-        ApplyStickImpulse(mgr, impacts[0], j1);
-        ApplyStickImpulse(mgr, impacts[1], j2);
-    }
+    FinishPair(mgr, impacts, j1, j2);
 }
 
 // The body keeps its angular momentum about the line through the two points and turns
@@ -211,16 +218,7 @@ void phCollision::ResolvePairOneBody(phContactMgr* mgr, phImpact* impacts, int s
     j2.Scale(1.0f / length2);
     j2 += line * (0.5f * linear.Dot(line));
     Vector3 j1 = linear - j2;
-    Vector3 on1 = OnA(j1, side);
-    Vector3 on2 = OnA(j2, side);
-    if (!Pushes(impacts[0], on1)) {
-        ResolveImpacts(mgr, impacts[1], 1.0f);
-    } else if (!Pushes(impacts[1], on2)) {
-        ResolveImpacts(mgr, impacts[0], 1.0f);
-    } else {
-        ApplyStickImpulse(mgr, impacts[0], on1);
-        ApplyStickImpulse(mgr, impacts[1], on2);
-    }
+    FinishPair(mgr, impacts, OnA(j1, side), OnA(j2, side));
 }
 
 // Two moving bodies stop moving apart at the point: the impulse that brings the relative

@@ -33,15 +33,6 @@ private:
     float m_Margin;
 };
 
-void SetMotion(phInertialCS& body, const Vector3& velocity, const Vector3& angVelocity) {
-    body.Velocity = velocity;
-    body.Momentum = velocity * body.Mass;
-    body.AngVelocity = angVelocity;
-    Matrix34 inertia;
-    body.GetWorldInertia(inertia);
-    body.AngMomentum = phRotateToWorld(angVelocity, inertia);
-}
-
 // A body's velocity at a point once its gathered impulses are taken in, in double.
 DVec VelocityAfter(const phInertialCS& body, const DVec& point) {
     DVec position(body.Matrix.d);
@@ -88,6 +79,14 @@ struct Scene {
         impact.ColliderA = &a;
         impact.ColliderB = &b;
         return impact;
+    }
+
+    // Two upward impacts on the ground at random points either side of x = 0.
+    void TwoContacts(RandomBodies& random, Vector3& p1, Vector3& p2) {
+        p1.Set(random.Uniform(-0.8f, -0.2f), 0, random.Uniform(-0.5f, 0.5f));
+        p2.Set(random.Uniform(0.2f, 0.8f), 0, random.Uniform(-0.5f, 0.5f));
+        Impact(0, p1, Vector3(0, 1, 0));
+        Impact(1, p2, Vector3(0, 1, 0));
     }
 
     DVec RelativeAfter(const Vector3& point) {
@@ -334,10 +333,8 @@ TEST(Sticking, OneBodyStopsAtItsContacts) {
         scene.bodyA.Matrix.d.Set(0, 1, 0);
         SetMotion(scene.bodyA, Vector3(random.Uniform(-0.2f, 0.2f), -2, 0),
                   random.Vector(0.5f));
-        Vector3 p1(random.Uniform(-0.8f, -0.2f), 0, random.Uniform(-0.5f, 0.5f));
-        Vector3 p2(random.Uniform(0.2f, 0.8f), 0, random.Uniform(-0.5f, 0.5f));
-        scene.Impact(0, p1, Vector3(0, 1, 0));
-        scene.Impact(1, p2, Vector3(0, 1, 0));
+        Vector3 p1, p2;
+        scene.TwoContacts(random, p1, p2);
         if (trial % 2 == 0) {
             phCollision::StopBody(nullptr, scene.impacts[0], 0);
             // One point cannot hold a turn: the body's momentum goes through it.
@@ -372,10 +369,8 @@ TEST(Sticking, TwoBodiesMoveTogetherAtTheirContacts) {
         scene.bodyB.Matrix.d.Set(0, -1, 0);
         SetMotion(scene.bodyA, Vector3(0, -2, 0) + random.Vector(0.3f), random.Vector(0.5f));
         SetMotion(scene.bodyB, random.Vector(0.3f), random.Vector(0.5f));
-        Vector3 p1(random.Uniform(-0.8f, -0.2f), 0, random.Uniform(-0.5f, 0.5f));
-        Vector3 p2(random.Uniform(0.2f, 0.8f), 0, random.Uniform(-0.5f, 0.5f));
-        scene.Impact(0, p1, Vector3(0, 1, 0));
-        scene.Impact(1, p2, Vector3(0, 1, 0));
+        Vector3 p1, p2;
+        scene.TwoContacts(random, p1, p2);
         if (trial % 2 == 0) {
             phCollision::ResolveStick(nullptr, scene.impacts[0]);
             EXPECT_LT(scene.RelativeAfter(p1).Mag(), 1e-3);
