@@ -70,7 +70,8 @@ float ConeFraction(bool sliding, const Vector3& spring, float depth, float mu,
         // g(f) = |spring - f dt|^2 - (mu (depth - f dn))^2 = a f^2 + b f + c.
         float a = dt2 - (dn * mu) * (dn * mu);
         float b = 2.0f * (mu * mu * depth * dn - spring.Dot(dt));
-        float c = spring.Mag2() - cone2;
+        // A sliding spring was put on the rim: c is 0 there, not its rounding.
+        float c = sliding ? 0.0f : spring.Mag2() - cone2;
         float disc = b * b - 4.0f * a * c;
         float atR = 2.0f * a * r + b;
         if (disc <= 0.0f || (disc - b * b) * a <= 0.0f) {
