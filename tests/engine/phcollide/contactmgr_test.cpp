@@ -492,6 +492,45 @@ TEST_F(ContactMgrTest, FrameOrderCarriesKeptContactsAndDropsStaleOnes) {
     EXPECT_EQ(CheckChains(m_Mgr), 0);
 }
 
+// Carrying goes on with the contact that a removal moves into the slot: a leaving box's
+// contacts all break, those of a box resting on a base all carry, and the base takes the
+// opposite forces.
+TEST_F(ContactMgrTest, CarryingSolvesTheContactMovedIntoABrokenOnesSlot) {
+    ContactBody leaving;
+    ContactBody resting;
+    ContactBody base;
+    // Type 5 hashes by A alone: each box's contacts share one chain.
+    std::vector<phImpact> impacts;
+    for (ContactBody* box : {&leaving, &resting}) {
+        for (int element = 0; element < 3; ++element) {
+            impacts.push_back(ContactImpact(&box->collider, &base.collider, OtherType, element,
+                                            0, 0.0007f));
+        }
+    }
+    Vector3 force;
+    for (int frame = 0; frame < 2; ++frame) {
+        m_Mgr.BeginFrame();
+        for (const phImpact& impact : impacts) {
+            Matrix34 k;
+            Vector3 zero(0, 0, 0);
+            m_Mgr.ProcessImpact(impact, zero, zero, zero, zero, force, k);
+        }
+    }
+    ASSERT_EQ(CheckChains(m_Mgr), 6);
+    leaving.body.Velocity.Set(0, 1, 0);
+    m_Mgr.CarryContacts();
+    EXPECT_EQ(CheckChains(m_Mgr), 3);
+    // Three contacts of a quarter of the weight each (k of mass 1/2, the base being a body).
+    EXPECT_NEAR(resting.body.OtherForce.y, 3.0f * 0.5f * 2.45f, 1e-3f);
+    EXPECT_NEAR(base.body.OtherForce.y, -3.0f * 0.5f * 2.45f, 1e-3f);
+    EXPECT_TRUE(leaving.body.OtherForce.IsZero());
+    for (int i = 0; i < m_Mgr.NumContactSlots; ++i) {
+        if (m_Mgr.SlotInUse(i)) {
+            EXPECT_EQ(m_Mgr.ContactList[i].ColliderIdA, resting.Id());
+        }
+    }
+}
+
 namespace {
 
 // Bodies resting on each other, for the held pairs.
@@ -538,11 +577,12 @@ TEST_F(HeldTest, PairsAreHeldWhileTheyKeepTheirPlacement) {
         float turn;
         bool held;
     };
-    // The unit cube's radius around its centroid is sqrt(0.75).
+    // A turn counts by the unit cube's radius around its centroid, sqrt(0.75).
+    ASSERT_NEAR(m_Top.bound.RadiusAroundCentroid, std::sqrt(0.75f), 1e-6f);
     const Case cases[] = {
         {"still", Vector3(0, 0, 0), 0.0f, true},
         {"moved 0.005", Vector3(0.005f, 0, 0), 0.0f, true},
-        {"turned 0.01", Vector3(0, 0, 0), 0.01f, true},
+        {"turned 0.0115", Vector3(0, 0, 0), 0.0115f, true},
         {"moved 0.011", Vector3(0, 0, -0.011f), 0.0f, false},
         {"turned 0.013", Vector3(0, 0, 0), 0.013f, false},
     };
@@ -576,6 +616,21 @@ TEST_F(HeldTest, PairsAreHeldWhileTheyKeepTheirPlacement) {
     EXPECT_EQ(m_Mgr.AddHeldContact(&fixed, &m_Top.collider), -1);
     EXPECT_FALSE(m_Mgr.CheckHeld(&fixed, &m_Top.collider, index));
     EXPECT_EQ(m_Mgr.NumHeld, 0);
+}
+
+// A pair let go is no longer the last one held: the impacts that follow in the frame are not
+// listed in its freed slot.
+TEST_F(HeldTest, ReleasedPairTakesNoMoreContacts) {
+    int held = m_Mgr.AddHeldContact(&m_Top.collider, &m_Bottom.collider);
+    m_Top.body.PushedLastFrame = 1;
+    int index = -1;
+    EXPECT_FALSE(m_Mgr.CheckHeld(&m_Top.collider, &m_Bottom.collider, index));
+    m_Top.body.PushedLastFrame = 0;
+    EXPECT_EQ(m_Mgr.LastHeldA, nullptr);
+    Vector3 force;
+    Process(Between(0), Vector3(0, 0, 0), force);
+    EXPECT_EQ(m_Mgr.HeldContactHashTable[held].NumContacts, 0);
+    EXPECT_EQ(m_Mgr.ContactList[SlotOf(Between(0))].meRefIndex, nullptr);
 }
 
 TEST_F(HeldTest, APairHoldsAtMost24Contacts) {
@@ -672,6 +727,20 @@ TEST_F(HeldTest, HeldTableAgreesWithAMap) {
         } else if (found != reference.end()) {
             m_Mgr.RemoveHeld(index);
             reference.erase(found);
+        }
+        if (step % 25 == 24) {
+            // A frame: half the pairs drifted away, the others were checked and kept with
+            // their contacts.
+            for (auto it = reference.begin(); it != reference.end();) {
+                int at = m_Mgr.FindHeld(it->first.first, it->first.second,
+                                        m_Mgr.HeldHome(it->first.first, it->first.second));
+                phHeldPair& pair = m_Mgr.HeldContactHashTable[at];
+                bool keep = rng() % 2 == 0;
+                pair.Drift = keep ? 0.0f : FLT_MAX;
+                m_Mgr.ContactList[pair.HContactList[0]].ActiveFlag = phContact::KEPT;
+                it = keep ? std::next(it) : reference.erase(it);
+            }
+            m_Mgr.BeginFrame();
         }
         ASSERT_EQ(m_Mgr.NumHeld, int(reference.size()));
         for (const auto& item : reference) {
