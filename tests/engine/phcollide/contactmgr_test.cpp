@@ -225,6 +225,7 @@ TEST(ContactMgrTable, RemovalsKeepChainsAndBackReferences) {
     ASSERT_EQ(mgr.NumContactSlots, 204);
     EXPECT_EQ(refs[0], 0);
     EXPECT_EQ(refs[5], 203);
+    mgr.WatchContact(refs[5]);
 
     mgr.RemoveContact(0);
     EXPECT_EQ(refs[0], -1);
@@ -237,9 +238,12 @@ TEST(ContactMgrTable, RemovalsKeepChainsAndBackReferences) {
         EXPECT_EQ(mgr.ContactList[refs[tag]].ElementA, tag);
     }
     EXPECT_EQ(CheckChains(mgr), 4);
+    EXPECT_EQ(phContact::sm_Watched, &mgr.ContactList[refs[5]]);
     // A lone head empties.
     mgr.RemoveContact(refs[4]);
+    EXPECT_EQ(phContact::sm_Watched, &mgr.ContactList[refs[5]]);
     mgr.RemoveContact(refs[5]);
+    EXPECT_EQ(phContact::sm_Watched, nullptr);
     EXPECT_EQ(mgr.ContactList[7].HNext, -1);
     EXPECT_EQ(CheckChains(mgr), 2);
 }
