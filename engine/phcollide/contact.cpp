@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "data/assert.h"
 #include "phbound/impact.h"
@@ -21,7 +22,10 @@ const float TinyCrossing = 1e-20f;
 const float TinyVelocityChange2 = 1e-12f;
 const float CosineKeep = 0.95f;
 
-// The spring constant that lets a quarter of the weight rest at the allowed penetration.
+static_assert(sizeof(Matrix34) == 12 * sizeof(float), "the watched snapshot copies matrices");
+
+// The spring constant that lets a quarter of the weight rest at the allowed penetration
+// (named as the assertion reports it).
 float RestingStiffness(float mass, float Penetration) {
     Assert(Penetration > 0);
     return mass * phCollision::Gravity * 0.25f / Penetration;
@@ -70,7 +74,8 @@ float ConeFraction(bool sliding, const Vector3& spring, float depth, float mu,
         // g(f) = |spring - f dt|^2 - (mu (depth - f dn))^2 = a f^2 + b f + c.
         float a = dt2 - (dn * mu) * (dn * mu);
         float b = 2.0f * (mu * mu * depth * dn - spring.Dot(dt));
-        float c = spring.Mag2() - cone2;
+        // A sliding spring was put on the rim: c is 0 there, not its rounding.
+        float c = sliding ? 0.0f : spring.Mag2() - cone2;
         float disc = b * b - 4.0f * a * c;
         float atR = 2.0f * a * r + b;
         if (disc <= 0.0f || (disc - b * b) * a <= 0.0f) {
@@ -169,6 +174,7 @@ void phContact::Swap() {
 bool phContact::Resolve(const phImpact* impact, const Vector3& u, const Vector3& velA,
                         const Vector3& velB, Vector3& outForce, Matrix34& outK,
                         float& outDamping, float dt, float invDt) {
+    // The penalty solve needs the step, not its inverse.
     (void)invDt;
     const phImpact* I = impact;
     if (I) {

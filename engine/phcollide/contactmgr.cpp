@@ -197,6 +197,9 @@ void phContactMgr::RemoveContact(int index) {
         *removed.meRefIndex = -1;
         removed.meRefIndex = nullptr;
     }
+    if (phContact::sm_Watched == &removed) {
+        phContact::sm_Watched = nullptr;
+    }
     int removeIndex = index;
     if (index < HashSize) {
         if (removed.HNext == index) {
@@ -214,6 +217,9 @@ void phContactMgr::RemoveContact(int index) {
             Assert(*(oldC->meRefIndex) == removeIndex);
         }
         oldC->meRefIndex = nullptr;
+        if (phContact::sm_Watched == oldC) {
+            phContact::sm_Watched = &removed;
+        }
         removeIndex = saveRI;
     }
     phContact& gone = ContactList[removeIndex];
@@ -231,6 +237,9 @@ void phContactMgr::RemoveContact(int index) {
     }
     gone = *moveC;
     moveC->meRefIndex = nullptr;
+    if (phContact::sm_Watched == moveC) {
+        phContact::sm_Watched = &gone;
+    }
     ContactList[gone.HPrev].HNext = removeIndex;
     ContactList[gone.HNext].HPrev = removeIndex;
 }

@@ -107,7 +107,8 @@ public:
     // collider and leaves the iterator past that slot.
     bool NextHeldPartner(uint32_t id, int& iterator, uint32_t& outOtherId) const;
 
-    // The contact whose solves the debug hook records (-1: none).
+    // The contact whose solves the debug hook records (-1: none); the watch follows the
+    // contact through the table's moves and ends with its removal.
     void WatchContact(int index);
 
     int32_t NumContactSlots;
