@@ -69,6 +69,16 @@ struct phImpact {
     // velocity d (A's less B's) at the point.
     void ComputeImpulse(const Vector3& d, float scale, Vector3& pushA, Vector3& pushB,
                         Vector3& impulse);
+    // The two sides' inverse mass matrices at the impact point.
+    void InverseMassMatrices(Matrix34& ka, Matrix34& kb) const;
+    // An impulse on A outside the friction cone (with the combined Friction) turned to the
+    // cone's edge and sized to stop the normal approach (d·n) under the summed matrix k;
+    // false when that edge cannot push.
+    bool ClipToFrictionCone(Vector3& j, const Matrix34& k, float approach) const;
+    // The pushes that share the depth beyond the default margin between the sides by how
+    // readily each moves along the normal.
+    void ComputePushes(const Matrix34& ka, const Matrix34& kb, Vector3& pushA,
+                       Vector3& pushB) const;
     void ApplyForceAndPush(const Vector3& force, const Vector3& pushA, const Vector3& pushB,
                            const Matrix34& k) const;
     void ApplyImpulseAndPush(const Vector3& impulse, const Vector3& pushA,

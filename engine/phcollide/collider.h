@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "phcollide/collision.h"
 #include "vector/matrix34.h"
 #include "vector/vector3.h"
 
@@ -160,28 +161,5 @@ T* phInitColliderPool(T* block, int count) {
     }
     return block + count;
 }
-
-// The response constants: gravity, the penetration a resting contact is allowed (a fraction
-// of the default margin), its square root and the contacts' damping factor 4/sqrt(g)/2.
-class phCollision {
-public:
-    static float Gravity;
-    static float PenetrationFactor;
-    static float AllowedPenetration;
-    static float SqrtAllowedPenetration;
-    static float DampingFactor;
-    // Whether impacts are answered by contact forces where possible.
-    static bool UseContacts;
-
-    static void SetPenetrationFactor(float factor);
-    // New default margins for the bounds, and the constants that follow from them.
-    static void SetMargins(float margin);
-    // At the start of a physics run: impulses only, and default margins of 0 for the bounds
-    // made from now on; the allowed penetration keeps its value.
-    static void ResetResponse();
-
-private:
-    static void ComputeConstants();
-};
 
 #endif

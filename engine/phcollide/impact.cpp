@@ -89,65 +89,85 @@ void phImpact::CombineMaterials() {
     Elasticity = a->Elasticity * b->Elasticity;
 }
 
-// Outside the friction cone the impulse turns to the cone's edge, u = n + mu t/|t|, and is
-// sized so that the normal approach stops: n·K·j = -d·n.
-void phImpact::ComputeImpulse(const Vector3& d, float scale, Vector3& pushA, Vector3& pushB,
-                              Vector3& impulse) {
-    const Vector3& n = Normal;
-    Matrix34 ka;
-    Matrix34 kb;
+void phImpact::InverseMassMatrices(Matrix34& ka, Matrix34& kb) const {
     ColliderA->GetInverseMassMatrix(Position, ka, ComponentA);
     ColliderB->GetInverseMassMatrix(Position, kb, ComponentB);
+}
+
+// Outside the friction cone the impulse turns to the cone's edge, u = n + mu t/|t|, and is
+// sized so that the normal approach stops: n·K·j = -d·n.
+bool phImpact::ClipToFrictionCone(Vector3& j, const Matrix34& k, float approach) const {
+    const Vector3& n = Normal;
+    float jn = j.Dot(n);
+    Vector3 t = j - n * jn;
+    float tLength = t.Mag();
+    if (jn * Friction >= tLength) {
+        return true;
+    }
+    Vector3 u = tLength > 0.0f ? t * (Friction / tLength) + n : n;
+    float q = n.Dot(phRotateToWorld(u, k));
+    // A non-positive q would pull the bodies together.
+    if (!(q >= DegenerateCone)) {
+        return false;
+    }
+    j = u * (-approach / q);
+    return true;
+}
+
+void phImpact::ComputeImpulse(const Vector3& d, float scale, Vector3& pushA, Vector3& pushB,
+                              Vector3& impulse) {
+    Matrix34 ka;
+    Matrix34 kb;
+    InverseMassMatrices(ka, kb);
     Matrix34 k = ka;
     k.Add3x3(kb);
 
     impulse.Zero();
-    float approach = d.Dot(n);
+    float approach = d.Dot(Normal);
     if (approach <= SeparatingSpeed) {
         Vector3 j;
         k.SolvePivoted(j, d * -1.0f);
-        float jn = j.Dot(n);
-        Vector3 t = j - n * jn;
-        float tLength = t.Mag();
         CombineMaterials();
-        float mu = Friction;
-        if (jn * mu < tLength) {
-            Vector3 u = tLength > 0.0f ? t * (mu / tLength) + n : n;
-            float q = n.Dot(phRotateToWorld(u, k));
-            // A non-positive q would pull the bodies together.
-            j = q >= DegenerateCone ? u * (-approach / q) : Vector3::sm_Zero;
+        if (!ClipToFrictionCone(j, k, approach)) {
+            j = Vector3::sm_Zero;
         }
         impulse = j * (1.0f + Elasticity);
     }
+    ComputePushes(ka, kb, pushA, pushB);
+    impulse.Scale(scale);
+}
 
+void phImpact::ComputePushes(const Matrix34& ka, const Matrix34& kb, Vector3& pushA,
+                             Vector3& pushB) const {
+    const Vector3& n = Normal;
     pushA.Zero();
     pushB.Zero();
     float excess = Depth - phBound::DefaultMargin;
     float a = phRotateToWorld(n, ka).Mag2();
     float b = phRotateToWorld(n, kb).Mag2();
     // Two sides that cannot move (static or fixed) share nothing.
-    if (excess > 0.0f && (a > 0.0f || b > 0.0f)) {
-        float shareA = 0.5f;
-        float shareB = 0.5f;
-        if (a > b) {
-            shareA = 1.0f / (std::sqrt(b / a) + 1.0f);
-            shareB = 1.0f - shareA;
-        } else if (a < b) {
-            shareB = 1.0f / (std::sqrt(a / b) + 1.0f);
-            shareA = 1.0f - shareB;
-        }
-        pushA = n * (shareA * excess);
-        pushB = n * -(shareB * excess);
-        // Nothing is pushed down while the other side can take it up.
-        if (pushA.y < 0.0f && b > 0.0f) {
-            pushB.y -= pushA.y;
-            pushA.y = 0.0f;
-        } else if (pushB.y < 0.0f && a > 0.0f) {
-            pushA.y -= pushB.y;
-            pushB.y = 0.0f;
-        }
+    if (!(excess > 0.0f && (a > 0.0f || b > 0.0f))) {
+        return;
     }
-    impulse.Scale(scale);
+    float shareA = 0.5f;
+    float shareB = 0.5f;
+    if (a > b) {
+        shareA = 1.0f / (std::sqrt(b / a) + 1.0f);
+        shareB = 1.0f - shareA;
+    } else if (a < b) {
+        shareB = 1.0f / (std::sqrt(a / b) + 1.0f);
+        shareA = 1.0f - shareB;
+    }
+    pushA = n * (shareA * excess);
+    pushB = n * -(shareB * excess);
+    // Nothing is pushed down while the other side can take it up.
+    if (pushA.y < 0.0f && b > 0.0f) {
+        pushB.y -= pushA.y;
+        pushA.y = 0.0f;
+    } else if (pushB.y < 0.0f && a > 0.0f) {
+        pushA.y -= pushB.y;
+        pushB.y = 0.0f;
+    }
 }
 
 void phImpact::ApplyForceAndPush(const Vector3& force, const Vector3& pushA,

@@ -76,16 +76,6 @@ struct Pair {
     }
 };
 
-// Velocities with the momenta that the integration reads.
-void SetMotion(phInertialCS& body, const Vector3& velocity, const Vector3& angVelocity) {
-    body.Velocity = velocity;
-    body.Momentum = velocity * body.Mass;
-    body.AngVelocity = angVelocity;
-    Matrix34 inertia;
-    body.GetWorldInertia(inertia);
-    body.AngMomentum = phRotateToWorld(angVelocity, inertia);
-}
-
 double KineticEnergy(const phInertialCS& body) {
     DVec w(body.AngVelocity);
     DMat r = DMat::Rows(body.Matrix);

@@ -109,6 +109,17 @@ inline void ExpectNear(const Vector3& actual, const DVec& expected, double toler
     EXPECT_NEAR(actual.z, expected.z, tolerance * scale);
 }
 
+// Velocities with the momenta that the integration reads.
+inline void SetMotion(phInertialCS& body, const Vector3& velocity, const Vector3& angVelocity) {
+    body.Velocity = velocity;
+    body.Momentum = velocity * body.Mass;
+    body.AngVelocity = angVelocity;
+    Matrix34 inertia;
+    body.GetWorldInertia(inertia);
+    body.AngMomentum =
+        inertia.a * angVelocity.x + inertia.b * angVelocity.y + inertia.c * angVelocity.z;
+}
+
 inline bool IsFinite(const Vector3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
