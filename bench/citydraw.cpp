@@ -2,10 +2,12 @@
 // (the grid of the compile benchmark, read from its description) drawn whole at the highest
 // detail from a fixed camera above each, in an 800 by 600 window. Each figure is the median of
 // five runs of 50 frames, in milliseconds per frame; a second line per city gives the time of
-// the same walk exporting records instead of drawing. Graphics options pass through after the
-// asset directory, whose "texture" folder is copied beside the generated cities.
+// the same walk exporting records instead of drawing, and a third the frame without any room
+// (clearing and presenting alone). Graphics options pass through after the asset directory,
+// whose "texture" folder is copied beside the generated cities; -city <name> measures that one
+// city only (demo, grid1000 or grid10000).
 //
-//   citydraw_bench <assets directory> [graphics options]
+//   citydraw_bench <assets directory> [-city name] [graphics options]
 
 #include "bench/gridcity.h"
 #include "city/psdl.h"
@@ -23,6 +25,7 @@
 #include "vector/matrix34.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -45,7 +48,7 @@ Matrix34 CameraOver(const Vector3& low, const Vector3& high) {
     return camera;
 }
 
-double MedianFrameMs(lvlPSDL& city, const Matrix34& camera) {
+double MedianFrameMs(lvlPSDL& city, const Matrix34& camera, bool drawRooms) {
     lvlSDL::sm_ViewPoint = camera.d;
     std::vector<double> runs;
     for (int run = 0; run < Runs; ++run) {
@@ -59,7 +62,7 @@ double MedianFrameMs(lvlPSDL& city, const Matrix34& camera) {
             gfxBeginScene();
             gfxSetCamera(camera);
             tglBegin();
-            for (uint32_t r = 1; r < city.m_RoomCount; ++r) {
+            for (uint32_t r = 1; drawRooms && r < city.m_RoomCount; ++r) {
                 tglColor(0xFFFFFFFF);
                 city.m_Rooms[r]->DrawRoom(3, 0xFFFFFFFF);
             }
@@ -92,9 +95,12 @@ void Run(const char* name) {
         high.Set(std::max(high.x, v.x), std::max(high.y, v.y), std::max(high.z, v.z));
     }
     gfxMainViewport->Perspective(60.0f, 0.0f, 1.0f, 100000.0f);
-    double ms = MedianFrameMs(*city, CameraOver(low, high));
+    Matrix34 camera = CameraOver(low, high);
+    double ms = MedianFrameMs(*city, camera, true);
     PrintMessage("%-10s %6u rooms  %8.3f ms per frame (%u triangles)", name, city->m_RoomCount - 1,
                  ms, gfxStats.m_Tris);
+    PrintMessage("%-10s %6u rooms  %8.3f ms per frame without rooms", name, city->m_RoomCount - 1,
+                 MedianFrameMs(*city, camera, false));
     // The interpreter's own share: the same walk writing records instead of drawing.
     std::vector<uint32_t> records(1 << 16);
     uint64_t start = Timer::Ticks();
@@ -144,8 +150,12 @@ int main(int argc, char** argv) {
     tglInit(FVF_VCT1, 64, 120, 0);
     gfxSetStateByte(gfxCurrentState.m_Lighting, 0);
     gfxSetStateByte(gfxCurrentState.m_CullMode, D3DCULL_NONE);
+    const char* only = nullptr;
+    GetOption("city", 0, only);
     for (const char* name : {"demo", "grid1000", "grid10000"}) {
-        Run(name);
+        if (!only || strcmp(only, name) == 0) {
+            Run(name);
+        }
     }
     tglShutdown();
     gfxClosePipeline();
