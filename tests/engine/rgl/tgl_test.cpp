@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -203,17 +202,7 @@ TEST_F(Batches, ASlotIsOneTriangleListOfItsPrimitives) {
     }
     m_Capture.Forget();
     tglEnd();
-    std::vector<std::vector<float>> drawn;
-    for (const std::vector<uint8_t>& draw : m_Capture.m_DrawnVertices) {
-        std::vector<float> xs;
-        for (size_t at = 0; at + 24 <= draw.size(); at += 24) {
-            float value;
-            memcpy(&value, &draw[at], 4);
-            xs.push_back(value);
-        }
-        drawn.push_back(xs);
-    }
-    EXPECT_EQ(drawn, expected);
+    EXPECT_EQ(DrawnX(true), expected);
     auto indexed = m_Capture.CallsOf("DrawIndexedPrimitive");
     ASSERT_EQ(2u, indexed.size());
     EXPECT_EQ(DWORD(D3DPT_TRIANGLELIST), indexed[0].m_A);
