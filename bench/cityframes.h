@@ -11,7 +11,9 @@
 Matrix34 CameraOverCity();
 
 // The median of `runs` runs of `frames` frames, in milliseconds per frame: every room at the
-// highest detail through tgl, the target cleared to the editor's background first.
-double MedianFrameMs(lvlPSDL& city, const Matrix34& camera, int runs, int frames);
+// highest detail through tgl (or none, to time clearing and presenting alone), the target
+// cleared to the editor's background first.
+double MedianFrameMs(lvlPSDL& city, const Matrix34& camera, int runs, int frames,
+                     bool drawRooms = true);
 
 #endif

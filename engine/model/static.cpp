@@ -8,6 +8,7 @@
 #include "gfx/rstate.h"
 #include "gfx/texture.h"
 #include "gfx/vertexformat.h"
+#include "vector/matrix44.h"
 #include "model/itemread.h"
 #include "model/package.h"
 #include "model/shader.h"
@@ -22,6 +23,11 @@ namespace {
 
 // The stored primitive type is one less than the device's triangle list.
 const uint32_t drawTri = 3;
+
+// From a direction in the world to environment coordinates: x and y halved and shifted into
+// 0 to 1, y reversed so that up is the top of the texture.
+const Matrix44 EnvMapPlacement(Vector4(0.5f, 0, 0, 0), Vector4(0, -0.5f, 0, 0),
+                               Vector4(0, 0, 1, 0), Vector4(0.5f, 0.5f, 0, 1));
 
 bool SeeThrough(const modShader& shader) {
     return (shader.m_Material && shader.m_Material->diffuse.a != 1.0f) ||
@@ -230,6 +236,30 @@ void modStatic::CheckAlpha(const modShader* shaders) {
             m_Flags |= Translucent;
         }
     }
+}
+
+void modStatic::BeginEnvMap(const gfxTexture* environment) {
+    if (gfxCurrentState.m_Texture[0] != environment) {
+        gfxCurrentState.m_Texture[0] = environment;
+        gfxStateDirty |= gfxDirtyTextures;
+    }
+    gfxApplyPending();
+    // The device reflects the view in camera space, whose z the view flips; the camera's
+    // rotation takes the reflection back into the world, so the environment stays put as the
+    // camera turns.
+    Matrix44 rotation = gfxCamera;
+    rotation.d = Vector4(0, 0, 0, 1);
+    Matrix44 placement = gfxFlipZ;
+    placement.Dot(rotation);
+    placement.Dot(EnvMapPlacement);
+    gfxSetTexCoordIndex(0, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR);
+    gfxSetTextureTransformFlags(0, D3DTTFF_COUNT2, false);
+    gfxSetTextureMatrix(0, placement);
+}
+
+void modStatic::EndEnvMap() {
+    gfxSetTexCoordIndex(0, 0);
+    gfxSetTextureTransformFlags(0, D3DTTFF_DISABLE, false);
 }
 
 modStatic* modStatic::Clone() const {

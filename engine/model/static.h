@@ -4,6 +4,7 @@
 #include <cstdint>
 
 class gfxPacket;
+class gfxTexture;
 struct Matrix34;
 struct modShader;
 
@@ -38,6 +39,12 @@ public:
     // Every packet with the state as it stands.
     void DrawNoState() const;
     void CheckAlpha(const modShader* shaders);
+    // The environment-mapped pass around DrawNoState: stage 0 takes the environment texture at
+    // coordinates made from each vertex's reflection of the view, turned back into the world
+    // by the camera and mapped into 0 to 1 (y reversed). EndEnvMap returns stage 0 to the
+    // vertices' own coordinates.
+    static void BeginEnvMap(const gfxTexture* environment);
+    static void EndEnvMap();
     modStatic* Clone() const;
     uint32_t GetVertexCount() const;
     uint32_t GetTriangleCount() const;

@@ -2,6 +2,7 @@
 // drawing with opaque slots first and translucent ones after, in reverse.
 #include "rgl/tgl.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -41,6 +42,9 @@ uint32_t sTranslucentTaken;
 gfxTexture* sSuperTexture;
 gfxVertexBuffer* sCurrentVB;
 bool sCurrentTranslucent;
+// A drawn slot's strips, fans and lists as one indexed triangle list: three indices for every
+// triangle a slot can hold.
+std::vector<uint16_t> sIndices;
 // The slot key of untextured drawing.
 uint32_t sNoTextureKey;
 
@@ -108,6 +112,7 @@ void tglInit(uint32_t fvf, uint32_t slots, uint32_t vertsPerSlot, uint32_t super
     sVertsPerSlot = vertsPerSlot;
     sSuperSize = superVerts;
     sSlots.assign(slots + 1, Slot());
+    sIndices.assign(3 * size_t(std::max(vertsPerSlot, superVerts)) + 3, 0);
     bool native = gfxUseNativeVBs;
     gfxUseNativeVBs = false;
     for (uint32_t i = 0; i <= slots; ++i) {
@@ -134,6 +139,7 @@ void tglShutdown() {
         KeyOf(slot.m_Texture) = 0;
     }
     sSlots.clear();
+    sIndices.clear();
     sSlotCount = 0;
 }
 
@@ -231,13 +237,52 @@ void tglDrawBatch(int32_t index) {
         gfxStateDirty |= gfxDirtyTextures;
     }
     gfxApplyPending();
+    // Under a translating driver a draw call costs far more than the few triangles of a strip,
+    // so the slot's triangles go out in one call, in the order and winding of their primitives.
     uint32_t start = 0;
+    uint32_t indexCount = 0;
+    auto flush = [&]() {
+        if (indexCount) {
+            gfxDrawIndexedVertexBuffer(D3DPT_TRIANGLELIST, 0, start, slot.m_VB, sIndices.data(),
+                                       indexCount);
+            indexCount = 0;
+        }
+    };
     for (uint32_t i = 1; i <= entries; ++i) {
         uint32_t count = slot.m_List[i] >> 3;
         uint32_t type = slot.m_List[i] & 7;
-        gfxDrawVertexBuffer(D3DPRIMITIVETYPE(type), start, count, slot.m_VB);
+        uint16_t* at = sIndices.data() + indexCount;
+        switch (type) {
+        case D3DPT_TRIANGLELIST:
+            for (uint32_t k = 0; k < count / 3 * 3; ++k) {
+                *at++ = uint16_t(start + k);
+            }
+            break;
+        case D3DPT_TRIANGLESTRIP:
+            for (uint32_t k = 0; k + 2 < count; ++k) {
+                // Every second triangle of a strip turns the other way round.
+                *at++ = uint16_t(start + k);
+                *at++ = uint16_t(start + k + 1 + (k & 1));
+                *at++ = uint16_t(start + k + 2 - (k & 1));
+            }
+            break;
+        case D3DPT_TRIANGLEFAN:
+            for (uint32_t k = 0; k + 2 < count; ++k) {
+                *at++ = uint16_t(start);
+                *at++ = uint16_t(start + k + 1);
+                *at++ = uint16_t(start + k + 2);
+            }
+            break;
+        default:
+            flush();
+            gfxDrawVertexBuffer(D3DPRIMITIVETYPE(type), start, count, slot.m_VB);
+            at = sIndices.data();
+            break;
+        }
+        indexCount = uint32_t(at - sIndices.data());
         start += count;
     }
+    flush();
 }
 
 void tglEnd() {

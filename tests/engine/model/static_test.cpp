@@ -4,6 +4,7 @@
 
 #include "data/asset.h"
 #include "gfx/packet.h"
+#include "gfx/texture.h"
 #include "vector/matrix34.h"
 #include "tests/engine/gfx/pipefixture.h"
 #include "tests/engine/model/modelfixture.h"
@@ -13,6 +14,8 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -181,4 +184,67 @@ TEST(StaticGeometryFormat, FormatChecksAreFatal) {
         {"GeometryFormat", "Assert(primType == drawTri) failed in [model/static", "case=1"},
         {"GeometryFormat", "Assert(idxCount < 65536) failed in [model/static", "case=2"},
     });
+}
+
+// The environment pass sends the texture to stage 0 and coordinates made from the reflection
+// vector through the texture matrix; a world direction, seen through the device's view and
+// then that matrix, lands where the placement puts it whatever way the camera turns. The end
+// of the pass gives stage 0 its own coordinates back.
+TEST_F(StaticGeometry, EnvironmentPassMapsWorldDirections) {
+    std::unique_ptr<modStatic> model(Load(PackageItem("body", GeometryItem({0})), "body"));
+    ASSERT_TRUE(model);
+    gfxTexture environment;
+    environment.m_Surface = reinterpret_cast<IDirectDrawSurface7*>(uintptr_t(0x2000));
+    // A camera yawed 30 degrees and pitched down 20, away from the origin.
+    const double yaw = 0.5235987755982988, pitch = -0.3490658503988659;
+    Matrix34 camera;
+    camera.a = Vector3(float(std::cos(yaw)), 0.0f, float(-std::sin(yaw)));
+    camera.b = Vector3(float(std::sin(yaw) * std::sin(pitch)), float(std::cos(pitch)),
+                       float(std::cos(yaw) * std::sin(pitch)));
+    camera.c = Vector3(float(std::sin(yaw) * std::cos(pitch)), float(-std::sin(pitch)),
+                       float(std::cos(yaw) * std::cos(pitch)));
+    camera.d = Vector3(4.0f, 5.0f, -6.0f);
+    gfxSetCamera(camera);
+    m_Device.Forget();
+
+    modStatic::BeginEnvMap(&environment);
+    model->DrawNoState();
+    modStatic::EndEnvMap();
+
+    std::vector<std::string> sequence;
+    for (const FakeDevice::Call& call : m_Device.m_Calls) {
+        if (call.m_Name == "SetTextureStageState" && call.m_A == 0 &&
+            (call.m_B == D3DTSS_TEXCOORDINDEX || call.m_B == D3DTSS_TEXTURETRANSFORMFLAGS)) {
+            sequence.push_back((call.m_B == D3DTSS_TEXCOORDINDEX ? "index " : "flags ") +
+                               std::to_string(call.m_C));
+        } else if (call.m_Name == "SetTexture" || call.m_Name == "DrawIndexedPrimitive") {
+            sequence.push_back(call.m_Name);
+        }
+    }
+    EXPECT_EQ(sequence, (std::vector<std::string>{"SetTexture", "index 196608", "flags 2",
+                                                  "DrawIndexedPrimitive", "index 0", "flags 0"}));
+    ASSERT_EQ(m_Device.m_Transforms.count(D3DTRANSFORMSTATE_TEXTURE0), 1u);
+    const D3DMATRIX& t = m_Device.m_Transforms[D3DTRANSFORMSTATE_TEXTURE0];
+    const D3DMATRIX& view = m_Device.m_Transforms[D3DTRANSFORMSTATE_VIEW];
+    struct Case {
+        double x, y, z;
+        double u, v;
+    };
+    const Case cases[] = {
+        {1, 0, 0, 1.0, 0.5}, {-1, 0, 0, 0.0, 0.5}, {0, 1, 0, 0.5, 0.0},
+        {0, -1, 0, 0.5, 1.0}, {0, 0, 1, 0.5, 0.5}, {0.6, 0.8, 0, 0.8, 0.1},
+    };
+    for (const Case& c : cases) {
+        // The direction as the device has it in camera space: the view's rotation only.
+        double cam[3];
+        for (int k = 0; k < 3; ++k) {
+            cam[k] = c.x * (&view._11)[k] + c.y * (&view._21)[k] + c.z * (&view._31)[k];
+        }
+        // Generated coordinates are (x, y, z, 1) through the texture matrix.
+        double u = cam[0] * t._11 + cam[1] * t._21 + cam[2] * t._31 + t._41;
+        double v = cam[0] * t._12 + cam[1] * t._22 + cam[2] * t._32 + t._42;
+        EXPECT_NEAR(u, c.u, 1e-5) << c.x << " " << c.y << " " << c.z;
+        EXPECT_NEAR(v, c.v, 1e-5) << c.x << " " << c.y << " " << c.z;
+    }
+    environment.m_Surface = nullptr;
 }

@@ -63,10 +63,12 @@ protected:
     FakeVertexBuffer* Ring() {
         return static_cast<FakeVertexBuffer*>(rglRingBuffer()->m_VB);
     }
-    // The x coordinates of the vertices of each draw of 24-byte vertices.
-    std::vector<std::vector<float>> DrawnX() const {
+    // The x coordinates of the vertices of each draw of 24-byte vertices: the plain draws, or
+    // every draw with indexed ones expanded.
+    std::vector<std::vector<float>> DrawnX(bool indexedToo = false) const {
         std::vector<std::vector<float>> pieces;
-        for (const std::vector<uint8_t>& draw : m_Capture.m_Draws) {
+        for (const std::vector<uint8_t>& draw :
+             indexedToo ? m_Capture.m_DrawnVertices : m_Capture.m_Draws) {
             std::vector<float> xs;
             for (size_t at = 0; at + 24 <= draw.size(); at += 24) {
                 float x;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -67,12 +68,13 @@ TEST_F(Batches, OpaqueInOrderThenTranslucentInReverse) {
     EXPECT_EQ(64u, glass->m_BatchSlot) << "slot 63";
     EXPECT_EQ(63u, smoke->m_BatchSlot);
     EXPECT_EQ(2u, b->m_BatchSlot);
-    EXPECT_EQ(0, m_Capture.CountOf("DrawPrimitive"));
+    EXPECT_EQ(0, m_Capture.CountOf("DrawIndexedPrimitive"));
     tglEnd();
     // Opaque in the order taken; translucent from the last slot down, the first taken first.
     EXPECT_EQ((std::vector<DWORD>{1, 3, 2, 4}), Bound());
-    auto draws = m_Capture.CallsOf("DrawPrimitive");
-    ASSERT_EQ(5u, draws.size()) << "one draw per primitive";
+    auto draws = m_Capture.CallsOf("DrawIndexedPrimitive");
+    ASSERT_EQ(4u, draws.size()) << "one draw per slot";
+    EXPECT_EQ(6u, draws[0].m_D) << "both triangles of the first texture";
     EXPECT_EQ(3u, draws[1].m_C);
     EXPECT_EQ(0u, a->m_BatchSlot) << "keys are cleared";
     EXPECT_EQ(0u, glass->m_BatchSlot);
@@ -85,10 +87,10 @@ TEST_F(Batches, TheSixtyFifthTextureDrawsEverythingFirst) {
     for (int i = 0; i < 64; ++i) {
         Triangle(Texture());
     }
-    EXPECT_EQ(0, m_Capture.CountOf("DrawPrimitive"));
+    EXPECT_EQ(0, m_Capture.CountOf("DrawIndexedPrimitive"));
     gfxTexture* last = Texture();
     tglSetTexture(last);
-    EXPECT_EQ(64, m_Capture.CountOf("DrawPrimitive"));
+    EXPECT_EQ(64, m_Capture.CountOf("DrawIndexedPrimitive"));
     EXPECT_EQ(1u, last->m_BatchSlot);
     EXPECT_EQ(0u, m_Textures[0]->m_BatchSlot);
     tglReserve(RGL_TRIANGLE_FAN, 4);
@@ -96,7 +98,7 @@ TEST_F(Batches, TheSixtyFifthTextureDrawsEverythingFirst) {
         tglVertex(0, 0, 0);
     }
     tglEnd();
-    EXPECT_EQ(65, m_Capture.CountOf("DrawPrimitive"));
+    EXPECT_EQ(65, m_Capture.CountOf("DrawIndexedPrimitive"));
 }
 
 TEST_F(Batches, FullSlotsDrawAtOnceOrFlushEverything) {
@@ -108,11 +110,12 @@ TEST_F(Batches, FullSlotsDrawAtOnceOrFlushEverything) {
     for (int i = 0; i < 40; ++i) {
         Triangle(opaque);
     }
-    EXPECT_EQ(0, m_Capture.CountOf("DrawPrimitive"));
+    EXPECT_EQ(0, m_Capture.CountOf("DrawIndexedPrimitive"));
     // The 41st triangle does not fit 120: the slot is drawn alone and refilled from its start.
     Triangle(opaque);
-    auto draws = m_Capture.CallsOf("DrawPrimitive");
-    ASSERT_EQ(40u, draws.size()) << "one draw per listed primitive of the full slot";
+    auto draws = m_Capture.CallsOf("DrawIndexedPrimitive");
+    ASSERT_EQ(1u, draws.size());
+    EXPECT_EQ(120u, draws[0].m_D) << "the forty triangles of the full slot";
     EXPECT_EQ((std::vector<DWORD>{1}), Bound());
     EXPECT_EQ(2u, opaque->m_BatchSlot);
 
@@ -134,8 +137,9 @@ TEST_F(Batches, UntexturedPrimitivesShareOneSlotAndStatsDivideByOne) {
     Triangle(Texture());
     Triangle(nullptr);
     tglEnd();
-    auto draws = m_Capture.CallsOf("DrawPrimitive");
-    ASSERT_EQ(3u, draws.size());
+    auto draws = m_Capture.CallsOf("DrawIndexedPrimitive");
+    ASSERT_EQ(2u, draws.size());
+    EXPECT_EQ(6u, draws[0].m_D) << "the untextured triangles together";
     tglResetStats();
     EXPECT_EQ(4u, tglStats.m_AvgVerts) << "9 vertices over 2 slots";
 
@@ -143,4 +147,63 @@ TEST_F(Batches, UntexturedPrimitivesShareOneSlotAndStatsDivideByOne) {
     tglColor(0xFF00FF00);
     gfxDepthComplexity = 0;
     EXPECT_EQ(rglDepthComplexityColor, sm_tglColor);
+}
+
+// A slot's strips, fans and lists go out as one triangle list holding the same triangles in
+// the same order, each turned as the device turns it in its own primitive: strips reverse
+// every second triangle. A line list between them is drawn alone, in its place.
+TEST_F(Batches, ASlotIsOneTriangleListOfItsPrimitives) {
+    struct Piece {
+        uint32_t m_Type;
+        uint32_t m_Count;
+    };
+    const Piece pieces[] = {{RGL_TRIANGLE_STRIP, 6}, {RGL_TRIANGLE_FAN, 5},
+                            {RGL_TRIANGLES, 6},      {RGL_TRIANGLE_STRIP, 3},
+                            {RGL_LINES, 4},          {RGL_TRIANGLE_FAN, 3}};
+    // The reference: each primitive's triangles by the device's rules, vertices numbered
+    // through the slot.
+    std::vector<std::vector<float>> expected(1);
+    float next = 0;
+    for (const Piece& piece : pieces) {
+        std::vector<float> own;
+        for (uint32_t i = 0; i < piece.m_Count; ++i) {
+            own.push_back(next + float(i));
+        }
+        next += float(piece.m_Count);
+        std::vector<float>& out = expected.back();
+        if (piece.m_Type == RGL_LINES) {
+            expected.push_back(own);
+            expected.emplace_back();
+            continue;
+        }
+        for (uint32_t t = 0; t + 2 < piece.m_Count; ++t) {
+            if (piece.m_Type == RGL_TRIANGLES && t % 3) {
+                continue;
+            }
+            uint32_t tri[3] = {t, t + 1, t + 2};
+            if (piece.m_Type == RGL_TRIANGLE_FAN) {
+                tri[0] = 0;
+            } else if (piece.m_Type == RGL_TRIANGLE_STRIP && t % 2) {
+                std::swap(tri[1], tri[2]);
+            }
+            for (uint32_t k : tri) {
+                out.push_back(own[k]);
+            }
+        }
+    }
+    tglBegin();
+    tglSetTexture(Texture());
+    float x = 0;
+    for (const Piece& piece : pieces) {
+        tglReserve(piece.m_Type, piece.m_Count);
+        for (uint32_t i = 0; i < piece.m_Count; ++i) {
+            tglVertex(x++, 0, 0);
+        }
+    }
+    m_Capture.Forget();
+    tglEnd();
+    EXPECT_EQ(DrawnX(true), expected);
+    auto indexed = m_Capture.CallsOf("DrawIndexedPrimitive");
+    ASSERT_EQ(2u, indexed.size());
+    EXPECT_EQ(DWORD(D3DPT_TRIANGLELIST), indexed[0].m_A);
 }

@@ -24,10 +24,10 @@ protected:
         tglShutdown();
         RglPipeline::TearDown();
     }
-    // The colour of every vertex of each draw.
+    // The colour of every triangle corner of each draw.
     std::vector<std::vector<uint32_t>> DrawnColours() const {
         std::vector<std::vector<uint32_t>> draws;
-        for (const std::vector<uint8_t>& draw : m_Capture.m_Draws) {
+        for (const std::vector<uint8_t>& draw : m_Capture.m_DrawnVertices) {
             std::vector<uint32_t> colours;
             for (size_t at = 0; at + 24 <= draw.size(); at += 24) {
                 uint32_t colour;
@@ -68,10 +68,14 @@ TEST_F(RoomDraw, RoadColoursAndSlotsPastTheTable) {
 
     const uint32_t half = 0xFF604020;
     const uint32_t tint = 0xFFC08040;
+    // Untextured first (left sidewalk, its kerb, right sidewalk, its kerb), then the two
+    // carriageway strips: two triangles each.
     typedef std::vector<uint32_t> Colours;
-    std::vector<Colours> expected = {
-        Colours(4, 0xFF00FF00), Colours(4, half), Colours(4, tint), Colours(4, half),
-        Colours(4, tint), Colours(4, tint)};
+    Colours untextured;
+    for (uint32_t colour : {0xFF00FF00u, half, tint, half}) {
+        untextured.insert(untextured.end(), 6, colour);
+    }
+    std::vector<Colours> expected = {untextured, Colours(12, tint)};
     EXPECT_EQ(DrawnColours(), expected);
     ASSERT_EQ(m_Capture.m_Bound.size(), 1u) << "only the carriageway is textured";
     EXPECT_EQ(m_Capture.m_Bound[0], 0x1001u);
