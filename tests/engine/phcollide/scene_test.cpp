@@ -75,9 +75,6 @@ protected:
         m_Box.ics.InitBox(3.0f, 1.2f, 0.6f, 1.2f);
         m_Ball.ics.InitSphere(1.0f, 0.3f);
         m_Capsule.ics.InitHotdog(1.0f, 0.2f, 0.8f, 'y');
-        // A polished ball: with friction, a ball resting on the moving box in the contact
-        // path starts to roll after a couple of seconds (on a fixed box it stays put).
-        m_Sphere.Material.Friction = 0.0f;
     }
     ~SceneTest() override {
         phCollision::UseContacts = m_UseContacts;
