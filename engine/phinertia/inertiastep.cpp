@@ -158,7 +158,7 @@ void phInertialCS::IntegrateImplicit(float dt) {
     b.SolvePivoted(dw, rhs);
     dw = WithoutFixedAxes(dw);
 
-    Vector3 dv = phRotateToWorld((phRotateToWorld(dw * dt, CouplingDamping) + p) * mu, a);
+    Vector3 dv = phRotateToWorld((p - phRotateToWorld(dw * dt, CouplingDamping)) * mu, a);
     Velocity += dv;
     Momentum = Velocity * Mass;
     AngVelocity += dw;

@@ -257,7 +257,9 @@ TEST(InertiaTest, SubStepsUseThePartOfTheFrameTheyIntegrate) {
 }
 
 // The implicit step against the same algebra in double: A = (1 + dt·μ·D)⁻¹,
-// B = I_w + dt·E - dt²·μ·C·A·Cᵀ, Δω from B, Δv from Δω.
+// B = I_w + dt·E - dt²·μ·C·A·Cᵀ, Δω from B, Δv from Δω; and its result against the
+// backward-Euler equations it solves, where each contact force falls by K times the change of
+// its point's velocity.
 TEST(InertiaTest, ImplicitStepMatchesDoubleReference) {
     RandomBodies random(2802);
     for (int trial = 0; trial < 100; ++trial) {
@@ -306,6 +308,7 @@ TEST(InertiaTest, ImplicitStepMatchesDoubleReference) {
         DMat cact = c * a * ct;
         DMat r = DMat::Rows(body.Matrix);
         DMat b = r.Transposed() * DMat::Diagonal(DVec(body.AngInertia)) * r;
+        const DMat worldInertia = b;
         for (int i = 0; i < 3; ++i) {
             b.r[i] = b.r[i] + e.r[i] * dt - cact.r[i] * (dt * dt * mu);
         }
@@ -317,7 +320,7 @@ TEST(InertiaTest, ImplicitStepMatchesDoubleReference) {
         DVec p = DVec(body.Impulse) + force * dt;
         DVec rhs = (p * (-dt * mu)) * a * ct + DVec(body.AngImpulse) + torque * dt;
         DVec dw = rhs * b.Inverse();
-        DVec dv = ((dw * dt) * c + p) * mu * a;
+        DVec dv = (p - (dw * dt) * c) * mu * a;
         DVec velocity = DVec(body.Velocity) + dv;
         DVec angVelocity = DVec(body.AngVelocity) + dw;
 
@@ -325,9 +328,25 @@ TEST(InertiaTest, ImplicitStepMatchesDoubleReference) {
             body.ApplyContactForce(forces[i], points[i], ks[i]);
         }
         EXPECT_EQ(body.Implicit, 1u);
+        const DVec arms[2] = {DVec(points[0]) - DVec(body.Matrix.d),
+                              DVec(points[1]) - DVec(body.Matrix.d)};
+        DVec oldVelocity(body.Velocity);
+        DVec oldAngVelocity(body.AngVelocity);
         body.FrameUpdate();
         ExpectNear(body.Velocity, velocity, 2e-4);
         ExpectNear(body.AngVelocity, angVelocity, 2e-4);
+
+        DVec stepV = DVec(body.Velocity) - oldVelocity;
+        DVec stepW = DVec(body.AngVelocity) - oldAngVelocity;
+        DVec linear = stepV * body.Mass - p;
+        DVec angular = stepW * worldInertia - (DVec(body.AngImpulse) + torque * dt);
+        for (int i = 0; i < 2; ++i) {
+            DVec drop = (stepV + stepW.Cross(arms[i])) * DMat::Rows(ks[i]) * dt;
+            linear = linear + drop;
+            angular = angular + arms[i].Cross(drop);
+        }
+        EXPECT_LT(linear.Mag(), 1e-3 * (1.0 + p.Mag())) << "linear momentum";
+        EXPECT_LT(angular.Mag(), 1e-3 * (1.0 + torque.Mag() * dt)) << "angular momentum";
         ExpectNear(body.Momentum, velocity * body.Mass, 2e-4);
         EXPECT_EQ(body.Implicit, 0u);
         EXPECT_EQ(body.LinearDamping.a.x, 0.0f);
