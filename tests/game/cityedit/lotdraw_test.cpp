@@ -265,6 +265,7 @@ TEST_F(LotDraw, SlopedGroundGetsSkirtsUnderItsWalls) {
         const char* m_Sliver;
         uint8_t m_DrawSlivers;
         float m_Ground;
+        float m_Neighbour;
         int m_Skirts;
         float m_Base;
         float m_Scale;
@@ -274,11 +275,13 @@ TEST_F(LotDraw, SlopedGroundGetsSkirtsUnderItsWalls) {
     };
     const Case cases[] = {
         // Corners at 0, 0, 1 and 1: the edge at the base height on both ends has none.
-        {"none", 1, 0.0f, 3, 1.0f, 0.1f, "brick_a"},
-        {"sliver", 1, 0.0f, 3, 1.0f, 2.0f, "sliver"},
-        {"none", 0, 0.0f, 0, 0.0f, 0.0f, ""},
+        {"none", 1, 0.0f, 0.0f, 3, 1.0f, 0.1f, "brick_a"},
+        {"sliver", 1, 0.0f, 0.0f, 3, 1.0f, 2.0f, "sliver"},
+        {"none", 0, 0.0f, 0.0f, 0, 0.0f, 0.0f, ""},
+        // A neighbour standing above the base covers the gap itself.
+        {"none", 1, 0.0f, 6.0f, 2, 1.0f, 0.1f, "brick_a"},
         // A ground value raises the base and makes any lot sloped.
-        {"none", 1, 0.5f, 4, 1.5f, 0.1f, "brick_a"},
+        {"none", 1, 0.5f, 0.0f, 4, 1.5f, 0.1f, "brick_a"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.m_Sliver << " " << int(c.m_DrawSlivers) << " "
@@ -290,6 +293,7 @@ TEST_F(LotDraw, SlopedGroundGetsSkirtsUnderItsWalls) {
         block.Vertex(5)->m_Position.y = 1.0f;
         RaiseFirst(block, 12.0f, "brick_a", c.m_Sliver);
         block.Lot(0)->m_Ground = c.m_Ground;
+        block.Lot(1)->m_HeightOffset = c.m_Neighbour;
         std::vector<Command> commands = Compile(block);
         int skirts = 0;
         std::string texture;
