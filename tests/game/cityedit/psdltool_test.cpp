@@ -4,6 +4,7 @@
 #include "data/bytes.h"
 #include "vector/matrix34.h"
 
+#include "tests/game/cityedit/emitfixture.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
@@ -19,18 +20,6 @@
 namespace {
 
 typedef std::vector<SDLCODE_T> Words;
-
-// A city without vertices, floats or textures, whose room slots 1 to 3 hold empty rooms.
-void MakeEmptyCity(lvlPSDL& city) {
-    lvlPSDL::AllocateVertices(0);
-    lvlPSDL::AllocateTextures(1);
-    lvlPSDL::AllocateFloats(0);
-    city.AllocateRooms(4);
-    for (int i = 1; i < 4; ++i) {
-        city.m_Rooms[i].reset(lvlSDL::Create(0, 0));
-    }
-    PsdlTool::sm_TextureHash.Init(101);
-}
 
 Words RoomWords(const lvlPSDL& city, int room) {
     const lvlSDL* sdl = city.m_Rooms[room].get();
@@ -296,28 +285,6 @@ TEST_F(Emitters, MakeWarnsAboveSixtyThousandVertices) {
                                                "65535.|" + std::to_string(MB_OK | MB_ICONSTOP)}));
 }
 
-namespace {
-
-// What draw mode sends to the immediate-mode layer.
-class DrawRecorder : public lvlEmitDrawer {
-public:
-    void BeginFan() override { m_Log += "fan"; }
-    void Vertex(float x, float y, float z, float u, float v) override {
-        char text[96];
-        snprintf(text, sizeof(text), " (%g %g %g|%g %g)", x, y, z, u, v);
-        m_Log += text;
-    }
-    void End() override { m_Log += ";"; }
-    void BindTexture(gfxTexture* texture) override { m_Log += texture ? "tex;" : "notex;"; }
-    void DrawModel(const Matrix34& matrix, modStatic*, modShader*) override {
-        m_Log += "model at " + std::to_string(int(matrix.d.x)) + ";";
-    }
-
-    std::string m_Log;
-};
-
-}  // namespace
-
 TEST_F(Emitters, DrawModeDrawsAtOnce) {
     struct Case {
         const char* m_Title;
@@ -363,7 +330,7 @@ TEST_F(Emitters, DrawModeDrawsAtOnce) {
          },
          "notex;notex;model at 7;"},
     };
-    DrawRecorder recorder;
+    EmitRecorder recorder;
     EmitDrawer = &recorder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_Title);
