@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -43,6 +45,22 @@ std::string UnixToWindows(const char* variable, const std::string& name) {
     return path;
 }
 
+// A folder name short enough that a deep checkout still leaves the asset root its room: the
+// start of the test's name for whoever looks, and a hash of the whole name to keep it apart.
+std::string ShortLeaf(const std::string& leaf) {
+    const size_t Keep = 16;
+    if (leaf.size() <= Keep + 9) {
+        return leaf;
+    }
+    uint32_t hash = 2166136261u;
+    for (unsigned char c : leaf) {
+        hash = (hash ^ c) * 16777619u;
+    }
+    char tail[10];
+    snprintf(tail, sizeof tail, "-%08x", hash);
+    return leaf.substr(0, Keep) + tail;
+}
+
 }  // namespace
 
 ScratchDir::ScratchDir() {
@@ -61,7 +79,7 @@ ScratchDir::ScratchDir() {
     GetCurrentDirectoryA(MAX_PATH, cwd);
     std::string parent = std::string(cwd) + "\\scratch";
     CreateDirectoryA(parent.c_str(), nullptr);
-    m_Root = parent + "\\" + leaf;
+    m_Root = parent + "\\" + ShortLeaf(leaf);
     RemoveTree(m_Root);
     CreateDirectoryA(m_Root.c_str(), nullptr);
 }
