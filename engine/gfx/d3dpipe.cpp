@@ -275,9 +275,11 @@ void gfxDrawVertexBuffer(D3DPRIMITIVETYPE type, uint32_t start, uint32_t count,
 
 void gfxDrawIndexedVertexBuffer(D3DPRIMITIVETYPE type, uint32_t start, uint32_t vertexCount,
                                 gfxVertexBuffer* vb, const uint16_t* indices,
-                                uint32_t indexCount) {
+                                uint32_t indexCount, bool counted) {
     gfxApplyPending();
-    gfxCountPrimitives(type, indexCount);
+    if (counted) {
+        gfxCountPrimitives(type, indexCount);
+    }
     if (IsNative(vb)) {
         gfxFailed(lpD3DDev->DrawIndexedPrimitiveVB(type, vb->m_VB, start, vertexCount,
                                                    (WORD*)indices, indexCount, 0),

@@ -85,9 +85,10 @@ void gfxRestoreVertexBuffers();
 void gfxFreeVertexBuffers();
 void gfxDrawVertexBuffer(D3DPRIMITIVETYPE type, uint32_t start, uint32_t count,
                          gfxVertexBuffer* vb);
+// counted false leaves the statistics to the caller, which counts the primitives it merged.
 void gfxDrawIndexedVertexBuffer(D3DPRIMITIVETYPE type, uint32_t start, uint32_t vertexCount,
                                 gfxVertexBuffer* vb, const uint16_t* indices,
-                                uint32_t indexCount);
+                                uint32_t indexCount, bool counted = true);
 
 void gfxDrawIndexedPacket(const gfxPacketDraw& packet, uint32_t colour);
 // Cells of the texture bound to stage 0, which is textureWidth by textureHeight texels.

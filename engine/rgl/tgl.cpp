@@ -244,7 +244,7 @@ void tglDrawBatch(int32_t index) {
     auto flush = [&]() {
         if (indexCount) {
             gfxDrawIndexedVertexBuffer(D3DPT_TRIANGLELIST, 0, start, slot.m_VB, sIndices.data(),
-                                       indexCount);
+                                       indexCount, false);
             indexCount = 0;
         }
     };
@@ -252,6 +252,11 @@ void tglDrawBatch(int32_t index) {
         uint32_t count = slot.m_List[i] >> 3;
         uint32_t type = slot.m_List[i] & 7;
         uint16_t* at = sIndices.data() + indexCount;
+        if (type == D3DPT_TRIANGLELIST || type == D3DPT_TRIANGLESTRIP ||
+            type == D3DPT_TRIANGLEFAN) {
+            // The statistics show the primitives as written, not the list they go out in.
+            gfxCountPrimitives(D3DPRIMITIVETYPE(type), count);
+        }
         switch (type) {
         case D3DPT_TRIANGLELIST:
             for (uint32_t k = 0; k < count / 3 * 3; ++k) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gfx/rstate.h"
 #include "gfx/texture.h"
 #include "rgl/tgl.h"
 #include "tests/engine/rgl/rglfixture.h"
@@ -201,9 +202,14 @@ TEST_F(Batches, ASlotIsOneTriangleListOfItsPrimitives) {
         }
     }
     m_Capture.Forget();
+    gfxStats = gfxStatistics();
     tglEnd();
     EXPECT_EQ(DrawnX(true), expected);
     auto indexed = m_Capture.CallsOf("DrawIndexedPrimitive");
     ASSERT_EQ(2u, indexed.size());
     EXPECT_EQ(DWORD(D3DPT_TRIANGLELIST), indexed[0].m_A);
+    // The statistics count what was written: every vertex once, not once per triangle corner.
+    EXPECT_EQ(27u, gfxStats.m_Verts);
+    EXPECT_EQ(11u, gfxStats.m_Tris);
+    EXPECT_EQ(2u, gfxStats.m_Lines);
 }
