@@ -107,6 +107,8 @@ const DWORD RestartLock = DDLOCK_WRITEONLY | DDLOCK_DISCARDCONTENTS;
 
 void tglInit(uint32_t fvf, uint32_t slots, uint32_t vertsPerSlot, uint32_t superVerts) {
     Assert(fvf == FVF_VCT1);
+    // A slot's triangles are drawn through 16-bit indices.
+    Assert(vertsPerSlot <= 65536 && superVerts <= 65536);
     tglShutdown();
     sSlotCount = slots;
     sVertsPerSlot = vertsPerSlot;
@@ -272,10 +274,12 @@ void tglDrawBatch(int32_t index) {
             }
             break;
         case D3DPT_TRIANGLEFAN:
+            // Each fan triangle starts at its second corner, the one whose colour the device
+            // gives it when shading flat; turning the corners round keeps the winding.
             for (uint32_t k = 0; k + 2 < count; ++k) {
-                *at++ = uint16_t(start);
                 *at++ = uint16_t(start + k + 1);
                 *at++ = uint16_t(start + k + 2);
+                *at++ = uint16_t(start);
             }
             break;
         default:

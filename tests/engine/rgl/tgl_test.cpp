@@ -152,7 +152,8 @@ TEST_F(Batches, UntexturedPrimitivesShareOneSlotAndStatsDivideByOne) {
 
 // A slot's strips, fans and lists go out as one triangle list holding the same triangles in
 // the same order, each turned as the device turns it in its own primitive: strips reverse
-// every second triangle. A line list between them is drawn alone, in its place.
+// every second triangle, and a fan triangle starts at the corner that colours it when shaded
+// flat (its second). A line list between them is drawn alone, in its place.
 TEST_F(Batches, ASlotIsOneTriangleListOfItsPrimitives) {
     struct Piece {
         uint32_t m_Type;
@@ -183,7 +184,9 @@ TEST_F(Batches, ASlotIsOneTriangleListOfItsPrimitives) {
             }
             uint32_t tri[3] = {t, t + 1, t + 2};
             if (piece.m_Type == RGL_TRIANGLE_FAN) {
-                tri[0] = 0;
+                tri[0] = t + 1;
+                tri[1] = t + 2;
+                tri[2] = 0;
             } else if (piece.m_Type == RGL_TRIANGLE_STRIP && t % 2) {
                 std::swap(tri[1], tri[2]);
             }
