@@ -10,6 +10,10 @@
 
 class BlockLandmark;
 class CityBlock;
+class lvlPSDL;
+
+// The block editor's draw modes. While a room is compiled every lot draws textured.
+enum { DrawWireframe, DrawSolid, DrawTextured, DrawDebug };
 
 struct BlockVertex {
     BlockVertex();
@@ -74,6 +78,16 @@ public:
     // Zeroed edge records, one per entry.
     void MakeEdges();
 
+    // The lot's ground or roof, walls, facades, slivers or landmark, drawn at once or, while a
+    // room of the city is compiled, written into it through the room emitters. Level 0 to 3
+    // (VL, L, M, H) picks the models of landmarks and facade elements.
+    void Draw(int mode, const CityBlock& block, lvlPSDL* city, int level);
+
+    // The block editor's switches ("Label Walls", "Auto-tile Walls", "Draw Slivers").
+    static uint8_t sm_LabelWalls;
+    static uint8_t sm_AutoTileWalls;
+    static uint8_t sm_DrawSlivers;
+
     int32_t m_Floor = 0;
     int32_t m_Extra = 0;
     float m_HeightOffset = 0.0f;  // 0 for a flat lot, else the roof height of a raised one
@@ -125,6 +139,9 @@ public:
     int FindVertex(const Vector3& position) const;
     int GetLotCorners(int lot, int start, int* out, int max) const;
     void CheckConnectivity() const;
+
+    // Every lot in index order; see BlockLot::Draw.
+    void Draw(int mode, lvlPSDL* city, int level) const;
 
     int32_t m_Id;
     uint8_t m_Solid = 0;

@@ -1,5 +1,5 @@
-// Draw mode of the room emitters through the immediate-mode layer: fans with their texture
-// coordinates, in the current colour.
+// Draw mode of the room emitters and the block views through the immediate-mode layer: fans
+// and line strips with their texture coordinates, in the current colour.
 #include "cityedit/psdltool.h"
 
 #include "rgl/rgl.h"
@@ -10,6 +10,8 @@ namespace {
 class RglEmitDrawer : public lvlEmitDrawer {
 public:
     void BeginFan() override { rglBegin(RGL_TRIANGLE_FAN); }
+    void BeginLineStrip() override { rglBegin(RGL_LINE_STRIP); }
+    void Colour(uint32_t colour) override { rglColor(colour); }
     void Vertex(float x, float y, float z, float u, float v) override {
         rglTexCoord(u, v);
         rglVertex(x, y, z);
@@ -19,6 +21,7 @@ public:
     // Instance models draw with static geometry, which this layer does not hold: the model
     // is placed by its matrix but not drawn.
     void DrawModel(const Matrix34&, modStatic*, modShader*) override {}
+    void Print(const Vector3& position, const char* text) override { rglPrint3D(position, text); }
 };
 
 RglEmitDrawer sDrawer;

@@ -62,15 +62,20 @@ void EmitSkirt(const Vector3& a, const Vector3& b, float base, float scale);
 uint16_t VertexIndex(const Vector3& position);
 uint16_t FloatIndex(float value);
 
-// Draw mode: what the emitters draw at once. The immediate-mode layer installs its own; with
-// none installed, draw mode draws nothing.
+// Draw mode: what the emitters, and the block editor's own views of its lots, draw at once.
+// The immediate-mode layer installs its own; with none installed, draw mode draws nothing.
 class lvlEmitDrawer {
 public:
     virtual void BeginFan() = 0;
+    virtual void BeginLineStrip() = 0;
+    // The colour of the vertices that follow, packed 0xAARRGGBB.
+    virtual void Colour(uint32_t colour) = 0;
     virtual void Vertex(float x, float y, float z, float u, float v) = 0;
     virtual void End() = 0;
     virtual void BindTexture(gfxTexture* texture) = 0;
     virtual void DrawModel(const Matrix34& matrix, modStatic* model, modShader* shaders) = 0;
+    // Text at the point's place on screen.
+    virtual void Print(const Vector3& position, const char* text) = 0;
     virtual ~lvlEmitDrawer() {}
 };
 

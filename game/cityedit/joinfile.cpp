@@ -1,0 +1,44 @@
+// Join-line files: the open outline where a model meets the ground or its neighbours.
+#include "cityedit/joinfile.h"
+
+#include "data/asset.h"
+#include "data/printer.h"
+#include "data/streamfields.h"
+
+bool ReadJoinFile(const char* name, std::vector<Vector3>& points, uint32_t maxPoints) {
+    points.clear();
+    Stream* stream = datAssetManager::Open("scene", name, "join", true);
+    if (!stream) {
+        return false;
+    }
+    uint32_t count = 0;
+    bool ok = StreamReadU32(stream, count);
+    if (ok && count > maxPoints) {
+        PrintError("Join file for '%s' holds %u points; at most %u are allowed.", name, count,
+                   maxPoints);
+        ok = false;
+    }
+    // The count is checked against what the file holds before anything is allocated for it.
+    if (ok && uint64_t(count) * 12 > uint64_t(StreamSize(stream) - StreamTell(stream))) {
+        ok = false;
+    }
+    if (ok) {
+        points.resize(count);
+        for (uint32_t i = 0; i < count && ok; ++i) {
+            uint32_t bits[3];
+            for (uint32_t& b : bits) {
+                ok = ok && StreamReadU32(stream, b);
+            }
+            points[i] = Vector3(FloatFromBits(bits[0]), FloatFromBits(bits[1]),
+                                FloatFromBits(bits[2]));
+        }
+    }
+    StreamClose(stream);
+    if (!ok) {
+        if (count <= maxPoints) {
+            PrintError("Join file for '%s' is cut short.", name);
+        }
+        points.clear();
+    }
+    return ok;
+}

@@ -1,0 +1,13 @@
+#ifndef CITYEDIT_JOINFILE_H
+#define CITYEDIT_JOINFILE_H
+
+#include "vector/vector3.h"
+
+#include <vector>
+
+// Reads the join line of a model: "scene/<name>.join", a u32 count and that many points of
+// three f32. False, with no points, when the file is missing, holds more than maxPoints points
+// or ends early.
+bool ReadJoinFile(const char* name, std::vector<Vector3>& points, uint32_t maxPoints);
+
+#endif
