@@ -2,6 +2,7 @@
 #include "cityedit/facadedraw.h"
 
 #include "city/psdl.h"
+#include "cityedit/block.h"
 #include "cityedit/catalog.h"
 #include "cityedit/psdltool.h"
 #include "vector/matrix34.h"
@@ -48,16 +49,6 @@ void DrawComposite(SurfaceElement& element, bool textured, const Vector3& a, con
     }
 }
 
-// The shader table of a variant; a model without variants has none, instead of a division by
-// zero.
-modShader* VariantShaders(const SurfaceElement& element, int variant) {
-    int count = element.m_VariantCount;
-    if (!element.m_Shaders || count <= 0) {
-        return nullptr;
-    }
-    return element.m_Shaders[(variant % count + count) % count];
-}
-
 // The model tiled over the span: nx across, ny up, each instance scaled to its cell.
 void DrawCustom(SurfaceElement& element, modStatic* model, const Vector3& a, const Vector3& b,
                 float bottom, float top, int variant, int level) {
@@ -77,8 +68,8 @@ void DrawCustom(SurfaceElement& element, modStatic* model, const Vector3& a, con
     m.a = span * (sx / float(nx));
     m.b.Set(0.0f, height * sy / float(ny), 0.0f);
     m.c.Set(-m.a.z, 0.0f, m.a.x);
-    m.c *= 1.0f / m.a.Mag();
-    modShader* shaders = VariantShaders(element, variant);
+    m.c = m.c * (1.0f / m.a.Mag());
+    modShader* shaders = element.GetShaders(variant);
     int flags = element.m_HasBound ? BoundFlag : 0;
     modStatic* mask = PsdlTool::sm_CompileRoom ? nullptr : element.m_Masks[level];
     for (int j = 0; j < ny; ++j) {

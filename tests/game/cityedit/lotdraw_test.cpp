@@ -2,21 +2,27 @@
 // recording drawer.
 #include "cityedit/block.h"
 #include "cityedit/catalog.h"
+#include "cityedit/facadedraw.h"
 #include "cityedit/landmark.h"
 #include "cityedit/psdltool.h"
 
 #include "city/psdl.h"
 #include "gfx/rstate.h"
+#include "model/shader.h"
 #include "model/static.h"
 #include "vector/matrix34.h"
 
 #include "tests/game/cityedit/catalogfixture.h"
+#include "tests/game/cityedit/emitrecorder.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -116,45 +122,22 @@ Vector3 At(const CityBlock& block, int vertex) {
     return block.Vertex(vertex)->m_Position;
 }
 
-// Draw mode, as the immediate-mode layer would receive it.
-class Recorder : public lvlEmitDrawer {
-public:
-    void BeginFan() override { m_Log.push_back("fan"); }
-    void BeginLineStrip() override { m_Log.push_back("strip"); }
-    void Colour(uint32_t colour) override {
-        char text[16];
-        snprintf(text, sizeof(text), "colour %08X", colour);
-        m_Log.push_back(text);
-    }
-    void Vertex(float x, float y, float z, float, float) override {
-        char text[64];
-        snprintf(text, sizeof(text), "v %g %g %g", x, y, z);
-        m_Log.push_back(text);
-    }
-    void End() override { m_Log.push_back("end"); }
-    void BindTexture(gfxTexture*) override { m_Log.push_back("texture"); }
-    void DrawModel(const Matrix34& matrix, modStatic* model, modShader* shaders) override {
-        m_Models.push_back({matrix, model, shaders});
-    }
-    void Print(const Vector3& p, const char* text) override {
-        char line[96];
-        snprintf(line, sizeof(line), "print %g %g %g %s", p.x, p.y, p.z, text);
-        m_Log.push_back(line);
-    }
-
-    struct Model {
-        Matrix34 m_Matrix;
-        modStatic* m_Model;
-        modShader* m_Shaders;
-    };
-    std::vector<std::string> m_Log;
-    std::vector<Model> m_Models;
-};
-
-class LotDraw : public CatalogFixture {
+// The catalogues of the tests' walls and floors, a city of two empty rooms, and the recorder
+// in place of the immediate-mode drawer.
+class LotDraw : public ::testing::Test {
 protected:
     void SetUp() override {
-        CatalogFixture::SetUp();
+        m_Files.Write("floors", "ground,grass,3\r\nroof,roof_a,3\r\n");
+        m_Files.Write("walls",
+                      "brick,brick_a,3\r\n"
+                      "brick,brick_b,2\r\n"
+                      "sliver,sliver,0.5\r\n"
+                      "custom,tower,,Custom\r\n"
+                      "stack,stack2,,Composite,brick_a,brick_b\r\n"
+                      "stack,stack3,,Composite,brick_a,brick_b,brick_a\r\n"
+                      "stack,broken,,Composite,brick_a\r\n");
+        FloorsCatalog.Load("floors");
+        WallsCatalog.Load("walls");
         lvlPSDL::AllocateVertices(0);
         lvlPSDL::AllocateTextures(1);
         lvlPSDL::AllocateFloats(0);
@@ -171,7 +154,6 @@ protected:
         BlockLot::sm_LabelWalls = 0;
         BlockLot::sm_AutoTileWalls = 1;
         BlockLot::sm_DrawSlivers = 1;
-        CatalogFixture::TearDown();
     }
 
     std::vector<Command> Compile(const CityBlock& block, int room = 1) {
@@ -182,8 +164,10 @@ protected:
     }
 
     ConsoleCapture m_Capture;
+    CatalogFiles m_Files;
+    ScratchDir& m_Scratch = m_Files.m_Scratch;
     lvlPSDL m_City;
-    Recorder m_Recorder;
+    EmitRecorder m_Recorder;
     lvlEmitDrawer* m_Drawer = nullptr;
 };
 
@@ -281,6 +265,7 @@ TEST_F(LotDraw, SlopedGroundGetsSkirtsUnderItsWalls) {
         const char* m_Sliver;
         uint8_t m_DrawSlivers;
         float m_Ground;
+        float m_Neighbour;
         int m_Skirts;
         float m_Base;
         float m_Scale;
@@ -290,11 +275,13 @@ TEST_F(LotDraw, SlopedGroundGetsSkirtsUnderItsWalls) {
     };
     const Case cases[] = {
         // Corners at 0, 0, 1 and 1: the edge at the base height on both ends has none.
-        {"none", 1, 0.0f, 3, 1.0f, 0.1f, "brick_a"},
-        {"sliver", 1, 0.0f, 3, 1.0f, 2.0f, "sliver"},
-        {"none", 0, 0.0f, 0, 0.0f, 0.0f, ""},
+        {"none", 1, 0.0f, 0.0f, 3, 1.0f, 0.1f, "brick_a"},
+        {"sliver", 1, 0.0f, 0.0f, 3, 1.0f, 2.0f, "sliver"},
+        {"none", 0, 0.0f, 0.0f, 0, 0.0f, 0.0f, ""},
+        // A neighbour standing above the base covers the gap itself.
+        {"none", 1, 0.0f, 6.0f, 2, 1.0f, 0.1f, "brick_a"},
         // A ground value raises the base and makes any lot sloped.
-        {"none", 1, 0.5f, 4, 1.5f, 0.1f, "brick_a"},
+        {"none", 1, 0.5f, 0.0f, 4, 1.5f, 0.1f, "brick_a"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.m_Sliver << " " << int(c.m_DrawSlivers) << " "
@@ -306,6 +293,7 @@ TEST_F(LotDraw, SlopedGroundGetsSkirtsUnderItsWalls) {
         block.Vertex(5)->m_Position.y = 1.0f;
         RaiseFirst(block, 12.0f, "brick_a", c.m_Sliver);
         block.Lot(0)->m_Ground = c.m_Ground;
+        block.Lot(1)->m_HeightOffset = c.m_Neighbour;
         std::vector<Command> commands = Compile(block);
         int skirts = 0;
         std::string texture;
@@ -500,9 +488,9 @@ TEST_F(LotDraw, DrawnAtOnceTheLandmarkAddsItsMaskUnlitInFullTextureFactor) {
     CityBlock block(1);
     MakeTwoLots(block);
     PlaceLandmark(block, &model, &mask);
-    struct FactorRecorder : Recorder {
+    struct FactorRecorder : EmitRecorder {
         void DrawModel(const Matrix34& matrix, modStatic* m, modShader* shaders) override {
-            Recorder::DrawModel(matrix, m, shaders);
+            EmitRecorder::DrawModel(matrix, m, shaders);
             m_Factors.push_back(gfxCurrentState.m_TextureFactor);
         }
         std::vector<uint32_t> m_Factors;
@@ -523,18 +511,16 @@ TEST_F(LotDraw, WireframeAndDebugViews) {
     block.Lot(1)->m_HeightOffset = 5.0f;
 
     block.Draw(DrawWireframe, &m_City, 3);
-    const std::vector<std::string> outlines = {
-        "strip", "v 0 0 0",   "v 10 0 1",  "v 11 0 11", "v 1 0 10",  "v 0 0 0",  "end",
-        "strip", "v 10 0 1",  "v 20 0 2",  "v 21 0 12", "v 11 0 11", "v 10 0 1", "end"};
-    EXPECT_EQ(m_Recorder.m_Log, outlines);
+    EXPECT_EQ(m_Recorder.m_Log,
+              "strip (0 0 0|0 0) (10 0 1|10 1) (11 0 11|11 11) (1 0 10|1 10) (0 0 0|0 0);"
+              "strip (10 0 1|10 1) (20 0 2|20 2) (21 0 12|21 12) (11 0 11|11 11) (10 0 1|10 1);");
 
     // Only the lot with a group: its colour of hue 3/16, white again, and its number.
     m_Recorder.m_Log.clear();
     block.Draw(DrawDebug, &m_City, 3);
-    const std::vector<std::string> groups = {
-        "colour FFDFFF00", "fan", "v 10 0 1", "v 20 0 2", "v 21 0 12", "v 11 0 11", "end",
-        "colour FFFFFFFF", "print 15.5 0 6.5 3"};
-    EXPECT_EQ(m_Recorder.m_Log, groups);
+    EXPECT_EQ(m_Recorder.m_Log,
+              "colour FFDFFF00;fan (10 0 1|10 1) (20 0 2|20 2) (21 0 12|21 12) (11 0 11|11 11);"
+              "colour FFFFFFFF;print (15.5 0 6.5) 3;");
 }
 
 TEST_F(LotDraw, LabelsNameTheWallsAtTheirFirstCorner) {
@@ -545,17 +531,149 @@ TEST_F(LotDraw, LabelsNameTheWallsAtTheirFirstCorner) {
     for (int mode : {DrawSolid, DrawTextured}) {
         m_Recorder.m_Log.clear();
         block.Draw(mode, &m_City, 3);
-        std::vector<std::string> labels;
-        for (const std::string& line : m_Recorder.m_Log) {
-            if (line.compare(0, 5, "print") == 0) {
-                labels.push_back(line);
-            }
-        }
         std::vector<std::string> expected;
         if (mode == DrawTextured) {
-            expected = {"print 0 0 0 brick_a", "print 10 0 1 brick_a", "print 11 0 11 brick_a",
-                        "print 1 0 10 brick_a"};
+            expected = {"print (0 0 0) brick_a", "print (10 0 1) brick_a",
+                        "print (11 0 11) brick_a", "print (1 0 10) brick_a"};
         }
-        EXPECT_EQ(labels, expected) << mode;
+        EXPECT_EQ(m_Recorder.Entries("print"), expected) << mode;
+    }
+}
+
+namespace {
+
+// The custom wall "tower" with a model and a mask of its own and a join line 4 wide and 6
+// high; its shader table is the test's and goes back before the catalogue frees the element.
+class CustomFacade : public LotDraw {
+protected:
+    void SetUp() override {
+        LotDraw::SetUp();
+        m_Tower = WallsCatalog.Get(WallsCatalog.Find("tower"));
+        ASSERT_NE(m_Tower, nullptr);
+        m_Tower->m_ModelLoaded = true;
+        m_Model = m_Tower->m_Models[SurfaceElement::LevelH] = new modStatic;
+        m_Mask = m_Tower->m_Masks[SurfaceElement::LevelH] = new modStatic;
+        m_Tower->m_InvJoinWidth = 0.25f;
+        m_Tower->m_InvJoinHeight = 1.0f / 6.0f;
+        for (int v = 0; v < 3; ++v) {
+            m_Variants[v] = &m_Shaders[v];
+        }
+    }
+    void TearDown() override {
+        m_Tower->m_Shaders = nullptr;
+        m_Tower->m_VariantCount = 0;
+        LotDraw::TearDown();
+    }
+
+    SurfaceElement* m_Tower = nullptr;
+    modStatic* m_Model = nullptr;
+    modStatic* m_Mask = nullptr;
+    modShader m_Shaders[3] = {};
+    modShader* m_Variants[3] = {};
+};
+
+}  // namespace
+
+TEST_F(CustomFacade, ModelsTileTheSpanAsTheDoubleReferencePlacesThem) {
+    std::mt19937 random(2145);
+    std::uniform_real_distribution<float> coordinate(-50.0f, 50.0f);
+    std::uniform_real_distribution<float> height(0.5f, 40.0f);
+    for (int run = 0; run < 200; ++run) {
+        bool tiled = run % 4 != 3;
+        BlockLot::sm_AutoTileWalls = tiled;
+        // Every tenth span is shorter than half a module, and still gets its one model.
+        Vector3 a(coordinate(random), coordinate(random), coordinate(random));
+        Vector3 b(coordinate(random), coordinate(random), coordinate(random));
+        if (run % 10 == 0) {
+            b.Set(a.x + b.x / 50.0f, b.y, a.z + b.z / 50.0f);
+        }
+        float bottom = height(random);
+        float top = bottom + height(random);
+        SCOPED_TRACE(run);
+        m_Recorder.m_Models.clear();
+        DrawFacade(*m_Tower, true, a, b, bottom, top, 0.0f, 0, 3, 0.0f, 0.0f);
+
+        double dx = double(b.x) - a.x;
+        double dz = double(b.z) - a.z;
+        double length = std::sqrt(dx * dx + dz * dz);
+        int nx = tiled ? std::max(1, int(std::floor(length / 4.0 + 0.5))) : 1;
+        int ny = tiled ? std::max(1, int(std::floor((double(top) - bottom) / 6.0 + 0.5))) : 1;
+        ASSERT_EQ(m_Recorder.m_Models.size(), size_t(2 * nx * ny));
+        double ax = dx / 4.0 / nx;
+        double az = dz / 4.0 / nx;
+        double am = std::sqrt(ax * ax + az * az);
+        size_t k = 0;
+        for (int j = 0; j < ny; ++j) {
+            for (int i = 0; i < nx; ++i) {
+                for (modStatic* expected : {m_Model, m_Mask}) {
+                    const EmitRecorder::Model& drawn = m_Recorder.m_Models[k++];
+                    EXPECT_EQ(drawn.m_Model, expected);
+                    const Matrix34& m = drawn.m_Matrix;
+                    double t = double(j) / ny;
+                    double u = double(i) / nx;
+                    const double tolerance = 1e-4 * (1.0 + std::fabs(a.x) + std::fabs(b.x));
+                    EXPECT_NEAR(m.a.x, ax, 1e-5);
+                    EXPECT_EQ(m.a.y, 0.0f);
+                    EXPECT_NEAR(m.a.z, az, 1e-5);
+                    EXPECT_EQ(m.b.x, 0.0f);
+                    EXPECT_NEAR(m.b.y, (double(top) - bottom) / 6.0 / ny, 1e-5);
+                    EXPECT_EQ(m.b.z, 0.0f);
+                    EXPECT_NEAR(m.c.x, -az / am, 1e-5);
+                    EXPECT_NEAR(m.c.z, ax / am, 1e-5);
+                    EXPECT_NEAR(m.d.x, a.x + dx * u, tolerance);
+                    EXPECT_NEAR(m.d.y, bottom * (1.0 - t) + top * t, 1e-4 * (1.0 + top));
+                    EXPECT_NEAR(m.d.z, a.z + dz * u, tolerance);
+                }
+            }
+        }
+    }
+}
+
+TEST_F(CustomFacade, VariantPicksTheShaderTableAndABoundMarksTheInstance) {
+    struct Case {
+        int m_VariantCount;
+        int m_Variant;
+        uint8_t m_HasBound;
+        int m_Table;  // index into the test's tables; -1 for none
+    };
+    const Case cases[] = {
+        {3, 4, 1, 1},
+        {3, 2, 0, 2},
+        // A model without variants has no shader table instead of a division by zero.
+        {0, 4, 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.m_VariantCount << " " << c.m_Variant);
+        m_Tower->m_Shaders = c.m_VariantCount ? m_Variants : nullptr;
+        m_Tower->m_VariantCount = c.m_VariantCount;
+        m_Tower->m_HasBound = c.m_HasBound;
+        CityBlock block(1);
+        MakeTwoLots(block);
+        RaiseFirst(block, 6.0f, "tower");
+        for (int i = 0; i < 4; ++i) {
+            block.Lot(0)->Edges()[i].m_WallVariant = c.m_Variant;
+        }
+        block.Lot(1)->m_HeightOffset = 6.0f;
+
+        // Drawn: each model with its mask and the variant's shaders.
+        m_Recorder.m_Models.clear();
+        block.Draw(DrawTextured, &m_City, 3);
+        ASSERT_EQ(m_Recorder.m_Models.size(), 18u);
+        for (const EmitRecorder::Model& drawn : m_Recorder.m_Models) {
+            EXPECT_EQ(drawn.m_Shaders, c.m_Table < 0 ? nullptr : m_Variants[c.m_Table]);
+        }
+
+        // Compiled: the models alone, flagged 32 when the element has a bound.
+        sMadeBlock = &block;
+        sMadeLot = 0;
+        std::string list = m_Scratch.Path("tower");
+        ASSERT_TRUE(m_City.MakeCity(list.c_str(), CompileOneLot));
+        std::vector<Instance> instances = ReadInstances(ReadWholeFile(list + ".inst"));
+        // The three perimeter edges, each about 10 long: 3 models across, 1 up.
+        ASSERT_EQ(instances.size(), 9u);
+        for (const Instance& instance : instances) {
+            EXPECT_EQ(instance.m_Head, 1u | uint32_t(c.m_HasBound ? 32 : 0) << 24);
+            EXPECT_EQ(instance.m_Name, "tower");
+        }
     }
 }

@@ -4,6 +4,7 @@
 #include "data/bytes.h"
 #include "vector/matrix34.h"
 
+#include "tests/game/cityedit/emitrecorder.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
@@ -296,28 +297,6 @@ TEST_F(Emitters, MakeWarnsAboveSixtyThousandVertices) {
                                                "65535.|" + std::to_string(MB_OK | MB_ICONSTOP)}));
 }
 
-namespace {
-
-// What draw mode sends to the immediate-mode layer.
-class DrawRecorder : public lvlEmitDrawer {
-public:
-    void BeginFan() override { m_Log += "fan"; }
-    void Vertex(float x, float y, float z, float u, float v) override {
-        char text[96];
-        snprintf(text, sizeof(text), " (%g %g %g|%g %g)", x, y, z, u, v);
-        m_Log += text;
-    }
-    void End() override { m_Log += ";"; }
-    void BindTexture(gfxTexture* texture) override { m_Log += texture ? "tex;" : "notex;"; }
-    void DrawModel(const Matrix34& matrix, modStatic*, modShader*) override {
-        m_Log += "model at " + std::to_string(int(matrix.d.x)) + ";";
-    }
-
-    std::string m_Log;
-};
-
-}  // namespace
-
 TEST_F(Emitters, DrawModeDrawsAtOnce) {
     struct Case {
         const char* m_Title;
@@ -363,7 +342,7 @@ TEST_F(Emitters, DrawModeDrawsAtOnce) {
          },
          "notex;notex;model at 7;"},
     };
-    DrawRecorder recorder;
+    EmitRecorder recorder;
     EmitDrawer = &recorder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_Title);
