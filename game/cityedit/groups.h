@@ -14,7 +14,7 @@ class TokenReader;
 // A named set of rooms. The room list holds room numbers up to its first -1 (a full list has
 // none); the name may hold blanks, or underscores once the group has been saved.
 struct RoomGroup {
-    static const int NAME_SIZE = 32;
+    static constexpr int NAME_SIZE = 32;
 
     char m_Name[NAME_SIZE] = {};
     std::unique_ptr<int32_t[]> m_Rooms;
@@ -25,7 +25,7 @@ struct RoomGroup {
 // city is made.
 class GroupList : public Base {
 public:
-    static const int MAX_GROUPS = 32;
+    static constexpr int MAX_GROUPS = 32;
 
     // selection: the editor's pointer to its per-room flag bytes (a room is selected when its
     // byte is not 0); it is read through at each use.
@@ -77,7 +77,7 @@ private:
     void RebuildCombo(int select);
     // Reads the groups of an open file into the slots from 0; the count of groups read.
     int ReadGroups(TokenReader& reader, const char* name);
-    static const int DIALOG_NAME_SIZE = 256;
+    static constexpr int DIALOG_NAME_SIZE = 256;
     char m_SaveDialogName[DIALOG_NAME_SIZE] = {};
     char m_LoadDialogName[DIALOG_NAME_SIZE] = {};
 };
