@@ -10,7 +10,9 @@
 
 class BlockLandmark;
 class CityBlock;
+class TokenReader;
 class lvlPSDL;
+struct Stream;
 
 // The block editor's draw modes. While a room is compiled every lot draws textured.
 enum { DrawWireframe, DrawSolid, DrawTextured, DrawDebug };
@@ -67,6 +69,22 @@ public:
     bool ReplaceNeighbour(int oldLot, int newLot);
 
     Vector3 GetCentroid(const CityBlock& block) const;
+
+    // Dressing: walls, slivers and their variants on a raised lot, facades and landmarks.
+    void Reset();
+    void SetWall(int edge, int wall);
+    void SetSliver(int sliver, int edge);
+    void ChooseWallVariant(int edge);
+    void ChooseSliverVariant(int edge);
+    void AssignFacade(CityBlock& block, int edge, int facade);
+    float GetWallWidth(int edge);
+    void FixWallWidth(CityBlock& block, int edge, int fixedEnd, float length);
+    void AssignLandmark(const char* name, CityBlock& block);
+    void AssignFixedLandmark(std::unique_ptr<BlockLandmark> landmark);
+
+    // The lot's record of a ".block" file; element names resolve in the catalogues.
+    void Write(Stream* stream);
+    void Read(TokenReader& tokens, CityBlock& block);
 
     // The detail of a lot is edge records while it is raised and a landmark while it is flat.
     // Both are held apart, so that a height changed under a detail never makes one of them be
@@ -143,11 +161,29 @@ public:
     // Every lot in index order; see BlockLot::Draw.
     void Draw(int mode, lvlPSDL* city, int level) const;
 
+    // Topology edits. A refused edit says why in a box titled with the edit and changes nothing.
+    int InsertVertex(int lot, const Vector3& point, int edge, bool constrained);
+    int InsertVertexAt(int lot, float fraction, int a, int b);
+    int MakeEdge(int lot, int a, int b);
+    int MakeEdgeByVertices(int u, int v);
+    void DeleteEdge(int lot, int edge);
+    void DeleteVertex(int lot, int entry);
+    void RemoveLot(int lot, int passOver);
+    void MakeGrid(int lot, int start, int n);
+    void SubdivideEvery(int lot, int start, float spacing);
+    void MakeGridMxN(int lot, int m, int n);
+
+    // One "block" record of a ".block" file. Read gives false, with the block cleared, when
+    // the next token is not "block"; malformed records are fatal.
+    void Write(Stream* stream) const;
+    bool Read(TokenReader& tokens);
+
     int32_t m_Id;
     uint8_t m_Solid = 0;
 
 private:
     void CopyFrom(const CityBlock& other);
+    void CutStrips(int lot, int start, const std::vector<float>& cuts);
 
     std::vector<std::unique_ptr<BlockVertex>> m_Vertices;
     std::vector<std::unique_ptr<BlockLot>> m_Lots;

@@ -1,14 +1,20 @@
 #ifndef CITYEDIT_LANDMARK_H
 #define CITYEDIT_LANDMARK_H
 
+#include "vector/matrix34.h"
 #include "vector/vector3.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-struct modStatic;
+class BlockLot;
+class CityBlock;
+class TokenReader;
+class modStatic;
 struct modShader;
+struct Stream;
 
 // A model standing on a flat lot, its ground sewn to the lot's outline by fans between the lot
 // and the model's join line.
@@ -26,6 +32,12 @@ public:
     // placement stays.
     void Free();
 
+    // Rotation about y and uniform scale, placed at the position.
+    Matrix34 GetMatrix() const;
+    // Fills the ground between the lot's outline and the placed join line with fans. Outlines
+    // too complex for the fan list get none, with an error.
+    void Sew(const CityBlock& block, BlockLot& lot);
+
     std::string m_Name;
     modStatic* m_Models[LevelCount] = {};
     modStatic* m_Masks[LevelCount] = {};
@@ -42,5 +54,18 @@ public:
     // The placed join line followed by the lot outline.
     std::vector<Vector3> m_RingPoints;
 };
+
+// The landmark's model package (shared by every landmark of the name for the run), its offset
+// and its join line.
+void LoadLandmarkModel(BlockLandmark& landmark);
+
+// The turning of the closed loop of points, summed with a sign; positive means clockwise, which
+// is reported, as are points of the loop that nearly meet.
+float CheckJoinLine(const char* name, const Vector3* points, int n);
+
+// The landmark record of a lot in a ".block" file. Reading loads the model and, unless the
+// landmark is fixed, sews it to the lot's outline.
+void WriteLandmark(const BlockLandmark& landmark, Stream* stream);
+std::unique_ptr<BlockLandmark> ReadLandmark(TokenReader& tokens, CityBlock& block, BlockLot& lot);
 
 #endif

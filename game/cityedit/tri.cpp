@@ -298,7 +298,7 @@ void SetTriangulatorPolygon(const int* indices, int count, int pointCount) {
     PointCount = pointCount;
 }
 
-void Triangulate() {
+bool Triangulate() {
     Assert(MaxPolys > 0);
     RemapFrom[0] = RemapFrom[1] = -1;
     RemapTo[0] = RemapTo[1] = -1;
@@ -319,18 +319,22 @@ void Triangulate() {
             int r = FindReflex(Polys[s]);
             int a;
             int b;
-            if (r < 0) {
-                EmitFan(s, 0);
-                --pending;
-            } else if (FindSplit(Polys[s], r, a, b)) {
+            bool split = r >= 0 && FindSplit(Polys[s], r, a, b);
+            // An outline too complex for the slots is the caller's data, not a broken program:
+            // the decomposition stops and says so.
+            if (split ? NumPolys >= MaxPolys - 1 : NumFans >= MaxFans) {
+                return false;
+            }
+            if (split) {
                 EmitPolygon(s, a, b);
                 ++pending;
             } else {
-                EmitFan(s, r);
+                EmitFan(s, r < 0 ? 0 : r);
                 --pending;
             }
         }
     }
+    return true;
 }
 
 int TriangulatorFanCount() {

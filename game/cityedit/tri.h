@@ -23,7 +23,8 @@ void InitTriangulator(int maxPolys, int maxFans, Vector3* pool, int poolSize);
 
 // Polygon slot 0 becomes the given index ring; the pool's first pointCount points are in use.
 void SetTriangulatorPolygon(const int* indices, int count, int pointCount);
-void Triangulate();
+// False when the fan or polygon slots run out; the fans made so far stay.
+bool Triangulate();
 
 int TriangulatorFanCount();
 const TriSlot& TriangulatorFan(int i);

@@ -85,7 +85,7 @@ protected:
             }
         }
         SetTriangulatorPolygon(ring.data(), static_cast<int>(ring.size()), m_PointCount);
-        Triangulate();
+        EXPECT_TRUE(Triangulate());
     }
 
     std::vector<std::vector<int>> Fans() const {
@@ -367,8 +367,8 @@ TEST_CHILD(TriTooManyEntries) {
     return 0;
 }
 
-TEST_CHILD(TriTooManyFans) {
-    // A comb with more teeth than there are fan slots.
+// A comb with more teeth than two fan slots hold.
+std::vector<Vector3> CombPool(int& count) {
     std::vector<Vector3> pool;
     pool.push_back(Vector3(0.0f, 0.0f, 0.0f));
     for (int t = 0; t < 8; ++t) {
@@ -378,27 +378,56 @@ TEST_CHILD(TriTooManyFans) {
         pool.push_back(Vector3(t * 2.0f + 1.0f, 0.0f, 2.0f));
     }
     pool.push_back(Vector3(16.0f, 0.0f, 0.0f));
-    int count = static_cast<int>(pool.size());
+    count = static_cast<int>(pool.size());
     pool.resize(count + 2, Vector3(0.0f, 0.0f, 0.0f));
-    InitTriangulator(32, 2, pool.data(), count + 2);
+    return pool;
+}
+
+// Two bays: one split more than two polygon slots allow.
+std::vector<Vector3> BaysPool() {
+    return {Vector3(0, 0, 0),   Vector3(0, 0, 10),  Vector3(4, 0, 10), Vector3(4, 0, 4),
+            Vector3(8, 0, 4),   Vector3(8, 0, 10),  Vector3(12, 0, 10), Vector3(12, 0, 0),
+            Vector3(0, 0, 0),   Vector3(0, 0, 0)};
+}
+
+TEST(TriLimits, OutlinesTooComplexForTheSlotsStopTheDecomposition) {
+    int count;
+    std::vector<Vector3> comb = CombPool(count);
+    InitTriangulator(32, 2, comb.data(), count + 2);
     std::vector<int> ring;
     for (int i = count - 1; i >= 0; --i) {
         ring.push_back(i);
     }
     SetTriangulatorPolygon(ring.data(), count, count);
-    Triangulate();
+    EXPECT_FALSE(Triangulate());
+    EXPECT_EQ(2, TriangulatorFanCount());
+
+    std::vector<Vector3> bays = BaysPool();
+    InitTriangulator(2, 32, bays.data(), 10);
+    const int outline[] = {0, 1, 2, 3, 4, 5, 6, 7};
+    SetTriangulatorPolygon(outline, 8, 8);
+    EXPECT_FALSE(Triangulate());
+    InitTriangulator(32, 32, bays.data(), 10);
+    SetTriangulatorPolygon(outline, 8, 8);
+    EXPECT_TRUE(Triangulate());
+}
+
+TEST_CHILD(TriTooManyFans) {
+    std::vector<Vector3> pool = BaysPool();
+    InitTriangulator(2, 1, pool.data(), 10);
+    const int triangle[] = {0, 1, 7};
+    SetTriangulatorPolygon(triangle, 3, 8);
+    EmitFan(0, 0);
+    EmitFan(0, 0);
     return 0;
 }
 
 TEST_CHILD(TriTooManyPolygons) {
-    std::vector<Vector3> pool = {Vector3(0, 0, 0), Vector3(0, 0, 10), Vector3(4, 0, 10),
-                                 Vector3(4, 0, 4),  Vector3(8, 0, 4),  Vector3(8, 0, 10),
-                                 Vector3(12, 0, 10), Vector3(12, 0, 0), Vector3(0, 0, 0),
-                                 Vector3(0, 0, 0)};
+    std::vector<Vector3> pool = BaysPool();
     InitTriangulator(2, 32, pool.data(), 10);
-    const int ring[] = {0, 1, 2, 3, 4, 5, 6, 7};
-    SetTriangulatorPolygon(ring, 8, 8);
-    Triangulate();
+    const int outline[] = {0, 1, 2, 3, 4, 5, 6, 7};
+    SetTriangulatorPolygon(outline, 8, 8);
+    EmitPolygon(0, 0, 3);
     return 0;
 }
 
