@@ -23,6 +23,8 @@ struct ExtraRecord {
     int32_t m_Room = 0;
     modStatic* m_Model = nullptr;
     modShader** m_Shaders = nullptr;
+    int m_ShaderVariants = 0;
+    int m_ShadersPerVariant = 0;
     Vector3 m_Position;
 };
 
@@ -41,6 +43,9 @@ void ClearExtras();
 // moved and snapped onto it); a block that matches no room is shown and discarded. Then the
 // extras listed in "<name>.extra", which replace any loaded before.
 void LoadBlockData(const char* name, lvlPSDL* city);
+// The extras listed in "city/<name>.extra" (the block file's name without its extension),
+// which replace those loaded before; at most MAX_EXTRAS.
+void LoadExtras(const char* blockName, lvlPSDL* city);
 // Writes the blocks of every room, or of the selected rooms when a selection is given, to the
 // asset name with the extension "block", after renaming an existing file to "<file>.bak".
 // False, after a message box, when the file cannot be written.

@@ -7,7 +7,9 @@
 
 #include "bank/bkmgr.h"
 #include "city/psdl.h"
+#include "cityedit/block.h"
 #include "cityedit/blockdata.h"
+#include "cityedit/catalog.h"
 #include "cityedit/editor.h"
 #include "cityedit/groups.h"
 #include "cityedit/rgldrawers.h"
@@ -86,7 +88,15 @@ int EditorMain(int argc, char** argv) {
     TrackCam.AddWidgets(trackCamera);
     TrackCam.TopView(1000.0f);
 
+    LoadCatalogs();
     CityPathEditor.AddWidgets(AddListedBank("Path Editor"));
+    // The block editor's switches that the compile of blocks reads.
+    if (HasOption("notile")) {
+        BlockLot::sm_AutoTileWalls = 0;
+    }
+    if (HasOption("noslivers")) {
+        BlockLot::sm_DrawSlivers = 0;
+    }
 
     keshInitPipeline(WindowWidth, WindowHeight);
     lvlUseRglDrawers();
