@@ -1,6 +1,8 @@
 // The editor itself, run as a program in a folder of its own holding a copy of the demo city.
 #include "city/psdl.h"
+#include "cityedit/block.h"
 #include "data/asset.h"
+#include "data/stream.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
@@ -103,6 +105,24 @@ TEST_F(Editor, BatchMakeWritesTheSameProcessedCityTwice) {
     lvlPSDL city;
     ASSERT_TRUE(city.Load("demo"));
     EXPECT_EQ(city.m_RoomGroups, (std::vector<uint8_t>{0, 1, 0, 3, 0, 0, 0}));
+}
+
+TEST_F(Editor, BatchMakeDiscardsABlockThatMatchesNoRoomWithoutWaiting) {
+    const Vector3 corners[] = {Vector3(500, 0, 0), Vector3(510, 0, 0), Vector3(510, 0, 10),
+                           Vector3(500, 0, 10)};
+    CityBlock block(0);
+    block.BuildFromOutline(corners, 4);
+    Stream* stream = StreamCreate(m_Scratch.Path("city\\far.block").c_str());
+    ASSERT_NE(stream, nullptr);
+    block.Write(stream);
+    StreamPrintf(stream, "end\n");
+    StreamClose(stream);
+    ChildResult result = Run("demo.sdl -block far -make far");
+    EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
+    EXPECT_NE(result.m_Output.find("Error: Load Block Data: Block couldn't find match, discarded."),
+              std::string::npos)
+        << result.m_Output;
+    EXPECT_TRUE(FileExists(m_Scratch.Path("city\\far.psdl")));
 }
 
 TEST_F(Editor, BatchMakeThatCannotWriteEndsWithOne) {
