@@ -123,6 +123,7 @@ int EditorMain(int argc, char** argv) {
     rglSetVertexFormat(VertexFormat);
     tglInit(VertexFormat, 64, 120, 0);
 
+    tglShutdown();
     keshShutdown();
     groups.reset();
     DeleteAllRoomBlocks();

@@ -82,6 +82,13 @@ TEST_F(Editor, RefusesToStartWithoutACity) {
     }
 }
 
+TEST_F(Editor, WithoutAMakeStartsAndShutsDown) {
+    ChildResult result = Run("demo.sdl -block demo -local");
+    EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
+    EXPECT_EQ(result.m_Output.find("Error"), std::string::npos) << result.m_Output;
+    EXPECT_FALSE(FileExists(m_Scratch.Path("city\\demo.psdl")));
+}
+
 TEST_F(Editor, BatchMakeWritesTheSameProcessedCityTwice) {
     WriteWholeFile(m_Scratch.Path("genbai"), "left by an earlier make");
     const std::string arguments = "demo.sdl -block demo -group city\\demo -make demo";
