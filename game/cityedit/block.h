@@ -158,9 +158,6 @@ public:
     int GetLotCorners(int lot, int start, int* out, int max) const;
     void CheckConnectivity() const;
 
-    // Every lot in index order; see BlockLot::Draw.
-    void Draw(int mode, lvlPSDL* city, int level) const;
-
     // Topology edits. A refused edit says why in a box titled with the edit and changes nothing.
     int InsertVertex(int lot, const Vector3& point, int edge, bool constrained);
     int InsertVertexAt(int lot, float fraction, int a, int b);
@@ -177,6 +174,9 @@ public:
     // the next token is not "block"; malformed records are fatal.
     void Write(Stream* stream) const;
     bool Read(TokenReader& tokens);
+
+    // Every lot in index order; see BlockLot::Draw.
+    void Draw(int mode, lvlPSDL* city, int level) const;
 
     int32_t m_Id;
     uint8_t m_Solid = 0;

@@ -2,6 +2,7 @@
 // and line strips with their texture coordinates, in the current colour.
 #include "cityedit/psdltool.h"
 
+#include "model/static.h"
 #include "rgl/rgl.h"
 #include "vector/matrix34.h"
 
@@ -18,9 +19,14 @@ public:
     }
     void End() override { rglEnd(); }
     void BindTexture(gfxTexture* texture) override { rglBindTexture(texture); }
-    // Instance models draw with static geometry, which this layer does not hold: the model
-    // is placed by its matrix but not drawn.
-    void DrawModel(const Matrix34&, modStatic*, modShader*) override {}
+    void DrawModel(const Matrix34& matrix, modStatic* model, modShader* shaders) override {
+        if (!model) {
+            return;
+        }
+        rglLoadMatrix(matrix);
+        model->Draw(shaders);
+        rglLoadIdentity();
+    }
     void Print(const Vector3& position, const char* text) override { rglPrint3D(position, text); }
 };
 

@@ -13,7 +13,7 @@
 #include "vector/matrix34.h"
 
 #include "tests/game/cityedit/catalogfixture.h"
-#include "tests/game/cityedit/emitrecorder.h"
+#include "tests/game/cityedit/emitfixture.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
 
@@ -138,14 +138,7 @@ protected:
                       "stack,broken,,Composite,brick_a\r\n");
         FloorsCatalog.Load("floors");
         WallsCatalog.Load("walls");
-        lvlPSDL::AllocateVertices(0);
-        lvlPSDL::AllocateTextures(1);
-        lvlPSDL::AllocateFloats(0);
-        m_City.AllocateRooms(3);
-        for (int i = 1; i < 3; ++i) {
-            m_City.m_Rooms[i].reset(lvlSDL::Create(0, 0));
-        }
-        PsdlTool::sm_TextureHash.Init(101);
+        MakeEmptyCity(m_City);
         m_Drawer = EmitDrawer;
         EmitDrawer = &m_Recorder;
     }

@@ -1,6 +1,10 @@
 #include "city/ai.h"
 #include "city/psdl.h"
+#include "cityedit/block.h"
+#include "cityedit/catalog.h"
 #include "cityedit/psdltool.h"
+#include "data/stream.h"
+#include "data/token.h"
 #include "data/asset.h"
 #include "vector/matrix34.h"
 
@@ -10,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -152,14 +157,77 @@ void ExpectEqual(const CitySnapshot& a, const CitySnapshot& b) {
     }
 }
 
+// The demo city's blocks, each compiled into the room of its id, as the editor's make does.
+std::vector<std::unique_ptr<CityBlock>> sDemoBlocks;
+
+void CompileBlocks(lvlPSDL* city) {
+    for (const std::unique_ptr<CityBlock>& block : sDemoBlocks) {
+        city->BeginCompileRoom(city->FindRoomById(uint32_t(block->m_Id)));
+        block->Draw(DrawTextured, city, 3);
+        city->EndCompileRoom();
+    }
+}
+
+// A room's commands as the walker reports them: textures by name, fans with their operand
+// counts.
+void NameCommand(lvlPSDL*, int, uint32_t opcode, uint32_t count, const SDLCODE_T* operands,
+                 void* user) {
+    std::string name;
+    switch (opcode) {
+    case SDL_TEXTURE:
+        name = "tex " + lvlPSDL::sm_Textures[(operands[-2] & 7) << 8 | operands[-1]].m_Name;
+        break;
+    case SDL_FAN:
+        name = "fan " + std::to_string(count);
+        break;
+    case SDL_RAISEDFAN:
+        name = "raised " + std::to_string(count);
+        break;
+    case SDL_WALL:
+        name = "wall";
+        break;
+    case SDL_FACADE:
+        name = "facade";
+        break;
+    default:
+        name = std::to_string(opcode);
+        break;
+    }
+    static_cast<std::vector<std::string>*>(user)->push_back(name);
+}
+
+std::vector<std::string> NameCommands(lvlPSDL& city, int room) {
+    std::vector<std::string> names;
+    city.ForEachCommand(room, NameCommand, &names);
+    return names;
+}
+
+// The description as it stands.
+void CompileNothing(lvlPSDL*) {}
+
+void ReadDemoBlocks() {
+    sDemoBlocks.clear();
+    Stream* stream = datAssetManager::Open("city", "demo", "block");
+    ASSERT_NE(stream, nullptr);
+    TokenReader tokens("demo.block", stream);
+    for (;;) {
+        std::unique_ptr<CityBlock> block(new CityBlock(0));
+        if (!block->Read(tokens)) {
+            break;
+        }
+        sDemoBlocks.push_back(std::move(block));
+    }
+    StreamClose(stream);
+}
+
 class DemoMake : public ::testing::Test {
 protected:
     void SetUp() override { datAssetManager::SetPath(SourcePath("assets").c_str()); }
 
     // Loads the demo description, makes it and writes the processed file, all under name.
-    void Make(lvlPSDL& city, const std::string& name) {
+    void Make(lvlPSDL& city, const std::string& name, lvlMakeCallback emitter = CompileDemo) {
         ASSERT_TRUE(city.LoadSDL("demo"));
-        EXPECT_TRUE(city.MakeCity(m_Scratch.Path(name).c_str(), CompileDemo));
+        EXPECT_TRUE(city.MakeCity(m_Scratch.Path(name).c_str(), emitter));
         ASSERT_TRUE(city.WritePSDL(m_Scratch.Path(name).c_str(), 2));
     }
 
@@ -268,4 +336,66 @@ TEST_F(DemoMake, AFailedWriteKeepsTheOldFiles) {
             EXPECT_FALSE(FileExists(m_Scratch.Path(temporary))) << temporary;
         }
     }
+}
+
+TEST_F(DemoMake, TheBlocksAddTheirCompiledLotsAndChangeNothingElse) {
+    LoadCatalogs();
+    ReadDemoBlocks();
+    ASSERT_EQ(sDemoBlocks.size(), 2u);
+    auto described = std::make_unique<lvlPSDL>();
+    Make(*described, "described", CompileNothing);
+    CitySnapshot before(*described);
+    described.reset();
+    auto built = std::make_unique<lvlPSDL>();
+    Make(*built, "built", CompileBlocks);
+    CitySnapshot after(*built);
+    std::vector<int> blockRooms;
+    for (const std::unique_ptr<CityBlock>& block : sDemoBlocks) {
+        blockRooms.push_back(built->FindRoomById(uint32_t(block->m_Id)));
+    }
+    // The raised lot with plain and composite walls on the edges beside lower ground, then the
+    // two flat lots; the other block is one flat lot.
+    const std::vector<std::string> room1 = {
+        "tex road_lod", "raised 6", "tex brick_a", "wall", "facade", "tex brick_stack", "wall",
+        "tex brick_a", "facade", "tex brick_b", "facade", "tex brick_stack", "wall",
+        "tex brick_a", "facade", "tex brick_b", "facade", "wall", "facade", "tex brick_a",
+        "wall", "facade", "tex grass", "fan 4", "tex sidewalk_a", "fan 4"};
+    EXPECT_EQ(NameCommands(*built, 1), room1);
+    EXPECT_EQ(NameCommands(*built, 6), std::vector<std::string>({"tex grass", "fan 4"}));
+    built.reset();
+    sDemoBlocks.clear();
+    FloorsCatalog.Clear();
+    WallsCatalog.Clear();
+    FacadesCatalog.Clear();
+    PropsCatalog.Clear();
+    ExpectGolden("built.psdl", "demoblocks.psdl");
+    EXPECT_EQ(blockRooms, std::vector<int>({1, 6}));
+
+    // The tables only grow: what the description holds stays where it was.
+    ASSERT_GT(after.m_Vertices.size(), before.m_Vertices.size());
+    for (size_t i = 0; i < before.m_Vertices.size(); ++i) {
+        EXPECT_EQ(after.m_Vertices[i].x, before.m_Vertices[i].x) << i;
+        EXPECT_EQ(after.m_Vertices[i].y, before.m_Vertices[i].y) << i;
+        EXPECT_EQ(after.m_Vertices[i].z, before.m_Vertices[i].z) << i;
+    }
+    ASSERT_GT(after.m_Floats.size(), before.m_Floats.size());
+    EXPECT_TRUE(std::equal(before.m_Floats.begin(), before.m_Floats.end(), after.m_Floats.begin()));
+    ASSERT_GT(after.m_Textures.size(), before.m_Textures.size());
+    EXPECT_TRUE(
+        std::equal(before.m_Textures.begin(), before.m_Textures.end(), after.m_Textures.begin()));
+    // The rooms of the blocks hold the lots; every other room, perimeter and road is as the
+    // description made it. Neither make places an instance.
+    for (size_t r = 0; r < before.m_Words.size(); ++r) {
+        bool block = std::find(blockRooms.begin(), blockRooms.end(), int(r + 1)) != blockRooms.end();
+        EXPECT_EQ(after.m_Words[r] != before.m_Words[r], block) << "room " << r + 1;
+    }
+    after.m_Vertices = before.m_Vertices;
+    after.m_Floats = before.m_Floats;
+    after.m_Textures = before.m_Textures;
+    after.m_Words = before.m_Words;
+    // The bounds follow the vertex table, which the lots' corners joined.
+    after.m_Bounds = before.m_Bounds;
+    ExpectEqual(before, after);
+    EXPECT_EQ(ReadWholeFile(m_Scratch.Path("built.inst")), "");
+    EXPECT_EQ(ReadWholeFile(m_Scratch.Path("described.inst")), "");
 }

@@ -4,7 +4,7 @@
 #include "data/bytes.h"
 #include "vector/matrix34.h"
 
-#include "tests/game/cityedit/emitrecorder.h"
+#include "tests/game/cityedit/emitfixture.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
@@ -20,18 +20,6 @@
 namespace {
 
 typedef std::vector<SDLCODE_T> Words;
-
-// A city without vertices, floats or textures, whose room slots 1 to 3 hold empty rooms.
-void MakeEmptyCity(lvlPSDL& city) {
-    lvlPSDL::AllocateVertices(0);
-    lvlPSDL::AllocateTextures(1);
-    lvlPSDL::AllocateFloats(0);
-    city.AllocateRooms(4);
-    for (int i = 1; i < 4; ++i) {
-        city.m_Rooms[i].reset(lvlSDL::Create(0, 0));
-    }
-    PsdlTool::sm_TextureHash.Init(101);
-}
 
 Words RoomWords(const lvlPSDL& city, int room) {
     const lvlSDL* sdl = city.m_Rooms[room].get();

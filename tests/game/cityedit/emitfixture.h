@@ -1,12 +1,26 @@
-#ifndef TESTS_GAME_CITYEDIT_EMITRECORDER_H
-#define TESTS_GAME_CITYEDIT_EMITRECORDER_H
+#ifndef TESTS_GAME_CITYEDIT_EMITFIXTURE_H
+#define TESTS_GAME_CITYEDIT_EMITFIXTURE_H
 
+#include "city/psdl.h"
 #include "cityedit/psdltool.h"
 #include "vector/matrix34.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+// A city without vertices, floats or textures, whose room slots 1 to count - 1 hold empty
+// rooms.
+inline void MakeEmptyCity(lvlPSDL& city, uint32_t count = 4) {
+    lvlPSDL::AllocateVertices(0);
+    lvlPSDL::AllocateTextures(1);
+    lvlPSDL::AllocateFloats(0);
+    city.AllocateRooms(count);
+    for (uint32_t i = 1; i < count; ++i) {
+        city.m_Rooms[i].reset(lvlSDL::Create(0, 0));
+    }
+    PsdlTool::sm_TextureHash.Init(101);
+}
 
 // What draw mode sends to the immediate-mode layer, as text: each primitive ends in ';'.
 // Models drawn are kept as well, with their matrices.
