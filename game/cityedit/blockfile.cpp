@@ -11,6 +11,7 @@
 #include "data/stream.h"
 #include "data/token.h"
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -50,6 +51,25 @@ void WriteBreaks(Stream* stream, const char* keyword, const BlockLotEdge* edges,
     for (int i = 0; i < n; ++i) {
         StreamPrintf(stream, "%.2f ", edges[i].*field);
     }
+}
+
+// Values that print as "inf" or "nan" would not read back: the file is refused instead.
+float ReadFinite(TokenReader& tokens) {
+    float value = tokens.GetFloat();
+    if (!std::isfinite(value)) {
+        Malformed(tokens, "a value is not a finite number");
+    }
+    return value;
+}
+
+Vector3 ReadFinitePoint(TokenReader& tokens) {
+    float x = ReadFinite(tokens);
+    float y = ReadFinite(tokens);
+    return Vector3(x, y, ReadFinite(tokens));
+}
+
+bool IsFinite(const Vector3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
 int ReadName(TokenReader& tokens, const ElementCatalog& catalog) {
@@ -95,18 +115,25 @@ std::unique_ptr<BlockLandmark> ReadLandmark(TokenReader& tokens, CityBlock& bloc
         } else if (strcmp(token, "scale") == 0) {
             landmark->m_Scale = uint8_t(tokens.GetInt());
         } else if (strcmp(token, "position") == 0) {
-            tokens.GetVector3(landmark->m_Position);
+            landmark->m_Position = ReadFinitePoint(tokens);
         } else if (strcmp(token, "offset") == 0) {
             float* offset[] = {&landmark->m_Offset.x, &landmark->m_Offset.y,
                                &landmark->m_Offset.z};
             for (float* component : offset) {
                 *component = FloatFromBits(uint32_t(tokens.GetInt()));
             }
+            if (!IsFinite(landmark->m_Offset)) {
+                Malformed(tokens, "a value is not a finite number");
+            }
         } else if (strcmp(token, "fixed") == 0) {
             landmark->m_Fixed = tokens.GetInt() != 0 ? 1 : 0;
         }
     }
     LoadLandmarkModel(*landmark);
+    // Loading moves the landmark by the change of its model's offset.
+    if (!IsFinite(landmark->m_Position)) {
+        Malformed(tokens, "a value is not a finite number");
+    }
     if (!landmark->m_Fixed) {
         landmark->Sew(block, lot);
     }
@@ -179,10 +206,6 @@ int32_t ReadInt(TokenReader& tokens) {
     return tokens.GetInt();
 }
 
-float ReadFloat(TokenReader& tokens) {
-    return tokens.GetFloat();
-}
-
 int32_t ReadWallName(TokenReader& tokens) {
     return ReadName(tokens, WallsCatalog);
 }
@@ -208,13 +231,13 @@ void BlockLot::Read(TokenReader& tokens, CityBlock& block) {
         } else if (strcmp(token, "scale") == 0) {
             m_Scale = uint8_t(tokens.GetInt());
         } else if (strcmp(token, "height") == 0) {
-            m_HeightOffset = tokens.GetFloat();
+            m_HeightOffset = ReadFinite(tokens);
         } else if (strcmp(token, "walltile") == 0) {
-            m_WallTile = tokens.GetFloat();
+            m_WallTile = ReadFinite(tokens);
         } else if (strcmp(token, "ground") == 0) {
-            m_Ground = tokens.GetFloat();
+            m_Ground = ReadFinite(tokens);
         } else if (strcmp(token, "pitch") == 0) {
-            m_Pitch = tokens.GetFloat();
+            m_Pitch = ReadFinite(tokens);
         } else if (strcmp(token, "group") == 0) {
             m_Group = uint8_t(tokens.GetInt());
         } else if (strcmp(token, "verts:") == 0) {
@@ -259,9 +282,9 @@ void BlockLot::Read(TokenReader& tokens, CityBlock& block) {
         } else if (strcmp(token, "wallSliverVariants") == 0) {
             ReadEdgeList(tokens, reading, &BlockLotEdge::m_SliverVariant, ReadInt);
         } else if (strcmp(token, "wallBreak1") == 0) {
-            ReadEdgeList(tokens, reading, &BlockLotEdge::m_WallBreak1, ReadFloat);
+            ReadEdgeList(tokens, reading, &BlockLotEdge::m_WallBreak1, ReadFinite);
         } else if (strcmp(token, "wallBreak2") == 0) {
-            ReadEdgeList(tokens, reading, &BlockLotEdge::m_WallBreak2, ReadFloat);
+            ReadEdgeList(tokens, reading, &BlockLotEdge::m_WallBreak2, ReadFinite);
         } else if (strcmp(token, "landmark") == 0) {
             Assert(m_HeightOffset == 0);
             // The landmark is sewn to the lot's outline as it is read, so the outline must
@@ -329,8 +352,8 @@ bool CityBlock::Read(TokenReader& tokens) {
     // One vertex at a time: a count the file does not hold ends at the tokenizer's refusal,
     // not in an allocation.
     for (int i = 0; i < verts; ++i) {
-        Vector3 position;
-        tokens.MatchVector3("v", position);
+        tokens.Match("v");
+        Vector3 position = ReadFinitePoint(tokens);
         Vertex(AddVertices(1))->m_Position = position;
     }
     if (perimeter < 0 || perimeter > m_VertexCount) {

@@ -358,6 +358,12 @@ const Refusal Refusals[] = {
      "block { perimeter: 3 verts: 3 v 0 0 0 v 1 0 0 v 0 0 1 lots: 1 lot { height 2 verts: 3 "
      "perimeter 0 1 2 adjacent -1 -1 -1 landmark x { } } }",
      "Assert(m_HeightOffset == 0) failed in [cityedit/blockfile"},
+    {"InfiniteVertex", "block { perimeter: 3 verts: 3 v 0 1e39 0",
+     "in.block(1): Malformed block data: a value is not a finite number."},
+    {"NanOffset",
+     "block { perimeter: 3 verts: 3 v 0 0 0 v 1 0 0 v 0 0 1 lots: 1 lot { verts: 3 "
+     "perimeter 0 1 2 adjacent -1 -1 -1 landmark x { offset 0 2147483647 0 } } }",
+     "in.block(1): Malformed block data: a value is not a finite number."},
     {"HeightAfterLandmark",
      "block { perimeter: 3 verts: 3 v 0 0 0 v 1 0 0 v 0 0 1 lots: 1 lot { verts: 3 "
      "perimeter 0 1 2 adjacent -1 -1 -1 landmark x { fixed 1 } height 2 } }",

@@ -111,7 +111,8 @@ bool CheckCatalogs(int index, std::string& why) {
         }
     }
     // Custom elements look for their packages, which are not there.
-    return OnlyAllowedMessages(console.Take(), {"Model '", "Facade '"}, why) && good;
+    return OnlyAllowedMessages(console.Take(), {"Model '", "Facade '", "Cannot open file '"}, why) &&
+           good;
 }
 
 }  // namespace
