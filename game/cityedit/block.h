@@ -97,7 +97,8 @@ public:
     void MakeEdges();
 
     // The lot's ground or roof, walls, facades, slivers or landmark, drawn at once or, while a
-    // room of the city is compiled, written into it through the room emitters. Level 0 to 3
+    // room of the city is compiled, written into it through the room emitters (the emitters
+    // keep the compile's state themselves; city names the city being made). Level 0 to 3
     // (VL, L, M, H) picks the models of landmarks and facade elements.
     void Draw(int mode, const CityBlock& block, lvlPSDL* city, int level);
 

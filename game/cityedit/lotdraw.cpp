@@ -145,14 +145,16 @@ void DrawWalls(const CityBlock& block, BlockLot& lot, const BlockLotEdge* edges,
         if (neighbour >= lot.m_HeightOffset) {
             continue;
         }
-        SurfaceElement* wall = textured ? WallsCatalog.Get(edge.m_Wall) : nullptr;
-        if (wall && BlockLot::sm_LabelWalls && !PsdlTool::sm_CompileRoom && EmitDrawer) {
+        SurfaceElement* wall = WallsCatalog.Get(edge.m_Wall);
+        // Labels are for the editor's eyes only, never compiled.
+        if (textured && wall && BlockLot::sm_LabelWalls && !PsdlTool::sm_CompileRoom &&
+            EmitDrawer) {
             EmitDrawer->Print(a, wall->m_Name.c_str());
         }
-        SelectElementTexture(wall);
+        SelectElementTexture(textured ? wall : nullptr);
         EmitWall(a, b, lot.m_HeightOffset);
-        if (SurfaceElement* element = WallsCatalog.Get(edge.m_Wall)) {
-            DrawFacade(*element, textured, a, b, neighbour, lot.m_HeightOffset, lot.m_WallTile,
+        if (wall) {
+            DrawFacade(*wall, textured, a, b, neighbour, lot.m_HeightOffset, lot.m_WallTile,
                        edge.m_WallVariant, level, edge.m_WallBreak1, edge.m_WallBreak2);
         }
         if (!sloped || !BlockLot::sm_DrawSlivers) {
