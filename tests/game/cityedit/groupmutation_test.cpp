@@ -50,5 +50,5 @@ bool CheckGroups(int index, std::string& why) {
 TEST_CHILD(MutateGroups) { return RunMutantsInChild(Mutants, CheckGroups); }
 
 TEST(GroupMutation, DamagedGroupFilesLoadSoundlyOrAreRefused) {
-    RunMutation("MutateGroups", Mutants, {"m.grp(", "Expected integer."}, 2);
+    RunMutation("MutateGroups", Mutants, {"m.grp(", "Expected integer."}, 4);
 }
