@@ -176,7 +176,7 @@ void ExpectTexture(const Command& c, const char* name) {
 
 }  // namespace
 
-TEST_F(LotDraw, ARaisedLotBesideAFlatOneGetsItsRoofWallsAndFacades) {
+TEST_F(LotDraw, RaisedBesideFlat) {
     CityBlock block(1);
     MakeTwoLots(block);
     RaiseFirst(block, 12.0f, "brick_a");
@@ -207,7 +207,7 @@ TEST_F(LotDraw, ARaisedLotBesideAFlatOneGetsItsRoofWallsAndFacades) {
     EXPECT_EQ(commands[12].m_Word, SDL_FAN | 2 | SDL_LAST);
 }
 
-TEST_F(LotDraw, WallsStandOnlyWhereTheNeighbourIsLower) {
+TEST_F(LotDraw, WallsWhereTheNeighbourIsLower) {
     struct Case {
         float m_Neighbour;
         float m_Ground;
@@ -253,7 +253,7 @@ TEST_F(LotDraw, WallsStandOnlyWhereTheNeighbourIsLower) {
     }
 }
 
-TEST_F(LotDraw, SlopedGroundGetsSkirtsUnderItsWalls) {
+TEST_F(LotDraw, SkirtsOnSlopedGround) {
     struct Case {
         const char* m_Sliver;
         uint8_t m_DrawSlivers;
@@ -305,7 +305,7 @@ TEST_F(LotDraw, SlopedGroundGetsSkirtsUnderItsWalls) {
     }
 }
 
-TEST_F(LotDraw, ACompositeWallStacksItsComponents) {
+TEST_F(LotDraw, CompositeStacks) {
     // "stack2" is brick_a (15 high) under brick_b (10 high); "stack3" adds brick_a on top.
     struct Case {
         const char* m_Wall;
@@ -416,7 +416,7 @@ void CompileOneLot(lvlPSDL* city) {
 
 }  // namespace
 
-TEST_F(LotDraw, ALandmarkIsOneInstanceOverItsGroundFans) {
+TEST_F(LotDraw, LandmarkAndGroundFans) {
     modStatic model;
     modStatic mask;
     struct Case {
@@ -475,7 +475,7 @@ TEST_F(LotDraw, ALandmarkIsOneInstanceOverItsGroundFans) {
     }
 }
 
-TEST_F(LotDraw, DrawnAtOnceTheLandmarkAddsItsMaskUnlitInFullTextureFactor) {
+TEST_F(LotDraw, DrawnLandmarkAddsItsMask) {
     modStatic model;
     modStatic mask;
     CityBlock block(1);
@@ -497,7 +497,7 @@ TEST_F(LotDraw, DrawnAtOnceTheLandmarkAddsItsMaskUnlitInFullTextureFactor) {
     EXPECT_EQ(gfxCurrentState.m_TextureFactor, 0u);
 }
 
-TEST_F(LotDraw, WireframeAndDebugViews) {
+TEST_F(LotDraw, WireframeAndDebug) {
     CityBlock block(1);
     MakeTwoLots(block);
     block.Lot(1)->m_Group = 3;
@@ -516,7 +516,7 @@ TEST_F(LotDraw, WireframeAndDebugViews) {
               "colour FFFFFFFF;print (15.5 0 6.5) 3;");
 }
 
-TEST_F(LotDraw, LabelsNameTheWallsAtTheirFirstCorner) {
+TEST_F(LotDraw, WallLabels) {
     CityBlock block(1);
     MakeTwoLots(block);
     RaiseFirst(block, 12.0f, "brick_a");
@@ -567,7 +567,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CustomFacade, ModelsTileTheSpanAsTheDoubleReferencePlacesThem) {
+TEST_F(CustomFacade, TilesAsTheReference) {
     std::mt19937 random(2145);
     std::uniform_real_distribution<float> coordinate(-50.0f, 50.0f);
     std::uniform_real_distribution<float> height(0.5f, 40.0f);
@@ -622,7 +622,7 @@ TEST_F(CustomFacade, ModelsTileTheSpanAsTheDoubleReferencePlacesThem) {
     }
 }
 
-TEST_F(CustomFacade, VariantPicksTheShaderTableAndABoundMarksTheInstance) {
+TEST_F(CustomFacade, VariantsAndBounds) {
     struct Case {
         int m_VariantCount;
         int m_Variant;
