@@ -2,6 +2,7 @@
 #
 #   plattor_module(NAME engine_data DEPENDS ...)      in engine/data/CMakeLists.txt
 #   plattor_tests(NAME engine_data DEPENDS engine_data) in tests/engine/data/CMakeLists.txt
+#   plattor_module(NAME ... EXCLUDE main.cpp)          a program's own file stays out of the library
 #
 # Test files named *_window_test.cpp open windows or a 3D device: they form a second
 # program carrying the ctest label "window".
@@ -10,8 +11,11 @@ set(PLATTOR_INCLUDE_DIRS ${PROJECT_SOURCE_DIR}/engine ${PROJECT_SOURCE_DIR}/game
 set(PLATTOR_SYSTEM_LIBS kernel32 user32 gdi32 comdlg32 comctl32 winmm advapi32 ws2_32 ole32 dxguid)
 
 function(plattor_module)
-  cmake_parse_arguments(ARG "" "NAME" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "NAME" "DEPENDS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   add_library(${ARG_NAME} STATIC ${sources})
   target_include_directories(${ARG_NAME} PUBLIC ${PLATTOR_INCLUDE_DIRS})
   target_link_libraries(${ARG_NAME} PUBLIC ${ARG_DEPENDS} ${PLATTOR_SYSTEM_LIBS})

@@ -2,9 +2,19 @@
 
 #include "bank/dialogseam.h"
 
+#include <cstdlib>
+
+#include "data/printer.h"
+
 namespace {
 
+// Unattended runs (PLATTOR_NOBOX, as for the printer's boxes) print the box instead and take
+// OK, or Cancel where there is a choice: nothing waits for a click that never comes.
 int RealMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
+    if (getenv("PLATTOR_NOBOX")) {
+        PrintError("%s: %s", caption, text);
+        return (type & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
+    }
     return MessageBoxA(owner, text, caption, type);
 }
 

@@ -17,6 +17,9 @@ public:
 
     static void SetPath(const char* path);
     static void SetFlatNames(bool flat);
+    // The root as set, with its trailing "\"; empty for the working directory. Dialogs start
+    // below it.
+    static const char* GetPath() { return sm_Root; }
 
     // False, with an empty destination, when the full name does not fit in length bytes:
     // a cut name could be another file.

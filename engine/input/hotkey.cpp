@@ -25,14 +25,16 @@ void Replace(char*& field, const char* text) {
     field = StringDuplicate(text);
 }
 
-// "F<n>" is slot 25 + n, where n is what atoi would read (F0 is the slot of Z). strtol keeps a
-// huge number from overflowing.
+const long FunctionKeys = 12;
+
+// "F<n>" is slot 25 + n for the function keys F1 to F12. Any other number, or none ("F0",
+// "Fx"), names no key: read as a number it would land on the slot of Z or past the table.
 long FunctionKeySlot(const char* number) {
     long n = strtol(number, nullptr, 10);
-    if (n < -100 || n > 100) {
+    if (n < 1 || n > FunctionKeys) {
         return -1;
     }
-    return 25 + n;
+    return FirstFunctionSlot - 1 + n;
 }
 
 }  // namespace

@@ -15,8 +15,9 @@ struct inpHotKey {
 const int inpHotKeyCount = 38;
 extern inpHotKey inpHotKeys[inpHotKeyCount];
 
-// Key names: a letter, "F<n>" for 25 + n, or a longer name counted by its first letter. A name
-// that gives no slot from 0 to 37 is ignored. A later binding of a slot replaces the earlier.
+// Key names: a letter, "F1" to "F12" for slots 26 to 37, or a longer name not starting with F
+// counted by its first letter. Any other name ("F0", "F13", "Fx", "1") is ignored. A later
+// binding of a slot replaces the earlier.
 void inpBindHotKey(const char* key, const char* bank, const char* widget, const char* value);
 
 // The slot of a virtual key (A to Z, F1 to F12), or -1.

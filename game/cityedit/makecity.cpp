@@ -19,8 +19,9 @@ bool lvlPSDL::MakeCity(const char* name, lvlMakeCallback callback) {
     PsdlTool::sm_TextureHash.Init(101);
     PsdlTool::sm_CurTexture = 0;
     PsdlTool::sm_InstFile = name ? datAssetManager::CreateReplacing("city", name, "inst") : nullptr;
+    // A list that could not be made is as unwritten as one that could not be finished.
+    bool written = !name || PsdlTool::sm_InstFile;
     callback(this);
-    bool written = true;
     if (PsdlTool::sm_InstFile) {
         written = StreamClose(PsdlTool::sm_InstFile) >= 0;
         PsdlTool::sm_InstFile = nullptr;

@@ -37,13 +37,18 @@ bool RunChildFromCommandLine(int argc, char** argv, int* exitCode) {
 }
 
 ChildResult RunChild(const char* name, const std::string& extraArgs, int timeoutMs) {
-    ChildResult result{-1, false, std::string()};
     char program[MAX_PATH];
     GetModuleFileNameA(nullptr, program, MAX_PATH);
     std::string commandLine = std::string("\"") + program + "\" " + ChildFlag + name;
     if (!extraArgs.empty()) {
         commandLine += " " + extraArgs;
     }
+    return RunProgram(commandLine, "", timeoutMs);
+}
+
+ChildResult RunProgram(const std::string& commandLine, const std::string& folder,
+                       int timeoutMs) {
+    ChildResult result{-1, false, std::string()};
 
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE readPipe = nullptr;
@@ -70,7 +75,7 @@ ChildResult RunChild(const char* name, const std::string& extraArgs, int timeout
             Sleep(100 * attempt);
         }
         started = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                 nullptr, &startup, &process);
+                                 folder.empty() ? nullptr : folder.c_str(), &startup, &process);
     }
     DWORD startError = GetLastError();
     CloseHandle(writePipe);

@@ -27,6 +27,10 @@ struct ChildResult {
 // Runs the child NAME with extra command-line words after it; waits at most timeoutMs.
 ChildResult RunChild(const char* name, const std::string& extraArgs = "", int timeoutMs = 60000);
 
+// Runs any program by its command line, in the folder given (the current one when empty).
+ChildResult RunProgram(const std::string& commandLine, const std::string& folder = "",
+                       int timeoutMs = 60000);
+
 // A fatal path: the child ends with exit code 1 and prints its report on the way.
 struct FatalCase {
     const char* m_Child;

@@ -92,7 +92,7 @@ TEST_F(HotKeys, KeyNamesChooseTheirSlots) {
     };
     const Case cases[] = {
         {"a", 0},   {"Z", 25},   {"F1", 26},    {"f12", 37},    {"F3", 28},
-        {"F0", 25}, {"Fx", 25},  {"Home", 7},   {"F13", -1},    {"F-30", -1},
+        {"F0", -1}, {"Fx", -1},  {"Home", 7},   {"F13", -1},    {"F-30", -1},
         {"1", -1},  {"12", -1},  {"", -1},      {"F99999999999999999999", -1},
     };
     for (const Case& c : cases) {
@@ -153,9 +153,9 @@ TEST_F(HotKeys, FilesBindTheirRecords) {
               std::string::npos);
     EXPECT_EQ(Binding(0), "Banks/Load Config/1");
     EXPECT_EQ(Binding(37), "Track Camera/POV Mode/on");
-    // "Fred" is F with no number: the slot of Z. Key names are read whole, so "F120" leaves F12
-    // as it was, and a number too long to read leaves the slot of Z.
-    EXPECT_EQ(Binding(25), "Other/Widget/0");
+    // "Fred" is F with no number and names no key. Key names are read whole, so "F120" leaves
+    // F12 as it was, and a number too long to read binds nothing.
+    EXPECT_EQ(Binding(25), "");
     EXPECT_FALSE(inpReadHotKeyFile("missing.hot"));
 }
 

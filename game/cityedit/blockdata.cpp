@@ -1,0 +1,58 @@
+// The room block table and the make's emitter.
+#include "cityedit/blockdata.h"
+
+#include "city/psdl.h"
+#include "cityedit/block.h"
+#include "cityedit/psdltool.h"
+#include "data/assert.h"
+#include "vector/matrix34.h"
+
+namespace {
+
+CityBlock* sRoomBlocks[MAX_ROOM_BLOCKS];
+
+const int CompileLevel = 3;
+
+}  // namespace
+
+CityBlock*& GetRoomBlock(int room) {
+    Assert(room < 2048);
+    return sRoomBlocks[room];
+}
+
+void DeleteRoomBlock(int room) {
+    CityBlock*& block = GetRoomBlock(room);
+    delete block;
+    block = nullptr;
+}
+
+void DeleteAllRoomBlocks() {
+    for (int room = 0; room < MAX_ROOM_BLOCKS; ++room) {
+        DeleteRoomBlock(room);
+    }
+    ClearExtras();
+}
+
+void EmitCityBlocks(lvlPSDL* city) {
+    for (uint32_t room = 1; room < city->m_RoomCount && room < MAX_ROOM_BLOCKS; ++room) {
+        const CityBlock* block = GetRoomBlock(int(room));
+        if (!block) {
+            continue;
+        }
+        city->BeginCompileRoom(int(room));
+        block->Draw(DrawTextured, city, CompileLevel);
+        city->EndCompileRoom();
+    }
+    for (int i = 0; i < ExtraCount; ++i) {
+        const ExtraRecord& extra = Extras[i];
+        Matrix34 placement;
+        placement.Identity();
+        placement.d = extra.m_Position;
+        // The extra adds a record to its room's instances and nothing to its words: a whole
+        // compile of the room would replace the words compiled for it with none.
+        PsdlTool::sm_CompileRoom = uint32_t(extra.m_Room);
+        lvlPSDL::EmitInstance(placement, extra.m_Name, extra.m_Model,
+                              extra.m_Shaders ? extra.m_Shaders[0] : nullptr, 1, 0);
+        PsdlTool::sm_CompileRoom = 0;
+    }
+}

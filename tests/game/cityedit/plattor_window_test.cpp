@@ -1,0 +1,149 @@
+// The editor itself, run as a program in a folder of its own holding a copy of the demo city.
+#include "city/psdl.h"
+#include "cityedit/block.h"
+#include "data/asset.h"
+#include "data/stream.h"
+#include "tests/support/child.h"
+#include "tests/support/console.h"
+#include "tests/support/scratch.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string Program() {
+    const char* path = getenv("PLATTOR_PROGRAM");
+    std::string program = std::string("Z:") + (path ? path : "plattor.exe");
+    for (char& c : program) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return program;
+}
+
+void CopyFolder(const std::string& from, const std::string& to) {
+    CreateDirectoryA(to.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << from;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            CopyFileA((from + "\\" + found.cFileName).c_str(),
+                      (to + "\\" + found.cFileName).c_str(), FALSE);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+class Editor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetEnvironmentVariableA("PLATTOR_NOBOX", "1");
+        CopyFolder(SourcePath("assets\\city"), m_Scratch.Path("city"));
+        CopyFolder(SourcePath("assets\\texture"), m_Scratch.Path("texture"));
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("PLATTOR_NOBOX", nullptr);
+        datAssetManager::SetPath("");
+    }
+
+    ChildResult Run(const std::string& arguments) {
+        ChildResult result = RunProgram("\"" + Program() + "\" " + arguments, m_Scratch.Root(),
+                                        120000);
+        EXPECT_FALSE(result.m_TimedOut) << arguments;
+        return result;
+    }
+
+    ScratchDir m_Scratch;
+};
+
+}  // namespace
+
+TEST_F(Editor, RefusesToStartWithoutACity) {
+    struct Case {
+        const char* m_Arguments;
+        const char* m_Message;
+    };
+    const Case cases[] = {
+        {"", "Fatal Error: Usage: plattor filename.sdl"},
+        {"missing.sdl", "Fatal Error: SDL file didn't load."},
+    };
+    for (const Case& c : cases) {
+        ChildResult result = Run(c.m_Arguments);
+        EXPECT_EQ(result.m_ExitCode, 1) << c.m_Arguments << "\n" << result.m_Output;
+        EXPECT_NE(result.m_Output.find(c.m_Message), std::string::npos) << result.m_Output;
+        EXPECT_NE(result.m_Output.find("ExceptMain: Abnormal exit."), std::string::npos)
+            << result.m_Output;
+    }
+}
+
+TEST_F(Editor, WithoutAMakeStartsAndShutsDown) {
+    ChildResult result = Run("demo.sdl -block demo -local");
+    EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
+    EXPECT_EQ(result.m_Output.find("Error"), std::string::npos) << result.m_Output;
+    EXPECT_FALSE(FileExists(m_Scratch.Path("city\\demo.psdl")));
+}
+
+TEST_F(Editor, BatchMakeWritesTheSameProcessedCityTwice) {
+    WriteWholeFile(m_Scratch.Path("genbai"), "left by an earlier make");
+    const std::string arguments = "demo.sdl -block demo -group city\\demo -make demo";
+    ChildResult first = Run(arguments);
+    ASSERT_EQ(first.m_ExitCode, 0) << first.m_Output;
+    EXPECT_FALSE(FileExists(m_Scratch.Path("genbai")));
+    std::string psdl = ReadWholeFile(m_Scratch.Path("city\\demo.psdl"));
+    std::string inst = ReadWholeFile(m_Scratch.Path("city\\demo.inst"));
+    ASSERT_GE(psdl.size(), 8u);
+    EXPECT_EQ(psdl.substr(0, 8), std::string("PSD0\x02\0\0\0", 8));
+    EXPECT_TRUE(FileExists(m_Scratch.Path("city\\demo.inst")));
+
+    ChildResult second = Run(arguments);
+    ASSERT_EQ(second.m_ExitCode, 0) << second.m_Output;
+    EXPECT_TRUE(ReadWholeFile(m_Scratch.Path("city\\demo.psdl")) == psdl);
+    EXPECT_TRUE(ReadWholeFile(m_Scratch.Path("city\\demo.inst")) == inst);
+
+    // Groups n01 (rooms 1 and 3) and n03 (room 3): the highest number wins.
+    ConsoleCapture console;
+    datAssetManager::SetPath(m_Scratch.Root().c_str());
+    lvlPSDL city;
+    ASSERT_TRUE(city.Load("demo"));
+    EXPECT_EQ(city.m_RoomGroups, (std::vector<uint8_t>{0, 1, 0, 3, 0, 0, 0}));
+}
+
+TEST_F(Editor, BatchMakeDiscardsABlockThatMatchesNoRoomWithoutWaiting) {
+    const Vector3 corners[] = {Vector3(500, 0, 0), Vector3(510, 0, 0), Vector3(510, 0, 10),
+                           Vector3(500, 0, 10)};
+    CityBlock block(0);
+    block.BuildFromOutline(corners, 4);
+    Stream* stream = StreamCreate(m_Scratch.Path("city\\far.block").c_str());
+    ASSERT_NE(stream, nullptr);
+    block.Write(stream);
+    StreamPrintf(stream, "end\n");
+    StreamClose(stream);
+    ChildResult result = Run("demo.sdl -block far -make far");
+    EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
+    EXPECT_NE(result.m_Output.find("Error: Load Block Data: Block couldn't find match, discarded."),
+              std::string::npos)
+        << result.m_Output;
+    EXPECT_TRUE(FileExists(m_Scratch.Path("city\\far.psdl")));
+}
+
+TEST_F(Editor, BatchMakeThatCannotWriteEndsWithOne) {
+    struct Case {
+        std::string m_Name;
+        const char* m_Message;
+    };
+    const Case cases[] = {
+        {"nosuchfolder\\demo", "Cannot create file"},
+        {std::string(130, 'x'), "is longer than 127 characters"},
+    };
+    for (const Case& c : cases) {
+        ChildResult result = Run("demo.sdl -make " + c.m_Name);
+        EXPECT_EQ(result.m_ExitCode, 1) << result.m_Output;
+        EXPECT_NE(result.m_Output.find(c.m_Message), std::string::npos) << result.m_Output;
+    }
+}
