@@ -43,12 +43,10 @@ void CopyFolder(const std::string& from, const std::string& to) {
 class Editor : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetEnvironmentVariableA("PLATTOR_NOBOX", "1");
         CopyFolder(SourcePath("assets\\city"), m_Scratch.Path("city"));
         CopyFolder(SourcePath("assets\\texture"), m_Scratch.Path("texture"));
     }
     void TearDown() override {
-        SetEnvironmentVariableA("PLATTOR_NOBOX", nullptr);
         datAssetManager::SetPath("");
     }
 
