@@ -253,6 +253,42 @@ TEST_F(LotDraw, WallsWhereTheNeighbourIsLower) {
     }
 }
 
+// Plain walls repeat their tile to the nearest whole count along and up, the lot's walltile
+// standing in for the element's size when it is set. The spans are all 10.05 long.
+TEST_F(LotDraw, PlainFacadesRoundTheirRepeats) {
+    struct Case {
+        const char* m_Wall;
+        float m_Height;
+        float m_WallTile;
+        uint16_t m_Along;
+        uint16_t m_Up;
+    };
+    const Case cases[] = {
+        {"brick_a", 12.0f, 0.0f, 3, 4},  // 3.35 along
+        {"brick_a", 13.6f, 0.0f, 3, 5},  // 4.53 up
+        {"brick_b", 12.0f, 0.0f, 5, 6},  // 5.03 along with the smaller size
+        {"brick_a", 12.0f, 2.5f, 4, 5},  // 4.02 along, 4.8 up
+        {"brick_a", 12.0f, 4.0f, 3, 3},  // 2.51 along
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.m_Wall << " " << c.m_Height << " " << c.m_WallTile);
+        CityBlock block(1);
+        MakeTwoLots(block);
+        RaiseFirst(block, c.m_Height, c.m_Wall);
+        block.Lot(0)->m_WallTile = c.m_WallTile;
+        int facades = 0;
+        for (const Command& command : Compile(block)) {
+            if (command.m_Opcode == SDL_FACADE) {
+                ++facades;
+                ASSERT_GE(command.m_Operands.size(), 4u);
+                EXPECT_EQ(command.m_Operands[2], c.m_Along);
+                EXPECT_EQ(command.m_Operands[3], c.m_Up);
+            }
+        }
+        EXPECT_EQ(facades, 4);
+    }
+}
+
 TEST_F(LotDraw, SkirtsOnSlopedGround) {
     struct Case {
         const char* m_Sliver;
