@@ -274,9 +274,12 @@ int phBoundHotdog::CollidePolygonalOver(phBoundPolygonal* other, const Matrix34&
         phImpact& impact = impacts[count];
         impact.Set(c.Depth, c.Normal, c.Point, colliderA, colliderB, &otherMatrix, c.Part, -1, -1);
         impact.SetFeature(c.Kind, c.Feature, this, other, c.Part);
+        // One impact per feature and capsule part: a capsule lying on a face rests on both
+        // caps, and the merge along the axis keeps the two ends apart.
         bool known = false;
         for (int i = 0; i < count && !known; ++i) {
-            known = impacts[i].FeatureB == c.Feature && impacts[i].Type == impact.Type;
+            known = impacts[i].FeatureB == c.Feature && impacts[i].Type == impact.Type &&
+                    impacts[i].FeatureA == c.Part;
         }
         if (!known && (count == 0 || phMergeImpactAlongAxis(impacts, count, matrix.d, matrix.b))) {
             ++count;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "phbound/boundbox.h"
 #include "phbound/boundgeometry.h"
 #include "phbound/impact.h"
 #include "phcore/isect.h"
@@ -373,6 +374,51 @@ TEST(BoundHotdogTest, CapsuleAgainstPolygons) {
     ASSERT_GT(count, 0);
     EXPECT_NEAR(impacts[0].Normal.y, 1.0f, 1e-5f);
     EXPECT_NEAR(impacts[0].Depth, 1.1f, 1e-5f);
+}
+
+// A capsule lying on one face is held at both caps: one impact per cap on the same face, each
+// as deep as its cap reaches below the face, under its own cap centre.
+TEST(BoundHotdogTest, CapsuleLyingOnOneFaceRestsOnBothCaps) {
+    TestMesh plate;
+    MakeFloor(plate, 3.0f, 0.0f, false);
+    phBoundBox box(Vector3(4.0f, 1.0f, 4.0f));
+    struct Case {
+        const char* Name;
+        phBoundPolygonal* Bound;
+        float Top;
+        float Tilt;  // turn about z away from lying flat
+    };
+    const Case cases[] = {{"plate, flat", &plate, 0.0f, 0.0f},
+                          {"plate, tilted", &plate, 0.0f, 0.02f},
+                          {"box top, flat", &box, 0.5f, 0.0f},
+                          {"box top, tilted", &box, 0.5f, -0.02f}};
+    phBoundHotdog dog(0.5f, 2.0f);
+    Matrix34 identity = Matrix34::sm_Identity;
+    for (const Case& c : cases) {
+        Matrix34 lying;
+        lying.MakeRotateZ(1.5707964f + c.Tilt);
+        lying.d.Set(0.3f, c.Top + 0.45f, 0.2f);
+        phImpact impacts[16];
+        int count = dog.CollidePolygonal(c.Bound, lying, identity, Vector3(0, 1, 0), nullptr,
+                                         nullptr, impacts, 16);
+        ASSERT_EQ(count, 2) << c.Name;
+        bool seen[2] = {false, false};
+        for (int i = 0; i < count; ++i) {
+            const phImpact& impact = impacts[i];
+            int cap = impact.FeatureA;
+            ASSERT_TRUE(cap == phBoundHotdog::LOWER_CAP || cap == phBoundHotdog::UPPER_CAP)
+                << c.Name;
+            seen[cap] = true;
+            EXPECT_EQ(impact.Type, phImpact::A_ON_FACE) << c.Name;
+            EXPECT_EQ(impact.FeatureB, impacts[0].FeatureB) << c.Name;
+            Vector3 centre = lying.d + lying.b * (cap == phBoundHotdog::UPPER_CAP ? 1.0f : -1.0f);
+            EXPECT_NEAR(impact.Normal.y, 1.0f, 1e-5f) << c.Name;
+            EXPECT_NEAR(impact.Depth, 0.5f - (centre.y - c.Top), 1e-4f) << c.Name;
+            EXPECT_NEAR(impact.Position.x, centre.x, 1e-4f) << c.Name;
+            EXPECT_NEAR(impact.Position.z, centre.z, 1e-4f) << c.Name;
+        }
+        EXPECT_TRUE(seen[0] && seen[1]) << c.Name;
+    }
 }
 
 TEST(BoundHotdogTest, DrawOutlinesTheCapsule) {
