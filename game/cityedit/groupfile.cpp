@@ -1,6 +1,7 @@
 // The ".grp" files of the room groups: a count line, then one line for each of the 32 slots.
 #include "cityedit/groups.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "city/psdl.h"
@@ -19,6 +20,17 @@ bool FullGroupName(char* full, const char* name) {
         return false;
     }
     return true;
+}
+
+// A name is one token of the file: besides its spaces, any other blank, a comment mark or a
+// quote would split it or swallow the rest of the line, and the file would no longer read.
+void MakeNameReadable(char* name) {
+    SpacesToUnderscores(name);
+    for (char* c = name; *c; ++c) {
+        if (isspace((unsigned char)*c) || *c == ';' || *c == '"') {
+            *c = '_';
+        }
+    }
 }
 
 }  // namespace
@@ -43,7 +55,7 @@ bool GroupList::SaveGroupFile(const char* name) {
     for (int i = 0; i < MAX_GROUPS; ++i) {
         int count = i < m_GroupCount ? GroupRoomCount(i) : 0;
         if (count > 0) {
-            SpacesToUnderscores(m_Groups[i].m_Name);
+            MakeNameReadable(m_Groups[i].m_Name);
             writer.PutString(m_Groups[i].m_Name);
             writer.PutChar(' ');
             writer.PutInt(count);

@@ -220,6 +220,17 @@ TEST_F(BlockData, Matching) {
     }
 }
 
+// Centred half way between rooms 1 and 6: the earlier room takes it.
+TEST_F(BlockData, EqualNearnessKeepsTheEarlierRoom) {
+    ASSERT_TRUE(m_Demo.m_Loaded);
+    m_Demo.WriteBlocks("tie", {Square(7.5f, 5.0f, 0)});
+    LoadBlockData("tie", &m_Demo.m_City);
+    ASSERT_NE(GetRoomBlock(1), nullptr);
+    EXPECT_EQ(GetRoomBlock(1)->m_Id, 101);
+    EXPECT_EQ(GetRoomBlock(6), nullptr);
+    EXPECT_TRUE(m_Demo.m_Boxes.Boxes().empty());
+}
+
 TEST_F(BlockData, Extras) {
     ASSERT_TRUE(m_Demo.m_Loaded);
     const Vector3 offset(2.0f, 0.5f, 3.0f);

@@ -84,6 +84,26 @@ TEST_F(Groups, UnknownIdsReadAsRoomZeroAndAMissingFileChangesNothing) {
     EXPECT_EQ(city.Rooms(0), Rooms({3, 0, 5}));
 }
 
+// Names typed with a comment mark, a quote or a tab still save as one token each.
+TEST_F(Groups, AnyNameTypedReadsBack) {
+    {
+        GroupCity city(6);
+        city.Add("a;b", {1});
+        city.Add("\"q\"", {2});
+        city.Add("t\tab", {3});
+        ASSERT_TRUE(city.m_Groups.SaveGroupFile("typed"));
+    }
+    GroupCity other(6);
+    ASSERT_TRUE(other.m_Groups.LoadGroupFile("typed"));
+    ASSERT_EQ(other.m_Groups.m_GroupCount, 3);
+    EXPECT_STREQ(other.m_Groups.m_Groups[0].m_Name, "a b");
+    EXPECT_STREQ(other.m_Groups.m_Groups[1].m_Name, " q ");
+    EXPECT_STREQ(other.m_Groups.m_Groups[2].m_Name, "t ab");
+    EXPECT_EQ(other.Rooms(0), Rooms({1}));
+    EXPECT_EQ(other.Rooms(1), Rooms({2}));
+    EXPECT_EQ(other.Rooms(2), Rooms({3}));
+}
+
 TEST_F(Groups, AddNeedsANameAndStopsAtTheLimit) {
     GroupCity city(4);
     city.Add("", {1});
