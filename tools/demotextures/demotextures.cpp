@@ -75,6 +75,20 @@ Colour MedianB(int x, int y, Noise& n) { return Median(x, y, 4, {220, 180, 40}, 
 Colour MedianC(int x, int y, Noise& n) { return Median(x, y, 5, {90, 130, 60}, {120, 100, 70}, n); }
 Colour MedianD(int x, int y, Noise& n) { return Median(x, y, 16, {180, 60, 50}, {230, 230, 230}, n); }
 
+// Courses of bricks, every second course shifted by half a brick, with light mortar lines.
+Colour Brick(int x, int y, int height, Colour brick, Noise& noise) {
+    int grain = noise.Next(20) - 10;
+    int shift = (y / height) % 2 ? 4 : 0;
+    if (y % height == 0 || (x + shift) % 8 == 0) {
+        return {190 + grain / 2, 185 + grain / 2, 175 + grain / 2};
+    }
+    return {brick.r + grain, brick.g + grain, brick.b + grain};
+}
+
+Colour BrickA(int x, int y, Noise& n) { return Brick(x, y, 4, {150, 60, 45}, n); }
+Colour BrickB(int x, int y, Noise& n) { return Brick(x, y, 4, {120, 90, 70}, n); }
+Colour BrickStack(int x, int y, Noise& n) { return Brick(x, y, 8, {140, 110, 90}, n); }
+
 struct Texture {
     const char* m_Name;
     Pattern m_Pattern;
@@ -85,7 +99,8 @@ const Texture Textures[] = {
     {"road_a", Road, false},       {"sidewalk_a", Sidewalk, false}, {"road_lod", RoadLod, false},
     {"grass", Grass, true},        {"flow-0001", FlowA, false},     {"flow-0002", FlowB, false},
     {"median_a", MedianA, false},  {"median_b", MedianB, false},    {"median_c", MedianC, true},
-    {"median_d", MedianD, false},
+    {"median_d", MedianD, false},  {"brick_a", BrickA, false},      {"brick_b", BrickB, false},
+    {"brick_stack", BrickStack, false},
 };
 
 bool Write(const std::string& directory, const Texture& texture, uint32_t seed) {
