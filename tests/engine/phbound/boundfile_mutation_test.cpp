@@ -118,12 +118,13 @@ TEST(BoundFileMutation, DamagedTextFiles) {
     RunMutation("MutateBoundText", TextMutants,
                 {"Expected integer.", "Expected float.", "Expected '",
                  "Assert(m <= 255) failed in [phbound/boundgeomfile",
-                 "Assert(i3 != 0) failed in [phcore/poly"});
+                 "Assert(i3 != 0) failed in [phcore/poly"},
+                4);
 }
 
 TEST(BoundFileMutation, DamagedBinaryFiles) {
     RunMutation("MutateBoundBinary", BinaryMutants,
-                {"Assert(index[0] <= 255) failed in [phbound/boundgeomfile"});
+                {"Assert(index[0] <= 255) failed in [phbound/boundgeomfile"}, 4);
 }
 
 // The worst of the damage, kept as files.
