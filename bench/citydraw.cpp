@@ -9,6 +9,7 @@
 //
 //   citydraw_bench <assets directory> [-city name] [graphics options]
 
+#include "bench/benchwindow.h"
 #include "bench/cityframes.h"
 #include "bench/gridcity.h"
 #include "city/psdl.h"
@@ -95,12 +96,8 @@ int main(int argc, char** argv) {
         StreamClose(out);
     }
 
-    gfxSetWindowMode(true, -1, -1);
-    gfxParseOptions(800, 600, 16, 16, true);
-    gfxStartPipeline();
-    PrintMessage("device: %s, %s vertex buffers, %d-bit target",
-                 gfxUseSoftware ? "software" : (gfxUseHwTnL ? "T&L HAL" : "HAL"),
-                 gfxUseNativeVBs ? "native" : "emulated", gfxPipeline::m_ColorDepth);
+    StartBenchWindow();
+    PrintBenchDevice();
     tglInit(FVF_VCT1, 64, 120, 0);
     gfxSetStateByte(gfxCurrentState.m_Lighting, 0);
     gfxSetStateByte(gfxCurrentState.m_CullMode, D3DCULL_NONE);

@@ -5,6 +5,7 @@
 //
 //   pipeline_bench [graphics options]
 
+#include "bench/benchwindow.h"
 #include "data/options.h"
 #include "data/printer.h"
 #include "data/timer.h"
@@ -76,12 +77,8 @@ double MedianFrameMs(gfxVertexBuffer* vb) {
 
 int main(int argc, char** argv) {
     ParseCommandLine(argc, argv);
-    gfxSetWindowMode(true, -1, -1);
-    gfxParseOptions(800, 600, 16, 16, true);
-    gfxStartPipeline();
-    PrintMessage("device: %s, %s vertex buffers, %d-bit target",
-                 gfxUseSoftware ? "software" : (gfxUseHwTnL ? "T&L HAL" : "HAL"),
-                 gfxUseNativeVBs ? "native" : "emulated", gfxPipeline::m_ColorDepth);
+    StartBenchWindow();
+    PrintBenchDevice();
 
     double empty = MedianFrameMs(nullptr);
     PrintMessage("empty frame          %8.3f ms", empty);

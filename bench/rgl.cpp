@@ -7,6 +7,7 @@
 //
 //   rgl_bench [graphics options]
 
+#include "bench/benchwindow.h"
 #include "data/options.h"
 #include "data/printer.h"
 #include "data/timer.h"
@@ -129,12 +130,8 @@ double MillionTrianglesPerSecond(const std::function<void()>& draw) {
 
 int main(int argc, char** argv) {
     ParseCommandLine(argc, argv);
-    gfxSetWindowMode(true, -1, -1);
-    gfxParseOptions(800, 600, 16, 16, true);
-    gfxStartPipeline();
-    PrintMessage("device: %s, %s vertex buffers, %d-bit target",
-                 gfxUseSoftware ? "software" : (gfxUseHwTnL ? "T&L HAL" : "HAL"),
-                 gfxUseNativeVBs ? "native" : "emulated", gfxPipeline::m_ColorDepth);
+    StartBenchWindow();
+    PrintBenchDevice();
     rglSetVertexFormat(FVF_VCT1);
     tglInit(FVF_VCT1, 64, 120, 0);
     MakeVertices();

@@ -6,6 +6,7 @@
 //
 //   swdevice_bench [asset root, default "assets"] [graphics options]
 
+#include "bench/benchwindow.h"
 #include "bench/cityframes.h"
 #include "city/psdl.h"
 #include "data/asset.h"
@@ -34,9 +35,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     SetOption("swkesh", "");
-    gfxSetWindowMode(true, -1, -1);
-    gfxParseOptions(800, 600, 16, 16, true);
-    gfxStartPipeline();
+    StartBenchWindow();
     LoadCityTextures();
     tglInit(FVF_VCT1, 64, 120, 0);
     gfxSetStateByte(gfxCurrentState.m_Lighting, 0);
