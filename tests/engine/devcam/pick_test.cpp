@@ -44,13 +44,7 @@ class Picking : public FakePipeline {
 protected:
     void SetUp() override {
         FakePipeline::SetUp();
-        m_Viewport->Perspective(60.0f, 0.0f, 1.0f, 1000.0f);
-        gfxScreenViewport = gfxCreateViewport();
-        gfxScreenViewport->Ortho(0, 800, 600, 0, -1, 1);
-        gfxSetViewport(m_Viewport);
-        Matrix34 camera = Matrix34::sm_Identity;
-        camera.d.Set(0, 0, 10);
-        gfxSetCamera(camera);
+        LookAtOriginFromTen();
         gfxWorld = Matrix44::sm_Identity;
         gfxStateDirty |= gfxDirtyComposite;
         inpMouseButtons = inpPrevMouseButtons = 0;

@@ -14,6 +14,7 @@
 #include "gfx/renderer.h"
 #include "gfx/rstate.h"
 #include "gfx/viewport.h"
+#include "vector/matrix34.h"
 #include "tests/engine/gfx/fakedevice.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
@@ -89,6 +90,19 @@ protected:
         lpD3DDev = nullptr;
         lpD3D = nullptr;
         ResetPipelineSettings();
+    }
+
+    // A perspective of 60 degrees from 1 to 1000 with the camera at (0, 0, 10) looking down
+    // -z, so that the world origin is at the centre of the screen, 10 units away; the screen
+    // viewport in pixels.
+    void LookAtOriginFromTen() {
+        m_Viewport->Perspective(60.0f, 0.0f, 1.0f, 1000.0f);
+        gfxScreenViewport = gfxCreateViewport();
+        gfxScreenViewport->Ortho(0, 800, 600, 0, -1, 1);
+        gfxSetViewport(m_Viewport);
+        Matrix34 camera = Matrix34::sm_Identity;
+        camera.d.Set(0, 0, 10);
+        gfxSetCamera(camera);
     }
 
     FakeDevice m_Device;

@@ -100,20 +100,12 @@ protected:
     CapturingDevice m_Capture;
 };
 
-// The capturing pipeline with a perspective of 60 degrees from 1 to 1000, the camera at
-// (0, 0, 10) looking down -z so that the origin is seen at the centre of the screen, and the
-// screen viewport in pixels.
+// The capturing pipeline looking at the origin from 10 units away.
 class RglCameraPipeline : public RglPipeline {
 protected:
     void SetUp() override {
         RglPipeline::SetUp();
-        m_Viewport->Perspective(60.0f, 0.0f, 1.0f, 1000.0f);
-        gfxScreenViewport = gfxCreateViewport();
-        gfxScreenViewport->Ortho(0, 800, 600, 0, -1, 1);
-        gfxSetViewport(m_Viewport);
-        Matrix34 camera = Matrix34::sm_Identity;
-        camera.d.Set(0, 0, 10);
-        gfxSetCamera(camera);
+        LookAtOriginFromTen();
         rglLoadIdentity();
         rglEndFrame();
         m_Capture.Forget();
