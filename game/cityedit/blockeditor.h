@@ -123,6 +123,11 @@ private:
     // Steps 1 to 5 of the frame: hover pick, vertex and height read-outs, edge cursor,
     // opposite cursor.
     void HoverPick();
+    // Brings the current lot, edge, vertex and anchor back into the block (the first lot, its
+    // first edge and vertex, no anchor); false when there is no lot with vertices to show.
+    bool KeepCurrentInLot();
+    // The position of lot vertex i of the lot.
+    Vector3& LotPoint(int lot, int i) const;
     void UpdateReadouts();
     void UpdateCursor();
     void UpdateOppositeCursor();
