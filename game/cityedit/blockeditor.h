@@ -2,6 +2,8 @@
 #define CITYEDIT_BLOCKEDITOR_H
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "data/base.h"
 #include "vector/vector3.h"
@@ -9,8 +11,11 @@
 class BlockLandmark;
 class BlockLot;
 class CityBlock;
+class ElementCatalog;
 class bkBank;
+class bkCombo;
 class bkPopupMenu;
+struct BlockVertex;
 class dcPick;
 class lvlPSDL;
 
@@ -103,6 +108,21 @@ public:
     char m_FixedLandmarkFile[256] = {};
 
 private:
+    // The item names of a combo over a catalogue's elements or groups, kept by the editor for
+    // the bank that shows them.
+    struct CatalogNames {
+        // "none" and then the name of every element.
+        void Fill(const ElementCatalog& catalog);
+        void FillGroups(const ElementCatalog& catalog);
+        bkCombo* AddCombo(bkBank* bank, const char* title, int32_t* value);
+
+        std::vector<std::string> m_Names;
+        std::vector<const char*> m_Pointers;
+
+    private:
+        void Point();
+    };
+
     void BuildBanks();
     void AddEditorWidgets(bkBank* bank);
     void AddAttributeWidgets(bkBank* bank);
@@ -125,6 +145,20 @@ private:
     void AddAssignItem(bkPopupMenu& menu, int id) const;
     void ShowAssignMenu();
     void DestroySnapshot(int index);
+    // Undo (-1) or Redo (+1): to the nearest held snapshot that way.
+    void StepHistory(int step);
+    void AdjustVertex(float Vector3::*axis);
+    // The block vertex of the current lot's current vertex; null when there is no block or
+    // either index is out of range.
+    BlockVertex* CurrentVertex() const;
+
+    bkBank* m_EditorBank = nullptr;
+    bkBank* m_AttributeBank = nullptr;
+    CatalogNames m_FloorNames;
+    CatalogNames m_WallNames;
+    CatalogNames m_FacadeNames;
+    CatalogNames m_FacadeGroupNames;
+    CatalogNames m_PropGroupNames;
 };
 
 // The read-outs and settings of the "Block Attributes" bank, shared by the whole editor.
