@@ -8,10 +8,13 @@
 #include "data/base.h"
 #include "vector/vector3.h"
 
+class BlockLandmark;
+class BlockLot;
 class CityBlock;
 class ElementCatalog;
 class bkBank;
 class bkCombo;
+class bkPopupMenu;
 struct BlockVertex;
 class dcPick;
 class lvlPSDL;
@@ -100,6 +103,9 @@ public:
     const char* m_HelpText;
     // Squared screen distance from the mouse to the current vertex; 1e10 without hover picking.
     float m_HoverDistance;
+    // The landmark dialogs' choices of commands 17 and 26, kept from one use to the next.
+    char m_LandmarkFile[256] = {};
+    char m_FixedLandmarkFile[256] = {};
 
 private:
     // The item names of a combo over a catalogue's elements or groups, kept by the editor for
@@ -137,6 +143,11 @@ private:
     void UpdateAssign();
     void UpdateLandmarkAdjust();
     void UpdateKeys();
+    // A command without its undo group; AssignToLot the commands that dress the current lot.
+    void ExecuteCommand(int id);
+    void AssignToLot(int id, BlockLot& lot);
+    void SewLandmark(BlockLandmark& landmark);
+    void AddAssignItem(bkPopupMenu& menu, int id) const;
     void ShowAssignMenu();
     void DestroySnapshot(int index);
     // Undo (-1) or Redo (+1): to the nearest held snapshot that way.
