@@ -9,7 +9,7 @@
 #include "data/asset.h"
 #include "devcam/pick.h"
 #include "tests/engine/gfx/pipefixture.h"
-#include "tests/game/cityedit/blockeditorfixture.h"
+#include "tests/game/cityedit/blockeditorvalues.h"
 #include "tests/game/cityedit/catalogfixture.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +50,7 @@ const std::vector<Vector3> SquareXZ = {Vector3(0, 0, 0), Vector3(10, 0, 0), Vect
 
 // The editor over the recording pipeline, its camera at (0, 0, 10) looking at the origin: the
 // test blocks lie in the plane z = 0, facing it.
-class BlockEditorTest : public FakePipeline {
+class BlockEditorState : public FakePipeline {
 protected:
     void SetUp() override {
         FakePipeline::SetUp();
@@ -84,7 +84,7 @@ protected:
 
 }  // namespace
 
-TEST_F(BlockEditorTest, StartsWithItsStartValues) {
+TEST_F(BlockEditorState, StartsWithItsStartValues) {
     Edit(nullptr);
     const BlockEditor& e = *m_Editor;
     EXPECT_EQ(e.m_UndoPosition, 0);
@@ -129,7 +129,7 @@ TEST_F(BlockEditorTest, StartsWithItsStartValues) {
     EXPECT_NE(Bank("Banks"), nullptr);
 }
 
-TEST_F(BlockEditorTest, BlockEditorBankHoldsItsCombosInOrder) {
+TEST_F(BlockEditorState, BlockEditorBankHoldsItsCombosInOrder) {
     CatalogFiles files;
     BoxRecorder boxes;
     files.Write("floors", "ground,grass,3\r\nroof,tar,3\r\n");
@@ -183,7 +183,7 @@ TEST_F(BlockEditorTest, BlockEditorBankHoldsItsCombosInOrder) {
     EXPECT_EQ(ComboItems(Widget("Block Editor", "Current Ground")), floors);
 }
 
-TEST_F(BlockEditorTest, EmptyCataloguesGiveCombosOfNoneAndNoGroups) {
+TEST_F(BlockEditorState, EmptyCataloguesGiveCombosOfNoneAndNoGroups) {
     Edit(nullptr);
     for (const char* title : {"Current Ground", "Current Wall", "Current Facade", "Current Extra"}) {
         EXPECT_EQ(ComboItems(Widget("Block Editor", title)), std::vector<std::string>{"none"})
@@ -198,7 +198,7 @@ TEST_F(BlockEditorTest, EmptyCataloguesGiveCombosOfNoneAndNoGroups) {
     EXPECT_EQ(m_Editor->m_PropGroup, 0);
 }
 
-TEST_F(BlockEditorTest, BlockAttributesBankHoldsItsGroupsInOrder) {
+TEST_F(BlockEditorState, BlockAttributesBankHoldsItsGroupsInOrder) {
     Edit(nullptr);
     BlockEditor& e = *m_Editor;
     struct Row {
@@ -274,7 +274,7 @@ TEST_F(BlockEditorTest, BlockAttributesBankHoldsItsGroupsInOrder) {
     EXPECT_EQ(headers, 5);
 }
 
-TEST_F(BlockEditorTest, NotileAndNosliversClearTheirTogglesWhichFlipTheModelLater) {
+TEST_F(BlockEditorState, NotileAndNosliversClearTheirTogglesWhichFlipTheModelLater) {
     UseOptions("-notile -noslivers");
     Edit(nullptr);
     EXPECT_EQ(BlockAutoTileWalls, 0);
@@ -294,7 +294,7 @@ TEST_F(BlockEditorTest, NotileAndNosliversClearTheirTogglesWhichFlipTheModelLate
     EXPECT_EQ(BlockLot::sm_AutoTileWalls, 1);
 }
 
-TEST_F(BlockEditorTest, LabelWallsWithoutABlockClearsItself) {
+TEST_F(BlockEditorState, LabelWallsWithoutABlockClearsItself) {
     Edit(nullptr);
     bkLocWidget* label = Widget("Block Attributes", "Label Walls");
     label->Press();
@@ -310,7 +310,7 @@ TEST_F(BlockEditorTest, LabelWallsWithoutABlockClearsItself) {
     EXPECT_EQ(BlockLot::sm_LabelWalls, 0);
 }
 
-TEST_F(BlockEditorTest, AdjustSlidersMoveTheCurrentVertexOnlyInDigitize) {
+TEST_F(BlockEditorState, AdjustSlidersMoveTheCurrentVertexOnlyInDigitize) {
     std::unique_ptr<CityBlock> block =
         MakeBlock({Vector3(0, 0, 0), Vector3(10, 0, 0), Vector3(10, 0, 10), Vector3(0, 0, 10),
                    Vector3(20, 0, 0), Vector3(20, 0, 10)},
@@ -351,7 +351,7 @@ TEST_F(BlockEditorTest, AdjustSlidersMoveTheCurrentVertexOnlyInDigitize) {
     m_Editor->AdjustVertexZ();
 }
 
-TEST_F(BlockEditorTest, NothingHappensWithoutABlock) {
+TEST_F(BlockEditorState, NothingHappensWithoutABlock) {
     Edit(nullptr);
     m_Editor->m_HelpText = "kept";
     m_Editor->m_CurrentLot = 5;
@@ -362,7 +362,7 @@ TEST_F(BlockEditorTest, NothingHappensWithoutABlock) {
 }
 
 // Lot 0 and lot 1 overlap around the origin; lot 2 lies apart to the right.
-TEST_F(BlockEditorTest, HoverPicksTheLastLotUnderTheMouse) {
+TEST_F(BlockEditorState, HoverPicksTheLastLotUnderTheMouse) {
     std::unique_ptr<CityBlock> block =
         MakeBlock({Vector3(-2, -2, 0), Vector3(2, -2, 0), Vector3(2, 2, 0), Vector3(-2, 2, 0),
                    Vector3(-1, -1, 0), Vector3(3, -1, 0), Vector3(3, 3, 0), Vector3(-1, 3, 0),
@@ -395,7 +395,7 @@ TEST_F(BlockEditorTest, HoverPicksTheLastLotUnderTheMouse) {
 // The edge and vertex nearest the mouse on screen, against a search over every edge and vertex
 // in the test; where two are as near, the earlier. The lot passes twice along the edge from
 // (0, 0) to (4, 0), as entries 0-1 and 3-4.
-TEST_F(BlockEditorTest, HoverPicksTheNearestEdgeAndVertexTheEarlierOnATie) {
+TEST_F(BlockEditorState, HoverPicksTheNearestEdgeAndVertexTheEarlierOnATie) {
     const std::vector<Vector3> points = {Vector3(0, 0, 0), Vector3(4, 0, 0), Vector3(4, 3, 0),
                                          Vector3(-1, 2, 0)};
     const std::vector<int> cycle = {0, 1, 2, 0, 1, 3};
@@ -440,7 +440,7 @@ TEST_F(BlockEditorTest, HoverPicksTheNearestEdgeAndVertexTheEarlierOnATie) {
     }
 }
 
-TEST_F(BlockEditorTest, HoverTestsALotOfManyVerticesWithinItsBuffer) {
+TEST_F(BlockEditorState, HoverTestsALotOfManyVerticesWithinItsBuffer) {
     const int count = 300;
     std::vector<Vector3> points;
     std::vector<int> cycle;
@@ -465,7 +465,7 @@ TEST_F(BlockEditorTest, HoverTestsALotOfManyVerticesWithinItsBuffer) {
     EXPECT_EQ(m_Editor->m_CurrentVertex, 299);
 }
 
-TEST_F(BlockEditorTest, WithoutHoverPickingNothingIsPickedAndNoVertexIsNear) {
+TEST_F(BlockEditorState, WithoutHoverPickingNothingIsPickedAndNoVertexIsNear) {
     std::unique_ptr<CityBlock> block = MakeBlock(SquareXZ, {{0, 1, 2, 3}});
     Edit(block.get());
     MouseAt(Vector3(0, 0, 0));
@@ -481,7 +481,7 @@ TEST_F(BlockEditorTest, WithoutHoverPickingNothingIsPickedAndNoVertexIsNear) {
     }
 }
 
-TEST_F(BlockEditorTest, EdgeReadoutsSnapTheCursor) {
+TEST_F(BlockEditorState, EdgeReadoutsSnapTheCursor) {
     struct Case {
         uint8_t m_Snap;
         uint8_t m_CCW;
@@ -529,7 +529,7 @@ TEST_F(BlockEditorTest, EdgeReadoutsSnapTheCursor) {
     }
 }
 
-TEST_F(BlockEditorTest, VertexAndHeightReadoutsOnlyWiden) {
+TEST_F(BlockEditorState, VertexAndHeightReadoutsOnlyWiden) {
     std::unique_ptr<CityBlock> block =
         MakeBlock({Vector3(0, 1, 0), Vector3(10, 4, 0), Vector3(10, 2, 10), Vector3(0, 3, 10),
                    Vector3(20, 2.5f, 0), Vector3(20, 2.5f, 10)},
@@ -565,7 +565,7 @@ TEST_F(BlockEditorTest, VertexAndHeightReadoutsOnlyWiden) {
     }
 }
 
-TEST_F(BlockEditorTest, OppositeCursorFollowsWithShiftInDigitize) {
+TEST_F(BlockEditorState, OppositeCursorFollowsWithShiftInDigitize) {
     std::unique_ptr<CityBlock> block = MakeBlock(SquareXZ, {{0, 1, 2, 3}});
     Edit(block.get());
     m_Editor->m_HoverPicking = 0;

@@ -1,7 +1,7 @@
 #include "cityedit/block.h"
 #include "cityedit/blockeditor.h"
 
-#include "tests/game/cityedit/blockeditorfixture.h"
+#include "tests/game/cityedit/blockeditorvalues.h"
 
 #include <gtest/gtest.h>
 
