@@ -52,13 +52,6 @@ void DrawRoomOutline(const lvlPSDL* city, int room) {
     dcDraw->Enable(dcDrawer::DepthTest, true);
 }
 
-// An index outside 0..count-1 becomes the fallback.
-void ClampIndex(int32_t& index, int count, int32_t fallback) {
-    if (index < 0 || index >= count) {
-        index = fallback;
-    }
-}
-
 }  // namespace
 
 void BlockEditor::DrawBlockLots(dcPick*, lvlPSDL* city) {
@@ -67,28 +60,23 @@ void BlockEditor::DrawBlockLots(dcPick*, lvlPSDL* city) {
         return;
     }
     // An edit may have removed the lot, edge or vertex the editor was on.
-    int lots = block->LotCount();
-    ClampIndex(m_CurrentLot, lots, 0);
-    BlockLot* lot = lots ? block->Lot(m_CurrentLot) : nullptr;
-    int n = lot ? lot->VertexCount() : 0;
-    ClampIndex(m_Anchor, n, -1);
-    ClampIndex(m_CurrentEdge, n, 0);
-    ClampIndex(m_CurrentVertex, n, 0);
-
+    bool lotShown = KeepCurrentInLot();
     DrawRoomOutline(city, m_Room);
     dcDraw->Color(White);
+    int lots = block->LotCount();
     for (int i = 0; i < lots; ++i) {
         if (i != m_CurrentLot) {
             DrawBlockOverlay(block, i, false, city);
         }
     }
-    if (!lot) {
+    if (!lotShown) {
         return;
     }
     DrawBlockOverlay(block, m_CurrentLot, true, city);
-    for (int i = 0; i < n; ++i) {
+    BlockLot& lot = *block->Lot(m_CurrentLot);
+    for (int i = 0; i < lot.VertexCount(); ++i) {
         dcDraw->Color(i == m_CurrentVertex ? Green : DarkGreen);
-        dcDrawSquareMarker(LotCorner(*block, *lot, i));
+        dcDrawSquareMarker(LotPoint(m_CurrentLot, i));
     }
 
     if (m_Digitize) {
@@ -100,16 +88,16 @@ void BlockEditor::DrawBlockLots(dcPick*, lvlPSDL* city) {
             dcDraw->Color(DarkRed);
             dcDrawSquareMarker(m_OppositeCursor);
         }
-        if (m_Anchor != -1 && m_Anchor != m_CurrentVertex) {
+        if (m_Anchor >= 0 && m_Anchor != m_CurrentVertex) {
             dcDraw->Color(Cyan);
             dcDraw->Begin(dcDrawer::LineList);
-            Vertex(LotCorner(*block, *lot, m_Anchor));
-            Vertex(LotCorner(*block, *lot, m_CurrentVertex));
+            Vertex(LotPoint(m_CurrentLot, m_Anchor));
+            Vertex(LotPoint(m_CurrentLot, m_CurrentVertex));
             dcDraw->End();
         }
     }
 
-    int neighbour = n ? lot->Adjacent(m_CurrentEdge) : -1;
+    int neighbour = lot.Adjacent(m_CurrentEdge);
     if (m_Debug && neighbour >= 0 && neighbour < lots) {
         dcDraw->Color(Blue);
         dcDraw->Begin(dcDrawer::LineStrip);
