@@ -27,11 +27,11 @@ void BlockEditor::UpdateBlockEditor(dcPick*, lvlPSDL* city) {
     if (!m_Block) {
         return;
     }
+    m_HoverDistance = dcInvisible;
+    m_OppositeShown = 0;
     if (KeepCurrentInLot()) {
         if (m_HoverPicking && !m_Capture) {
             HoverPick();
-        } else {
-            m_HoverDistance = dcInvisible;
         }
         UpdateReadouts();
         UpdateCursor();
