@@ -28,6 +28,7 @@ CityBlock*& GetRoomBlock(int room) {
 
 void DeleteRoomBlock(int room) {
     CityBlock*& block = GetRoomBlock(room);
+    BlockEditor::ReleaseBlock(block);
     delete block;
     block = nullptr;
 }

@@ -37,6 +37,7 @@ extern int32_t ExtraCount;
 
 // The slot of the room's block (null when it has none); asserts the room is below 2048.
 CityBlock*& GetRoomBlock(int room);
+// Frees the room's block; a block editor that edits it lets it go first.
 void DeleteRoomBlock(int room);
 // The room has a type bit of BlockRoom and is a room of the city.
 bool RoomCarriesBlock(const lvlPSDL* city, uint32_t room);

@@ -28,6 +28,8 @@ uint8_t BlockLabelWalls = 0;
 uint8_t BlockAutoTileWalls = 1;
 uint8_t BlockDrawSlivers = 1;
 
+BlockEditor* BlockEditor::sm_Living = nullptr;
+
 namespace {
 
 const int BankX = 100;
@@ -71,6 +73,7 @@ BlockEditor::BlockEditor()
       m_WallWidth(1.0f),
       m_HelpText(nullptr),
       m_HoverDistance(NoHover) {
+    sm_Living = this;
     if (HasOption("notile")) {
         BlockAutoTileWalls = 0;
         BlockLot::sm_AutoTileWalls = 0;
@@ -83,6 +86,9 @@ BlockEditor::BlockEditor()
 }
 
 BlockEditor::~BlockEditor() {
+    if (sm_Living == this) {
+        sm_Living = nullptr;
+    }
     ClearUndo();
     // The banks bind this object's fields: while the bank manager still lives (the batch make
     // returns before it is shut down) they go with the editor.
@@ -103,6 +109,12 @@ void BlockEditor::SetEditedBlock(CityBlock* block, int room) {
     }
     m_Block = block;
     m_Room = room;
+}
+
+void BlockEditor::ReleaseBlock(const CityBlock* block) {
+    if (block && sm_Living && sm_Living->m_Block == block) {
+        sm_Living->SetEditedBlock(nullptr, -1);
+    }
 }
 
 void BlockEditor::BuildBanks() {

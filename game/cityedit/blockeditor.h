@@ -34,6 +34,9 @@ public:
 
     // Another block than the edited one empties the undo history first.
     void SetEditedBlock(CityBlock* block, int room);
+    // The room-block table frees a block: the living editor that edits it lets it go, so that
+    // it never works on a freed block.
+    static void ReleaseBlock(const CityBlock* block);
     CityBlock* GetEditedBlock() const { return m_Block; }
 
     // The frame's work while a block mode is on: hover picking and read-outs, then the mouse,
@@ -156,6 +159,8 @@ private:
     // either index is out of range.
     BlockVertex* CurrentVertex() const;
 
+    // The editor of the run; null when none lives.
+    static BlockEditor* sm_Living;
     bkBank* m_EditorBank = nullptr;
     bkBank* m_AttributeBank = nullptr;
     CatalogNames m_FloorNames;

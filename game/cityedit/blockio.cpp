@@ -96,9 +96,8 @@ int FindNearestRoom(const lvlPSDL* city, float x, float z, Vector3& roomCentroid
 }
 
 void StoreBlock(lvlPSDL* city, int room, const CityBlock& block) {
-    CityBlock*& slot = GetRoomBlock(room);
-    delete slot;
-    slot = new CityBlock(block);
+    DeleteRoomBlock(room);
+    GetRoomBlock(room) = new CityBlock(block);
     if (block.m_Solid) {
         city->m_RoomTypes[room] |= SolidRoom;
     }

@@ -677,3 +677,23 @@ TEST_F(EditRoom, RoomsThatCannotCarryABlockChangeNothing) {
     EXPECT_EQ(GetRoomBlock(2), nullptr);
     EXPECT_EQ(GetRoomBlock(0), nullptr);
 }
+
+// Loading block data over the room or deleting its block frees the block being edited.
+TEST_F(EditRoom, FreeingTheEditedBlockLetsTheEditorGo) {
+    EditRoomBlock(&m_City, m_Editor.get(), 1);
+    EditRoomBlock(&m_City, m_Editor.get(), 6);
+    m_Editor->PushUndo();
+    DeleteRoomBlock(1);
+    EXPECT_EQ(m_Editor->GetEditedBlock(), GetRoomBlock(6));
+    EXPECT_EQ(m_Editor->m_UndoCount, 1);
+    DeleteRoomBlock(6);
+    EXPECT_EQ(m_Editor->GetEditedBlock(), nullptr);
+    EXPECT_EQ(m_Editor->m_Room, -1);
+    EXPECT_EQ(m_Editor->m_UndoCount, 0);
+    m_Editor->UpdateBlockEditor(nullptr, &m_City);
+
+    // A block freed after the editor is gone concerns no one.
+    EditRoomBlock(&m_City, m_Editor.get(), 1);
+    m_Editor.reset();
+    DeleteAllRoomBlocks();
+}
