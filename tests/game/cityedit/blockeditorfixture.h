@@ -170,6 +170,11 @@ protected:
 
     void TearDown() override {
         m_Editor.reset();
+        // The manager writes its layout when it goes: into the scratch folder, not the working
+        // directory.
+        bkManager::SetConfigPrefix("scratch\\");
+        bkManager::DeleteInstance();
+        bkManager::SetConfigPrefix(nullptr);
         FakePipeline::TearDown();
     }
 
