@@ -48,7 +48,8 @@ std::vector<std::string> MenuEnd(int checkedGrid) {
         items.push_back("Subdivide...>Make 1x" + std::to_string(id % 10) + "...|" +
                         std::to_string(id) + (id == checkedGrid ? "|x" : ""));
     }
-    for (const char* item : {"Set current ground/roof...\tCtrl-G|20", "Set current wall...\tCtrl-W|21",
+    for (const char* item : {"Set current ground/roof...\tCtrl-G|20",
+                             "Set current wall...\tCtrl-W|21",
                              "Set current wall from current edge\tCtrl-T|33",
                              "Set current facade...\tCtrl-F|22", "Set current sliver...\tCtrl-V|23",
                              "Set current extra...\tCtrl-X|24", "Edit Lot Sliver Variant|28",
