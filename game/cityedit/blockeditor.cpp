@@ -133,8 +133,8 @@ void BlockEditor::CatalogNames::Point() {
     }
 }
 
-bkCombo* BlockEditor::CatalogNames::AddCombo(bkBank* bank, const char* title, int32_t* value) {
-    return bank->AddCombo(title, value, int(m_Pointers.size()), m_Pointers.data(), 0);
+void BlockEditor::CatalogNames::AddCombo(bkBank* bank, const char* title, int32_t* value) {
+    bank->AddCombo(title, value, int(m_Pointers.size()), m_Pointers.data(), 0);
 }
 
 void BlockEditor::AddEditorWidgets(bkBank* bank) {

@@ -13,7 +13,6 @@ class BlockLot;
 class CityBlock;
 class ElementCatalog;
 class bkBank;
-class bkCombo;
 class bkPopupMenu;
 struct BlockVertex;
 class dcPick;
@@ -114,7 +113,7 @@ private:
         // "none" and then the name of every element.
         void Fill(const ElementCatalog& catalog);
         void FillGroups(const ElementCatalog& catalog);
-        bkCombo* AddCombo(bkBank* bank, const char* title, int32_t* value);
+        void AddCombo(bkBank* bank, const char* title, int32_t* value);
 
         std::vector<std::string> m_Names;
         std::vector<const char*> m_Pointers;

@@ -5,13 +5,11 @@
 #include <climits>
 
 #include "cityedit/block.h"
+#include "cityedit/blockcommand.h"
 #include "devcam/pick.h"
-#include "input/input.h"
 
 namespace {
 
-const uint32_t LeftShift = 0x2A;
-const uint32_t RightShift = 0x36;
 // The opposite cursor shows only on an opposite edge longer than this beyond its distance.
 const float OppositeMargin = 1.0f;
 
@@ -29,11 +27,11 @@ void BlockEditor::UpdateBlockEditor(dcPick*, lvlPSDL* city) {
     if (!m_Block) {
         return;
     }
+    m_HoverDistance = dcInvisible;
+    m_OppositeShown = 0;
     if (KeepCurrentInLot()) {
         if (m_HoverPicking && !m_Capture) {
             HoverPick();
-        } else {
-            m_HoverDistance = dcInvisible;
         }
         UpdateReadouts();
         UpdateCursor();
@@ -155,7 +153,7 @@ void BlockEditor::UpdateCursor() {
 }
 
 void BlockEditor::UpdateOppositeCursor() {
-    m_OppositeShown = m_Digitize && (inpKeyHeld(LeftShift) || inpKeyHeld(RightShift));
+    m_OppositeShown = m_Digitize && BlockShiftHeld();
     if (!m_OppositeShown) {
         return;
     }
