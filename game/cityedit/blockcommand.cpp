@@ -10,6 +10,7 @@
 #include "data/printer.h"
 
 #include <memory>
+#include <utility>
 #include <string>
 
 namespace {
@@ -155,7 +156,8 @@ void BlockEditor::AssignToLot(int id, BlockLot& lot) {
     case CmdAssignFixedLandmark: {
         std::string model;
         if (ChooseLandmarkModel(m_FixedLandmarkFile, sizeof(m_FixedLandmarkFile), model)) {
-            lot.AssignFixedLandmark(std::unique_ptr<BlockLandmark>(new BlockLandmark(model.c_str())));
+            std::unique_ptr<BlockLandmark> landmark(new BlockLandmark(model.c_str()));
+            lot.AssignFixedLandmark(std::move(landmark));
             m_Capture = 1;
         }
         break;

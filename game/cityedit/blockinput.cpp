@@ -162,20 +162,13 @@ void BlockEditor::UpdateDigitize(lvlPSDL* city) {
         }
         return;
     }
-    if (inpMousePressed(LeftButton)) {
+    bool left = inpMousePressed(LeftButton);
+    if (left || inpMousePressed(MiddleButton)) {
         BeginUndoGroup();
-        if (alt) {
-            DeleteCurrentVertex();
+        if (left) {
+            alt ? DeleteCurrentVertex() : InsertVertexAtCursor();
         } else {
-            InsertVertexAtCursor();
-        }
-        EndUndoGroup();
-    } else if (inpMousePressed(MiddleButton)) {
-        BeginUndoGroup();
-        if (alt) {
-            DeleteCurrentEdge();
-        } else {
-            AnchorEdge();
+            alt ? DeleteCurrentEdge() : AnchorEdge();
         }
         EndUndoGroup();
     } else if (m_HoverDistance < HoverLimit) {

@@ -24,8 +24,10 @@ const uint32_t KeyDown = 0xD0;
 const uint32_t KeyPageUp = 0xC9;
 const uint32_t KeyPageDown = 0xD1;
 
-const char* const HelpRotate = "LB: End Move\nMB: Change Height\nRB: Move in XZ\nWheel: Rotate Landmark";
-const char* const HelpScale = "LB: End Move\nMB: Change Height\nRB: Move in XZ\nWheel: Scale Landmark";
+const char* const HelpRotate =
+    "LB: End Move\nMB: Change Height\nRB: Move in XZ\nWheel: Rotate Landmark";
+const char* const HelpScale =
+    "LB: End Move\nMB: Change Height\nRB: Move in XZ\nWheel: Scale Landmark";
 
 }  // namespace
 

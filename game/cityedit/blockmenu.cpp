@@ -14,40 +14,50 @@
 
 namespace {
 
-// What a menu text's placeholder takes.
-enum Placeholder { None, GroundName, WallName, FacadeName, SliverName, ExtraName, Ground, Width };
-
+// A command's menu text; its placeholder, if any, takes the name of the editor's element of
+// a catalogue, or one of its values.
 struct CommandText {
     int id;
     const char* text;
-    Placeholder placeholder;
+    const ElementCatalog* catalog;
+    int32_t BlockEditor::*element;
+    float BlockEditor::*value;
 };
 
+const ElementCatalog* const Floors = &FloorsCatalog;
+const ElementCatalog* const Walls = &WallsCatalog;
+const ElementCatalog* const Facades = &FacadesCatalog;
+
 const CommandText Texts[] = {
-    {CmdAssignGround, "Assign '%s' to ground", GroundName},
-    {CmdAssignWallToEdge, "Assign wall '%s' to edge", WallName},
-    {CmdAssignWallToLot, "Assign wall '%s' to lot", WallName},
-    {CmdAssignFacade, "Assign facade '%s' to lot", FacadeName},
-    {CmdAssignSliverToLot, "Assign sliver '%s' to lot", SliverName},
-    {CmdResetLot, "Reset Lot", None},
-    {CmdSetRoofHeight, "Set roof height to %.2f meters", Ground},
-    {CmdAssignLandmark, "Assign adjustable landmark to lot...", None},
-    {CmdAdjustLandmark, "Adjust landmark position", None},
-    {CmdAssignRandomFacade, "Assign Random Facade to lot...", None},
-    {CmdChooseGround, "Set current ground/roof...\tCtrl-G", None},
-    {CmdChooseWall, "Set current wall...\tCtrl-W", None},
-    {CmdChooseFacade, "Set current facade...\tCtrl-F", None},
-    {CmdChooseSliver, "Set current sliver...\tCtrl-V", None},
-    {CmdChooseExtra, "Set current extra...\tCtrl-X", None},
-    {CmdAssignExtra, "Assign extra '%s' to lot", ExtraName},
-    {CmdAssignFixedLandmark, "Assign fixed landmark to block...", None},
-    {CmdEditWallVariant, "Edit Wall Variant", None},
-    {CmdEditSliverVariant, "Edit Lot Sliver Variant", None},
-    {CmdFixWallWidthToFacade, "Fix Wall Width to Facade...", None},
-    {CmdSetWallWidth, "Set Wall Width to %.2f...", Width},
-    {CmdSubdivideEvery, "Subdivide every %.2f meters...", Width},
-    {CmdAssignSliverToEdge, "Assign sliver '%s' to edge", SliverName},
-    {CmdWallFromEdge, "Set current wall from current edge\tCtrl-T", None},
+    {CmdAssignGround, "Assign '%s' to ground", Floors, &BlockEditor::m_CurrentGround, nullptr},
+    {CmdAssignWallToEdge, "Assign wall '%s' to edge", Walls, &BlockEditor::m_CurrentWall, nullptr},
+    {CmdAssignWallToLot, "Assign wall '%s' to lot", Walls, &BlockEditor::m_CurrentWall, nullptr},
+    {CmdAssignFacade, "Assign facade '%s' to lot", Facades, &BlockEditor::m_CurrentFacade,
+     nullptr},
+    {CmdAssignSliverToLot, "Assign sliver '%s' to lot", Walls, &BlockEditor::m_CurrentSliver,
+     nullptr},
+    {CmdResetLot, "Reset Lot", nullptr, nullptr, nullptr},
+    {CmdSetRoofHeight, "Set roof height to %.2f meters", nullptr, nullptr,
+     &BlockEditor::m_GroundValue},
+    {CmdAssignLandmark, "Assign adjustable landmark to lot...", nullptr, nullptr, nullptr},
+    {CmdAdjustLandmark, "Adjust landmark position", nullptr, nullptr, nullptr},
+    {CmdAssignRandomFacade, "Assign Random Facade to lot...", nullptr, nullptr, nullptr},
+    {CmdChooseGround, "Set current ground/roof...\tCtrl-G", nullptr, nullptr, nullptr},
+    {CmdChooseWall, "Set current wall...\tCtrl-W", nullptr, nullptr, nullptr},
+    {CmdChooseFacade, "Set current facade...\tCtrl-F", nullptr, nullptr, nullptr},
+    {CmdChooseSliver, "Set current sliver...\tCtrl-V", nullptr, nullptr, nullptr},
+    {CmdChooseExtra, "Set current extra...\tCtrl-X", nullptr, nullptr, nullptr},
+    {CmdAssignExtra, "Assign extra '%s' to lot", Walls, &BlockEditor::m_CurrentExtra, nullptr},
+    {CmdAssignFixedLandmark, "Assign fixed landmark to block...", nullptr, nullptr, nullptr},
+    {CmdEditWallVariant, "Edit Wall Variant", nullptr, nullptr, nullptr},
+    {CmdEditSliverVariant, "Edit Lot Sliver Variant", nullptr, nullptr, nullptr},
+    {CmdFixWallWidthToFacade, "Fix Wall Width to Facade...", nullptr, nullptr, nullptr},
+    {CmdSetWallWidth, "Set Wall Width to %.2f...", nullptr, nullptr, &BlockEditor::m_WallWidth},
+    {CmdSubdivideEvery, "Subdivide every %.2f meters...", nullptr, nullptr,
+     &BlockEditor::m_WallWidth},
+    {CmdAssignSliverToEdge, "Assign sliver '%s' to edge", Walls, &BlockEditor::m_CurrentSliver,
+     nullptr},
+    {CmdWallFromEdge, "Set current wall from current edge\tCtrl-T", nullptr, nullptr, nullptr},
 };
 
 // The first grid of the menu, 1 by 2, and the last, 1 by 8.
@@ -60,38 +70,18 @@ void BlockEditor::AddAssignItem(bkPopupMenu& menu, int id) const {
     char text[128] = "";
     if (id >= MenuGridFirst && id <= MenuGridLast) {
         snprintf(text, sizeof(text), "Make 1x%d...", id % 10);
-    } else {
-        for (const CommandText& command : Texts) {
-            if (command.id != id) {
-                continue;
-            }
-            switch (command.placeholder) {
-            case GroundName:
-                snprintf(text, sizeof(text), command.text, FloorsCatalog.GetName(m_CurrentGround));
-                break;
-            case WallName:
-                snprintf(text, sizeof(text), command.text, WallsCatalog.GetName(m_CurrentWall));
-                break;
-            case FacadeName:
-                snprintf(text, sizeof(text), command.text,
-                         FacadesCatalog.GetName(m_CurrentFacade));
-                break;
-            case SliverName:
-                snprintf(text, sizeof(text), command.text, WallsCatalog.GetName(m_CurrentSliver));
-                break;
-            case ExtraName:
-                snprintf(text, sizeof(text), command.text, WallsCatalog.GetName(m_CurrentExtra));
-                break;
-            case Ground:
-                snprintf(text, sizeof(text), command.text, m_GroundValue);
-                break;
-            case Width:
-                snprintf(text, sizeof(text), command.text, m_WallWidth);
-                break;
-            case None:
-                snprintf(text, sizeof(text), "%s", command.text);
-                break;
-            }
+    }
+    for (const CommandText& command : Texts) {
+        if (command.id != id) {
+            continue;
+        }
+        if (command.catalog) {
+            const char* name = command.catalog->GetName(this->*command.element);
+            snprintf(text, sizeof(text), command.text, name);
+        } else if (command.value) {
+            snprintf(text, sizeof(text), command.text, this->*command.value);
+        } else {
+            snprintf(text, sizeof(text), "%s", command.text);
         }
     }
     // The commands that only choose an element are never shown as the one last done.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,9 +23,12 @@ protected:
         Raise(m_Block.Lot(0), 5.0f);
         m_Block.Lot(0)->Edges()[1].m_Wall = 1;
         m_Block.Lot(0)->Edges()[1].m_Sliver = 3;
-        BlockEditor& e = *m_Editor;
-        e.m_CurrentEdge = 1;
-        e.m_CurrentVertex = 1;
+        m_Editor->m_CurrentEdge = 1;
+        m_Editor->m_CurrentVertex = 1;
+        SetElements(*m_Editor);
+    }
+
+    static void SetElements(BlockEditor& e) {
         e.m_CurrentGround = 1;
         e.m_CurrentWall = 2;
         e.m_CurrentFacade = 1;
@@ -37,15 +41,6 @@ protected:
         e.m_WallWidth = 2.5f;
     }
 };
-
-// Every wall of the lot, in edge order.
-std::vector<int> Walls(BlockLot* lot) {
-    std::vector<int> walls;
-    for (int i = 0; i < lot->VertexCount(); ++i) {
-        walls.push_back(lot->Edges()[i].m_Wall);
-    }
-    return walls;
-}
 
 }  // namespace
 
@@ -194,17 +189,8 @@ TEST_F(BlockCommands, EachCommandDoesItsWorkRecordsItselfAndLeavesOneSnapshot) {
         m_Block = start;
         BlockEditor& e = *m_Editor;
         e.m_Capture = 0;
-        e.m_CurrentFacade = 1;
-        e.m_CurrentWall = 2;
-        e.m_GroundValue = 7.5f;
-        e.m_WallWidth = 2.5f;
         e.m_LastCommand = c.m_LastBefore;
-        e.m_CurrentGround = 1;
-        e.m_AlternateGround = 2;
-        e.m_AlternateWall = 1;
-        e.m_AlternateFacade = 2;
-        e.m_CurrentSliver = 3;
-        e.m_CurrentExtra = 4;
+        SetElements(e);
         MenuScript::Answers().assign(c.m_Menus.begin(), c.m_Menus.end());
         MenuScript::Menus().clear();
         FileDialogScript::Names().assign(c.m_Files.begin(), c.m_Files.end());
@@ -250,7 +236,8 @@ TEST_F(BlockCommands, LandmarkDialogKeepsTheChoiceAndNamesTheModelAfterTheLastBa
         {"C:\\city\\geometry\\tower.pkg", true, "tower", "C:\\city\\geometry\\tower"},
         {"C:\\city\\geometry\\Tower.PKG", true, "Tower", "C:\\city\\geometry\\Tower"},
         {"C:\\city\\geometry\\hall", true, "hall", "C:\\city\\geometry\\hall"},
-        {"C:\\city\\geometry\\hall.pkg.bak", true, "hall.pkg.bak", "C:\\city\\geometry\\hall.pkg.bak"},
+        {"C:\\city\\geometry\\hall.pkg.bak", true, "hall.pkg.bak",
+         "C:\\city\\geometry\\hall.pkg.bak"},
         {"x.pkg", true, "x", "x"},
         {"tower", true, "tower", "tower"},
         {".pkg", true, ".pkg", ".pkg"},  // not longer than the ending
@@ -332,4 +319,71 @@ TEST_F(BlockCommands, NothingToWorkOnStillLeavesOneSnapshot) {
         }
         ExpectSameBlock(m_Block, before, "out of range");
     }
+}
+
+TEST_F(BlockCommands, CursorStepsOverTheCornerItSitsOn) {
+    struct Case {
+        int m_Edge;
+        float m_T;
+        int m_NewEdge;
+        float m_NewT;
+    } cases[] = {{0, 0.0f, 3, 0.999f}, {2, 0.0f, 1, 0.999f}, {3, 1.0f, 0, 0.001f},
+                 {1, 1.0f, 2, 0.001f}, {1, 0.5f, 1, 0.5f}};
+    for (const Case& c : cases) {
+        m_Editor->m_CurrentEdge = c.m_Edge;
+        m_Editor->m_CurrentVertex = 1;
+        m_Editor->m_CursorParameter = c.m_T;
+        m_Editor->StepCursorOverCorner();
+        EXPECT_EQ(c.m_NewEdge, m_Editor->m_CurrentEdge) << c.m_Edge << " " << c.m_T;
+        EXPECT_EQ(c.m_T == 0.5f ? 1 : c.m_NewEdge, m_Editor->m_CurrentVertex);
+        EXPECT_EQ(c.m_NewT, m_Editor->m_CursorParameter);
+    }
+}
+
+TEST_F(BlockCommands, EditsKeepTheAnchorAndTheCurrentCornersInStep) {
+    BlockEditor& e = *m_Editor;
+    // Inserting on edge 1 moves every later corner, the anchor among them, one on.
+    e.m_CurrentEdge = 1;
+    e.m_CurrentVertex = 1;
+    e.m_Anchor = 3;
+    e.m_Cursor = Vector3(10.0f, 0.0f, 4.0f);
+    e.m_CursorParameter = 0.4f;
+    e.InsertVertexAtCursor();
+    ASSERT_EQ(5, m_Block.Lot(0)->VertexCount());
+    EXPECT_EQ(4, e.m_Anchor);
+    EXPECT_EQ(0.0f, e.m_CursorParameter);
+    EXPECT_EQ(4, m_Block.Lot(0)->VertexIndex(2));
+
+    // A cursor not yet placed inserts nothing.
+    e.m_Cursor = Vector3(std::nanf(""), 0.0f, 0.0f);
+    e.InsertVertexAtCursor();
+    EXPECT_EQ(5, m_Block.Lot(0)->VertexCount());
+
+    // Anchoring twice lets go; an edge to the anchor itself or to a lost corner lets go too.
+    e.AnchorEdge();
+    EXPECT_EQ(1, e.m_Anchor);
+    e.AnchorEdge();
+    EXPECT_EQ(-1, e.m_Anchor);
+    for (int anchor : {1, 5, -1}) {
+        e.m_Anchor = anchor;
+        e.MakeEdgeToAnchor();
+        EXPECT_EQ(-1, e.m_Anchor) << anchor;
+        EXPECT_EQ(1, m_Block.LotCount());
+    }
+
+    e.m_CurrentLot = 0;
+    e.m_CurrentEdge = 3;
+    e.m_CurrentVertex = 3;
+    e.m_Anchor = 1;
+    e.MakeEdgeToAnchor();
+    EXPECT_EQ(2, m_Block.LotCount());
+    EXPECT_EQ(1, e.m_Anchor);
+
+    e.m_CurrentLot = 1;
+    e.ResetBlockToPerimeter();
+    EXPECT_EQ(1, m_Block.LotCount());
+    EXPECT_EQ(4, m_Block.Lot(0)->VertexCount());
+    EXPECT_EQ(0, e.m_CurrentLot);
+    EXPECT_EQ(0, e.m_CurrentEdge);
+    EXPECT_EQ(0, e.m_CurrentVertex);
 }

@@ -300,9 +300,8 @@ TEST_F(BlockDraw, DebugLabelsTheCurrentLotAndLinksItToTheLotAcrossTheCurrentEdge
     auto edges = std::search(calls.begin(), calls.end(), labels.begin(), labels.end());
     ASSERT_NE(edges, calls.end());
     EXPECT_EQ(*(edges - 1), "End");
-    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
-                            [](const std::string& call) { return call.compare(0, 6, "Print ") == 0; }),
-              3);
+    auto isLabel = [](const std::string& call) { return call.compare(0, 6, "Print ") == 0; };
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), isLabel), 3);
     Calls link = {Color(0xFF0000FF), "Begin 3", Point("Vertex", m_Block.GetLotCentroid(1)),
                   Point("Vertex", m_Block.GetLotCentroid(0)), "End"};
     EXPECT_EQ(Calls(calls.end() - 5, calls.end()), link);

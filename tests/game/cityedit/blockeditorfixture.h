@@ -22,15 +22,20 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What one frame's input holds: buttons (1 left, 2 right, 4 middle), keys held (DirectInput
 // codes), wheel notches and vertical motion.
 struct BlockFrameInput {
-    uint32_t m_Buttons = 0;
+    BlockFrameInput(uint32_t buttons = 0, std::vector<uint8_t> keys = {}, int wheel = 0,
+                    int dy = 0)
+        : m_Buttons(buttons), m_Keys(std::move(keys)), m_Wheel(wheel), m_DY(dy) {}
+
+    uint32_t m_Buttons;
     std::vector<uint8_t> m_Keys;
-    int m_Wheel = 0;
-    int m_DY = 0;
+    int m_Wheel;
+    int m_DY;
 };
 
 // The popup menus shown while it lives, each item as "text|id" with "|x" when checked and a
@@ -170,6 +175,11 @@ protected:
 
     void TearDown() override {
         m_Editor.reset();
+        // The manager writes its layout when it goes: into the scratch folder, not the working
+        // directory.
+        bkManager::SetConfigPrefix("scratch\\");
+        bkManager::DeleteInstance();
+        bkManager::SetConfigPrefix(nullptr);
         FakePipeline::TearDown();
     }
 
