@@ -16,6 +16,7 @@ public:
     }
     void LoadMatrix(const Matrix34& world) override { rglLoadMatrix(world); }
     void LoadIdentity() override { rglLoadIdentity(); }
+    void Print(const Vector3& point, const char* text) override { rglPrint3D(point, text); }
 };
 
 RglDrawer sDrawer;

@@ -4,10 +4,11 @@
 #include <cstdint>
 
 struct Matrix34;
+struct Vector3;
 
-// What the cameras and the pick draw their axes, grids, rectangles and markers through: the
-// immediate-mode layer's drawer from the start; tests put a recorder in its place. With none
-// installed nothing is drawn.
+// What the cameras, the pick and the editors' overlays draw their axes, grids, rectangles,
+// markers and labels through: the immediate-mode layer's drawer from the start; tests put a
+// recorder in its place. With none installed nothing is drawn.
 class dcDrawer {
 public:
     // Primitive codes as the pipeline's.
@@ -25,6 +26,8 @@ public:
     virtual bool Enable(int capability, bool on) = 0;
     virtual void LoadMatrix(const Matrix34& world) = 0;
     virtual void LoadIdentity() = 0;
+    // Text at the point's place on screen.
+    virtual void Print(const Vector3& point, const char* text) = 0;
 };
 
 extern dcDrawer* dcDraw;

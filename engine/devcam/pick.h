@@ -29,6 +29,8 @@ bool dcLineLineClosest(const Vector3& p1, const Vector3& p2, const Vector3& p3,
 void dcDrawPolyline(const Vector3& point, int count, const float (*offsets)[2]);
 // Two diagonals, a horizontal and a vertical line through the point, 8 pixels long.
 void dcDrawMarker(const Vector3& point);
+// A square 8 pixels wide round the point.
+void dcDrawSquareMarker(const Vector3& point);
 
 // The world ray under a screen point: from depth 0 to depth 1.
 struct dcRay {

@@ -28,6 +28,8 @@ private:
 
 const float MarkerOffsets[8][2] = {{-4, -4}, {4, 4}, {-4, 4}, {4, -4},
                                    {-4, 0},  {4, 0}, {0, 4},  {0, -4}};
+const float SquareOffsets[8][2] = {{-4, -4}, {4, -4}, {4, -4}, {4, 4},
+                                   {4, 4},   {-4, 4}, {-4, 4}, {-4, -4}};
 
 }  // namespace
 
@@ -83,4 +85,8 @@ void dcDrawPolyline(const Vector3& point, int count, const float (*offsets)[2]) 
 
 void dcDrawMarker(const Vector3& point) {
     dcDrawPolyline(point, 8, MarkerOffsets);
+}
+
+void dcDrawSquareMarker(const Vector3& point) {
+    dcDrawPolyline(point, 8, SquareOffsets);
 }

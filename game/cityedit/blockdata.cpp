@@ -1,17 +1,23 @@
-// The room block table and the make's emitter.
+// The room block table, the start of a room's block edit and the make's emitter.
 #include "cityedit/blockdata.h"
 
 #include "city/psdl.h"
+#include "city/sdl.h"
 #include "cityedit/block.h"
+#include "cityedit/blockeditor.h"
+#include "cityedit/editor.h"
 #include "cityedit/psdltool.h"
 #include "data/assert.h"
 #include "vector/matrix34.h"
+
+#include <vector>
 
 namespace {
 
 CityBlock* sRoomBlocks[MAX_ROOM_BLOCKS];
 
 const int CompileLevel = 3;
+const int BlockAssignMode = 2;
 
 }  // namespace
 
@@ -22,8 +28,33 @@ CityBlock*& GetRoomBlock(int room) {
 
 void DeleteRoomBlock(int room) {
     CityBlock*& block = GetRoomBlock(room);
+    BlockEditor::ReleaseBlock(block);
     delete block;
     block = nullptr;
+}
+
+bool RoomCarriesBlock(const lvlPSDL* city, uint32_t room) {
+    return (city->m_RoomTypes[room] & BlockRoom) && city->GetRoom(int(room));
+}
+
+void EditRoomBlock(lvlPSDL* city, BlockEditor* editor, int room) {
+    if (room < 0 || room >= MAX_ROOM_BLOCKS || uint32_t(room) >= city->m_RoomCount ||
+        !RoomCarriesBlock(city, uint32_t(room))) {
+        return;
+    }
+    CityBlock*& block = GetRoomBlock(room);
+    if (!block) {
+        const lvlSDL* sdl = city->GetRoom(room);
+        std::vector<Vector3> outline;
+        for (uint32_t i = 0; i < sdl->GetPerimeterCount() && i < MAX_EDIT_PERIMETER; ++i) {
+            outline.push_back(lvlPSDL::sm_Vertices[sdl->GetPerimeterVertex(i)]);
+        }
+        block = new CityBlock(int(city->m_RoomIds[room]));
+        block->BuildFromOutline(outline.data(), int(outline.size()));
+    }
+    editor->SetEditedBlock(block, room);
+    CurrentRoom = room;
+    MouseMode = BlockAssignMode;
 }
 
 void DeleteAllRoomBlocks() {

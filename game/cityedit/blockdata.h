@@ -5,6 +5,7 @@
 
 #include "vector/vector3.h"
 
+class BlockEditor;
 class CityBlock;
 class GroupList;
 class lvlPSDL;
@@ -16,6 +17,9 @@ struct modShader;
 
 const int MAX_ROOM_BLOCKS = 2048;
 const int MAX_EXTRAS = 128;
+// The room type bits of a room that may carry a block.
+const uint8_t BlockRoom = 0x05;
+const int MAX_EDIT_PERIMETER = 512;
 
 // An extra model standing in a room, listed beside the block file.
 struct ExtraRecord {
@@ -33,7 +37,14 @@ extern int32_t ExtraCount;
 
 // The slot of the room's block (null when it has none); asserts the room is below 2048.
 CityBlock*& GetRoomBlock(int room);
+// Frees the room's block; a block editor that edits it lets it go first.
 void DeleteRoomBlock(int room);
+// The room has a type bit of BlockRoom and is a room of the city.
+bool RoomCarriesBlock(const lvlPSDL* city, uint32_t room);
+// Hands the room's block to the block editor, made first from the room's perimeter (at most
+// MAX_EDIT_PERIMETER vertices, one lot) when the room has none, and switches to "Block
+// Assign" on that room. Nothing for -1 or a room that cannot carry a block.
+void EditRoomBlock(lvlPSDL* city, BlockEditor* editor, int room);
 // Frees every block and every extra.
 void DeleteAllRoomBlocks();
 void ClearExtras();

@@ -2,12 +2,19 @@
 #define CITYEDIT_BLOCKEDITOR_H
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "data/base.h"
 #include "vector/vector3.h"
 
+class BlockLandmark;
+class BlockLot;
 class CityBlock;
+class ElementCatalog;
 class bkBank;
+class bkPopupMenu;
+struct BlockVertex;
 class dcPick;
 class lvlPSDL;
 
@@ -27,6 +34,9 @@ public:
 
     // Another block than the edited one empties the undo history first.
     void SetEditedBlock(CityBlock* block, int room);
+    // The room-block table frees a block: the living editor that edits it lets it go, so that
+    // it never works on a freed block.
+    static void ReleaseBlock(const CityBlock* block);
     CityBlock* GetEditedBlock() const { return m_Block; }
 
     // The frame's work while a block mode is on: hover picking and read-outs, then the mouse,
@@ -95,14 +105,37 @@ public:
     const char* m_HelpText;
     // Squared screen distance from the mouse to the current vertex; 1e10 without hover picking.
     float m_HoverDistance;
+    // The landmark dialogs' choices of commands 17 and 26, kept from one use to the next.
+    char m_LandmarkFile[256] = {};
+    char m_FixedLandmarkFile[256] = {};
 
 private:
+    // The item names of a combo over a catalogue's elements or groups, kept by the editor for
+    // the bank that shows them.
+    struct CatalogNames {
+        // "none" and then the name of every element.
+        void Fill(const ElementCatalog& catalog);
+        void FillGroups(const ElementCatalog& catalog);
+        void AddCombo(bkBank* bank, const char* title, int32_t* value);
+
+        std::vector<std::string> m_Names;
+        std::vector<const char*> m_Pointers;
+
+    private:
+        void Point();
+    };
+
     void BuildBanks();
     void AddEditorWidgets(bkBank* bank);
     void AddAttributeWidgets(bkBank* bank);
     // Steps 1 to 5 of the frame: hover pick, vertex and height read-outs, edge cursor,
     // opposite cursor.
     void HoverPick();
+    // Brings the current lot, edge, vertex and anchor back into the block (the first lot, its
+    // first edge and vertex, no anchor); false when there is no lot with vertices to show.
+    bool KeepCurrentInLot();
+    // The position of lot vertex i of the lot.
+    Vector3& LotPoint(int lot, int i) const;
     void UpdateReadouts();
     void UpdateCursor();
     void UpdateOppositeCursor();
@@ -112,8 +145,29 @@ private:
     void UpdateAssign();
     void UpdateLandmarkAdjust();
     void UpdateKeys();
+    // A command without its undo group; AssignToLot the commands that dress the current lot.
+    void ExecuteCommand(int id);
+    void AssignToLot(int id, BlockLot& lot);
+    void SewLandmark(BlockLandmark& landmark);
+    void AddAssignItem(bkPopupMenu& menu, int id) const;
     void ShowAssignMenu();
     void DestroySnapshot(int index);
+    // Undo (-1) or Redo (+1): to the nearest held snapshot that way.
+    void StepHistory(int step);
+    void AdjustVertex(float Vector3::*axis);
+    // The block vertex of the current lot's current vertex; null when there is no block or
+    // either index is out of range.
+    BlockVertex* CurrentVertex() const;
+
+    // The editor of the run; null when none lives.
+    static BlockEditor* sm_Living;
+    bkBank* m_EditorBank = nullptr;
+    bkBank* m_AttributeBank = nullptr;
+    CatalogNames m_FloorNames;
+    CatalogNames m_WallNames;
+    CatalogNames m_FacadeNames;
+    CatalogNames m_FacadeGroupNames;
+    CatalogNames m_PropGroupNames;
 };
 
 // The read-outs and settings of the "Block Attributes" bank, shared by the whole editor.

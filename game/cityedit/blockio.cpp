@@ -17,7 +17,6 @@
 
 namespace {
 
-const uint8_t BlockRoom = 0x05;
 const uint8_t SolidRoom = 0x80;
 const float ExactMatchDistance2 = 0.01f;
 const float NearestMatchDistance2 = 625.0f;
@@ -25,10 +24,6 @@ const float SewTolerances[] = {0.25f, 0.5f, 1.0f, 2.0f};
 const int ButtonsOk = 0;
 const int IconStop = 2;
 const int FullNameSize = 256;
-
-bool CarriesBlock(const lvlPSDL* city, uint32_t room) {
-    return (city->m_RoomTypes[room] & BlockRoom) && city->GetRoom(int(room));
-}
 
 // Every perimeter vertex of the block on the room's, in order.
 bool MatchesExactly(const lvlPSDL* city, uint32_t room, const CityBlock& block) {
@@ -49,7 +44,7 @@ bool MatchesExactly(const lvlPSDL* city, uint32_t room, const CityBlock& block) 
 // Room 0 is no room: the search starts at 1.
 int FindExactRoom(const lvlPSDL* city, const CityBlock& block) {
     for (uint32_t room = 1; room < city->m_RoomCount && room < MAX_ROOM_BLOCKS; ++room) {
-        if (CarriesBlock(city, room) && MatchesExactly(city, room, block)) {
+        if (RoomCarriesBlock(city, room) && MatchesExactly(city, room, block)) {
             return int(room);
         }
     }
@@ -83,7 +78,7 @@ int FindNearestRoom(const lvlPSDL* city, float x, float z, Vector3& roomCentroid
     int nearest = 0;
     float best = NearestMatchDistance2;
     for (uint32_t room = 1; room < city->m_RoomCount && room < MAX_ROOM_BLOCKS; ++room) {
-        if (!CarriesBlock(city, room)) {
+        if (!RoomCarriesBlock(city, room)) {
             continue;
         }
         Vector3 centroid;
@@ -101,9 +96,8 @@ int FindNearestRoom(const lvlPSDL* city, float x, float z, Vector3& roomCentroid
 }
 
 void StoreBlock(lvlPSDL* city, int room, const CityBlock& block) {
-    CityBlock*& slot = GetRoomBlock(room);
-    delete slot;
-    slot = new CityBlock(block);
+    DeleteRoomBlock(room);
+    GetRoomBlock(room) = new CityBlock(block);
     if (block.m_Solid) {
         city->m_RoomTypes[room] |= SolidRoom;
     }

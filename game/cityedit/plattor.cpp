@@ -7,8 +7,8 @@
 
 #include "bank/bkmgr.h"
 #include "city/psdl.h"
-#include "cityedit/block.h"
 #include "cityedit/blockdata.h"
+#include "cityedit/blockeditor.h"
 #include "cityedit/catalog.h"
 #include "cityedit/editor.h"
 #include "cityedit/groups.h"
@@ -90,13 +90,7 @@ int EditorMain(int argc, char** argv) {
 
     LoadCatalogs();
     CityPathEditor.AddWidgets(AddListedBank("Path Editor"));
-    // The block editor's switches that the compile of blocks reads.
-    if (HasOption("notile")) {
-        BlockLot::sm_AutoTileWalls = 0;
-    }
-    if (HasOption("noslivers")) {
-        BlockLot::sm_DrawSlivers = 0;
-    }
+    std::unique_ptr<BlockEditor> blockEditor(new BlockEditor);
 
     keshInitPipeline(WindowWidth, WindowHeight);
     lvlUseRglDrawers();
@@ -125,6 +119,7 @@ int EditorMain(int argc, char** argv) {
 
     tglShutdown();
     keshShutdown();
+    blockEditor.reset();
     groups.reset();
     DeleteAllRoomBlocks();
     FreeRoomState();

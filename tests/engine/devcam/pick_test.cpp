@@ -306,25 +306,37 @@ TEST_F(Picking, TheDragRectangleIsDrawnInPixels) {
 }
 
 TEST_F(Picking, MarkersSurroundTheProjectedPoint) {
-    RecordingDrawer drawer;
-    dcDrawMarker(Vector3(0, 0, 0));
-    std::vector<std::string> expected = {"Enable 0 0", "Begin 2"};
-    const int offsets[8][2] = {{-4, -4}, {4, 4}, {-4, 4}, {4, -4},
-                               {-4, 0},  {4, 0}, {0, 4},  {0, -4}};
-    for (const auto& offset : offsets) {
-        char text[64];
-        snprintf(text, sizeof(text), "Vertex %.2f %.2f 0.00", 400.0f + offset[0],
-                 300.0f + offset[1]);
-        expected.push_back(text);
-    }
-    expected.push_back("End");
-    expected.push_back("Enable 0 1");
-    EXPECT_EQ(drawer.m_Calls, expected);
-    EXPECT_EQ(gfxCurrentViewport, m_Viewport);
+    struct Case {
+        const char* name;
+        void (*draw)(const Vector3&);
+        int offsets[8][2];
+    };
+    const Case cases[] = {
+        {"star", dcDrawMarker, {{-4, -4}, {4, 4}, {-4, 4}, {4, -4}, {-4, 0}, {4, 0}, {0, 4},
+                                {0, -4}}},
+        {"square", dcDrawSquareMarker, {{-4, -4}, {4, -4}, {4, -4}, {4, 4}, {4, 4}, {-4, 4},
+                                        {-4, 4}, {-4, -4}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingDrawer drawer;
+        c.draw(Vector3(0, 0, 0));
+        std::vector<std::string> expected = {"Enable 0 0", "Begin 2"};
+        for (const auto& offset : c.offsets) {
+            char text[64];
+            snprintf(text, sizeof(text), "Vertex %.2f %.2f 0.00", 400.0f + offset[0],
+                     300.0f + offset[1]);
+            expected.push_back(text);
+        }
+        expected.push_back("End");
+        expected.push_back("Enable 0 1");
+        EXPECT_EQ(drawer.m_Calls, expected);
+        EXPECT_EQ(gfxCurrentViewport, m_Viewport);
 
-    drawer.m_Calls.clear();
-    dcDrawMarker(Vector3(0, 0, 30));
-    EXPECT_TRUE(drawer.m_Calls.empty());
+        drawer.m_Calls.clear();
+        c.draw(Vector3(0, 0, 30));
+        EXPECT_TRUE(drawer.m_Calls.empty());
+    }
 }
 
 TEST_F(Picking, TheFrustumIsDrawnFromItsCorners) {

@@ -7,6 +7,7 @@
 
 #include "devcam/drawer.h"
 #include "vector/matrix34.h"
+#include "vector/vector3.h"
 
 // A drawer that writes down every call, vertices rounded to hundredths, and installs itself
 // while it lives.
@@ -37,6 +38,11 @@ public:
         Add("LoadMatrix");
     }
     void LoadIdentity() override { Add("LoadIdentity"); }
+    void Print(const Vector3& point, const char* text) override {
+        char line[160];
+        snprintf(line, sizeof(line), "Print %.2f %.2f %.2f %s", point.x, point.y, point.z, text);
+        Add(line);
+    }
 
     void Add(const std::string& call) { m_Calls.push_back(call); }
 

@@ -85,6 +85,14 @@ TEST_F(Editor, WithoutAMakeStartsAndShutsDown) {
     EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
     EXPECT_EQ(result.m_Output.find("Error"), std::string::npos) << result.m_Output;
     EXPECT_FALSE(FileExists(m_Scratch.Path("city\\demo.psdl")));
+    // The layout written at the shut-down lists the block editor's banks.
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(m_Scratch.Path("*.bfg").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    FindClose(search);
+    std::string layout = ReadWholeFile(m_Scratch.Path(found.cFileName));
+    EXPECT_NE(layout.find("\"Block Editor\""), std::string::npos) << layout;
+    EXPECT_NE(layout.find("\"Block Attributes\""), std::string::npos) << layout;
 }
 
 TEST_F(Editor, BatchMakeWritesTheSameProcessedCityTwice) {
