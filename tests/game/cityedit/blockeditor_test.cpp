@@ -70,12 +70,6 @@ protected:
         m_Editor->SetEditedBlock(block, 1);
     }
     void Update() { m_Editor->UpdateBlockEditor(nullptr, &m_City); }
-    void MouseAt(const Vector3& point) {
-        Vector4 screen;
-        ASSERT_TRUE(dcProjectToScreen(screen, point));
-        inpMouseX = int32_t(std::lround(screen.x));
-        inpMouseY = int32_t(std::lround(screen.y));
-    }
 
     std::unique_ptr<BlockEditorBanks> m_Banks;
     std::unique_ptr<BlockEditor> m_Editor;
