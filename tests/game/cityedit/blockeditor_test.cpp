@@ -677,13 +677,17 @@ TEST_F(EditRoom, FreeingTheEditedBlockLetsTheEditorGo) {
     EditRoomBlock(&m_City, m_Editor.get(), 1);
     EditRoomBlock(&m_City, m_Editor.get(), 6);
     m_Editor->PushUndo();
+    m_Editor->m_Capture = 1;
     DeleteRoomBlock(1);
     EXPECT_EQ(m_Editor->GetEditedBlock(), GetRoomBlock(6));
     EXPECT_EQ(m_Editor->m_UndoCount, 1);
+    EXPECT_EQ(m_Editor->m_Capture, 1);
+    // A drag under way when its block goes ends with it.
     DeleteRoomBlock(6);
     EXPECT_EQ(m_Editor->GetEditedBlock(), nullptr);
     EXPECT_EQ(m_Editor->m_Room, -1);
     EXPECT_EQ(m_Editor->m_UndoCount, 0);
+    EXPECT_EQ(m_Editor->m_Capture, 0);
     m_Editor->UpdateBlockEditor(nullptr, &m_City);
 
     // A block freed after the editor is gone concerns no one.
