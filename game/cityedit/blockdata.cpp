@@ -8,6 +8,7 @@
 #include "cityedit/editor.h"
 #include "cityedit/psdltool.h"
 #include "data/assert.h"
+#include "data/printer.h"
 #include "vector/matrix34.h"
 
 #include <vector>
@@ -38,8 +39,13 @@ bool RoomCarriesBlock(const lvlPSDL* city, uint32_t room) {
 }
 
 void EditRoomBlock(lvlPSDL* city, BlockEditor* editor, int room) {
-    if (room < 0 || room >= MAX_ROOM_BLOCKS || uint32_t(room) >= city->m_RoomCount ||
+    if (room < 0 || uint32_t(room) >= city->m_RoomCount ||
         !RoomCarriesBlock(city, uint32_t(room))) {
+        return;
+    }
+    if (room >= MAX_ROOM_BLOCKS) {
+        PrintWarning("Room %d cannot be edited: blocks are kept for the first %d rooms only.", room,
+                     MAX_ROOM_BLOCKS);
         return;
     }
     CityBlock*& block = GetRoomBlock(room);

@@ -43,7 +43,8 @@ void DeleteRoomBlock(int room);
 bool RoomCarriesBlock(const lvlPSDL* city, uint32_t room);
 // Hands the room's block to the block editor, made first from the room's perimeter (at most
 // MAX_EDIT_PERIMETER vertices, one lot) when the room has none, and switches to "Block
-// Assign" on that room. Nothing for -1 or a room that cannot carry a block.
+// Assign" on that room. Nothing for -1 or a room that cannot carry a block; a room past the
+// block table is refused with a warning.
 void EditRoomBlock(lvlPSDL* city, BlockEditor* editor, int room);
 // Frees every block and every extra.
 void DeleteAllRoomBlocks();

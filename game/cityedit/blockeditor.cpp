@@ -114,6 +114,9 @@ void BlockEditor::SetEditedBlock(CityBlock* block, int room) {
 void BlockEditor::ReleaseBlock(const CityBlock* block) {
     if (block && sm_Living && sm_Living->m_Block == block) {
         sm_Living->SetEditedBlock(nullptr, -1);
+        // A drag or landmark move has nothing left to end it, and the main loop would keep
+        // ignoring its keys.
+        sm_Living->m_Capture = 0;
     }
 }
 

@@ -34,8 +34,8 @@ public:
 
     // Another block than the edited one empties the undo history first.
     void SetEditedBlock(CityBlock* block, int room);
-    // The room-block table frees a block: the living editor that edits it lets it go, so that
-    // it never works on a freed block.
+    // The room-block table frees a block: the living editor that edits it lets it go, and any
+    // capture with it, so that it never works on a freed block.
     static void ReleaseBlock(const CityBlock* block);
     CityBlock* GetEditedBlock() const { return m_Block; }
 

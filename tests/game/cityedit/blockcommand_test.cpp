@@ -342,17 +342,25 @@ TEST_F(BlockCommands, CursorStepsOverTheCornerItSitsOn) {
 
 TEST_F(BlockCommands, EditsKeepTheAnchorAndTheCurrentCornersInStep) {
     BlockEditor& e = *m_Editor;
-    // Inserting on edge 1 moves every later corner, the anchor among them, one on.
-    e.m_CurrentEdge = 1;
-    e.m_CurrentVertex = 1;
-    e.m_Anchor = 3;
-    e.m_Cursor = Vector3(10.0f, 0.0f, 4.0f);
-    e.m_CursorParameter = 0.4f;
-    e.InsertVertexAtCursor();
-    ASSERT_EQ(5, m_Block.Lot(0)->VertexCount());
-    EXPECT_EQ(4, e.m_Anchor);
-    EXPECT_EQ(0.0f, e.m_CursorParameter);
-    EXPECT_EQ(4, m_Block.Lot(0)->VertexIndex(2));
+    // Inserting on edge 1 moves every later corner one on: an anchor past the current vertex
+    // with them, one on it or before it stays.
+    struct Case {
+        int m_Anchor, m_After;
+    } cases[] = {{1, 1}, {0, 0}, {3, 4}};
+    CityBlock start(m_Block);
+    for (const Case& c : cases) {
+        m_Block = start;
+        e.m_CurrentEdge = 1;
+        e.m_CurrentVertex = 1;
+        e.m_Anchor = c.m_Anchor;
+        e.m_Cursor = Vector3(10.0f, 0.0f, 4.0f);
+        e.m_CursorParameter = 0.4f;
+        e.InsertVertexAtCursor();
+        ASSERT_EQ(5, m_Block.Lot(0)->VertexCount());
+        EXPECT_EQ(c.m_After, e.m_Anchor) << c.m_Anchor;
+        EXPECT_EQ(0.0f, e.m_CursorParameter);
+        EXPECT_EQ(4, m_Block.Lot(0)->VertexIndex(2));
+    }
 
     // A cursor not yet placed inserts nothing.
     e.m_Cursor = Vector3(std::nanf(""), 0.0f, 0.0f);

@@ -70,12 +70,6 @@ protected:
         m_Editor->SetEditedBlock(block, 1);
     }
     void Update() { m_Editor->UpdateBlockEditor(nullptr, &m_City); }
-    void MouseAt(const Vector3& point) {
-        Vector4 screen;
-        ASSERT_TRUE(dcProjectToScreen(screen, point));
-        inpMouseX = int32_t(std::lround(screen.x));
-        inpMouseY = int32_t(std::lround(screen.y));
-    }
 
     std::unique_ptr<BlockEditorBanks> m_Banks;
     std::unique_ptr<BlockEditor> m_Editor;
@@ -683,13 +677,17 @@ TEST_F(EditRoom, FreeingTheEditedBlockLetsTheEditorGo) {
     EditRoomBlock(&m_City, m_Editor.get(), 1);
     EditRoomBlock(&m_City, m_Editor.get(), 6);
     m_Editor->PushUndo();
+    m_Editor->m_Capture = 1;
     DeleteRoomBlock(1);
     EXPECT_EQ(m_Editor->GetEditedBlock(), GetRoomBlock(6));
     EXPECT_EQ(m_Editor->m_UndoCount, 1);
+    EXPECT_EQ(m_Editor->m_Capture, 1);
+    // A drag under way when its block goes ends with it.
     DeleteRoomBlock(6);
     EXPECT_EQ(m_Editor->GetEditedBlock(), nullptr);
     EXPECT_EQ(m_Editor->m_Room, -1);
     EXPECT_EQ(m_Editor->m_UndoCount, 0);
+    EXPECT_EQ(m_Editor->m_Capture, 0);
     m_Editor->UpdateBlockEditor(nullptr, &m_City);
 
     // A block freed after the editor is gone concerns no one.

@@ -11,6 +11,7 @@
 #include "input/input.h"
 #include "input/winproc.h"
 #include "tests/engine/gfx/pipefixture.h"
+#include "tests/game/cityedit/blockeditorvalues.h"
 #include "tests/game/cityedit/catalogfixture.h"
 
 #include <dinput.h>
@@ -175,6 +176,8 @@ protected:
 
     void TearDown() override {
         m_Editor.reset();
+        // The shared values a test moved are not the next test's start.
+        ResetBlockEditorValues();
         // The manager writes its layout when it goes: into the scratch folder, not the working
         // directory.
         bkManager::SetConfigPrefix("scratch\\");
@@ -194,14 +197,6 @@ protected:
     static void Raise(BlockLot* lot, float height) {
         lot->m_HeightOffset = height;
         lot->MakeEdges();
-    }
-
-    // The mouse over the point, in client pixels.
-    static void MouseAt(const Vector3& point) {
-        Vector4 screen;
-        ASSERT_TRUE(dcProjectToScreen(screen, point));
-        inpMouseX = int32_t(std::lround(screen.x));
-        inpMouseY = int32_t(std::lround(screen.y));
     }
 
     // The input layer reads the frame's state.

@@ -5,9 +5,13 @@
 #include "bank/gfxbank.h"
 #include "cityedit/block.h"
 #include "cityedit/blockeditor.h"
+#include "devcam/pick.h"
 #include "input/input.h"
 #include "input/winproc.h"
 
+#include <gtest/gtest.h>
+
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -46,6 +50,14 @@ inline void ClearBlockInput() {
     inpMouseDX = 0;
     inpMouseDY = 0;
     memset(inpKeyStates, 0, sizeof(inpKeyStates));
+}
+
+// The mouse over the point, in client pixels.
+inline void MouseAt(const Vector3& point) {
+    Vector4 screen;
+    ASSERT_TRUE(dcProjectToScreen(screen, point));
+    inpMouseX = int32_t(std::lround(screen.x));
+    inpMouseY = int32_t(std::lround(screen.y));
 }
 
 // An in-window bank manager for the editor's banks, and the editor's values at their start,

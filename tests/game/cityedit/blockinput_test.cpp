@@ -1,10 +1,15 @@
 #include "city/psdl.h"
 #include "city/sdl.h"
+#include "cityedit/blockcommand.h"
+#include "cityedit/blockdata.h"
+#include "cityedit/editor.h"
 #include "cityedit/landmark.h"
 #include "data/asset.h"
 
+#include "tests/engine/devcam/recorder.h"
 #include "tests/game/cityedit/blockcompare.h"
 #include "tests/game/cityedit/blockeditorfixture.h"
+#include "tests/game/cityedit/emitfixture.h"
 
 #include <gtest/gtest.h>
 
@@ -526,4 +531,83 @@ TEST_F(BlockInput, AdjustingALotWithoutALandmarkLetsTheCaptureGo) {
     Frame({});
     EXPECT_EQ(0, m_Editor->m_Capture);
     EXPECT_STREQ(AssignHelp, m_Editor->m_HelpText);
+}
+
+// A city past the rooms the block table holds, with rooms of a long, an empty and a two-point
+// perimeter: each is edited, worked on in both modes and drawn without fault; a room past the
+// table is refused with a warning.
+TEST_F(BlockInput, RoomsOfAnyPerimeterInABigCityAreEditedWithoutFault) {
+    const uint32_t ring = 600;
+    lvlPSDL::AllocateVertices(ring);
+    for (uint32_t i = 0; i < ring; ++i) {
+        float angle = 6.2831853f * float(i) / float(ring);
+        lvlPSDL::sm_Vertices[i] = Vector3(5.0f + 4.0f * std::cos(angle), 0.0f,
+                                          5.0f + 4.0f * std::sin(angle));
+    }
+    lvlPSDL city;
+    city.AllocateRooms(MAX_ROOM_BLOCKS + 3);
+    struct Case {
+        int m_Room;
+        uint32_t m_Perimeter;
+        int m_Vertices;  // of the block made; -1 refused
+    };
+    const Case cases[] = {{1, ring, MAX_EDIT_PERIMETER},
+                          {2, 0, 0},
+                          {3, 2, 2},
+                          {MAX_ROOM_BLOCKS + 1, 4, -1}};
+    for (const Case& c : cases) {
+        city.m_Rooms[c.m_Room].reset(lvlSDL::Create(c.m_Perimeter, 0));
+        city.m_RoomTypes[c.m_Room] = 1;
+        for (uint32_t i = 0; i < c.m_Perimeter; ++i) {
+            city.m_Rooms[c.m_Room]->GetPerimeterEntry(i).m_Vertex = uint16_t(i);
+        }
+    }
+    m_City = &city;
+    RecordingDrawer marks;
+    EmitRecorder lots;
+    lvlEmitDrawer* emitDrawer = EmitDrawer;
+    EmitDrawer = &lots;
+    m_Editor->m_DrawMode = DrawWireframe;
+    const std::vector<BlockFrameInput> session = {
+        {}, {Left}, {Middle}, {Middle}, {Right}, {0, {}, 2}, {},
+        {Left, {DIK_LMENU}}, {Middle, {DIK_LMENU}}, {0, {DIK_LCONTROL, DIK_Z}},
+        {0, {DIK_LCONTROL, DIK_Y}}, {0, {DIK_LCONTROL, DIK_T}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.m_Room);
+        CityBlock* before = m_Editor->GetEditedBlock();
+        m_Console.Take();
+        EditRoomBlock(&city, m_Editor.get(), c.m_Room);
+        if (c.m_Vertices < 0) {
+            EXPECT_EQ(before, m_Editor->GetEditedBlock());
+            EXPECT_NE(std::string::npos, m_Console.Take().find("Room 2049 "));
+            continue;
+        }
+        CityBlock* block = GetRoomBlock(c.m_Room);
+        EXPECT_EQ(block, m_Editor->GetEditedBlock());
+        if (!block || block->LotCount() != 1) {
+            ADD_FAILURE() << "no block of one lot";
+            continue;
+        }
+        EXPECT_EQ(c.m_Vertices, block->VertexCount());
+        EXPECT_EQ(c.m_Vertices, block->Lot(0)->VertexCount());
+        for (uint8_t digitize : {1, 0}) {
+            m_Editor->m_Digitize = digitize;
+            for (const BlockFrameInput& input : session) {
+                Press(input);
+                m_Editor->DrawBlockLots(nullptr, &city);
+            }
+        }
+        for (int id = CmdAssignGround; id <= CmdWallFromEdge; ++id) {
+            m_Editor->DoBlockMenuCommand(id);
+            m_Editor->m_Capture = 0;
+            Frame({});
+            m_Editor->DrawBlockLots(nullptr, &city);
+        }
+    }
+    EmitDrawer = emitDrawer;
+    m_Editor->SetEditedBlock(&m_Block, 1);
+    DeleteAllRoomBlocks();
+    MouseMode = 0;
+    CurrentRoom = -1;
+    m_City = nullptr;
 }
