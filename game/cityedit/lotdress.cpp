@@ -66,7 +66,9 @@ void BlockLot::AssignLandmark(const char* name, CityBlock& block) {
 void BlockLot::AssignFixedLandmark(std::unique_ptr<BlockLandmark> landmark) {
     landmark->m_Fixed = 1;
     LoadLandmarkModel(*landmark);
-    // The landmark takes the place of any walls.
+    // The landmark takes the place of any walls and roof: a landmark stands on a flat lot only,
+    // so a raised lot comes down to show it.
     m_Edges.reset();
+    m_HeightOffset = 0.0f;
     m_Landmark = std::move(landmark);
 }

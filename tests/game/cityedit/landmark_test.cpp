@@ -249,7 +249,8 @@ TEST_F(LandmarkModels, OffsetMovesTheLandmarkAndItsJoinLine) {
     EXPECT_EQ(6.0f, landmark.m_Position.x);
     EXPECT_EQ(8.0f, landmark.m_Position.z);
 
-    // A fixed landmark stands where its model says, and takes the place of the lot's walls.
+    // A fixed landmark stands where its model says, and takes the place of the lot's walls and
+    // roof: the raised lot comes down, so that the landmark shows.
     CityBlock block(1);
     block.BuildFromOutline(Lot.data(), 4);
     BlockLot* lot = block.Lot(0);
@@ -264,7 +265,8 @@ TEST_F(LandmarkModels, OffsetMovesTheLandmarkAndItsJoinLine) {
     EXPECT_EQ(3.0f, placed->m_Position.z);
     EXPECT_EQ(0.0f, placed->m_Offset.x);
     EXPECT_EQ(landmark.m_Models[BlockLandmark::LevelH], placed->m_Models[BlockLandmark::LevelH]);
-    lot->m_HeightOffset = 0.0f;
+    EXPECT_EQ(0.0f, lot->m_HeightOffset);
+    EXPECT_TRUE(lot->IsLandmark());
     EXPECT_EQ(placed, &lot->Landmark());
     lot->m_HeightOffset = 4.0f;
     EXPECT_EQ(nullptr, lot->Edges());
