@@ -188,8 +188,8 @@ void BlockEditor::AssignToLot(int id, BlockLot& lot) {
         lot.SetSliver(m_CurrentSliver, m_CurrentEdge);
         break;
     case CmdWallFromEdge:
-        if (BlockLotEdge* edges = BlockRaisedEdges(lot)) {
-            m_CurrentWall = edges[m_CurrentEdge].m_Wall;
+        if (BlockLotEdge* edge = BlockCurrentEdgeRecord(*this)) {
+            m_CurrentWall = edge->m_Wall;
         }
         break;
     default:

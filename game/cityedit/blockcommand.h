@@ -55,8 +55,9 @@ bool BlockMouseOnPlane(float y, Vector3& hit);
 // there is no block, or the block lost the lot or those corners in an edit.
 BlockLot* BlockEditedLot(const BlockEditor& editor);
 
-// The edge records of a raised lot; null for a flat lot or one without records.
-BlockLotEdge* BlockRaisedEdges(BlockLot& lot);
+// The record of the current edge of the edited lot while it is raised; null when there is no
+// edited lot, or it is flat or without records.
+BlockLotEdge* BlockCurrentEdgeRecord(const BlockEditor& editor);
 
 // The landmark model dialog over the caller's buffer of size characters, which keeps the
 // choice from one call to the next (an empty buffer starts in the asset root's "geometry"

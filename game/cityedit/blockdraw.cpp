@@ -2,7 +2,6 @@
 // stands on it and its outline, and the editing marks of the lot under edit.
 #include "cityedit/blockeditor.h"
 
-#include "city/psdl.h"
 #include "city/sdl.h"
 #include "cityedit/block.h"
 #include "devcam/drawer.h"
@@ -28,16 +27,8 @@ void Vertex(const Vector3& p) {
     dcDraw->Vertex(p.x, p.y, p.z);
 }
 
-const Vector3& LotCorner(const CityBlock& block, BlockLot& lot, int i) {
-    return block.Vertex(lot.VertexIndex(i % lot.VertexCount()))->m_Position;
-}
-
 // Drawn over everything, so that it shows through the lots and the city around them.
-void DrawRoomOutline(const lvlPSDL* city, int room) {
-    if (!city || room <= 0 || uint32_t(room) >= city->m_RoomCount) {
-        return;
-    }
-    const lvlSDL* sdl = city->GetRoom(room);
+void DrawRoomOutline(const lvlSDL* sdl) {
     if (!sdl || sdl->GetPerimeterCount() == 0) {
         return;
     }
@@ -61,18 +52,18 @@ void BlockEditor::DrawBlockLots(dcPick*, lvlPSDL* city) {
     }
     // An edit may have removed the lot, edge or vertex the editor was on.
     bool lotShown = KeepCurrentInLot();
-    DrawRoomOutline(city, m_Room);
+    DrawRoomOutline(EditedRoom(city));
     dcDraw->Color(White);
     int lots = block->LotCount();
     for (int i = 0; i < lots; ++i) {
         if (i != m_CurrentLot) {
-            DrawBlockOverlay(block, i, false, city);
+            DrawBlockOverlay(i, false, city);
         }
     }
     if (!lotShown) {
         return;
     }
-    DrawBlockOverlay(block, m_CurrentLot, true, city);
+    DrawBlockOverlay(m_CurrentLot, true, city);
     BlockLot& lot = *block->Lot(m_CurrentLot);
     for (int i = 0; i < lot.VertexCount(); ++i) {
         dcDraw->Color(i == m_CurrentVertex ? Green : DarkGreen);
@@ -107,13 +98,13 @@ void BlockEditor::DrawBlockLots(dcPick*, lvlPSDL* city) {
     }
 }
 
-void BlockEditor::DrawBlockOverlay(CityBlock* block, int lotIndex, bool current, lvlPSDL* city) {
-    if (!block || !dcDraw || lotIndex < 0 || lotIndex >= block->LotCount()) {
+void BlockEditor::DrawBlockOverlay(int lotIndex, bool current, lvlPSDL* city) {
+    if (!m_Block || !dcDraw || lotIndex < 0 || lotIndex >= m_Block->LotCount()) {
         return;
     }
-    BlockLot& lot = *block->Lot(lotIndex);
+    BlockLot& lot = *m_Block->Lot(lotIndex);
     dcDraw->Color(White);
-    lot.Draw(m_DrawMode, *block, city, OverlayLevel);
+    lot.Draw(m_DrawMode, *m_Block, city, OverlayLevel);
 
     int n = lot.VertexCount();
     if (n == 0) {
@@ -123,7 +114,7 @@ void BlockEditor::DrawBlockOverlay(CityBlock* block, int lotIndex, bool current,
         dcDraw->Color(Grey);
         dcDraw->Begin(dcDrawer::LineStrip);
         for (int i = 0; i <= n; ++i) {
-            Vertex(LotCorner(*block, lot, i));
+            Vertex(LotPoint(lotIndex, i));
         }
         dcDraw->End();
         return;
@@ -131,8 +122,8 @@ void BlockEditor::DrawBlockOverlay(CityBlock* block, int lotIndex, bool current,
     dcDraw->Begin(dcDrawer::LineList);
     for (int i = 0; i < n; ++i) {
         dcDraw->Color(i == m_CurrentEdge ? Green : DarkGreen);
-        Vertex(LotCorner(*block, lot, i));
-        Vertex(LotCorner(*block, lot, i + 1));
+        Vertex(LotPoint(lotIndex, i));
+        Vertex(LotPoint(lotIndex, i + 1));
     }
     dcDraw->End();
     if (m_Debug) {
@@ -140,7 +131,7 @@ void BlockEditor::DrawBlockOverlay(CityBlock* block, int lotIndex, bool current,
         for (int i = 0; i < n; ++i) {
             char label[16];
             snprintf(label, sizeof(label), "%d", i);
-            dcDraw->Print(LotCorner(*block, lot, i), label);
+            dcDraw->Print(LotPoint(lotIndex, i), label);
         }
         dcDraw->Enable(dcDrawer::DepthTest, true);
     }

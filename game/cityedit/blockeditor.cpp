@@ -4,6 +4,7 @@
 
 #include "bank/bank.h"
 #include "bank/bkmgr.h"
+#include "city/psdl.h"
 #include "cityedit/block.h"
 #include "cityedit/catalog.h"
 #include "data/options.h"
@@ -118,6 +119,11 @@ void BlockEditor::ReleaseBlock(const CityBlock* block) {
         // ignoring its keys.
         sm_Living->m_Capture = 0;
     }
+}
+
+lvlSDL* BlockEditor::EditedRoom(const lvlPSDL* city) const {
+    bool known = city && m_Room > 0 && uint32_t(m_Room) < city->m_RoomCount;
+    return known ? city->GetRoom(m_Room) : nullptr;
 }
 
 void BlockEditor::BuildBanks() {

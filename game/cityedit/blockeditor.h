@@ -17,6 +17,7 @@ class bkPopupMenu;
 struct BlockVertex;
 class dcPick;
 class lvlPSDL;
+class lvlSDL;
 
 // The tool that reshapes one city block in the 3D view: in "Block Digitize" its vertices and
 // edges, in "Block Assign" what stands on its lots. One lives for the whole run; the room-block
@@ -44,7 +45,7 @@ public:
     void UpdateBlockEditor(dcPick* pick, lvlPSDL* city);
     // The room outline, every lot with what stands on it, and the editing marks.
     void DrawBlockLots(dcPick* pick, lvlPSDL* city);
-    void DrawBlockOverlay(CityBlock* block, int lot, bool current, lvlPSDL* city);
+    void DrawBlockOverlay(int lot, bool current, lvlPSDL* city);
 
     // Runs one command in its own undo group, so that it leaves one snapshot.
     void DoBlockMenuCommand(int id);
@@ -134,7 +135,9 @@ private:
     // Brings the current lot, edge, vertex and anchor back into the block (the first lot, its
     // first edge and vertex, no anchor); false when there is no lot with vertices to show.
     bool KeepCurrentInLot();
-    // The position of lot vertex i of the lot.
+    // The city's room of the edited block; null without a city or for a room it lacks.
+    lvlSDL* EditedRoom(const lvlPSDL* city) const;
+    // The position of lot vertex i of the lot, counted round the lot (i >= 0).
     Vector3& LotPoint(int lot, int i) const;
     void UpdateReadouts();
     void UpdateCursor();

@@ -61,7 +61,8 @@ bool BlockEditor::KeepCurrentInLot() {
 }
 
 Vector3& BlockEditor::LotPoint(int lot, int i) const {
-    return m_Block->Vertex(m_Block->Lot(lot)->VertexIndex(i))->m_Position;
+    BlockLot* entries = m_Block->Lot(lot);
+    return m_Block->Vertex(entries->VertexIndex(i % entries->VertexCount()))->m_Position;
 }
 
 void BlockEditor::HoverPick() {
@@ -88,7 +89,7 @@ void BlockEditor::HoverPick() {
     for (int j = 0; j < n; ++j) {
         float t = 0.0f;
         float distance = dcPickSegmentDist(t, LotPoint(m_CurrentLot, j),
-                                           LotPoint(m_CurrentLot, (j + 1) % n));
+                                           LotPoint(m_CurrentLot, j + 1));
         if (distance < nearest) {
             nearest = distance;
             m_CurrentEdge = j;
@@ -126,9 +127,8 @@ void BlockEditor::UpdateReadouts() {
 }
 
 void BlockEditor::UpdateCursor() {
-    int n = m_Block->Lot(m_CurrentLot)->VertexCount();
     const Vector3& a = LotPoint(m_CurrentLot, m_CurrentEdge);
-    const Vector3& b = LotPoint(m_CurrentLot, (m_CurrentEdge + 1) % n);
+    const Vector3& b = LotPoint(m_CurrentLot, m_CurrentEdge + 1);
     float length = a.Dist(b);
     BlockEdgeLength = length;
     BlockSegmentCount = BlockSnapStep > 0.0f ? Truncate(length / BlockSnapStep) : 0;
@@ -157,11 +157,10 @@ void BlockEditor::UpdateOppositeCursor() {
     if (!m_OppositeShown) {
         return;
     }
-    int n = m_Block->Lot(m_CurrentLot)->VertexCount();
-    int half = n / 2;
+    int half = m_Block->Lot(m_CurrentLot)->VertexCount() / 2;
     float distance = m_Cursor.Dist(LotPoint(m_CurrentLot, m_CurrentEdge));
-    const Vector3& p = LotPoint(m_CurrentLot, (m_CurrentEdge + half + 1) % n);
-    const Vector3& q = LotPoint(m_CurrentLot, (m_CurrentEdge + half) % n);
+    const Vector3& p = LotPoint(m_CurrentLot, m_CurrentEdge + half + 1);
+    const Vector3& q = LotPoint(m_CurrentLot, m_CurrentEdge + half);
     float length = p.Dist(q);
     if (distance < length - OppositeMargin) {
         m_OppositeCursor = p + (q - p) * (distance / length);

@@ -4,7 +4,6 @@
 
 #include "cityedit/blockcommand.h"
 
-#include "city/psdl.h"
 #include "city/sdl.h"
 #include "cityedit/block.h"
 #include "cityedit/blockeditor.h"
@@ -127,7 +126,7 @@ void BlockEditor::UpdateDigitize(lvlPSDL* city) {
         m_Capture = 0;
         return;
     }
-    Vector3& vertex = m_Block->Vertex(lot->VertexIndex(m_CurrentVertex))->m_Position;
+    Vector3& vertex = LotPoint(m_CurrentLot, m_CurrentVertex);
 
     if (m_Capture) {
         if (inpMouseButtons & (LeftButton | RightButton | MiddleButton)) {
@@ -140,8 +139,7 @@ void BlockEditor::UpdateDigitize(lvlPSDL* city) {
             return;
         }
         m_Capture = 0;
-        bool roomKnown = city && m_Room > 0 && uint32_t(m_Room) < city->m_RoomCount;
-        lvlSDL* room = roomKnown ? city->GetRoom(m_Room) : nullptr;
+        lvlSDL* room = EditedRoom(city);
         if (room && !shift) {
             for (float distance : SnapDistances) {
                 if (room->SnapToPerimeter(vertex, distance)) {
@@ -218,8 +216,8 @@ void BlockEditor::UpdateAssign() {
     } else if (inpKeyHeld(Key1) || inpKeyHeld(Key2)) {
         float BlockLotEdge::*wallBreak =
             inpKeyHeld(Key1) ? &BlockLotEdge::m_WallBreak1 : &BlockLotEdge::m_WallBreak2;
-        if (BlockLotEdge* edges = BlockRaisedEdges(*lot)) {
-            edges[m_CurrentEdge].*wallBreak += n;
+        if (BlockLotEdge* edge = BlockCurrentEdgeRecord(*this)) {
+            edge->*wallBreak += n;
         }
     } else if (lot->m_HeightOffset != 0.0f && lot->m_HeightOffset + n != 0.0f) {
         lot->m_HeightOffset += n;
@@ -234,12 +232,6 @@ void BlockEditor::UpdateKeys() {
         }
         return;
     }
-    auto clearWallBreak = [this](float BlockLotEdge::*wallBreak) {
-        BlockLot* lot = BlockEditedLot(*this);
-        if (BlockLotEdge* edges = lot ? BlockRaisedEdges(*lot) : nullptr) {
-            edges[m_CurrentEdge].*wallBreak = 0.0f;
-        }
-    };
     if (inpKeyPressed(KeyG)) {
         DoBlockMenuCommand(CmdChooseGround);
     } else if (inpKeyPressed(KeyW)) {
@@ -254,9 +246,9 @@ void BlockEditor::UpdateKeys() {
         Redo();
     } else if (inpKeyPressed(KeyT)) {
         DoBlockMenuCommand(CmdWallFromEdge);
-    } else if (inpKeyPressed(Key1)) {
-        clearWallBreak(&BlockLotEdge::m_WallBreak1);
-    } else if (inpKeyPressed(Key2)) {
-        clearWallBreak(&BlockLotEdge::m_WallBreak2);
+    } else if (inpKeyPressed(Key1) || inpKeyPressed(Key2)) {
+        if (BlockLotEdge* edge = BlockCurrentEdgeRecord(*this)) {
+            (inpKeyPressed(Key1) ? edge->m_WallBreak1 : edge->m_WallBreak2) = 0.0f;
+        }
     }
 }

@@ -20,9 +20,11 @@ BlockLot* BlockEditedLot(const BlockEditor& editor) {
     return inside ? lot : nullptr;
 }
 
-BlockLotEdge* BlockRaisedEdges(BlockLot& lot) {
+BlockLotEdge* BlockCurrentEdgeRecord(const BlockEditor& editor) {
+    BlockLot* lot = BlockEditedLot(editor);
     // A flat lot may hold a landmark, whose lot has no edge records to ask for.
-    return lot.m_HeightOffset != 0.0f ? lot.Edges() : nullptr;
+    BlockLotEdge* edges = lot && lot->m_HeightOffset != 0.0f ? lot->Edges() : nullptr;
+    return edges ? &edges[editor.m_CurrentEdge] : nullptr;
 }
 
 void BlockEditor::InsertVertexAtCursor() {

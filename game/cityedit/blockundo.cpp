@@ -64,9 +64,6 @@ void BlockEditor::ClearUndo() {
 }
 
 void BlockEditor::DestroySnapshot(int index) {
-    if (m_Snapshots[index]) {
-        m_Snapshots[index]->Clear();
-        delete m_Snapshots[index];
-        m_Snapshots[index] = nullptr;
-    }
+    delete m_Snapshots[index];
+    m_Snapshots[index] = nullptr;
 }
