@@ -51,7 +51,7 @@ bool CheckExtras(int index, std::string& why) {
         why = "an extra outside the table or the rooms";
     }
     return OnlyAllowedMessages(demo->m_Console.Take(),
-                               {"Join file for '", "Join file not found for ",
+                               {"Join file for '", "Join file not found for ", "Cannot open file '",
                                 "Whoa... extra landmark in room ",
                                 ": a line longer than 127 characters is skipped."},
                                why) &&
