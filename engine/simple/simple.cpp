@@ -32,14 +32,7 @@ const int LoginNameSize = 29;  // 28 characters and the terminator
 const uint32_t VertexFormat = 0x142;
 
 void CheckHeapOrAssert() {
-    if (!keshCheckHeap()) {
-        static constexpr ModulePath path = MakeModulePath(__FILE__);
-        AssertFailed("_CrtCheckMemory()", path.m_Text, __LINE__);
-    }
-}
-
-void CheckHeapAtExit() {
-    CheckHeapOrAssert();
+    AssertText(keshCheckHeap(), "_CrtCheckMemory()");
 }
 
 }  // namespace
@@ -83,7 +76,7 @@ void keshInit(const char* defaultRoot, bool defaultFlat) {
     }
     if (HasOption("checkleaks") && !keshCheckAtExit) {
         keshCheckAtExit = true;
-        atexit(CheckHeapAtExit);
+        atexit(CheckHeapOrAssert);
     }
 }
 

@@ -10,11 +10,9 @@
 #include "cityedit/joinfile.h"
 #include "cityedit/plattor.h"
 #include "data/asset.h"
-#include "data/bytes.h"
 #include "data/csv.h"
 #include "data/printer.h"
 #include "data/stream.h"
-#include "data/streamfields.h"
 #include "data/string.h"
 #include "model/package.h"
 #include "model/shader.h"
@@ -29,18 +27,6 @@ const int LineSize = 128;
 const int FieldSize = 64;
 const float WackyJoinDistance2 = 4.0f;
 const char* const ExtraLevels[] = {"H", "M", "L", "VL"};
-
-// The position item: three floats.
-bool ReadOffset(Stream* stream, Vector3& position) {
-    uint32_t bits[3];
-    for (uint32_t& b : bits) {
-        if (!StreamReadU32(stream, b)) {
-            return false;
-        }
-    }
-    position = Vector3(FloatFromBits(bits[0]), FloatFromBits(bits[1]), FloatFromBits(bits[2]));
-    return true;
-}
 
 // The extra's model, shaders and position from its package; false when the package does not
 // open.
@@ -62,7 +48,7 @@ bool LoadExtraModel(lvlPSDL* city, ExtraRecord& extra) {
     }
     package.SkipTo("offset");
     if (Stream* stream = package.OpenFile("offset")) {
-        ReadOffset(stream, extra.m_Position);
+        StreamReadPoint(stream, extra.m_Position);
         package.CloseFile();
     }
     package.Close();

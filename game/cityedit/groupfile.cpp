@@ -84,7 +84,6 @@ int GroupList::ReadGroups(TokenReader& reader, const char* name) {
         RoomGroup& group = m_Groups[i];
         if (!reader.GetToken(group.m_Name, RoomGroup::NAME_SIZE)) {
             PrintError("%s: the file ends after %d of %d groups.", name, i, count);
-            group.m_Name[0] = 0;
             return i;
         }
         UnderscoresToSpaces(group.m_Name);
@@ -92,7 +91,6 @@ int GroupList::ReadGroups(TokenReader& reader, const char* name) {
         if (rooms < 0 || rooms > m_RoomCapacity) {
             PrintError("%s: group '%s' lists %d rooms; the city has %d. Reading stops here.",
                        name, group.m_Name, rooms, m_RoomCapacity);
-            group.m_Name[0] = 0;
             return i;
         }
         EmptyGroup(i);

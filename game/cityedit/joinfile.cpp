@@ -2,6 +2,7 @@
 #include "cityedit/joinfile.h"
 
 #include "data/asset.h"
+#include "data/bytes.h"
 #include "data/printer.h"
 #include "data/streamfields.h"
 
@@ -25,12 +26,7 @@ bool ReadJoinFile(const char* name, std::vector<Vector3>& points, uint32_t maxPo
     if (ok) {
         points.resize(count);
         for (uint32_t i = 0; i < count && ok; ++i) {
-            uint32_t bits[3];
-            for (uint32_t& b : bits) {
-                ok = ok && StreamReadU32(stream, b);
-            }
-            points[i] = Vector3(FloatFromBits(bits[0]), FloatFromBits(bits[1]),
-                                FloatFromBits(bits[2]));
+            ok = StreamReadPoint(stream, points[i]);
         }
     }
     StreamClose(stream);
@@ -41,4 +37,15 @@ bool ReadJoinFile(const char* name, std::vector<Vector3>& points, uint32_t maxPo
         points.clear();
     }
     return ok;
+}
+
+bool StreamReadPoint(Stream* stream, Vector3& point) {
+    uint32_t bits[3];
+    for (uint32_t& b : bits) {
+        if (!StreamReadU32(stream, b)) {
+            return false;
+        }
+    }
+    point = Vector3(FloatFromBits(bits[0]), FloatFromBits(bits[1]), FloatFromBits(bits[2]));
+    return true;
 }

@@ -5,9 +5,14 @@
 
 #include <vector>
 
+struct Stream;
+
 // Reads the join line of a model: "scene/<name>.join", a u32 count and that many points of
 // three f32. False, with no points, when the file is missing, holds more than maxPoints points
 // or ends early.
 bool ReadJoinFile(const char* name, std::vector<Vector3>& points, uint32_t maxPoints);
+
+// Three f32 of a binary stream as a point; false when the stream ends first.
+bool StreamReadPoint(Stream* stream, Vector3& point);
 
 #endif

@@ -5,7 +5,6 @@
 #include "cityedit/joinfile.h"
 #include "data/asset.h"
 #include "data/printer.h"
-#include "data/streamfields.h"
 #include "model/package.h"
 #include "model/shader.h"
 #include "model/static.h"
@@ -34,17 +33,6 @@ std::map<std::string, LandmarkModel>& LoadedModels() {
     return *models;
 }
 
-bool ReadPoint(Stream* stream, Vector3& p) {
-    uint32_t bits[3];
-    for (uint32_t& b : bits) {
-        if (!StreamReadU32(stream, b)) {
-            return false;
-        }
-    }
-    p = Vector3(FloatFromBits(bits[0]), FloatFromBits(bits[1]), FloatFromBits(bits[2]));
-    return true;
-}
-
 // The items stand in the package in this order; a missing one is passed over.
 LandmarkModel LoadPackage(const char* name) {
     LandmarkModel model;
@@ -66,7 +54,7 @@ LandmarkModel LoadPackage(const char* name) {
     }
     if (Stream* stream = package.OpenFile("offset")) {
         Vector3 offset;
-        if (ReadPoint(stream, offset)) {
+        if (StreamReadPoint(stream, offset)) {
             model.m_Offset = offset;
         }
         package.CloseFile();

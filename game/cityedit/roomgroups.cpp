@@ -30,10 +30,7 @@ void AssignRoomGroups(lvlPSDL* city, const GroupList* groups) {
             if (room == 0) {
                 continue;
             }
-            if (room < 1 || room >= int(city->m_RoomCount)) {
-                static constexpr ModulePath path = MakeModulePath(__FILE__);
-                AssertFailed("room>=1 && room < m_RoomCount", path.m_Text, __LINE__);
-            }
+            AssertText(room >= 1 && room < int(city->m_RoomCount), "room>=1 && room < m_RoomCount");
             city->m_RoomGroups[room] = uint8_t(n);
         }
     }
