@@ -13,12 +13,6 @@ namespace {
 
 const int BoundFlag = 32;
 
-float FlatLength(const Vector3& a, const Vector3& b) {
-    float dx = b.x - a.x;
-    float dz = b.z - a.z;
-    return std::sqrt(dx * dx + dz * dz);
-}
-
 // At least one: a span shorter than half a module still gets one squeezed model, as a plain
 // facade gets one tile.
 int Repeats(float modules) {
@@ -55,7 +49,7 @@ void DrawCustom(SurfaceElement& element, modStatic* model, const Vector3& a, con
     float sx = 0.0f;
     float sy = 0.0f;
     element.GetJoinScale(sx, sy);
-    float length = FlatLength(a, b);
+    float length = a.FlatDist(b);
     if (length == 0.0f) {
         return;
     }
@@ -109,7 +103,7 @@ void DrawFacade(SurfaceElement& element, bool textured, const Vector3& a, const 
         break;
     }
     float tile = wallTile != 0.0f ? wallTile : element.m_Size;
-    float along = tile != 0.0f ? std::floor(FlatLength(a, b) / tile + 0.5f) : 1.0f;
+    float along = tile != 0.0f ? std::floor(a.FlatDist(b) / tile + 0.5f) : 1.0f;
     float up = tile != 0.0f ? std::floor((top - bottom) / tile + 0.5f) : 1.0f;
     if (textured) {
         SelectElementTexture(&element);

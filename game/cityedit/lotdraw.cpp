@@ -40,9 +40,14 @@ const Vector3& Corner(const CityBlock& block, BlockLot& lot, int i) {
     return block.Vertex(lot.VertexIndex(i % lot.VertexCount()))->m_Position;
 }
 
-void DrawOutline(const CityBlock& block, BlockLot& lot) {
-    EmitDrawer->BeginLineStrip();
-    for (int i = 0; i <= lot.VertexCount(); ++i) {
+// The lot's corners as a fan or, back to the first, as its outline; textured by x and z.
+void DrawCorners(const CityBlock& block, BlockLot& lot, bool outline) {
+    if (outline) {
+        EmitDrawer->BeginLineStrip();
+    } else {
+        EmitDrawer->BeginFan();
+    }
+    for (int i = 0; i < lot.VertexCount() + (outline ? 1 : 0); ++i) {
         const Vector3& p = Corner(block, lot, i);
         EmitDrawer->Vertex(p.x, p.y, p.z, p.x, p.z);
     }
@@ -55,12 +60,7 @@ void DrawGroup(const CityBlock& block, BlockLot& lot) {
     colour.HSVtoRGB();
     EmitDrawer->Colour(0xFF000000 | uint32_t(colour.x * 255.0f) << 16 |
                        uint32_t(colour.y * 255.0f) << 8 | uint32_t(colour.z * 255.0f));
-    EmitDrawer->BeginFan();
-    for (int i = 0; i < lot.VertexCount(); ++i) {
-        const Vector3& p = Corner(block, lot, i);
-        EmitDrawer->Vertex(p.x, p.y, p.z, p.x, p.z);
-    }
-    EmitDrawer->End();
+    DrawCorners(block, lot, false);
     EmitDrawer->Colour(White);
     char text[8];
     snprintf(text, sizeof(text), "%d", lot.m_Group);
@@ -190,7 +190,7 @@ void BlockLot::Draw(int mode, const CityBlock& block, lvlPSDL*, int level) {
         mode = DrawTextured;
     } else if (mode == DrawWireframe || mode == DrawDebug) {
         if (EmitDrawer && (mode == DrawWireframe || m_Group)) {
-            mode == DrawWireframe ? DrawOutline(block, *this) : DrawGroup(block, *this);
+            mode == DrawWireframe ? DrawCorners(block, *this, true) : DrawGroup(block, *this);
         }
         return;
     }

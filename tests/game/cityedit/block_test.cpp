@@ -1,7 +1,7 @@
 #include "cityedit/block.h"
 #include "cityedit/landmark.h"
 
-#include "tests/support/child.h"
+#include "tests/game/cityedit/blockcompare.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 
@@ -15,14 +15,6 @@ namespace {
 
 const std::vector<Vector3> Square = {Vector3(0.0f, 0.0f, 0.0f), Vector3(10.0f, 0.0f, 0.0f),
                                      Vector3(10.0f, 1.0f, 10.0f), Vector3(0.0f, 0.0f, 10.0f)};
-
-void SetEntries(BlockLot* lot, const std::vector<int>& vertices, const std::vector<int>& adjacent) {
-    lot->SetVertexCount(static_cast<int>(vertices.size()));
-    for (size_t i = 0; i < vertices.size(); ++i) {
-        lot->VertexIndex(static_cast<int>(i)) = vertices[i];
-        lot->Adjacent(static_cast<int>(i)) = adjacent[i];
-    }
-}
 
 // The square cut along 0-2 into lot 0 (0, 1, 2) and lot 1 (2, 3, 0).
 void MakeSplitSquare(CityBlock& block) {

@@ -8,6 +8,16 @@
 #include <string>
 #include <vector>
 
+// Gives the lot these block vertices and, across each edge, these neighbours.
+inline void SetEntries(BlockLot* lot, const std::vector<int>& vertices,
+                       const std::vector<int>& adjacent) {
+    lot->SetVertexCount(int(vertices.size()));
+    for (size_t i = 0; i < vertices.size(); ++i) {
+        lot->VertexIndex(int(i)) = vertices[i];
+        lot->Adjacent(int(i)) = adjacent[i];
+    }
+}
+
 // The lot's block vertices and its neighbours across each edge, in lot order.
 inline std::vector<int> Entries(BlockLot* lot) {
     std::vector<int> entries;

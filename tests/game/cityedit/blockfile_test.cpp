@@ -8,6 +8,7 @@
 #include "data/stream.h"
 #include "data/token.h"
 #include "tests/engine/model/modelfixture.h"
+#include "tests/game/cityedit/blockcompare.h"
 #include "tests/game/cityedit/catalogfixture.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
@@ -67,14 +68,6 @@ const char* const Golden =
     "\t\tadjacent -1 -1 0 \n"
     "\t}\n"
     "}\n";
-
-void SetEntries(BlockLot* lot, const std::vector<int>& vertices, const std::vector<int>& adjacent) {
-    lot->SetVertexCount(int(vertices.size()));
-    for (size_t i = 0; i < vertices.size(); ++i) {
-        lot->VertexIndex(int(i)) = vertices[i];
-        lot->Adjacent(int(i)) = adjacent[i];
-    }
-}
 
 class BlockFile : public ::testing::Test {
 protected:

@@ -12,6 +12,7 @@
 #include "model/static.h"
 #include "vector/matrix34.h"
 
+#include "tests/game/cityedit/blockcompare.h"
 #include "tests/game/cityedit/catalogfixture.h"
 #include "tests/game/cityedit/emitfixture.h"
 #include "tests/support/console.h"
@@ -88,14 +89,6 @@ uint16_t Angle(const Vector3& a, const Vector3& b) {
 // vertices 0, 1, 4, 5 and lot 1 on 1, 2, 3, 4, sharing the edge 1-4.
 const Vector3 Outline[6] = {Vector3(0, 0, 0),  Vector3(10, 0, 1),  Vector3(20, 0, 2),
                             Vector3(21, 0, 12), Vector3(11, 0, 11), Vector3(1, 0, 10)};
-
-void SetEntries(BlockLot* lot, const std::vector<int>& vertices, const std::vector<int>& adjacent) {
-    lot->SetVertexCount(int(vertices.size()));
-    for (size_t i = 0; i < vertices.size(); ++i) {
-        lot->VertexIndex(int(i)) = vertices[i];
-        lot->Adjacent(int(i)) = adjacent[i];
-    }
-}
 
 void MakeTwoLots(CityBlock& block) {
     block.BuildFromOutline(Outline, 6);
