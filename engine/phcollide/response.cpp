@@ -61,14 +61,7 @@ void RemoveImpact(phImpact* impacts, int& count, int index) {
 // The relative velocity (A's less B's) that the impulse on A at the source impact's point
 // (B taking its negation) adds at the target impact's point.
 Vector3 VelocityChange(const phImpact& source, const phImpact& target, const Vector3& impulse) {
-    Matrix34 ka;
-    Matrix34 kb;
-    source.ColliderA->GetInverseMassMatrix(target.Position, source.Position, ka,
-                                           source.ComponentA);
-    source.ColliderB->GetInverseMassMatrix(target.Position, source.Position, kb,
-                                           source.ComponentB);
-    ka.Add3x3(kb);
-    return phRotateToWorld(impulse, ka);
+    return phRotateToWorld(impulse, source.PairInverseMass(target.Position, source.Position));
 }
 
 }  // namespace
