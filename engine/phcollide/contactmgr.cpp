@@ -258,11 +258,9 @@ int phContactMgr::FindContact(int head, const phImpact& impact) const {
     return -1;
 }
 
-bool phContactMgr::ProcessImpact(const phImpact& impact, const Vector3& relativeMotion,
-                                 const Vector3& velA, const Vector3& velB,
-                                 const Vector3& fallbackForce, Vector3& outForce,
-                                 Matrix34& outK) {
-    (void)relativeMotion;
+bool phContactMgr::ProcessImpact(const phImpact& impact, const Vector3& velA,
+                                 const Vector3& velB, const Vector3& fallbackForce,
+                                 Vector3& outForce, Matrix34& outK) {
     uint32_t key = HashKey(impact.Type, impact.FeatureA, impact.FeatureB,
                            impact.ColliderA->GetColliderID(), impact.ColliderB->GetColliderID());
     int slot = FindContact(HeadSlot(key), impact);

@@ -13,8 +13,6 @@ bool phCollision::ApplyContactResponse(phContactMgr* mgr, phImpact& impact, cons
         return false;
     }
     const float invStep = mgr->GetInvTimeStep();
-    Vector3 motion;
-    impact.GetLocalVelocity(motion);
     // A contact is only ever given the margin's worth of depth; the pushes see the rest.
     const float depth = impact.Depth;
     if (capDepth && depth >= phBound::DefaultMargin) {
@@ -22,8 +20,7 @@ bool phCollision::ApplyContactResponse(phContactMgr* mgr, phImpact& impact, cons
     }
     Vector3 force;
     Matrix34 k;
-    bool taken = mgr->ProcessImpact(impact, motion * invStep, velA, velB, impulse * invStep,
-                                    force, k);
+    bool taken = mgr->ProcessImpact(impact, velA, velB, impulse * invStep, force, k);
     impact.Depth = depth;
     if (taken) {
         impact.ApplyForceAndPush(force, pushA, pushB, k);
