@@ -170,9 +170,7 @@ void phContact::Swap() {
 
 bool phContact::Resolve(const phImpact* impact, const Vector3& u, const Vector3& velA,
                         const Vector3& velB, Vector3& outForce, Matrix34& outK,
-                        float& outDamping, float dt, float invDt) {
-    // The penalty solve needs the step, not its inverse.
-    (void)invDt;
+                        float& outDamping, float dt) {
     const phImpact* I = impact;
     if (I) {
         AssertText(I->ColliderA && I->ColliderB,

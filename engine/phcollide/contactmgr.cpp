@@ -280,8 +280,7 @@ bool phContactMgr::ProcessImpact(const phImpact& impact, const Vector3& velA,
 
     Vector3 u = velA - velB;
     float damping;
-    if (!contact.Resolve(&impact, u, velA, velB, outForce, outK, damping, GetTimeStep(),
-                         GetInvTimeStep())) {
+    if (!contact.Resolve(&impact, u, velA, velB, outForce, outK, damping, GetTimeStep())) {
         if (held >= 0) {
             HeldContactHashTable[held].Drift = FLT_MAX;
         }
@@ -359,8 +358,7 @@ void phContactMgr::CarryContacts() {
         Vector3 force;
         Matrix34 k;
         float damping;
-        if (!contact.Resolve(nullptr, velA - velB, velA, velB, force, k, damping, GetTimeStep(),
-                             GetInvTimeStep())) {
+        if (!contact.Resolve(nullptr, velA - velB, velA, velB, force, k, damping, GetTimeStep())) {
             // A later contact moves into the slot; it has not been carried yet.
             RemoveContact(i);
             continue;
