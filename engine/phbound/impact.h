@@ -71,6 +71,9 @@ struct phImpact {
                         Vector3& impulse);
     // The two sides' inverse mass matrices at the impact point.
     void InverseMassMatrices(Matrix34& ka, Matrix34& kb) const;
+    // The relative velocity change (A's less B's) at `at` per unit impulse on A at `from`
+    // (B taking its negation), as a row-vector matrix.
+    Matrix34 PairInverseMass(const Vector3& at, const Vector3& from) const;
     // An impulse on A outside the friction cone (with the combined Friction) turned to the
     // cone's edge and sized to stop the normal approach (d·n) under the summed matrix k;
     // false when that edge cannot push.

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "data/assert.h"
+#include "phbound/bound.h"
 #include "phbound/impact.h"
 #include "phcollide/collider.h"
 #include "phcore/debuglines.h"
@@ -43,10 +44,6 @@ Matrix34 StiffnessMatrix(float s, float f, float r, const Vector3& n) {
     k.c.z += s * f;
     k.d.Zero();
     return k;
-}
-
-Vector3 Times(const Matrix34& m, const Vector3& v) {
-    return Vector3(m.a.Dot(v), m.b.Dot(v), m.c.Dot(v));
 }
 
 // A contact force on a body's OtherForce and OtherTorque, with its debug line.
@@ -173,9 +170,7 @@ void phContact::Swap() {
 
 bool phContact::Resolve(const phImpact* impact, const Vector3& u, const Vector3& velA,
                         const Vector3& velB, Vector3& outForce, Matrix34& outK,
-                        float& outDamping, float dt, float invDt) {
-    // The penalty solve needs the step, not its inverse.
-    (void)invDt;
+                        float& outDamping, float dt) {
     const phImpact* I = impact;
     if (I) {
         AssertText(I->ColliderA && I->ColliderB,
@@ -291,8 +286,8 @@ bool phContact::Resolve(const phImpact* impact, const Vector3& u, const Vector3&
                     // Each body is dragged along by the other's change through the last
                     // solve's stiffness.
                     Matrix34 last = StiffnessMatrix(LastStiffness, LastFraction, LastRatio, n);
-                    AddOtherForce(*B->ICS, Point, Times(last, changeA) * weight);
-                    AddOtherForce(*A->ICS, Point, Times(last, changeB) * weight);
+                    AddOtherForce(*B->ICS, Point, phRotateToLocal(changeA, last) * weight);
+                    AddOtherForce(*A->ICS, Point, phRotateToLocal(changeB, last) * weight);
                 }
             }
         }

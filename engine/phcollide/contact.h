@@ -67,7 +67,7 @@ struct phContact {
     // matrix of the implicit step (row d zero), outDamping the damping constant used.
     bool Resolve(const phImpact* impact, const Vector3& u, const Vector3& velA,
                  const Vector3& velB, Vector3& outForce, Matrix34& outK, float& outDamping,
-                 float dt, float invDt);
+                 float dt);
     // Moves Spring and Penetration so that the springs' extension answers the given force,
     // keeping the spring within the friction cone.
     void ProjectSpring(const phImpact& impact, const Vector3& force);

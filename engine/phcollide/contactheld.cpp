@@ -277,8 +277,7 @@ bool phContactMgr::ResolveHeld(int heldIndex, phContact& contact, const Vector3&
                                Matrix34& outK) {
     contact.Touched = 1;
     float damping;
-    if (!contact.Resolve(nullptr, u, velA, velB, outForce, outK, damping, GetTimeStep(),
-                         GetInvTimeStep())) {
+    if (!contact.Resolve(nullptr, u, velA, velB, outForce, outK, damping, GetTimeStep())) {
         HeldContactHashTable[heldIndex].Drift = FLT_MAX;
         contact.ActiveFlag = phContact::DROPPED;
         return false;

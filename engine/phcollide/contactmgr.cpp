@@ -258,11 +258,9 @@ int phContactMgr::FindContact(int head, const phImpact& impact) const {
     return -1;
 }
 
-bool phContactMgr::ProcessImpact(const phImpact& impact, const Vector3& relativeMotion,
-                                 const Vector3& velA, const Vector3& velB,
-                                 const Vector3& fallbackForce, Vector3& outForce,
-                                 Matrix34& outK) {
-    (void)relativeMotion;
+bool phContactMgr::ProcessImpact(const phImpact& impact, const Vector3& velA,
+                                 const Vector3& velB, const Vector3& fallbackForce,
+                                 Vector3& outForce, Matrix34& outK) {
     uint32_t key = HashKey(impact.Type, impact.FeatureA, impact.FeatureB,
                            impact.ColliderA->GetColliderID(), impact.ColliderB->GetColliderID());
     int slot = FindContact(HeadSlot(key), impact);
@@ -282,8 +280,7 @@ bool phContactMgr::ProcessImpact(const phImpact& impact, const Vector3& relative
 
     Vector3 u = velA - velB;
     float damping;
-    if (!contact.Resolve(&impact, u, velA, velB, outForce, outK, damping, GetTimeStep(),
-                         GetInvTimeStep())) {
+    if (!contact.Resolve(&impact, u, velA, velB, outForce, outK, damping, GetTimeStep())) {
         if (held >= 0) {
             HeldContactHashTable[held].Drift = FLT_MAX;
         }
@@ -361,8 +358,7 @@ void phContactMgr::CarryContacts() {
         Vector3 force;
         Matrix34 k;
         float damping;
-        if (!contact.Resolve(nullptr, velA - velB, velA, velB, force, k, damping, GetTimeStep(),
-                             GetInvTimeStep())) {
+        if (!contact.Resolve(nullptr, velA - velB, velA, velB, force, k, damping, GetTimeStep())) {
             // A later contact moves into the slot; it has not been carried yet.
             RemoveContact(i);
             continue;

@@ -58,12 +58,10 @@ public:
     // Finds or creates the impact's contact and solves it; answers whether outForce (on A;
     // B takes its negation) and outK are to be applied. velA and velB are the velocities of
     // the impact point as a point of each side; their difference is the relative velocity
-    // the solve uses (relativeMotion, the frame's motion rate the response works out, is
-    // taken for the record only). fallbackForce replaces a refreshed contact's force that
-    // stays within its damping.
-    bool ProcessImpact(const phImpact& impact, const Vector3& relativeMotion,
-                       const Vector3& velA, const Vector3& velB, const Vector3& fallbackForce,
-                       Vector3& outForce, Matrix34& outK);
+    // the solve uses. fallbackForce replaces a refreshed contact's force that stays within
+    // its damping.
+    bool ProcessImpact(const phImpact& impact, const Vector3& velA, const Vector3& velB,
+                       const Vector3& fallbackForce, Vector3& outForce, Matrix34& outK);
     void BeginFrame();
     // Solves again, without impacts, every contact kept this frame and applies the forces;
     // contacts that no longer hold are removed.

@@ -94,6 +94,15 @@ void phImpact::InverseMassMatrices(Matrix34& ka, Matrix34& kb) const {
     ColliderB->GetInverseMassMatrix(Position, kb, ComponentB);
 }
 
+Matrix34 phImpact::PairInverseMass(const Vector3& at, const Vector3& from) const {
+    Matrix34 ka;
+    Matrix34 kb;
+    ColliderA->GetInverseMassMatrix(at, from, ka, ComponentA);
+    ColliderB->GetInverseMassMatrix(at, from, kb, ComponentB);
+    ka.Add3x3(kb);
+    return ka;
+}
+
 // Outside the friction cone the impulse turns to the cone's edge, u = n + mu t/|t|, and is
 // sized so that the normal approach stops: n·K·j = -d·n.
 bool phImpact::ClipToFrictionCone(Vector3& j, const Matrix34& k, float approach) const {

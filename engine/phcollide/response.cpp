@@ -13,8 +13,6 @@ bool phCollision::ApplyContactResponse(phContactMgr* mgr, phImpact& impact, cons
         return false;
     }
     const float invStep = mgr->GetInvTimeStep();
-    Vector3 motion;
-    impact.GetLocalVelocity(motion);
     // A contact is only ever given the margin's worth of depth; the pushes see the rest.
     const float depth = impact.Depth;
     if (capDepth && depth >= phBound::DefaultMargin) {
@@ -22,8 +20,7 @@ bool phCollision::ApplyContactResponse(phContactMgr* mgr, phImpact& impact, cons
     }
     Vector3 force;
     Matrix34 k;
-    bool taken = mgr->ProcessImpact(impact, motion * invStep, velA, velB, impulse * invStep,
-                                    force, k);
+    bool taken = mgr->ProcessImpact(impact, velA, velB, impulse * invStep, force, k);
     impact.Depth = depth;
     if (taken) {
         impact.ApplyForceAndPush(force, pushA, pushB, k);
@@ -61,14 +58,7 @@ void RemoveImpact(phImpact* impacts, int& count, int index) {
 // The relative velocity (A's less B's) that the impulse on A at the source impact's point
 // (B taking its negation) adds at the target impact's point.
 Vector3 VelocityChange(const phImpact& source, const phImpact& target, const Vector3& impulse) {
-    Matrix34 ka;
-    Matrix34 kb;
-    source.ColliderA->GetInverseMassMatrix(target.Position, source.Position, ka,
-                                           source.ComponentA);
-    source.ColliderB->GetInverseMassMatrix(target.Position, source.Position, kb,
-                                           source.ComponentB);
-    ka.Add3x3(kb);
-    return phRotateToWorld(impulse, ka);
+    return phRotateToWorld(impulse, source.PairInverseMass(target.Position, source.Position));
 }
 
 }  // namespace

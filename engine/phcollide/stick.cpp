@@ -77,17 +77,6 @@ bool SolveLinear(int n, double a[6][7], double x[6]) {
     return true;
 }
 
-// The relative velocity change (A's less B's) at `at` per unit impulse on A at `from`, as a
-// row-vector matrix.
-Matrix34 PairInverseMass(const phImpact& impact, const Vector3& at, const Vector3& from) {
-    Matrix34 ka;
-    Matrix34 kb;
-    impact.ColliderA->GetInverseMassMatrix(at, from, ka, impact.ComponentA);
-    impact.ColliderB->GetInverseMassMatrix(at, from, kb, impact.ComponentB);
-    ka.Add3x3(kb);
-    return ka;
-}
-
 Vector3 RelativeVelocity(const phImpact& impact) {
     Vector3 velA;
     Vector3 velB;
@@ -145,10 +134,10 @@ void phCollision::ResolvePair(phContactMgr* mgr, phImpact* impacts) {
     e[1].Cross(e[2], e[0]);
     const Vector3 v1 = RelativeVelocity(impacts[0]);
     const Vector3 v2 = RelativeVelocity(impacts[1]);
-    const Matrix34 k11 = PairInverseMass(impacts[0], p1, p1);
-    const Matrix34 k12 = PairInverseMass(impacts[0], p1, p2);
-    const Matrix34 k21 = PairInverseMass(impacts[0], p2, p1);
-    const Matrix34 k22 = PairInverseMass(impacts[0], p2, p2);
+    const Matrix34 k11 = impacts[0].PairInverseMass(p1, p1);
+    const Matrix34 k12 = impacts[0].PairInverseMass(p1, p2);
+    const Matrix34 k21 = impacts[0].PairInverseMass(p2, p1);
+    const Matrix34 k22 = impacts[0].PairInverseMass(p2, p2);
     double a[6][7] = {};
     const Vector3 axes[3] = {Vector3(1, 0, 0), Vector3(0, 1, 0), Vector3(0, 0, 1)};
     for (int i = 0; i < 3; ++i) {
@@ -233,7 +222,7 @@ void phCollision::ResolveStick(phContactMgr* mgr, phImpact& impact) {
     if (!movingA) {
         return;
     }
-    Matrix34 k = PairInverseMass(impact, impact.Position, impact.Position);
+    Matrix34 k = impact.PairInverseMass(impact.Position, impact.Position);
     Vector3 j;
     k.SolvePivoted(j, RelativeVelocity(impact) * -1.0f);
     Vector3 moment;

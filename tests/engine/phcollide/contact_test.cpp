@@ -41,8 +41,7 @@ protected:
     Result Solve(const phImpact* impact, const Vector3& velA, const Vector3& velB = Vector3(0, 0, 0),
                  float dt = Step) {
         Result r;
-        r.holds = m_Contact.Resolve(impact, velA - velB, velA, velB, r.force, r.k, r.damping, dt,
-                                    1.0f / dt);
+        r.holds = m_Contact.Resolve(impact, velA - velB, velA, velB, r.force, r.k, r.damping, dt);
         return r;
     }
 
@@ -112,12 +111,12 @@ TEST_CHILD(ContactWithForeignImpact) {
     Vector3 zero(0, 0, 0);
     if (ChildCase() == 0) {
         impact.ColliderB = &stranger.collider;
-        contact.Resolve(&impact, zero, zero, zero, force, k, damping, Step, 60.0f);
+        contact.Resolve(&impact, zero, zero, zero, force, k, damping, Step);
     } else if (ChildCase() == 1) {
         impact.ColliderB = nullptr;
-        contact.Resolve(&impact, zero, zero, zero, force, k, damping, Step, 60.0f);
+        contact.Resolve(&impact, zero, zero, zero, force, k, damping, Step);
     } else {
-        contact.Resolve(nullptr, zero, zero, zero, force, k, damping, Step, 60.0f);
+        contact.Resolve(nullptr, zero, zero, zero, force, k, damping, Step);
     }
     return 0;
 }
@@ -514,7 +513,7 @@ TEST_F(ContactTest, BodiesThatChangeVelocityTogetherAreCoupled) {
         Matrix34 k;
         float damping;
         contact.Resolve(&between, c.changeA - c.changeB, c.changeA, c.changeB, force, k,
-                        damping, Step, 60.0f);
+                        damping, Step);
         // K' = 100 (0.25 I + 0.75 n n^T) with n = y: the x parts scale by 25.
         EXPECT_NEAR(other.body.OtherForce.x, c.weight * 25.0f * c.changeA.x, 1e-4f);
         EXPECT_NEAR(other.body.OtherForce.z, c.weight * 25.0f * c.changeA.z, 1e-4f);

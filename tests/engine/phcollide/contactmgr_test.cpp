@@ -110,7 +110,7 @@ protected:
                  const Vector3& fallback = Vector3(0, 0, 0)) {
         Matrix34 k;
         Vector3 zero(0, 0, 0);
-        return m_Mgr.ProcessImpact(impact, velA, velA, zero, fallback, force, k);
+        return m_Mgr.ProcessImpact(impact, velA, zero, fallback, force, k);
     }
 
     phContactMgr m_Mgr;
@@ -517,7 +517,7 @@ TEST_F(ContactMgrTest, CarryingSolvesTheContactMovedIntoABrokenOnesSlot) {
         for (const phImpact& impact : impacts) {
             Matrix34 k;
             Vector3 zero(0, 0, 0);
-            m_Mgr.ProcessImpact(impact, zero, zero, zero, zero, force, k);
+            m_Mgr.ProcessImpact(impact, zero, zero, zero, force, k);
         }
     }
     ASSERT_EQ(CheckChains(m_Mgr), 6);
