@@ -26,7 +26,6 @@
 #include "rgl/tgl.h"
 #include "vector/matrix34.h"
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -98,9 +97,7 @@ int main(int argc, char** argv) {
 
     StartBenchWindow();
     PrintBenchDevice();
-    tglInit(FVF_VCT1, 64, 120, 0);
-    gfxSetStateByte(gfxCurrentState.m_Lighting, 0);
-    gfxSetStateByte(gfxCurrentState.m_CullMode, D3DCULL_NONE);
+    StartCityBatches();
     const char* only = nullptr;
     GetOption("city", 0, only);
     for (const char* name : {"demo", "grid1000", "grid10000"}) {

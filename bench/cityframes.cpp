@@ -11,6 +11,12 @@
 #include <cmath>
 #include <vector>
 
+void StartCityBatches() {
+    tglInit(FVF_VCT1, 64, 120, 0);
+    gfxSetStateByte(gfxCurrentState.m_Lighting, 0);
+    gfxSetStateByte(gfxCurrentState.m_CullMode, D3DCULL_NONE);
+}
+
 Matrix34 CameraOverCity() {
     Vector3 low = lvlPSDL::sm_Vertices[0];
     Vector3 high = low;

@@ -6,6 +6,9 @@
 
 // Frames of a processed city drawn whole by the room interpreter, as the editor draws it.
 
+// The room interpreter's batches on the open pipeline, unlit and drawn from both sides.
+void StartCityBatches();
+
 // Looking down at 60 degrees from the south over the loaded city's vertices, far enough back
 // that the whole city is in view.
 Matrix34 CameraOverCity();

@@ -37,9 +37,7 @@ int main(int argc, char** argv) {
     SetOption("swkesh", "");
     StartBenchWindow();
     LoadCityTextures();
-    tglInit(FVF_VCT1, 64, 120, 0);
-    gfxSetStateByte(gfxCurrentState.m_Lighting, 0);
-    gfxSetStateByte(gfxCurrentState.m_CullMode, D3DCULL_NONE);
+    StartCityBatches();
     gfxMainViewport->Perspective(60.0f, 0.0f, 1.0f, 10000.0f);
     PrintMessage("device: %s, %d-bit target, %d rooms", gfxUseOwnDevice ? "own" : "other",
                  gfxPipeline::m_ColorDepth, int(city.m_RoomCount) - 1);

@@ -254,11 +254,6 @@ void tglDrawBatch(int32_t index) {
         uint32_t count = slot.m_List[i] >> 3;
         uint32_t type = slot.m_List[i] & 7;
         uint16_t* at = sIndices.data() + indexCount;
-        if (type == D3DPT_TRIANGLELIST || type == D3DPT_TRIANGLESTRIP ||
-            type == D3DPT_TRIANGLEFAN) {
-            // The statistics show the primitives as written, not the list they go out in.
-            gfxCountPrimitives(D3DPRIMITIVETYPE(type), count);
-        }
         switch (type) {
         case D3DPT_TRIANGLELIST:
             for (uint32_t k = 0; k < count / 3 * 3; ++k) {
@@ -285,9 +280,11 @@ void tglDrawBatch(int32_t index) {
         default:
             flush();
             gfxDrawVertexBuffer(D3DPRIMITIVETYPE(type), start, count, slot.m_VB);
-            at = sIndices.data();
-            break;
+            start += count;
+            continue;
         }
+        // The statistics show the primitives as written, not the list they go out in.
+        gfxCountPrimitives(D3DPRIMITIVETYPE(type), count);
         indexCount = uint32_t(at - sIndices.data());
         start += count;
     }
