@@ -35,7 +35,7 @@ protected:
 // shader's own texture field, and leaves a name that is not there as no texture.
 TEST_F(ResolvedShaders, NamesBecomeLoadedTextures) {
     ASSERT_TRUE(Open(""));
-    datAssetManager::SetPath(SourcePath("assets").c_str());
+    datAssetManager::SetPath(SourcePath("tests/data/oddcity").c_str());
     const float white[4] = {1, 1, 1, 1};
     std::string path = m_Scratch.Path("shaders.bin");
     ASSERT_TRUE(WriteWholeFile(path, U32(1) + U32(3) + ShaderRecord("road_a", white, 0.0f) +

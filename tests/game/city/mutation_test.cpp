@@ -70,7 +70,7 @@ bool CheckPsdl(int index, std::string& why) {
     static const std::vector<std::string> seeds = {ReadWholeFile(TestDataPath("demo.psdl"))};
     const ScratchDir& root = CityRoot();
     static bool tabled = WriteWholeFile(root.Path("city\\materials.csv"),
-                                        ReadWholeFile(SourcePath("assets/city/materials.csv")));
+                                        ReadWholeFile(SourcePath("tests/data/oddcity/city/materials.csv")));
     (void)tabled;
     WriteWholeFile(root.Path("city\\m.psdl"), Mutant(seeds, index));
     ConsoleCapture console;
@@ -101,7 +101,7 @@ void LoadGameMaterials() {
 
 bool CheckMaterialTable(int index, std::string& why) {
     static const std::vector<std::string> seeds = {
-        ReadWholeFile(SourcePath("assets/city/materials.csv")),
+        ReadWholeFile(SourcePath("tests/data/oddcity/city/materials.csv")),
         "texture,material\r\nwalk,mud\r\nrink,ice\r\nrock,gravel,extra\r\n"
         "a_texture_name_near_the_field_size,mud\r\n"};
     static bool loaded = false;

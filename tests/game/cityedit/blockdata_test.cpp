@@ -270,7 +270,7 @@ int FaultingEditor(int, char**) {
 TEST_CHILD(FaultInTheEditorsFrame) {
     ScratchDir scratch;
     CreateDirectoryA(scratch.Path("city").c_str(), nullptr);
-    CopyFileA(SourcePath("assets\\city\\demo.sdl").c_str(), scratch.Path("city\\demo.sdl").c_str(),
+    CopyFileA(SourcePath("tests\\data\\oddcity\\city\\demo.sdl").c_str(), scratch.Path("city\\demo.sdl").c_str(),
               FALSE);
     datAssetManager::SetPath(scratch.Root().c_str());
     lvlPSDL city;

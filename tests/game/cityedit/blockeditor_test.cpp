@@ -601,7 +601,7 @@ TEST_F(BlockEditorState, OppositeCursorFollowsWithShiftInDigitize) {
 class EditRoom : public ::testing::Test {
 protected:
     EditRoom() {
-        datAssetManager::SetPath(SourcePath("assets").c_str());
+        datAssetManager::SetPath(SourcePath("tests/data/oddcity").c_str());
         m_City.LoadSDL("demo");
         m_Console.Take();
         m_Editor.reset(new BlockEditor);

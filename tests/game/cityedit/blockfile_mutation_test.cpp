@@ -103,7 +103,7 @@ std::string NumberMutant(const std::vector<std::string>& seeds, int index) {
 
 bool CheckBlocks(int index, std::string& why) {
     static const std::vector<std::string> seeds = {
-        ReadWholeFile(SourcePath("assets/city/demo.block")),
+        ReadWholeFile(SourcePath("tests/data/oddcity/city/demo.block")),
         ReadWholeFile(TestDataPath("block_worst.block"))};
     static std::unique_ptr<CatalogFiles> files;
     if (!files) {

@@ -411,7 +411,7 @@ TEST_F(BlockInput, WheelRaisesTheVertexUnderTheMouseOnly) {
 TEST_F(BlockInput, DraggedVertexSnapsToTheRoomUnlessShiftIsHeld) {
     // The demo city's room 1 is the square from (0, 0) to (10, 10) at height 0.
     lvlPSDL city;
-    datAssetManager::SetPath(SourcePath("assets").c_str());
+    datAssetManager::SetPath(SourcePath("tests/data/oddcity").c_str());
     ASSERT_TRUE(city.LoadSDL("demo"));
     datAssetManager::SetPath(m_Files.m_Scratch.Root().c_str());
     m_City = &city;

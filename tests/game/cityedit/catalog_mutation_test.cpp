@@ -85,10 +85,10 @@ bool SoundElements(std::string& why) {
 
 bool CheckCatalogs(int index, std::string& why) {
     static const std::vector<std::string> seeds = {
-        ReadWholeFile(SourcePath("assets/city/floors.csv")),
-        ReadWholeFile(SourcePath("assets/city/walls.csv")),
-        ReadWholeFile(SourcePath("assets/city/facades.csv")),
-        ReadWholeFile(SourcePath("assets/city/props.csv")),
+        ReadWholeFile(SourcePath("tests/data/oddcity/city/floors.csv")),
+        ReadWholeFile(SourcePath("tests/data/oddcity/city/walls.csv")),
+        ReadWholeFile(SourcePath("tests/data/oddcity/city/facades.csv")),
+        ReadWholeFile(SourcePath("tests/data/oddcity/city/props.csv")),
         ReadWholeFile(TestDataPath("catalog_worst.csv"))};
     static CatalogFiles files;
     BoxRecorder boxes;

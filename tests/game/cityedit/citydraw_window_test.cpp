@@ -31,7 +31,7 @@ protected:
         CreateDirectoryA(m_Scratch.Path("city").c_str(), nullptr);
         CreateDirectoryA(m_Scratch.Path("texture").c_str(), nullptr);
         for (const char* file : DemoFiles) {
-            CopyFileA(SourcePath(std::string("assets\\") + file).c_str(), m_Scratch.Path(file).c_str(), FALSE);
+            CopyFileA(SourcePath(std::string("tests\\data\\oddcity\\") + file).c_str(), m_Scratch.Path(file).c_str(), FALSE);
         }
         datAssetManager::SetPath(m_Scratch.Root().c_str());
     }

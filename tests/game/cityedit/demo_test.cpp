@@ -41,7 +41,7 @@ struct ExpectedRoom {
     std::vector<Command> m_Commands;
 };
 
-// Worked out by hand from assets/city/demo.sdl.
+// Worked out by hand from tests/data/oddcity/city/demo.sdl.
 const ExpectedRoom DemoRooms[7] = {
     {},
     {101, 1, {{0, 0}, {1, 2}, {2, 5}, {3, 0}},
@@ -71,7 +71,7 @@ const ExpectedRoom DemoRooms[7] = {
 
 TEST(DemoCity, CompilesToTheHandWorkedRooms) {
     ConsoleCapture capture;
-    datAssetManager::SetPath(SourcePath("assets").c_str());
+    datAssetManager::SetPath(SourcePath("tests/data/oddcity").c_str());
     lvlPSDL city;
     ASSERT_TRUE(city.LoadSDL("demo"));
     EXPECT_EQ(capture.Take(), "28 verts, 7 rooms, 92 codes\n28 verts, 7 rooms, 92 codes\n");
@@ -100,7 +100,7 @@ TEST(DemoCity, CompilesToTheHandWorkedRooms) {
 
 TEST(DemoCity, TablesAndAiRoad) {
     ConsoleCapture capture;
-    datAssetManager::SetPath(SourcePath("assets").c_str());
+    datAssetManager::SetPath(SourcePath("tests/data/oddcity").c_str());
     lvlPSDL city;
     ASSERT_TRUE(city.LoadSDL("demo"));
 

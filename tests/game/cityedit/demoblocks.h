@@ -29,7 +29,7 @@ public:
     DemoBlocks() {
         CreateDirectoryA(m_Scratch.Path("city").c_str(), nullptr);
         for (const char* file : DemoFiles) {
-            CopyFileA(SourcePath(std::string("assets\\city\\") + file).c_str(),
+            CopyFileA(SourcePath(std::string("tests\\data\\oddcity\\city\\") + file).c_str(),
                       m_Scratch.Path(std::string("city\\") + file).c_str(), FALSE);
         }
         datAssetManager::SetPath(m_Scratch.Root().c_str());

@@ -28,7 +28,7 @@ TEST_F(DemoCity, DrawnFromAboveCoversItsRoomsInTheirTextures) {
 // The export of each demo room at the highest detail, seen from above, follows its words:
 // the kinds and sizes of the records, and the fans' corners are the vertices they name.
 TEST(DemoCityExport, RecordsFollowTheCodeWords) {
-    datAssetManager::SetPath(SourcePath("assets").c_str());
+    datAssetManager::SetPath(SourcePath("tests/data/oddcity").c_str());
     lvlPSDL city;
     ASSERT_TRUE(city.LoadSDL("demo"));
     datAssetManager::SetPath("");

@@ -62,7 +62,7 @@ class DemoCityPipeline : public WindowPipeline {
 protected:
     void SetUp() override {
         WindowPipeline::SetUp();
-        datAssetManager::SetPath(SourcePath("assets").c_str());
+        datAssetManager::SetPath(SourcePath("tests/data/oddcity").c_str());
     }
     void TearDown() override {
         tglShutdown();

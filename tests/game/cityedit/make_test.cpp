@@ -222,7 +222,7 @@ void ReadDemoBlocks() {
 
 class DemoMake : public ::testing::Test {
 protected:
-    void SetUp() override { datAssetManager::SetPath(SourcePath("assets").c_str()); }
+    void SetUp() override { datAssetManager::SetPath(SourcePath("tests/data/oddcity").c_str()); }
 
     // Loads the demo description, makes it and writes the processed file, all under name.
     void Make(lvlPSDL& city, const std::string& name, lvlMakeCallback emitter = CompileDemo) {

@@ -32,7 +32,7 @@ bool SoundCity(const lvlPSDL& city) {
 }
 
 bool CheckSdl(int index, std::string& why) {
-    static const std::vector<std::string> seeds = {ReadWholeFile(SourcePath("assets/city/demo.sdl"))};
+    static const std::vector<std::string> seeds = {ReadWholeFile(SourcePath("tests/data/oddcity/city/demo.sdl"))};
     static ScratchDir scratch;
     static bool rooted = false;
     if (!rooted) {

@@ -21,7 +21,7 @@ const uint32_t Grass = 4;
 class Picking : public ::testing::Test {
 protected:
     Picking() {
-        datAssetManager::SetPath(SourcePath("assets").c_str());
+        datAssetManager::SetPath(SourcePath("tests/data/oddcity").c_str());
         m_City.LoadSDL("demo");
         m_Capture.Take();
         lvlPSDL::sm_MaterialIndex[Grass] = 3;
