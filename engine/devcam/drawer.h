@@ -12,9 +12,9 @@ struct Vector3;
 class dcDrawer {
 public:
     // Primitive codes as the pipeline's.
-    enum { LineList = 2, LineStrip = 3 };
+    enum { LineList = 2, LineStrip = 3, TriangleFan = 6 };
     // Capabilities as the immediate-mode layer's.
-    enum { DepthTest = 0 };
+    enum { DepthTest = 0, AlphaBlend = 3 };
 
     virtual ~dcDrawer() {}
     virtual void Begin(int primitive) = 0;

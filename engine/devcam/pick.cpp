@@ -112,23 +112,29 @@ float dcPickSegmentDist(float& t, const Vector3& a, const Vector3& b) {
 }
 
 bool dcPickInPolygon(int npol, const Vector3* points) {
-    Assert(npol < dcPick::maxPoints);
-    Vector4 screen[dcPick::maxPoints];
-    for (int i = 0; i < npol; ++i) {
-        if (!dcProjectToScreen(screen[i], points[i])) {
-            return false;
-        }
+    if (npol < 1) {
+        return false;
+    }
+    // Each edge from the point before: any number of points, each projected once.
+    Vector4 previous;
+    if (!dcProjectToScreen(previous, points[npol - 1])) {
+        return false;
     }
     float mx = (float)inpMouseX;
     float my = (float)inpMouseY;
     bool inside = false;
-    for (int i = 0, j = npol - 1; i < npol; j = i++) {
-        const Vector4& pi = screen[i];
-        const Vector4& pj = screen[j];
+    for (int i = 0; i < npol; ++i) {
+        Vector4 current;
+        if (!dcProjectToScreen(current, points[i])) {
+            return false;
+        }
+        const Vector4& pi = current;
+        const Vector4& pj = previous;
         if (((pi.y <= my && my < pj.y) || (pj.y <= my && my < pi.y)) &&
             mx < (pj.x - pi.x) * (my - pi.y) / (pj.y - pi.y) + pi.x) {
             inside = !inside;
         }
+        previous = current;
     }
     return inside;
 }

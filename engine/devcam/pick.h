@@ -18,7 +18,8 @@ bool dcProjectToScreen(Vector4& out, const Vector3& point);
 float dcPickPointDist(const Vector3& point);
 // t is the parameter from a to b of the point nearest the mouse.
 float dcPickSegmentDist(float& t, const Vector3& a, const Vector3& b);
-// Even-odd rule over the projected polygon; fewer than maxPoints points.
+// Even-odd rule over the projected polygon, of any number of points; false when one of them
+// lies behind the eye.
 bool dcPickInPolygon(int count, const Vector3* points);
 // The closest points of two lines through p1, p2 and p3, p4; false when a line is degenerate or
 // the lines are parallel.

@@ -38,6 +38,11 @@ bool RoomCarriesBlock(const lvlPSDL* city, uint32_t room) {
     return (city->m_RoomTypes[room] & BlockRoom) && city->GetRoom(int(room));
 }
 
+CityBlock* FindRoomBlock(const lvlPSDL* city, int room) {
+    bool inCity = room >= 1 && uint32_t(room) < city->m_RoomCount && room < MAX_ROOM_BLOCKS;
+    return inCity && RoomCarriesBlock(city, uint32_t(room)) ? GetRoomBlock(room) : nullptr;
+}
+
 void EditRoomBlock(lvlPSDL* city, BlockEditor* editor, int room) {
     if (room < 0 || uint32_t(room) >= city->m_RoomCount ||
         !RoomCarriesBlock(city, uint32_t(room))) {

@@ -41,6 +41,9 @@ CityBlock*& GetRoomBlock(int room);
 void DeleteRoomBlock(int room);
 // The room has a type bit of BlockRoom and is a room of the city.
 bool RoomCarriesBlock(const lvlPSDL* city, uint32_t room);
+// The block of a room that carries one; null for none, and for a number outside the city or
+// the block table.
+CityBlock* FindRoomBlock(const lvlPSDL* city, int room);
 // Hands the room's block to the block editor, made first from the room's perimeter (at most
 // MAX_EDIT_PERIMETER vertices, one lot) when the room has none, and switches to "Block
 // Assign" on that room. Nothing for -1 or a room that cannot carry a block; a room past the

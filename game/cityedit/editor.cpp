@@ -33,7 +33,7 @@ char* CurrentBlockFile = nullptr;
 dcTrackballCam TrackCam;
 dcPolarCam PolarCam;
 dcPick Picker;
-qvPathSet CityPathEditor;
+class CityPathEditor CityPathEditor;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "devcam/pick.h"
 #include "devcam/polarcam.h"
 #include "devcam/trackballcam.h"
-#include "level/pathedit.h"
+#include "cityedit/citypath.h"
 
 class bkBank;
 class lvlPSDL;
@@ -50,7 +50,8 @@ extern char* CurrentBlockFile;
 extern dcTrackballCam TrackCam;
 extern dcPolarCam PolarCam;
 extern dcPick Picker;
-extern qvPathSet CityPathEditor;
+// The path editor of mode 5, on the city the main program gives it.
+extern class CityPathEditor CityPathEditor;
 
 // The room colours (entry 0 black, every room white) and the selection (nothing selected),
 // sized for the city's rooms.

@@ -89,6 +89,7 @@ int EditorMain(int argc, char** argv) {
     TrackCam.TopView(1000.0f);
 
     LoadCatalogs();
+    CityPathEditor.SetCity(city.get());
     CityPathEditor.AddWidgets(AddListedBank("Path Editor"));
     std::unique_ptr<BlockEditor> blockEditor(new BlockEditor);
 
@@ -123,6 +124,7 @@ int EditorMain(int argc, char** argv) {
     groups.reset();
     DeleteAllRoomBlocks();
     FreeRoomState();
+    CityPathEditor.SetCity(nullptr);
     return 0;
 }
 

@@ -27,9 +27,10 @@ public:
     // text that the editor shows.
     virtual const char* EditMouse();
     virtual void Draw();
-    // The ground point under the client point x, y; false for none. This class takes the plane
-    // y = 0 and ignores flag, which the editor passes set while Shift is held.
-    virtual bool Pick(qvPath* path, Vector3& point, int x, int y, bool flag);
+    // The ground point under the client point x, y into the vertex's position; false for none.
+    // A subclass may also fill the vertex's word. This class takes the plane y = 0, leaves the
+    // word and ignores flag, which the editor passes set while Shift is held.
+    virtual bool Pick(qvPath* path, qvPathVertex& point, int x, int y, bool flag);
     virtual void ApplyTypeAndSpacing();
     virtual void SelectPath();
     virtual void SelectVertex();

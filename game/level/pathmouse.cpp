@@ -37,29 +37,34 @@ const char* qvPathSet::EditMouse() {
 }
 
 void qvPathSet::HandleEvent(qvPath& path, const qvPathEvent& event) {
-    Vector3 point;
+    // A moved vertex is picked from what it holds, so that its word keeps what the pick leaves.
+    qvPathVertex point{Vector3(), 0};
+    if (path.GetVertexCount()) {
+        point = path.GetVertex(path.WriteIndex());
+    }
     switch (event.m_Type) {
-    case qvPathEvent::LeftDown:
-        if (!sm_Moving && Pick(&path, point, event.m_X, event.m_Y, PathMouse->ShiftHeld())) {
+    case qvPathEvent::LeftDown: {
+        qvPathVertex added{Vector3(), 0};
+        if (!sm_Moving && Pick(&path, added, event.m_X, event.m_Y, PathMouse->ShiftHeld())) {
             int count = path.GetVertexCount();
             // After the current vertex when it is the last, else before it.
-            path.InsertVertex(qvPathVertex{point, 0},
-                              path.GetCurrentVertex() >= count - 1 ? count : -1);
+            path.InsertVertex(added, path.GetCurrentVertex() >= count - 1 ? count : -1);
             SetIndexRange(m_VertSlider, path.GetVertexCount());
-            sm_Position = point;
+            sm_Position = added.m_Position;
         }
         break;
+    }
     case qvPathEvent::RightDown:
         sm_Moving = 1;
         if (Pick(&path, point, event.m_X, event.m_Y, true) && path.GetVertexCount()) {
-            path.GetVertex(path.WriteIndex()).m_Position = point;
+            path.GetVertex(path.WriteIndex()) = point;
         }
         break;
     case qvPathEvent::MouseMove:
         if (sm_Moving && Pick(&path, point, event.m_X, event.m_Y, false) &&
             path.GetVertexCount()) {
-            path.GetVertex(path.WriteIndex()).m_Position = point;
-            sm_Position = point;
+            path.GetVertex(path.WriteIndex()) = point;
+            sm_Position = point.m_Position;
         }
         break;
     case qvPathEvent::RightUp:
@@ -80,7 +85,7 @@ void qvPathSet::HandleEvent(qvPath& path, const qvPathEvent& event) {
     }
 }
 
-bool qvPathSet::Pick(qvPath*, Vector3& point, int x, int y, bool) {
+bool qvPathSet::Pick(qvPath*, qvPathVertex& point, int x, int y, bool) {
     Vector3 start;
     Vector3 end;
     if (!PathMouse || !PathMouse->RayFromScreen(x, y, start, end)) {
@@ -92,6 +97,6 @@ bool qvPathSet::Pick(qvPath*, Vector3& point, int x, int y, bool) {
         return false;
     }
     float t = start.y / (start.y - end.y);
-    point = start + (end - start) * t;
+    point.m_Position = start + (end - start) * t;
     return true;
 }

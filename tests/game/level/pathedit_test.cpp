@@ -110,7 +110,7 @@ public:
     using qvPathSet::m_SpacingValue;
     using qvPathSet::m_TypeValue;
 
-    bool Pick(qvPath* path, Vector3& point, int x, int y, bool flag) override {
+    bool Pick(qvPath* path, qvPathVertex& point, int x, int y, bool flag) override {
         m_PickFlags.push_back(flag);
         return qvPathSet::Pick(path, point, x, y, flag);
     }
@@ -421,12 +421,14 @@ TEST_F(PathEditor, PickOnTheGround) {
     for (const Case& c : cases) {
         mouse.m_RayStart = c.m_Start;
         mouse.m_RayEnd = c.m_End;
-        Vector3 point(7, 7, 7);
+        qvPathVertex point = PathVertex(7, 7, 7, 0xABCDEF12);
         bool hit = m_Editor.qvPathSet::Pick(nullptr, point, 3, 4, false);
         EXPECT_EQ(hit, c.m_Point != nullptr) << Point(c.m_Start) << " " << Point(c.m_End);
         if (c.m_Point) {
-            EXPECT_EQ(Point(point), c.m_Point);
+            EXPECT_EQ(Point(point.m_Position), c.m_Point);
         }
+        // The plane knows no rooms: the word stays.
+        EXPECT_EQ(point.m_Word, 0xABCDEF12u);
     }
     EXPECT_EQ(mouse.m_Rays.back(), std::make_pair(3, 4));
 }
