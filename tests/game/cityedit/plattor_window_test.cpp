@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -80,8 +82,27 @@ TEST_F(Editor, RefusesToStartWithoutACity) {
     }
 }
 
-TEST_F(Editor, WithoutAMakeStartsAndShutsDown) {
-    ChildResult result = Run("demo.sdl -block demo -local");
+// The editor runs its frames until its window is closed: it is still there seconds after it
+// opened, and a WM_CLOSE from outside ends it with 0 and its bank layout written.
+TEST_F(Editor, StaysInItsLoopUntilTheWindowIsClosed) {
+    std::atomic<bool> done(false);
+    ChildResult result;
+    std::thread editor([&] {
+        result = Run("demo.sdl -block demo");
+        done = true;
+    });
+    HWND window = nullptr;
+    for (int i = 0; i < 600 && !window && !done; ++i) {
+        Sleep(100);
+        window = FindWindowA(nullptr, "D3D Pipeline");
+    }
+    ASSERT_NE(window, nullptr) << "no window";
+    Sleep(3000);
+    EXPECT_FALSE(done) << "the editor left its loop by itself";
+    DWORD closed = GetTickCount();
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    editor.join();
+    EXPECT_LT(GetTickCount() - closed, 5000u);
     EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
     EXPECT_EQ(result.m_Output.find("Error"), std::string::npos) << result.m_Output;
     EXPECT_FALSE(FileExists(m_Scratch.Path("city\\demo.psdl")));
@@ -91,8 +112,10 @@ TEST_F(Editor, WithoutAMakeStartsAndShutsDown) {
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     FindClose(search);
     std::string layout = ReadWholeFile(m_Scratch.Path(found.cFileName));
-    EXPECT_NE(layout.find("\"Block Editor\""), std::string::npos) << layout;
-    EXPECT_NE(layout.find("\"Block Attributes\""), std::string::npos) << layout;
+    for (const char* bank : {"\"Main Menu\"", "\"Block Editor\"", "\"Block Attributes\"",
+                             "\"Light One\""}) {
+        EXPECT_NE(layout.find(bank), std::string::npos) << bank << "\n" << layout;
+    }
 }
 
 TEST_F(Editor, BatchMakeWritesTheSameProcessedCityTwice) {
