@@ -17,8 +17,9 @@
 
 namespace {
 
-std::string Program() {
-    const char* path = getenv("PLATTOR_PROGRAM");
+// The editor, or with faulty its test build that faults inside a frame.
+std::string Program(bool faulty = false) {
+    const char* path = getenv(faulty ? "PLATTOR_FAULTY_PROGRAM" : "PLATTOR_PROGRAM");
     std::string program = std::string("Z:") + (path ? path : "plattor.exe");
     for (char& c : program) {
         if (c == '/') {
@@ -52,9 +53,9 @@ protected:
         datAssetManager::SetPath("");
     }
 
-    ChildResult Run(const std::string& arguments) {
-        ChildResult result = RunProgram("\"" + Program() + "\" " + arguments, m_Scratch.Root(),
-                                        120000);
+    ChildResult Run(const std::string& arguments, bool faulty = false) {
+        ChildResult result = RunProgram("\"" + Program(faulty) + "\" " + arguments,
+                                        m_Scratch.Root(), 120000);
         EXPECT_FALSE(result.m_TimedOut) << arguments;
         return result;
     }
@@ -115,6 +116,45 @@ TEST_F(Editor, StaysInItsLoopUntilTheWindowIsClosed) {
     for (const char* bank : {"\"Main Menu\"", "\"Block Editor\"", "\"Block Attributes\"",
                              "\"Light One\""}) {
         EXPECT_NE(layout.find(bank), std::string::npos) << bank << "\n" << layout;
+    }
+}
+
+// A fault inside a frame saves every block, with "end", beside the block file's name (or to
+// "CRASH.block" without one) and ends with 1.
+TEST_F(Editor, AFaultInAFrameSavesTheBlocks) {
+    struct Case {
+        const char* m_Arguments;
+        const char* m_File;
+    };
+    const Case cases[] = {
+        {"demo.sdl -block demo", "demo.CRASH.block"},
+        {"demo.sdl", "CRASH.block"},
+    };
+    const std::string blocks = ReadWholeFile(m_Scratch.Path("city\\demo.block"));
+    for (const Case& c : cases) {
+        ChildResult result = Run(c.m_Arguments, true);
+        EXPECT_EQ(result.m_ExitCode, 1) << result.m_Output;
+        for (const std::string& text :
+             {std::string("Exception c0000005 at EIP="),
+              "Unexpected program fault, saved data out to '" + std::string(c.m_File) + "'"}) {
+            EXPECT_NE(result.m_Output.find(text), std::string::npos) << text << result.m_Output;
+        }
+        std::string saved = ReadWholeFile(m_Scratch.Path(c.m_File));
+        ASSERT_GE(saved.size(), 4u) << c.m_File;
+        EXPECT_EQ(saved.substr(saved.size() - 4), "end\n") << c.m_File;
+        // Every block of the file loaded, and none without one.
+        size_t loaded = 0;
+        for (size_t at = blocks.find("block {"); at != std::string::npos;
+             at = blocks.find("block {", at + 1)) {
+            ++loaded;
+        }
+        size_t written = 0;
+        for (size_t at = saved.find("block {"); at != std::string::npos;
+             at = saved.find("block {", at + 1)) {
+            ++written;
+        }
+        EXPECT_EQ(written, c.m_File == std::string("CRASH.block") ? 0u : loaded) << saved;
+        DeleteFileA(m_Scratch.Path(c.m_File).c_str());
     }
 }
 
