@@ -43,6 +43,15 @@ void CopyFolder(const std::string& from, const std::string& to) {
     FindClose(search);
 }
 
+size_t CountBlocks(const std::string& text) {
+    size_t count = 0;
+    for (size_t at = text.find("block {"); at != std::string::npos;
+         at = text.find("block {", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 class Editor : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -143,17 +152,8 @@ TEST_F(Editor, AFaultInAFrameSavesTheBlocks) {
         ASSERT_GE(saved.size(), 4u) << c.m_File;
         EXPECT_EQ(saved.substr(saved.size() - 4), "end\n") << c.m_File;
         // Every block of the file loaded, and none without one.
-        size_t loaded = 0;
-        for (size_t at = blocks.find("block {"); at != std::string::npos;
-             at = blocks.find("block {", at + 1)) {
-            ++loaded;
-        }
-        size_t written = 0;
-        for (size_t at = saved.find("block {"); at != std::string::npos;
-             at = saved.find("block {", at + 1)) {
-            ++written;
-        }
-        EXPECT_EQ(written, c.m_File == std::string("CRASH.block") ? 0u : loaded) << saved;
+        size_t loaded = c.m_File == std::string("CRASH.block") ? 0 : CountBlocks(blocks);
+        EXPECT_EQ(CountBlocks(saved), loaded) << saved;
         DeleteFileA(m_Scratch.Path(c.m_File).c_str());
     }
 }
