@@ -343,8 +343,11 @@ void gfxDrawIndexedPacket(const gfxPacketDraw& p, uint32_t colour) {
 
 void gfxDrawScreenQuads(const Vector3& position, const gfxScreenCell* cells, int count,
                         uint32_t colour, float textureWidth, float textureHeight) {
+    // Screen text and marks show whatever the scene's culling is.
     uint8_t clipping = gfxCurrentState.m_Clipping;
+    uint8_t culling = gfxCurrentState.m_CullMode;
     gfxCurrentState.m_Clipping = 0;
+    gfxCurrentState.m_CullMode = D3DCULL_NONE;
     gfxStateDirty |= gfxDirtyStates;
     gfxApplyPending();
     bool openedScene = false;
@@ -381,6 +384,7 @@ void gfxDrawScreenQuads(const Vector3& position, const gfxScreenCell* cells, int
                   "lpD3DDev->DrawPrimitive(D3DPT_TRIANGLESTRIP,D3DFVF_TLVERTEX,v,4,0)");
     }
     gfxCurrentState.m_Clipping = clipping;
+    gfxCurrentState.m_CullMode = culling;
     gfxStateDirty |= gfxDirtyStates;
     if (openedScene) {
         gfxSceneOpen = false;

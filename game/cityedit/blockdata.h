@@ -10,6 +10,7 @@ class CityBlock;
 class GroupList;
 class lvlPSDL;
 class modStatic;
+struct Stream;
 struct modShader;
 
 // The block edited for each room, the extra models placed in rooms, and what moves them
@@ -65,6 +66,8 @@ void LoadExtras(const char* blockName, lvlPSDL* city);
 // asset name with the extension "block", after renaming an existing file to "<file>.bak".
 // False, after a message box, when the file cannot be written.
 bool SaveBlockData(const char* name, lvlPSDL* city, const uint8_t* selection);
+// The blocks as SaveBlockData writes them, then "end".
+void WriteBlockRecords(Stream* stream, lvlPSDL* city, const uint8_t* selection);
 // Removes "<name>.bak" and renames the file to it.
 void BackupFile(const char* name);
 

@@ -180,16 +180,8 @@ void BackupFile(const char* name) {
     rename(name, backup.c_str());
 }
 
-bool SaveBlockData(const char* name, lvlPSDL* city, const uint8_t* selection) {
-    char full[FullNameSize];
-    Stream* stream = nullptr;
-    if (datAssetManager::FullPath(full, sizeof(full), name, "block")) {
-        BackupFile(full);
-        stream = StreamCreateReplacing(full);
-    }
-    bool written = stream != nullptr;
-    for (uint32_t room = 0; stream && room < city->m_RoomCount && room < MAX_ROOM_BLOCKS;
-         ++room) {
+void WriteBlockRecords(Stream* stream, lvlPSDL* city, const uint8_t* selection) {
+    for (uint32_t room = 0; room < city->m_RoomCount && room < MAX_ROOM_BLOCKS; ++room) {
         CityBlock* block = GetRoomBlock(int(room));
         if (!block || !(city->m_RoomTypes[room] & BlockRoom) || (selection && !selection[room])) {
             continue;
@@ -199,8 +191,19 @@ bool SaveBlockData(const char* name, lvlPSDL* city, const uint8_t* selection) {
         }
         block->Write(stream);
     }
+    StreamPrintf(stream, "end\n");
+}
+
+bool SaveBlockData(const char* name, lvlPSDL* city, const uint8_t* selection) {
+    char full[FullNameSize];
+    Stream* stream = nullptr;
+    if (datAssetManager::FullPath(full, sizeof(full), name, "block")) {
+        BackupFile(full);
+        stream = StreamCreateReplacing(full);
+    }
+    bool written = false;
     if (stream) {
-        StreamPrintf(stream, "end\n");
+        WriteBlockRecords(stream, city, selection);
         written = StreamClose(stream) >= 0;
     }
     if (!written) {

@@ -16,6 +16,8 @@ class lvlPSDL;
 // 0 "TrackCam", 1 "Pick", 2 "Block Assign", 3 "Block Digitize", 4 "Edit Vertex", 5 "Edit Path",
 // 6 "Edit Lot Group", 7 "Edit Portals", 8 "Edit Lighting".
 extern int32_t MouseMode;
+const int MouseModeCount = 9;
+extern const char* const MouseModeNames[MouseModeCount];
 // The last mode that was not 0.
 extern int32_t LastMouseMode;
 // The room whose block is being edited; -1 none.

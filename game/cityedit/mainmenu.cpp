@@ -2,24 +2,21 @@
 #include "cityedit/editor.h"
 
 #include "bank/bank.h"
+#include "cityedit/mainloop.h"
 #include "input/event.h"
 
 namespace {
-
-const uint32_t SaveBlockDataCommand = 1000;
-const uint32_t LoadBlockDataCommand = 1001;
-const uint32_t MakeCityCommand = 1002;
-
-const char* const MouseModeNames[] = {
-    "TrackCam",  "Pick",          "Block Assign",   "Block Digitize", "Edit Vertex",
-    "Edit Path", "Edit Lot Group", "Edit Portals", "Edit Lighting",
-};
 
 void PostCommand(uintptr_t code) {
     inpPostCommand(uint32_t(code));
 }
 
 }  // namespace
+
+const char* const MouseModeNames[MouseModeCount] = {
+    "TrackCam",  "Pick",          "Block Assign",   "Block Digitize", "Edit Vertex",
+    "Edit Path", "Edit Lot Group", "Edit Portals", "Edit Lighting",
+};
 
 void SelectPicked() {
     if (PickedRoom != -1 && RoomSelection) {
@@ -28,7 +25,7 @@ void SelectPicked() {
 }
 
 void AddMainMenuWidgets(bkBank* bank) {
-    bank->AddCombo("Mouse Mode", &MouseMode, 9, const_cast<const char**>(MouseModeNames), 0);
+    bank->AddCombo("Mouse Mode", &MouseMode, MouseModeCount, const_cast<const char**>(MouseModeNames), 0);
     bank->AddToggle("Culling", &Culling);
     bank->AddToggle("Lighting", &Lighting);
     bank->AddToggle("TrackMode", &TrackMode);

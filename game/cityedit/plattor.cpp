@@ -12,6 +12,7 @@
 #include "cityedit/catalog.h"
 #include "cityedit/editor.h"
 #include "cityedit/groups.h"
+#include "cityedit/mainloop.h"
 #include "cityedit/rgldrawers.h"
 #include "data/options.h"
 #include "data/printer.h"
@@ -117,6 +118,7 @@ int EditorMain(int argc, char** argv) {
     }
     rglSetVertexFormat(VertexFormat);
     tglInit(VertexFormat, 64, 120, 0);
+    MainLoop(city.get(), blockEditor.get(), groups.get());
 
     tglShutdown();
     keshShutdown();

@@ -284,6 +284,8 @@ TEST_CHILD(FaultInTheEditorsFrame) {
         strcpy(CurrentBlockFile, "mine");
     }
     if (ChildCase() == 2) {
+        // The crash file of an earlier run, which a save cut short leaves whole.
+        WriteWholeFile(scratch.Path("CRASH.block"), "an earlier crash\n");
         GetRoomBlock(1) = reinterpret_cast<CityBlock*>(uintptr_t(16));
     }
     return ExceptMain(0, nullptr, FaultingEditor);
@@ -300,6 +302,7 @@ TEST(CrashSave, AFaultInTheEditorSavesTheBlocksAndEndsWithOne) {
         {"case=1", "mine.CRASH.block", "Unexpected program fault, saved data out to '"},
         {"case=2", nullptr, "Unexpected program fault, unable to save city block data (sorry!)"},
     };
+    const std::string older = "scratch\\child\\CRASH.block";
     for (const Case& c : cases) {
         std::string saved = "scratch\\child\\" + std::string(c.m_File ? c.m_File : "");
         DeleteFileA(saved.c_str());
@@ -315,6 +318,8 @@ TEST(CrashSave, AFaultInTheEditorSavesTheBlocksAndEndsWithOne) {
             std::string bytes = ReadWholeFile(saved);
             EXPECT_NE(bytes.find("id: 101"), std::string::npos) << c.m_File;
             EXPECT_EQ(bytes.substr(bytes.size() < 4 ? 0 : bytes.size() - 4), "end\n");
+        } else {
+            EXPECT_EQ(ReadWholeFile(older), "an earlier crash\n");
         }
     }
 }

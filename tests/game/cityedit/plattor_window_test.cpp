@@ -11,13 +11,16 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace {
 
-std::string Program() {
-    const char* path = getenv("PLATTOR_PROGRAM");
+// The editor, or with faulty its test build that faults inside a frame.
+std::string Program(bool faulty = false) {
+    const char* path = getenv(faulty ? "PLATTOR_FAULTY_PROGRAM" : "PLATTOR_PROGRAM");
     std::string program = std::string("Z:") + (path ? path : "plattor.exe");
     for (char& c : program) {
         if (c == '/') {
@@ -48,6 +51,15 @@ void ExpectNothingWrong(const std::string& output) {
     }
 }
 
+size_t CountBlocks(const std::string& text) {
+    size_t count = 0;
+    for (size_t at = text.find("block {"); at != std::string::npos;
+         at = text.find("block {", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 class Editor : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -59,9 +71,9 @@ protected:
         datAssetManager::SetPath("");
     }
 
-    ChildResult Run(const std::string& arguments) {
-        ChildResult result = RunProgram("\"" + Program() + "\" " + arguments, m_Scratch.Root(),
-                                        120000);
+    ChildResult Run(const std::string& arguments, bool faulty = false) {
+        ChildResult result = RunProgram("\"" + Program(faulty) + "\" " + arguments,
+                                        m_Scratch.Root(), 120000);
         EXPECT_FALSE(result.m_TimedOut) << arguments;
         return result;
     }
@@ -89,8 +101,27 @@ TEST_F(Editor, RefusesToStartWithoutACity) {
     }
 }
 
-TEST_F(Editor, WithoutAMakeStartsAndShutsDown) {
-    ChildResult result = Run("demo.sdl -block demo -group city\\demo -local");
+// The editor runs its frames until its window is closed: it is still there seconds after it
+// opened, and a WM_CLOSE from outside ends it with 0 and its bank layout written.
+TEST_F(Editor, StaysInItsLoopUntilTheWindowIsClosed) {
+    std::atomic<bool> done(false);
+    ChildResult result;
+    std::thread editor([&] {
+        result = Run("demo.sdl -block demo -group city\\demo");
+        done = true;
+    });
+    HWND window = nullptr;
+    for (int i = 0; i < 600 && !window && !done; ++i) {
+        Sleep(100);
+        window = FindWindowA(nullptr, "D3D Pipeline");
+    }
+    ASSERT_NE(window, nullptr) << "no window";
+    Sleep(3000);
+    EXPECT_FALSE(done) << "the editor left its loop by itself";
+    DWORD closed = GetTickCount();
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    editor.join();
+    EXPECT_LT(GetTickCount() - closed, 5000u);
     EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
     // The shut-down reports the textures' surfaces that the registry still holds.
     EXPECT_EQ(result.m_Output.find("Error"), std::string::npos) << result.m_Output;
@@ -101,8 +132,40 @@ TEST_F(Editor, WithoutAMakeStartsAndShutsDown) {
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     FindClose(search);
     std::string layout = ReadWholeFile(m_Scratch.Path(found.cFileName));
-    EXPECT_NE(layout.find("\"Block Editor\""), std::string::npos) << layout;
-    EXPECT_NE(layout.find("\"Block Attributes\""), std::string::npos) << layout;
+    for (const char* bank : {"\"Main Menu\"", "\"Block Editor\"", "\"Block Attributes\"",
+                             "\"Light One\""}) {
+        EXPECT_NE(layout.find(bank), std::string::npos) << bank << "\n" << layout;
+    }
+}
+
+// A fault inside a frame saves every block, with "end", beside the block file's name (or to
+// "CRASH.block" without one) and ends with 1.
+TEST_F(Editor, AFaultInAFrameSavesTheBlocks) {
+    struct Case {
+        const char* m_Arguments;
+        const char* m_File;
+    };
+    const Case cases[] = {
+        {"demo.sdl -block demo", "demo.CRASH.block"},
+        {"demo.sdl", "CRASH.block"},
+    };
+    const std::string blocks = ReadWholeFile(m_Scratch.Path("city\\demo.block"));
+    for (const Case& c : cases) {
+        ChildResult result = Run(c.m_Arguments, true);
+        EXPECT_EQ(result.m_ExitCode, 1) << result.m_Output;
+        for (const std::string& text :
+             {std::string("Exception c0000005 at EIP="),
+              "Unexpected program fault, saved data out to '" + std::string(c.m_File) + "'"}) {
+            EXPECT_NE(result.m_Output.find(text), std::string::npos) << text << result.m_Output;
+        }
+        std::string saved = ReadWholeFile(m_Scratch.Path(c.m_File));
+        ASSERT_GE(saved.size(), 4u) << c.m_File;
+        EXPECT_EQ(saved.substr(saved.size() - 4), "end\n") << c.m_File;
+        // Every block of the file loaded, and none without one.
+        size_t loaded = c.m_File == std::string("CRASH.block") ? 0 : CountBlocks(blocks);
+        EXPECT_EQ(CountBlocks(saved), loaded) << saved;
+        DeleteFileA(m_Scratch.Path(c.m_File).c_str());
+    }
 }
 
 TEST_F(Editor, BatchMakeWritesTheSameProcessedCityTwice) {
