@@ -72,7 +72,7 @@ void WriteVrmlCommand(Stream* stream, uint32_t opcode, uint32_t operandCount,
     for (uint32_t i = 0; i < operandCount; ++i) {
         // The commands that carry no points (rails, facades) still list their operands; one
         // that is no vertex stands at the origin rather than past the table.
-        Vector3 point = operands[i] < lvlPSDL::sm_Vertices.size()
+        Vector3 point = operands[i] < lvlPSDL::sm_VertexCount
                             ? lvlPSDL::sm_Vertices[operands[i]]
                             : Vector3::sm_Zero;
         StreamPrintf(stream, "\t\t\t\t%f %f %f%s\r\n", point.x, point.y, point.z,
