@@ -1,9 +1,12 @@
 // Closing the pipeline: everything made on the device, the surfaces, DirectDraw and the
 // window, in reverse order of creation, with a report of surfaces nobody released.
 #include "data/printer.h"
+#include "gfx/bitmap.h"
 #include "gfx/d3dpipe.h"
 #include "gfx/hooks.h"
 #include "gfx/pipeline.h"
+#include "gfx/texreg.h"
+#include "gfx/texture.h"
 #include "gfx/viewport.h"
 
 namespace {
@@ -52,6 +55,11 @@ void gfxReleaseDevice() {
     gfxCurrentViewport = nullptr;
     DeleteViewport(gfxScreenViewport);
     DeleteViewport(gfxMainViewport);
+    // Whatever references are still held: the device goes, and every surface made on it
+    // must go first, or the report below would name them all.
+    gfxReleaseAllTextures();
+    gfxReleaseAllBitmaps();
+    gfxResetAnimTextures();
     gfxFreeVertexBuffers();
     gfxRunHooks(gfxHookInputStop);
     if (lpdsRend && lpdsZ) {
