@@ -68,7 +68,7 @@ const char* LotGroupMode(lvlPSDL* city, dcPick*) {
     if (dcDraw) {
         dcDraw->Enable(dcDrawer::AlphaBlend, true);
     }
-    PickRoomUnderMouse(city);
+    PickRoomUnderMouse(city, &PickedRoom);
     CityBlock* block = FindRoomBlock(city, PickedRoom);
     BlockLot* lot = block ? PickLot(*block) : nullptr;
     if (dcDraw) {

@@ -14,7 +14,7 @@ const uint8_t WarpBit = 0x40;
 
 }  // namespace
 
-void PickRoomUnderMouse(lvlPSDL* city) {
+void PickRoomUnderMouse(lvlPSDL* city, int32_t* picked) {
     Vector3 points[MAX_EDIT_PERIMETER];
     for (uint32_t r = 1; r < city->m_RoomCount; ++r) {
         const lvlSDL* room = city->GetRoom(int(r));
@@ -26,7 +26,7 @@ void PickRoomUnderMouse(lvlPSDL* city) {
             points[i] = *room->GetVertex(room->GetPerimeterVertex(uint32_t(i)));
         }
         if (dcPickInPolygon(count, points)) {
-            PickedRoom = int32_t(r);
+            *picked = int32_t(r);
             SdlId = int32_t(city->m_RoomIds[r]);
             WarpRoom = (city->m_RoomTypes[r] & WarpBit) ? 1 : 0;
         }

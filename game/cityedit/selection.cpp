@@ -13,6 +13,7 @@
 #include "cityedit/blockcommand.h"
 #include "cityedit/blockdata.h"
 #include "cityedit/editor.h"
+#include "cityedit/roompick.h"
 #include "cityedit/selection.h"
 #include "data/asset.h"
 #include "devcam/pick.h"
@@ -217,26 +218,6 @@ void SelectRoomsInVolume(lvlPSDL* city, const Vector4 planes[6], uint8_t* select
     }
 }
 
-int PickRoomUnderMouse(lvlPSDL* city) {
-    int picked = -1;
-    std::vector<Vector3> outline;
-    for (uint32_t room = 1; room < city->m_RoomCount; ++room) {
-        const lvlSDL* sdl = SelectableRoom(city, room);
-        // The polygon test holds fewer than dcPick::maxPoints points.
-        if (!sdl || sdl->GetPerimeterCount() >= uint32_t(dcPick::maxPoints)) {
-            continue;
-        }
-        outline.clear();
-        for (uint32_t i = 0; i < sdl->GetPerimeterCount(); ++i) {
-            outline.push_back(OutlinePoint(sdl, i));
-        }
-        if (dcPickInPolygon(int(outline.size()), outline.data())) {
-            picked = int(room);
-        }
-    }
-    return picked;
-}
-
 void SeedCityDialog(char* buffer, size_t size) {
     if (buffer[0]) {
         return;
@@ -258,11 +239,7 @@ void SelectionMenu(lvlPSDL* city, BlockEditor* editor, int32_t* picked, uint8_t*
                                 PickAnyVert != 0);
             sAddMode = -1;
         } else {
-            *picked = PickRoomUnderMouse(city);
-            if (*picked != -1) {
-                SdlId = int32_t(city->m_RoomIds[*picked]);
-                WarpRoom = (city->m_RoomTypes[*picked] >> 6) & 1;
-            }
+            PickRoomUnderMouse(city, picked);
         }
     } else if (sAddMode == -1) {
         sAddMode = BlockAltHeld() ? 0 : 1;

@@ -21,9 +21,6 @@ const uint32_t MAX_SELECT_PERIMETER = 512;
 void SelectRoomsInVolume(lvlPSDL* city, const Vector4 planes[6], uint8_t* selection,
                          uint8_t value, bool anyVertex);
 
-// The last room 1 to count-1 whose projected outline holds the mouse; -1 for none.
-int PickRoomUnderMouse(lvlPSDL* city);
-
 // A file dialog's buffer, when empty, names the city folder under the asset root, as far as
 // it fits whole; a root too long for it leaves the buffer empty.
 void SeedCityDialog(char* buffer, size_t size);

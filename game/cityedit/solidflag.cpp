@@ -43,7 +43,7 @@ void AutodetectSolid(lvlPSDL* city) {
 }
 
 const char* SolidFlagMode(lvlPSDL* city, dcPick*) {
-    PickRoomUnderMouse(city);
+    PickRoomUnderMouse(city, &PickedRoom);
     if (dcDraw) {
         dcDraw->Enable(dcDrawer::AlphaBlend, true);
         dcDraw->Enable(dcDrawer::DepthTest, false);
