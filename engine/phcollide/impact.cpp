@@ -181,8 +181,11 @@ void phImpact::ComputePushes(const Matrix34& ka, const Matrix34& kb, Vector3& pu
 
 void phImpact::ApplyForceAndPush(const Vector3& force, const Vector3& pushA,
                                  const Vector3& pushB, const Matrix34& k) const {
-    ColliderA->ApplyContactForceAndPush(*this, force, Position, pushA, k);
-    ColliderB->ApplyContactForceAndPush(*this, force * -1.0f, Position, pushB, k);
+    Matrix34 kA;
+    Matrix34 kB;
+    phShareStiffness(*ColliderA, ComponentA, *ColliderB, ComponentB, Position, Normal, k, kA, kB);
+    ColliderA->ApplyContactForceAndPush(*this, force, Position, pushA, kA);
+    ColliderB->ApplyContactForceAndPush(*this, force * -1.0f, Position, pushB, kB);
 }
 
 void phImpact::ApplyImpulseAndPush(const Vector3& impulse, const Vector3& pushA,
