@@ -132,6 +132,22 @@ TEST(InertiaTest, CapsuleOfNoSizeIsRefused) {
     }
 }
 
+// A frame of no length integrates nothing, whatever is pending.
+TEST(InertiaTest, FrameOfNoLengthChangesNothing) {
+    float seconds = datTimeManager::Seconds;
+    datTimeManager::Seconds = 0.0f;
+    phInertialCS body;
+    body.Impulse.Set(1, 2, 3);
+    body.AngImpulse.Set(0.1f, 0, 0);
+    body.Push.Set(0, 0.5f, 0);
+    body.FrameUpdate();
+    datTimeManager::Seconds = seconds;
+    EXPECT_TRUE(body.Velocity.IsZero());
+    EXPECT_TRUE(body.Momentum.IsZero());
+    EXPECT_TRUE(body.AngVelocity.IsZero());
+    EXPECT_TRUE(body.Matrix.d.IsZero());
+}
+
 TEST(InertiaTest, FreeFallIsSemiImplicitEuler) {
     phInertialCS body;
     for (int i = 0; i < 60; ++i) {
