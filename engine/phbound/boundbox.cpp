@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "data/assert.h"
+#include "data/printer.h"
 #include "phbound/shapefile.h"
 #include "phcore/isect.h"
 #include "phcore/materialmgr.h"
@@ -63,10 +64,27 @@ const int phBoundBox::VertexEdges[8][3] = {{0, 3, 8}, {0, 9, 1}, {2, 1, 10}, {3,
 
 const int phBoundBox::SignVertex[8] = {6, 7, 5, 4, 2, 3, 1, 0};
 
-phBoundBox::phBoundBox() : phBoundBox(Vector3(1.0f, 1.0f, 1.0f)) {}
+namespace {
+
+const Vector3 UnitSize(1.0f, 1.0f, 1.0f);
+
+// A flat or inverted box has faces without normals and corners that collide as NaN.
+bool HasRoom(const Vector3& size, const char* where) {
+    bool room = size.x > 0.0f && size.y > 0.0f && size.z > 0.0f && std::isfinite(size.x) &&
+                std::isfinite(size.y) && std::isfinite(size.z);
+    if (!room) {
+        PrintError("%s- box size (%g, %g, %g) has no room on every axis; refused", where,
+                   double(size.x), double(size.y), double(size.z));
+    }
+    return room;
+}
+
+}  // namespace
+
+phBoundBox::phBoundBox() : phBoundBox(UnitSize) {}
 
 phBoundBox::phBoundBox(const Vector3& size) : phBoundPolygonal(BOX) {
-    Build(size);
+    Build(HasRoom(size, "phBoundBox::phBoundBox()") ? size : UnitSize);
 }
 
 void phBoundBox::Build(const Vector3& size) {
@@ -116,7 +134,10 @@ Vector3 phBoundBox::GetEdgeNormal(int edge, Vector3& out) {
     return out;
 }
 
-void phBoundBox::SetSize(const Vector3& size) {
+bool phBoundBox::SetSize(const Vector3& size) {
+    if (!HasRoom(size, "phBoundBox::SetSize()")) {
+        return false;
+    }
     Size = size;
     for (int i = 0; i < 8; ++i) {
         BoxVertices[i].Set(UnitVertices[i].x * size.x + CentroidOffset.x,
@@ -127,11 +148,12 @@ void phBoundBox::SetSize(const Vector3& size) {
         Faces[f].ComputeNormal(BoxVertices);
     }
     CalcExtents();
+    return true;
 }
 
-void phBoundBox::ScaleSize(const Vector3& scale) {
+bool phBoundBox::ScaleSize(const Vector3& scale) {
     Vector3 extent = BoxMax - BoxMin;
-    SetSize(Vector3(extent.x * scale.x, extent.y * scale.y, extent.z * scale.z));
+    return SetSize(Vector3(extent.x * scale.x, extent.y * scale.y, extent.z * scale.z));
 }
 
 void phBoundBox::OffsetVertices(const Vector3& offset) {

@@ -44,8 +44,10 @@ public:
     float GetEdgeAngle(int edge) override;
     Vector3 GetEdgeNormal(int edge, Vector3& out) override;
 
-    void SetSize(const Vector3& size);
-    void ScaleSize(const Vector3& scale);
+    // A size without room on every axis (zero, negative or not finite) is refused with an
+    // error naming it, and the box keeps its size: false.
+    bool SetSize(const Vector3& size);
+    bool ScaleSize(const Vector3& scale);
     // The corners move; the extents keep following the size and the centroid offset.
     void OffsetVertices(const Vector3& offset);
     void CalcExtents();

@@ -288,10 +288,21 @@ void phEdgeContactImpacts(phPairSide& side, const phPairSide& a, const phPairSid
             continue;
         }
         int polygonEdge = polygon.EdgeIndex[k];
+        // The side's own cone as well: a flat side (its two polygons coplanar) admits no
+        // sideways direction, which would push a body resting on the face across it.
+        phBoundPolygonal* hitBound = static_cast<phBoundPolygonal*>(hit.Bound);
+        Vector3 sideNormal;
+        hitBound->GetEdgeNormal(polygonEdge, sideNormal);
+        if (!(n.Dot(phRotateToWorld(sideNormal, hit.Current)) >=
+              hitBound->GetEdgeAngle(polygonEdge) - ConeSlack)) {
+            continue;
+        }
+        // Never deeper than the record's edge really lies behind the polygon.
+        float depth = std::fmin(distance, record.Depth);
         // n points from the record's edge towards the side; impact normals point from B to A.
         WriteEdgeImpact(a, b, sideA ? record.FeatureIndex : polygonEdge,
                         sideA ? polygonEdge : record.FeatureIndex, (pS + pR) * 0.5f,
-                        sideA ? n * -1.0f : n, distance, cursor);
+                        sideA ? n * -1.0f : n, depth, cursor);
         record.Flags |= phIsect::EdgeImpact;
         ClearCandidate(record, closes, distance);
         lastPairSide = k;

@@ -125,6 +125,15 @@ private:
     int TestSegmentWith(phSegment& segment, phIsect* isects, int maxIsects, bool point);
 };
 
+// A contact's stiffness k acts on the pair's relative motion, but each side's implicit step
+// sees only its own mass. Each side is given k scaled by the pair's mobility along the normal
+// over its own, (a + b)/a for A with a and b the two sides' inverse masses along the normal
+// at the point, so that both steps take the same share of the force and the pair keeps its
+// momentum whatever the masses. Against a side that cannot move, k stays as it is.
+void phShareStiffness(phColliderBase& a, int componentA, phColliderBase& b, int componentB,
+                      const Vector3& point, const Vector3& normal, const Matrix34& k,
+                      Matrix34& kA, Matrix34& kB);
+
 // A collider with its current matrix held in the object.
 class phCollider : public phColliderBase {
 public:

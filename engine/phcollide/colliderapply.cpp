@@ -2,6 +2,8 @@
 // component callback first where one is set), and the inverse-mass queries.
 #include "phcollide/collider.h"
 
+#include <cmath>
+
 #include "data/callback.h"
 #include "data/timemgr.h"
 #include "phbound/bound.h"
@@ -20,7 +22,34 @@ bool IsComposite(const phBound* bound) {
     return bound->Type == phBound::COMPOSITE || bound->Type == phBound::WRAPPER;
 }
 
+// The inverse mass of a collider's point along a direction (0 when it cannot move).
+float MobilityAlong(phColliderBase& collider, int component, const Vector3& point,
+                    const Vector3& direction) {
+    Matrix34 m;
+    collider.GetInverseMassMatrix(point, m, component);
+    return direction.Dot(phRotateToWorld(direction, m));
+}
+
+Matrix34 Scaled3x3(const Matrix34& k, float factor) {
+    Matrix34 out = k;
+    out.a = k.a * factor;
+    out.b = k.b * factor;
+    out.c = k.c * factor;
+    return out;
+}
+
 }  // namespace
+
+void phShareStiffness(phColliderBase& a, int componentA, phColliderBase& b, int componentB,
+                      const Vector3& point, const Vector3& normal, const Matrix34& k,
+                      Matrix34& kA, Matrix34& kB) {
+    float mobileA = MobilityAlong(a, componentA, point, normal);
+    float mobileB = MobilityAlong(b, componentB, point, normal);
+    float both = mobileA + mobileB;
+    bool shared = mobileA > 0.0f && mobileB > 0.0f && std::isfinite(both);
+    kA = shared ? Scaled3x3(k, both / mobileA) : k;
+    kB = shared ? Scaled3x3(k, both / mobileB) : k;
+}
 
 int phFeatureKind(int type, bool sideA) {
     switch (type) {

@@ -215,14 +215,18 @@ bool phContact::Resolve(const phImpact* impact, const Vector3& u, const Vector3&
     if (!I) {
         Assert(LastActiveFlag>=0);
         Penetration -= un * stepTime;
-        if (Penetration < 0.0f) {
-            Spring.Zero();
-            outForce.Zero();
-            outK.Zero();
-            return false;
-        }
     } else {
         Penetration = I->Depth;
+    }
+    // A contact whose depth is gone breaks, and so does one refreshed by an impact short of
+    // touching (depths net of a margin can be negative): neither carries a spring.
+    if (Penetration < 0.0f) {
+        Spring.Zero();
+        outForce.Zero();
+        outK.Zero();
+        return false;
+    }
+    if (I) {
         if (LastActiveFlag == NEW) {
             Spring.Zero();
         } else if (LastActiveFlag == DROPPED && -un * stepTime > Penetration) {

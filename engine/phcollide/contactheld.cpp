@@ -267,8 +267,12 @@ void phContactMgr::ApplyHeld(phColliderBase* x, phColliderBase* y, int heldIndex
         if (flipped) {
             force.Negate();
         }
-        x->ApplyContactForce(force, contact, k3);
-        y->ApplyContactForce(force * -1.0f, contact, k3);
+        Matrix34 kA;
+        Matrix34 kB;
+        phShareStiffness(*contact.A, contact.ComponentA, *contact.B, contact.ComponentB,
+                         contact.Point, contact.Normal, k3, kA, kB);
+        x->ApplyContactForce(force, contact, flipped ? kB : kA);
+        y->ApplyContactForce(force * -1.0f, contact, flipped ? kA : kB);
     }
 }
 

@@ -363,8 +363,12 @@ void phContactMgr::CarryContacts() {
             RemoveContact(i);
             continue;
         }
-        contact.A->ApplyContactForce(force, contact, k);
-        contact.B->ApplyContactForce(force * -1.0f, contact, k);
+        Matrix34 kA;
+        Matrix34 kB;
+        phShareStiffness(*contact.A, contact.ComponentA, *contact.B, contact.ComponentB,
+                         contact.Point, contact.Normal, k, kA, kB);
+        contact.A->ApplyContactForce(force, contact, kA);
+        contact.B->ApplyContactForce(force * -1.0f, contact, kB);
         contact.ActiveFlag = phContact::KEPT;
         ++i;
     }

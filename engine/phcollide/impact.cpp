@@ -17,16 +17,22 @@ namespace {
 const float SeparatingSpeed = 0.01f;
 const float DegenerateCone = 1e-5f;
 
-// 1/mass of a side: 0 for a static side (no rigid body) and for a fixed one (mass 0).
-float SideInverseMass(const phImpact& impact, const phColliderBase* collider, int component) {
+// The mass of a side: the largest float for a static side (no rigid body).
+float SideMass(const phImpact& impact, const phColliderBase* collider, int component) {
     const phInertialCS* ics = collider->ICS;
     if (!ics) {
-        return 0.0f;
+        return FLT_MAX;
     }
     float mass = ics->Mass;
     if (collider->ComponentCallback) {
         mass = collider->Bound->GetEffectiveMass(impact.Normal, impact.Position, component, mass);
     }
+    return mass;
+}
+
+// 1/mass of a side: 0 for a static side and for one of no positive mass.
+float SideInverseMass(const phImpact& impact, const phColliderBase* collider, int component) {
+    float mass = SideMass(impact, collider, component);
     return mass <= 0.0f || mass >= FLT_MAX ? 0.0f : 1.0f / mass;
 }
 
@@ -58,9 +64,13 @@ void phImpact::GetLocalVelocity(Vector3& relativeMotion) const {
     relativeMotion = motionA - motionB;
 }
 
-// A side without a rigid body, or with mass 0, cannot be moved: it counts as infinitely
-// heavy, and two such sides give the largest float.
+// A side without a rigid body cannot be moved: it counts as infinitely heavy, and two such
+// sides give the largest float. A side of mass 0 makes the pair weightless: 0.
 float phImpact::GetEffectiveMass() const {
+    if (SideMass(*this, ColliderA, ComponentA) == 0.0f ||
+        SideMass(*this, ColliderB, ComponentB) == 0.0f) {
+        return 0.0f;
+    }
     float s = SideInverseMass(*this, ColliderA, ComponentA) +
               SideInverseMass(*this, ColliderB, ComponentB);
     return s == 0.0f ? FLT_MAX : 1.0f / s;
@@ -114,8 +124,9 @@ bool phImpact::ClipToFrictionCone(Vector3& j, const Matrix34& k, float approach)
         return true;
     }
     Vector3 u = tLength > 0.0f ? t * (Friction / tLength) + n : n;
+    // Sized along the normal (n·K·u), so that the normal approach stops exactly; u·K·u
+    // would leave part of it. A non-positive q would pull the bodies together.
     float q = n.Dot(phRotateToWorld(u, k));
-    // A non-positive q would pull the bodies together.
     if (!(q >= DegenerateCone)) {
         return false;
     }
@@ -154,7 +165,8 @@ void phImpact::ComputePushes(const Matrix34& ka, const Matrix34& kb, Vector3& pu
     float excess = Depth - phBound::DefaultMargin;
     float a = phRotateToWorld(n, ka).Mag2();
     float b = phRotateToWorld(n, kb).Mag2();
-    // Two sides that cannot move (static or fixed) share nothing.
+    // Two sides that cannot move (static or fixed) share nothing: a push of half the excess
+    // would move a fixed body.
     if (!(excess > 0.0f && (a > 0.0f || b > 0.0f))) {
         return;
     }
@@ -181,8 +193,11 @@ void phImpact::ComputePushes(const Matrix34& ka, const Matrix34& kb, Vector3& pu
 
 void phImpact::ApplyForceAndPush(const Vector3& force, const Vector3& pushA,
                                  const Vector3& pushB, const Matrix34& k) const {
-    ColliderA->ApplyContactForceAndPush(*this, force, Position, pushA, k);
-    ColliderB->ApplyContactForceAndPush(*this, force * -1.0f, Position, pushB, k);
+    Matrix34 kA;
+    Matrix34 kB;
+    phShareStiffness(*ColliderA, ComponentA, *ColliderB, ComponentB, Position, Normal, k, kA, kB);
+    ColliderA->ApplyContactForceAndPush(*this, force, Position, pushA, kA);
+    ColliderB->ApplyContactForceAndPush(*this, force * -1.0f, Position, pushB, kB);
 }
 
 void phImpact::ApplyImpulseAndPush(const Vector3& impulse, const Vector3& pushA,

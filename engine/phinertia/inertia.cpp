@@ -6,6 +6,7 @@
 #include "bank/bank.h"
 #include "data/assert.h"
 #include "data/debuglog.h"
+#include "data/printer.h"
 #include "data/timemgr.h"
 #include "vector/numeric.h"
 
@@ -166,6 +167,13 @@ void phInertialCS::InitCylinderDensity(float density, float radius, float length
 void phInertialCS::InitHotdog(float mass, float radius, float length, char axis) {
     float r = radius;
     float l = length;
+    // The moments divide by 4r + 3L: a capsule of no size has none.
+    if (!(4.0f * r + 3.0f * l > 0.0f)) {
+        PrintError("phInertialCS::InitHotdog()- a capsule of radius %g and length %g has no "
+                   "size; its inertia is left as it was",
+                   double(r), double(l));
+        return;
+    }
     float roots[3] = {0.0f, 0.0f, 0.0f};
     int count = SolveCubic(0.0f, 3.0f * r * r, -r * r * r, roots[0], roots[1], roots[2],
                            HotdogCubicTolerance);

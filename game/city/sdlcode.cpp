@@ -140,6 +140,6 @@ const sdlCommand* sdlRailTarget(const SDLCODE_T* words, uint32_t count, uint32_t
     }
     bool rails = found && (next->m_Opcode == SDL_ROAD || next->m_Opcode == SDL_ALLEY ||
                            next->m_Opcode == SDL_DIVROAD);
-    Assert(rails || ext.m_Count != 3);
+    AssertText(rails || ext.m_Count != 3, "0");
     return rails ? next : nullptr;
 }

@@ -253,7 +253,7 @@ void PolyWalk::Extension(const sdlCommand& command, const sdlCommand* next) {
     float h = command.m_Count >= 2 ? float(w[1]) / 256.0f : 0.0f;
     if (command.m_Count == 10) {
         uint32_t perimeter = m_Room.GetPerimeterCount();
-        Assert(perimeter < 32);
+        AssertText(perimeter < 32, "GetPerimeterCount() < 32");
         uint32_t mask = uint32_t(w[4]) | uint32_t(w[5]) << 16;
         for (uint32_t i = 0; i < perimeter && h != 0.0f; ++i) {
             if (mask & (1u << i)) {
@@ -324,7 +324,8 @@ int PolyWalk::Run(uint32_t* cursor) {
         bool skip = m_Texture == 0;
         switch (command.m_Opcode) {
         case SDL_TEXTURE:
-            Assert(command.m_Texture < lvlPSDL::sm_TextureCount);
+            AssertText(command.m_Texture < lvlPSDL::sm_TextureCount,
+                       "tex < SDL_CLASS_NAME::GetTextureCount()");
             m_Texture = command.m_Texture;
             break;
         case SDL_ROAD:

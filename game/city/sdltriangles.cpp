@@ -15,11 +15,11 @@ public:
     void Texture(uint32_t) override {}
     void Color(uint32_t) override {}
     void Primitive(uint32_t kind, const lvlRoomVertex* vertices, uint32_t count) override {
-        Assert((bufsize -= 2) >= 0);
+        AssertText((bufsize -= 2) >= 0, "bufsize-=2 >= 0");
         *m_Write++ = kind;
         *m_Write++ = count;
         for (uint32_t i = 0; i < count; ++i) {
-            Assert((bufsize -= 3) >= 0);
+            AssertText((bufsize -= 3) >= 0, "bufsize-=3 >= 0");
             memcpy(m_Write, &vertices[i].x, 12);
             m_Write += 3;
         }

@@ -512,10 +512,10 @@ void DrawWalk::PerimeterWalls(const SDLCODE_T* w, float h) {
 }
 
 void DrawWalk::Rails(const sdlCommand& command, const sdlCommand& next, float h) {
-    Assert(command.m_Count == 3);
+    AssertText(command.m_Count == 3, "count == 3");
     uint32_t stride = next.m_Opcode == SDL_ROAD ? 4 : next.m_Opcode == SDL_ALLEY ? 2 : 6;
     uint32_t count = next.m_OperandCount / stride;
-    Assert(count < lvlSDL::MAX_PRIM_SIZE);
+    AssertText(count < lvlSDL::MAX_PRIM_SIZE, "count < MAX_PRIM_SIZE");
     const SDLCODE_T* rows = next.m_Operands;
     uint32_t flags = command.m_Operands[0];
     if (flags & ClosedRails) {
@@ -596,7 +596,7 @@ void DrawWalk::Run() {
         switch (command.m_Opcode) {
         case SDL_TEXTURE: {
             const uint32_t tex = command.m_Texture;
-            Assert(tex < lvlPSDL::sm_TextureCount);
+            AssertText(tex < lvlPSDL::sm_TextureCount, "tex < SDL_CLASS_NAME::GetTextureCount()");
             m_Texture = tex;
             break;
         }

@@ -56,6 +56,30 @@ TEST(BoundBoxTest, SizesAndExtents) {
     EXPECT_EQ(box.BoxMax.y, 2.0f);
 }
 
+// A box without room on every axis has faces without normals, which collide as NaN: such
+// sizes are refused with an error, and the box keeps the size it had.
+TEST(BoundBoxTest, SizesWithoutRoomAreRefused) {
+    const float nan = std::nanf("");
+    const Vector3 bad[] = {Vector3(0, 0, 0), Vector3(1, 0, 1), Vector3(1, 1, -2),
+                           Vector3(nan, 1, 1), Vector3(1, INFINITY, 1)};
+    for (const Vector3& size : bad) {
+        SCOPED_TRACE(::testing::Message() << size.x << " " << size.y << " " << size.z);
+        ConsoleCapture console;
+        phBoundBox made(size);
+        EXPECT_NE(console.Take().find("phBoundBox::phBoundBox()- box size"), std::string::npos);
+        EXPECT_EQ(made.Size.x, 1.0f);
+        phBoundBox box(Vector3(2, 3, 4));
+        EXPECT_FALSE(box.SetSize(size));
+        EXPECT_NE(console.Take().find("phBoundBox::SetSize()- box size"), std::string::npos);
+        EXPECT_FALSE(box.ScaleSize(size));
+        EXPECT_EQ(box.Size.y, 3.0f);
+        EXPECT_EQ(box.BoxMax.z, 2.0f);
+        for (int f = 0; f < 6; ++f) {
+            EXPECT_NEAR((box.Polygons[f].Normal - phBoundBox::FaceNormals[f]).Mag(), 0.0f, 1e-6f);
+        }
+    }
+}
+
 TEST(BoundBoxTest, LoadTakesTheFilesExtentsAndAtMostSixMaterials) {
     BoundFiles files;
     std::string text = CubeText();

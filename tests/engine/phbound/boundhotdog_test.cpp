@@ -248,6 +248,12 @@ TEST(BoundHotdogTest, CapsuleAgainstCapsule) {
     ASSERT_EQ(a.CollideHotdog(&b, tilted, matrixB, nullptr, nullptr, impacts, 2), 1);
     EXPECT_NEAR(impacts[0].Depth, 0.02f, 1e-3f);
     EXPECT_GT(impacts[0].Position.y, 0.9f);
+    // Tilted 0.1 rad the axes are no longer parallel (the limit is 0.035 rad): one impact at
+    // the closest points, though both ends would still overlap.
+    Matrix34 leaning;
+    leaning.MakeRotateZ(0.1f);
+    leaning.d.Set(0.8f, 0, 0);
+    EXPECT_EQ(a.CollideHotdog(&b, leaning, matrixB, nullptr, nullptr, impacts, 2), 1);
     // Crossing axes: the normal is their common normal, never NaN.
     Matrix34 crossing;
     crossing.MakeRotateZ(1.5707964f);

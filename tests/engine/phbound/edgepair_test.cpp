@@ -208,12 +208,13 @@ int EdgeContacts(phIsect* isects, int count, const Matrix34& last, TestMesh& flo
 
 // An upright edge through a floor of half-size 2 at (1, 0, 0): the nearest side is x = 2, one
 // unit away. Fast towards z = 2 it reaches that side within the step and meets it there;
-// slower or at rest it meets the nearest side.
+// slower or at rest it meets the nearest side. The depth is never more than the record's own
+// (1): the side two units away gives no deeper impact.
 TEST(EdgeContactImpacts, SideClosingWithinTheStepBeforeTheNearestOne) {
     struct Case {
         float speedZ;
         int axis;  // of the side met
-        float depth;
+        float distance;
     };
     const Case cases[] = {{120.0f, 2, 2.0f}, {1.0f, 0, 1.0f}, {0.0f, 0, 1.0f}};
     CollisionMarginScope margin(0.01f);
@@ -221,6 +222,7 @@ TEST(EdgeContactImpacts, SideClosingWithinTheStepBeforeTheNearestOne) {
         SCOPED_TRACE(c.speedZ);
         TestMesh floor;
         MakeFloor(floor, 2.0f, 0.0f, false);
+        floor.m_EdgeAngle = 0.0f;
         phIsect isects[1] = {UprightRecord(1, 0, floor)};
         phImpact impacts[2];
         ASSERT_EQ(EdgeContacts(isects, 1, Translation(0, 0, -c.speedZ / phPhysicsRate), floor,
@@ -232,10 +234,10 @@ TEST(EdgeContactImpacts, SideClosingWithinTheStepBeforeTheNearestOne) {
         EXPECT_EQ(impact.Type, phImpact::EDGE_EDGE);
         EXPECT_EQ(impact.FeatureA, 0);
         EXPECT_EQ(impact.FeatureB, floor.Polygons[0].EdgeIndex[side]);
-        EXPECT_NEAR(impact.Depth, c.depth, 1e-5f);
+        EXPECT_NEAR(impact.Depth, std::fmin(c.distance, isects[0].Depth), 1e-5f);
         // Half way between the edge and the side, pointing from the side back at the edge.
         Vector3 out(c.axis == 0 ? 1.0f : 0.0f, 0.0f, c.axis == 2 ? 1.0f : 0.0f);
-        Vector3 middle = Vector3(1, 0, 0) + out * (0.5f * c.depth);
+        Vector3 middle = Vector3(1, 0, 0) + out * (0.5f * c.distance);
         EXPECT_NEAR(impact.Position.Dist(middle), 0.0f, 1e-5f);
         EXPECT_NEAR(impact.Normal.Dot(out), -1.0f, 1e-5f);
         EXPECT_TRUE(isects[0].Flags & phIsect::EdgeImpact);
@@ -257,6 +259,7 @@ TEST(EdgeContactImpacts, SecondRecordOfAPairOnlyForAnotherSide) {
         SCOPED_TRACE(c.secondX);
         TestMesh floor;
         MakeFloor(floor, 2.0f, 0.0f, false);
+        floor.m_EdgeAngle = 0.0f;
         phIsect isects[2] = {UprightRecord(1, 1.5f, floor),
                              UprightRecord(c.secondX, c.secondZ, floor)};
         // One edge: the second record starts where the first ends.

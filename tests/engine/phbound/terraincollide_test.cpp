@@ -229,6 +229,12 @@ TEST_F(TerrainPolygonalTest, TerrainEdgesMeetTheBoundsFaces) {
         EXPECT_EQ(record.Flags & 3, 0);
         // In the cube's frame the terrain's plane lies 0.49 m below its centre.
         EXPECT_NEAR(record.SegStart.y, -0.49f, 1e-5f);
+        // Each terrain edge is tested once, though two polygons share it: no crossing twice.
+        for (int j = 0; j < i; ++j) {
+            EXPECT_FALSE(m_A[j].FeatureIndex == edge && m_A[j].PolyIndex == record.PolyIndex &&
+                         m_A[j].FrontSide == record.FrontSide)
+                << i << " repeats " << j;
+        }
     }
     m_Flat.EnableEdgeTests(false);
     CollideCube(m_Flat, cube);

@@ -91,10 +91,14 @@ int SpyBoxBox(phBoundBox* a, phBoundBox* b, const Matrix34&, const Matrix34&, co
               const Matrix34&, phColliderBase* ca, phColliderBase* cb, phImpact* impacts, int) {
     return Record("BoxBox", a, b, ca, cb, impacts);
 }
+// Whether the last polygon pair was asked for vertex paths.
+bool VertexPathsAsked = false;
+
 int SpyPolygonalCollide(phBoundPolygonal* a, phBoundPolygonal* b, const Matrix34&,
-                        const Matrix34&, const Matrix34&, const Matrix34&, bool,
+                        const Matrix34&, const Matrix34&, const Matrix34&, bool vertexPaths,
                         phIsect*, int& countA, phIsect*, int& countB, int,
                         const Vector3& direction) {
+    VertexPathsAsked = vertexPaths;
     countA = 1;
     countB = 0;
     Record("PolygonalCollide", a, b, nullptr, nullptr, nullptr, direction);
@@ -281,6 +285,22 @@ TEST_F(DispatchTest, EachPairOfTypesGoesToItsRoutine) {
         EXPECT_EQ(m_Impacts[0].ColliderA, c.first == 'A' ? &m_A : &m_B);
         EXPECT_EQ(m_Impacts[0].ColliderB, c.first == 'A' ? &m_B : &m_A);
         EXPECT_EQ(Calls.front().Direction.z, float(c.direction));
+    }
+}
+
+// Only two slowly moving colliders go without vertex paths.
+TEST_F(DispatchTest, PolygonPairsTakeVertexPathsUnlessBothMoveSlowly) {
+    const struct {
+        bool slowA, slowB, paths;
+    } cases[] = {{false, false, true}, {true, false, true}, {false, true, true},
+                 {true, true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.slowA << c.slowB);
+        m_A.SlowMotion = c.slowA;
+        m_B.SlowMotion = c.slowB;
+        VertexPathsAsked = !c.paths;
+        Collide(&m_Geometry, &m_Box);
+        EXPECT_EQ(VertexPathsAsked, c.paths);
     }
 }
 
@@ -544,6 +564,39 @@ TEST_CHILD(PointSourceMissing) {
 
 TEST_F(DispatchTest, ASecondBoundThatIsNoPointSourceIsReported) {
     ExpectFatalChild("PointSourceMissing", "0");
+}
+
+// The real routine table: a sphere resting on a geometry cube names the sphere's collider
+// first whichever side it is passed on.
+TEST(ShapeRoutines, SphereOnAGeometryCubeNamesTheSphereFirst) {
+    phPairRoutines saved = phSetPairRoutines(phShapePairRoutines());
+    TestMesh cube;
+    MakeUnitCube(cube);
+    phBoundSphere sphere(0.5f);
+    Matrix34 cubeMatrix = Matrix34::sm_Identity;
+    Matrix34 sphereMatrix = Translation(0.0f, 0.98f, 0.0f);
+    phCollider cubeCollider;
+    phCollider sphereCollider;
+    cubeCollider.Init(&cube, &cubeMatrix);
+    sphereCollider.Init(&sphere, &sphereMatrix);
+    phIsect isects1[4];
+    phIsect isects2[4];
+    phImpact impacts[8];
+    for (bool sphereFirst : {true, false}) {
+        SCOPED_TRACE(sphereFirst);
+        phColliderBase& a = sphereFirst ? static_cast<phColliderBase&>(sphereCollider) : cubeCollider;
+        phColliderBase& b = sphereFirst ? static_cast<phColliderBase&>(cubeCollider) : sphereCollider;
+        int n = phCollision::CollideBounds(a.GetBound(), &a, b.GetBound(), &b, isects1, isects2,
+                                           impacts, 4, 8, Vector3(0, 0, 0));
+        ASSERT_GE(n, 1);
+        for (int i = 0; i < n; ++i) {
+            EXPECT_EQ(impacts[i].ColliderA, &sphereCollider);
+            EXPECT_EQ(impacts[i].ColliderB, &cubeCollider);
+            // From the cube towards the sphere.
+            EXPECT_GT(impacts[i].Normal.y, 0.9f);
+        }
+    }
+    phSetPairRoutines(saved);
 }
 
 }  // namespace

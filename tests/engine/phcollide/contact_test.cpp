@@ -563,3 +563,30 @@ TEST_F(ContactTest, DebugHookRecordsTheWatchedSolve) {
     EXPECT_EQ(phContact::sm_WatchedMatrices[12], 1.0f);  // the ground's identity
     EXPECT_NEAR(phContact::sm_PredictedDepth, 0.002f + 0.06f * Step, 1e-7f);
 }
+
+// Box pairs report depths net of the margin, so a refreshing impact can lie short of touching.
+// Such a contact carries no spring: a body leaving the ground at 0.058 m/s falls under gravity
+// alone instead of being thrown by a negative stiffness.
+TEST_F(ContactTest, ImpactShortOfTouchingBreaksTheContact) {
+    m_Impact.Depth = 0.001f;
+    ASSERT_TRUE(Solve(&m_Impact, Vector3(0, 0, 0)).holds);
+    m_Contact.LastActiveFlag = phContact::KEPT;
+    m_Contact.ActiveFlag = phContact::KEPT;
+    const Vector3 leaving(0.0f, 0.058f, 0.0f);
+    m_Impact.Depth = -0.0005f;
+    Result r = Solve(&m_Impact, leaving);
+    EXPECT_FALSE(r.holds);
+    EXPECT_TRUE(r.force.IsZero());
+    EXPECT_TRUE(r.k.a.IsZero() && r.k.b.IsZero() && r.k.c.IsZero());
+
+    phInertialCS& body = m_Box.body;
+    body.Velocity = leaving;
+    body.Momentum = leaving;
+    m_Box.collider.ApplyGravity();
+    if (r.holds) {
+        body.ApplyContactForce(r.force, m_Impact.Position, r.k);
+    }
+    body.FrameUpdate();
+    EXPECT_NEAR(body.Velocity.y, 0.058f - 9.8f * Step, 1e-4f);
+    EXPECT_TRUE(body.AngVelocity.IsZero());
+}

@@ -22,22 +22,12 @@
 #include "tests/engine/phbound/boundfiles.h"
 #include "tests/engine/phbound/meshes.h"
 #include "tests/engine/phbound/terrains.h"
+#include "tests/engine/phcollide/dropworld.h"
 #include "tests/engine/phinertia/reference.h"
 
 namespace {
 
 const int Frames = 600;
-
-// 10 x 10 m of flat ground in four cells, each two triangles, all of one material.
-std::string FlatGroundText() {
-    std::string text = HeightFieldText(2, 2, 5.0f, [](int, int) { return 0.0f; });
-    size_t at = 0;
-    while ((at = text.find("tri ", at)) != std::string::npos) {
-        at = text.find('\n', at);
-        text[at - 1] = '0';
-    }
-    return text;
-}
 
 // Which body is dropped on the box and how the impacts are answered.
 struct Scene {
@@ -65,7 +55,8 @@ protected:
           m_Boxy(Vector3(1.6f, 0.6f, 1.6f)),
           m_Hotdog(0.2f, 0.8f) {
         datTimeManager::Seconds = 1.0f / 60.0f;
-        m_Files.Write("ground", "bnd", FlatGroundText());
+        // 10 x 10 m of flat ground in four cells, each two triangles, all of one material.
+        m_Files.Write("ground", "bnd", FlatGroundText(2, 5.0f));
         EXPECT_TRUE(m_Terrain.phBoundGeometry::Load("ground"));
         BuildTerrainGrid(m_Terrain, 2, 2);
         m_Ground.InitStatic(nullptr, &m_Terrain);

@@ -3,12 +3,14 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "data/timemgr.h"
 #include "tests/engine/phinertia/reference.h"
 #include "tests/support/child.h"
+#include "tests/support/console.h"
 
 namespace {
 
@@ -113,6 +115,37 @@ TEST(InertiaTest, FreshBodyAndShapeInitialisers) {
         EXPECT_NEAR(body.AngInertia.z, c.moments.z, 2e-5 * c.moments.z);
         EXPECT_NEAR(body.InvAngInertia.x, 1.0f / c.moments.x, 2e-5f / c.moments.x);
     }
+}
+
+// 1/(4r + 3L) is infinite for a capsule of no size: its moments would be NaN and then fail
+// the negative-inertia assertion. Such a capsule is refused with a message instead.
+TEST(InertiaTest, CapsuleOfNoSizeIsRefused) {
+    for (float length : {0.0f, -0.5f}) {
+        SCOPED_TRACE(length);
+        ConsoleCapture console;
+        phInertialCS body;
+        body.InitHotdog(3, 0, length, 'y');
+        EXPECT_NE(console.Take().find("has no size"), std::string::npos);
+        EXPECT_EQ(body.Mass, 1.0f);
+        EXPECT_EQ(body.AngInertia.x, 1.0f);
+        EXPECT_EQ(body.InvAngInertia.y, 1.0f);
+    }
+}
+
+// A frame of no length integrates nothing, whatever is pending.
+TEST(InertiaTest, FrameOfNoLengthChangesNothing) {
+    float seconds = datTimeManager::Seconds;
+    datTimeManager::Seconds = 0.0f;
+    phInertialCS body;
+    body.Impulse.Set(1, 2, 3);
+    body.AngImpulse.Set(0.1f, 0, 0);
+    body.Push.Set(0, 0.5f, 0);
+    body.FrameUpdate();
+    datTimeManager::Seconds = seconds;
+    EXPECT_TRUE(body.Velocity.IsZero());
+    EXPECT_TRUE(body.Momentum.IsZero());
+    EXPECT_TRUE(body.AngVelocity.IsZero());
+    EXPECT_TRUE(body.Matrix.d.IsZero());
 }
 
 TEST(InertiaTest, FreeFallIsSemiImplicitEuler) {

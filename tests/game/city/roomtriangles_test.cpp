@@ -339,8 +339,8 @@ TEST_CHILD(ExportTexturePastTheTable) {
 
 TEST(RoomTriangles, FatalPaths) {
     ExpectFatalChildren({
-        {"ExportPastTheBuffer", "Assert((bufsize -= 2) >= 0) failed in [city/sdltriangles", "case=0"},
-        {"ExportPastTheBuffer", "Assert((bufsize -= 3) >= 0) failed in [city/sdltriangles", "case=1"},
+        {"ExportPastTheBuffer", "Assert(bufsize-=2 >= 0) failed in [city/sdltriangles", "case=0"},
+        {"ExportPastTheBuffer", "Assert(bufsize-=3 >= 0) failed in [city/sdltriangles", "case=1"},
         {"ExportInvalidOpcode", "Invalid cmd 105 (13)"},
         {"ExportTexturePastTheTable", "failed in [city/sdlwalk"},
     });
