@@ -17,10 +17,10 @@ struct modShader;
 // One geometry set: the models by level of detail, the shader tables of its package (one per
 // variant), its collision bound and the radius that the level of detail is chosen by.
 struct lvlGeomSet {
-    static const int High = 0;
-    static const int Medium = 1;
-    static const int Low = 2;
-    static const int VeryLow = 3;
+    static constexpr int High = 0;
+    static constexpr int Medium = 1;
+    static constexpr int Low = 2;
+    static constexpr int VeryLow = 3;
 
     modStatic* m_Models[4];
     modShader** m_Shaders;
@@ -38,21 +38,21 @@ struct lvlGeomSet {
 class lvlInstance {
 public:
     // Flag bits.
-    static const uint16_t INST_REPORTED = 0x0010;
-    static const uint16_t INST_SHADOW = 0x0040;
-    static const uint16_t INST_NO_FACING = 0x0100;
-    static const uint16_t INST_BASE = 0x0200;
-    static const uint16_t INST_STATIC = 0x0400;
+    static constexpr uint16_t INST_REPORTED = 0x0010;
+    static constexpr uint16_t INST_SHADOW = 0x0040;
+    static constexpr uint16_t INST_NO_FACING = 0x0100;
+    static constexpr uint16_t INST_BASE = 0x0200;
+    static constexpr uint16_t INST_STATIC = 0x0400;
 
     // Flags that geometry loading takes: the set needs its bound files; a banger's set, whose
     // bound is optional (its tuning gives one); a companion set that may have no model.
-    static const int GEOM_BOUND = 1;
-    static const int GEOM_BANGER = 4;
-    static const int GEOM_OPTIONAL = 32;
+    static constexpr int GEOM_BOUND = 1;
+    static constexpr int GEOM_BANGER = 4;
+    static constexpr int GEOM_OPTIONAL = 32;
 
-    static const uint32_t InstanceHeapSize = 0x280000;
-    static const int MaxGeomSets = 4096;
-    static const int HashSlots = 101;
+    static constexpr uint32_t InstanceHeapSize = 0x280000;
+    static constexpr int MaxGeomSets = 4096;
+    static constexpr int HashSlots = 101;
     static constexpr float FarLimit = 9999.0f;
 
     lvlInstance();

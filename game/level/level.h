@@ -29,14 +29,14 @@ extern lvlBangerSeam lvlBangers;
 // that the city compiler writes. The game's level class supplies the city's geometry.
 class lvlLevel {
 public:
-    static const int maxBuckets = 2;
-    static const int maxPerBucket = 64;
+    static constexpr int maxBuckets = 2;
+    static constexpr int maxPerBucket = 64;
 
     // Label mask bits.
-    static const uint16_t LABEL_BANGERS = 0x2;
-    static const uint16_t LABEL_VEHICLES = 0x8;
-    static const uint16_t LABEL_LANDMARKS = 0x100;
-    static const uint16_t LABEL_FACADES = 0x400;
+    static constexpr uint16_t LABEL_BANGERS = 0x2;
+    static constexpr uint16_t LABEL_VEHICLES = 0x8;
+    static constexpr uint16_t LABEL_LANDMARKS = 0x100;
+    static constexpr uint16_t LABEL_FACADES = 0x400;
 
     lvlLevel();
     virtual ~lvlLevel();
