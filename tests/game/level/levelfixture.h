@@ -91,8 +91,18 @@ public:
     std::string m_InitName;
 };
 
+// The props made, in order; the fixture empties it.
+inline std::vector<TestProp*>& MadeProps() {
+    static std::vector<TestProp*> made;
+    return made;
+}
+
 inline lvlInstance* CreateTestProp(const char* name, bool full) {
-    return strncmp(name, "banger", 6) == 0 ? lvlInstance::Create<TestProp>(full) : nullptr;
+    if (strncmp(name, "banger", 6) != 0) {
+        return nullptr;
+    }
+    MadeProps().push_back(lvlInstance::Create<TestProp>(full));
+    return MadeProps().back();
 }
 
 // The bytes of an instance list, record by record as the city compiler writes them.
@@ -126,11 +136,6 @@ struct InstFile {
     }
     std::string m_Bytes;
 };
-
-inline Matrix34 Placement(const Vector3& a, const Vector3& b, const Vector3& c,
-                          const Vector3& d) {
-    return Matrix34(a, b, c, d);
-}
 
 // Package items of a geometry package as the level reads them.
 inline std::string LodItems(const std::string& set, const std::vector<std::string>& levels) {
@@ -177,6 +182,7 @@ protected:
         CreateDirectoryA(m_Scratch.Path("city").c_str(), nullptr);
         CreateDirectoryA(m_Scratch.Path("bound").c_str(), nullptr);
         lvlBangers.m_Create = CreateTestProp;
+        MadeProps().clear();
         m_Level.reset(new GridLevel);
     }
     void TearDown() override {
