@@ -62,16 +62,6 @@ void EmitEveryKind(lvlPSDL*) {
 
 using CityInstances = LevelFixture;
 
-void ExpectMatrix(const Matrix34& got, const Matrix34& want, const std::string& name) {
-    const Vector3* g[] = {&got.a, &got.b, &got.c, &got.d};
-    const Vector3* w[] = {&want.a, &want.b, &want.c, &want.d};
-    for (int r = 0; r < 4; ++r) {
-        EXPECT_FLOAT_EQ(g[r]->x, w[r]->x) << name << " row " << r;
-        EXPECT_FLOAT_EQ(g[r]->y, w[r]->y) << name << " row " << r;
-        EXPECT_FLOAT_EQ(g[r]->z, w[r]->z) << name << " row " << r;
-    }
-}
-
 }  // namespace
 
 TEST_F(CityInstances, TheLevelPlacesWhatTheMakeEmitted) {

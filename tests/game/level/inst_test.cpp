@@ -30,16 +30,6 @@ Matrix34 At(float x, float y, float z) {
     return m;
 }
 
-void ExpectRows(const Matrix34& m, const Matrix34& expected) {
-    const Vector3* got[] = {&m.a, &m.b, &m.c, &m.d};
-    const Vector3* want[] = {&expected.a, &expected.b, &expected.c, &expected.d};
-    for (int r = 0; r < 4; ++r) {
-        EXPECT_FLOAT_EQ(got[r]->x, want[r]->x) << "row " << r;
-        EXPECT_FLOAT_EQ(got[r]->y, want[r]->y) << "row " << r;
-        EXPECT_FLOAT_EQ(got[r]->z, want[r]->z) << "row " << r;
-    }
-}
-
 }  // namespace
 
 TEST_F(Instances, AllLevelsOfDetailWithTheLargestRadiusAndThePackagesShaders) {
@@ -140,9 +130,10 @@ TEST_F(Instances, CompactInstancesKeepPositionAndTurnOnly) {
                  Vector3(7, 8, 9));
     compact->SetMatrix(any);
     Matrix34 scratch;
-    ExpectRows(compact->GetMatrix(scratch),
-               Matrix34(Vector3(0.6f, 0, 0.8f), Vector3(0, 1, 0), Vector3(-0.8f, 0, 0.6f),
-                        Vector3(7, 8, 9)));
+    ExpectMatrix(compact->GetMatrix(scratch),
+                 Matrix34(Vector3(0.6f, 0, 0.8f), Vector3(0, 1, 0), Vector3(-0.8f, 0, 0.6f),
+                          Vector3(7, 8, 9)),
+                 "compact");
     EXPECT_FLOAT_EQ(compact->GetPosition().y, 8.0f);
 }
 

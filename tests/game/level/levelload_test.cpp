@@ -82,14 +82,10 @@ TEST_F(InstLoad, FourRecordsMakeThreeInstancesInTheirRooms) {
     EXPECT_EQ(lamp->GetFlags(), 0x200 | 0x110 | 0x400);
     EXPECT_EQ(lamp->GetVariant(), 2);
     Matrix34 scratch;
-    const Matrix34& m = lamp->GetMatrix(scratch);
-    const float rows[4][3] = {{0.6f, 0, 0.8f}, {0, 1, 0}, {-0.8f, 0, 0.6f}, {4, 1, 6}};
-    const Vector3* got[4] = {&m.a, &m.b, &m.c, &m.d};
-    for (int r = 0; r < 4; ++r) {
-        EXPECT_FLOAT_EQ(got[r]->x, rows[r][0]) << r;
-        EXPECT_FLOAT_EQ(got[r]->y, rows[r][1]) << r;
-        EXPECT_FLOAT_EQ(got[r]->z, rows[r][2]) << r;
-    }
+    ExpectMatrix(lamp->GetMatrix(scratch),
+                 Matrix34(Vector3(0.6f, 0, 0.8f), Vector3(0, 1, 0), Vector3(-0.8f, 0, 0.6f),
+                          Vector3(4, 1, 6)),
+                 "lamp");
     EXPECT_EQ(m_Level->GetRoomFirstStatic(1), lamp);
 
     lvlInstance* wall = room1[2];
