@@ -160,10 +160,17 @@ void KeepLargest(void* vertex, uint32_t, void* context) {
 
 }  // namespace
 
-float modStatic::Radius(const char* itemName) {
+modStatic* modStatic::LoadMeasured(const char* itemName, float& radius) {
     float largest = 0.0f;
-    delete Load(itemName, KeepLargest, &largest, false);
-    return std::sqrt(largest);
+    modStatic* model = Load(itemName, KeepLargest, &largest, false);
+    radius = std::sqrt(largest);
+    return model;
+}
+
+float modStatic::Radius(const char* itemName) {
+    float radius = 0.0f;
+    delete LoadMeasured(itemName, radius);
+    return radius;
 }
 
 void modStatic::DrawPackets(const modShader* shaders, bool blend) const {

@@ -28,6 +28,8 @@ public:
                            void* context = nullptr, bool keep = false);
     // The largest distance of a vertex from the origin; 0 when the item is not there.
     static float Radius(const char* itemName);
+    // Load, measuring the radius on the way (0 when the item is not there).
+    static modStatic* LoadMeasured(const char* itemName, float& radius);
 
     // Each packet with its shader; blending goes on for the translucent packets of a
     // translucent geometry and back off after them.
