@@ -15,11 +15,11 @@
 const SpriteTable::Corner SpriteTable::DefaultTemplate[MaxCorners] = {
     {-1, -1, 0, 0}, {1, -1, 1, 0}, {1, 1, 1, 1}, {-1, 1, 0, 1}};
 
-void SpriteTable::Init(int corners, const Corner* shape, int r, int columns, int rows) {
-    Assert(corners == 3 || corners == 4);
+void SpriteTable::Init(int vc, const Corner* shape, int r, int columns, int rows) {
+    Assert(vc == 3 || vc == 4);
     Assert(r > 0 && r <= R);
     Assert(columns > 0 && rows > 0);
-    vc = corners;
+    this->vc = vc;
     m_Rotations = r;
     const float step = 2.0f * 3.14159265f / float(r);
     float angle = 0.0f;
