@@ -105,6 +105,7 @@ int main(int argc, char** argv) {
     ParseCommandLine(argc, argv);
     StartBenchWindow();
     PrintBenchDevice();
+    rglSetVertexFormat(FVF_VCT1);
     gfxMainViewport->Perspective(60.0f, 0.0f, 1.0f, 1000.0f);
     datTimeManager::Seconds = 1.0f / 60.0f;
     Matrix34 camera = Matrix34::sm_Identity;
