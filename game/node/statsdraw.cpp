@@ -109,34 +109,28 @@ void ovStats::DrawQuad(const Vector3* normal, const Vector3& a, const Vector3& b
     rglEnd();
 }
 
+namespace {
+
+// The point at a latitude (from +z) and longitude (from +y towards +x), in degrees.
+Vector3 SpherePoint(const Vector3& c, float r, int lat, int lon) {
+    float sinLat = std::sin(lat * DegreesToRadians);
+    return Vector3(c.x + r * std::sin(lon * DegreesToRadians) * sinLat,
+                   c.y + r * std::cos(lon * DegreesToRadians) * sinLat,
+                   c.z + r * std::cos(lat * DegreesToRadians));
+}
+
+}  // namespace
+
 // Rings of latitude 30..150 and meridians every 45 degrees, each cut into 45-degree lines.
 void ovStats::DrawSphere(const Vector3& c, float r) {
     for (int lat = 30; lat <= 150; lat += 30) {
-        float sinLat = std::sin(lat * DegreesToRadians);
-        float cosLat = std::cos(lat * DegreesToRadians);
-        Vector3 previous;
-        for (int lon = 0; lon <= 360; lon += 45) {
-            float sinLon = std::sin(lon * DegreesToRadians);
-            float cosLon = std::cos(lon * DegreesToRadians);
-            Vector3 point(c.x + r * sinLon * sinLat, c.y + r * cosLon * sinLat, c.z + r * cosLat);
-            if (lon > 0) {
-                DrawLine(previous, point);
-            }
-            previous = point;
+        for (int lon = 45; lon <= 360; lon += 45) {
+            DrawLine(SpherePoint(c, r, lat, lon - 45), SpherePoint(c, r, lat, lon));
         }
     }
     for (int lon = 0; lon < 360; lon += 45) {
-        float sinLon = std::sin(lon * DegreesToRadians);
-        float cosLon = std::cos(lon * DegreesToRadians);
-        Vector3 previous;
-        for (int lat = 0; lat <= 180; lat += 45) {
-            float sinLat = std::sin(lat * DegreesToRadians);
-            float cosLat = std::cos(lat * DegreesToRadians);
-            Vector3 point(c.x + r * sinLat * sinLon, c.y + r * sinLat * cosLon, c.z + r * cosLat);
-            if (lat > 0) {
-                DrawLine(previous, point);
-            }
-            previous = point;
+        for (int lat = 45; lat <= 180; lat += 45) {
+            DrawLine(SpherePoint(c, r, lat - 45, lon), SpherePoint(c, r, lat, lon));
         }
     }
 }
