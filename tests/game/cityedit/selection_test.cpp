@@ -298,9 +298,13 @@ TEST_F(Selection, TheSelectionIsSavedThroughItsDialogs) {
     EditRoomBlock(&m_PickCity, m_Editor.get(), 4);
     MouseMode = 1;
     m_Selection = {0, 1, 0, 0, 0, 0};
+    // The scratch folder named from the working directory, so that its names fit the dialog's
+    // 64 bytes wherever the tests run.
+    std::string scratch = m_Files.m_Scratch.Root();
+    datAssetManager::SetPath(scratch.substr(scratch.find("scratch\\")).c_str());
     std::string root = datAssetManager::GetPath();
-    const std::string picked = m_Files.m_Scratch.Path("city\\picked");
-    const std::string elsewhere = m_Files.m_Scratch.Path("elsewhere");
+    const std::string picked = root + "city\\picked";
+    const std::string elsewhere = root + "elsewhere";
     FileDialogScript::Names() = {picked.c_str(), elsewhere.c_str(), nullptr};
     Menu(Vector3(5, 0, 5), 1003);
     Menu(Vector3(5, 0, 5), 24);
