@@ -8,10 +8,8 @@
 #include "tests/game/cityedit/blockeditorfixture.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <cmath>
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -301,11 +299,10 @@ TEST_F(Selection, TheSelectionIsSavedThroughItsDialogs) {
     EditRoomBlock(&m_PickCity, m_Editor.get(), 4);
     MouseMode = 1;
     m_Selection = {0, 1, 0, 0, 0, 0};
-    // The VRML dialog's buffer holds 64 bytes: the asset root is named from the working folder
-    // so that it fits wherever the build lies.
-    char cwd[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, cwd);
-    datAssetManager::SetPath(m_Files.m_Scratch.Root().substr(strlen(cwd) + 1).c_str());
+    // The scratch folder named from the working directory, so that its names fit the dialog's
+    // 64 bytes wherever the tests run.
+    std::string scratch = m_Files.m_Scratch.Root();
+    datAssetManager::SetPath(scratch.substr(scratch.find("scratch\\")).c_str());
     std::string root = datAssetManager::GetPath();
     const std::string picked = root + "city\\picked";
     const std::string elsewhere = root + "elsewhere";
