@@ -60,3 +60,14 @@ bool StreamReadPoint(Stream* stream, Vector3& point) {
     point = Vector3(FloatFromBits(bits[0]), FloatFromBits(bits[1]), FloatFromBits(bits[2]));
     return true;
 }
+
+bool ReadModelOffset(Stream* stream, const char* model, Vector3& offset) {
+    Vector3 point;
+    if (!StreamReadPoint(stream, point) || !IsCoordinate(point)) {
+        PrintError("Model '%s': its offset is cut short or not a number within +-%g.", model,
+                   MaxCoordinate);
+        return false;
+    }
+    offset = point;
+    return true;
+}
