@@ -55,7 +55,11 @@ bool ReadColour(modItemReader& reader, D3DCOLORVALUE& colour, bool packed) {
     float* c = &colour.r;
     bool finite = true;
     for (int i = 0; i < 4; ++i) {
-        float value = packed ? float(reader.U8()) * 0.003921569f : reader.F32();
+        if (packed) {
+            c[i] = float(reader.U8()) * 0.003921569f;
+            continue;
+        }
+        float value = reader.F32();
         finite = finite && IsFiniteValue(value);
         c[i] = finite ? Quantise(value) : 0.0f;
     }
