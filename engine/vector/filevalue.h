@@ -12,7 +12,7 @@
 // The largest coordinate magnitude a city, its models and their bounds may hold: products and
 // sums of a few such values stay far inside f32, and the processed city's 16-bit counts stay in
 // reach of walls and lots of that size.
-const float MaxCoordinate = 100000.0f;
+constexpr float MaxCoordinate = 100000.0f;
 
 inline bool IsFiniteValue(float value) {
     return (BitsFromFloat(value) & 0x7F800000u) != 0x7F800000u;
