@@ -170,6 +170,14 @@ void bkRemoteWidget::SetFromRemote(const bkPacket& packet) {
     if (m_Type == MASK32 || m_Type == MASK16 || m_Type == MASK8) {
         value |= ReadValue() & ~mask;
     }
+    // A float from the wire that is not finite is dropped by its bits: comparing it with the
+    // range would trap while the invalid-operation exception is unmasked.
+    if (m_Type == SLIDER_F32 && (value & 0x7F800000u) == 0x7F800000u) {
+        PrintError("ProcessMessage: Value packet for widget %u is not a finite number; it is "
+                   "dropped.",
+                   m_Id);
+        return;
+    }
     WriteValue(KeepInRange(value));
     m_Callback.Call(0);
 }

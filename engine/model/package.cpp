@@ -108,6 +108,10 @@ void modPackage::SkipFile() {
     ReadItemHeader();
 }
 
+bool modPackage::CanSkip() const {
+    return m_Magic == MagicPkg3;
+}
+
 void modPackage::SkipTo(const char* name) {
     if (m_Magic != MagicPkg3) {
         FatalQuit("modPackage::SkipTo - old format, can't use SkipTo");

@@ -30,6 +30,9 @@ public:
     void EndFile();
 
     const char* NextItem() const { return m_NextItem; }
+    // Whether items carry their lengths ("PKG3"), so that one can be skipped unread; the items
+    // of a "PKG2" package end only where their readers stop.
+    bool CanSkip() const;
 
     static modPackage* m_First;
     static const char* const EndName;

@@ -8,6 +8,7 @@
 #include "gfx/texreg.h"
 #include "gfx/texture.h"
 #include "model/itemread.h"
+#include "vector/filevalue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,11 +50,20 @@ uint8_t PackByte(float c) {
     return c < 0.0f ? 0 : c < 1.0f ? uint8_t(c * 255.0f) : 255;
 }
 
-void ReadColour(modItemReader& reader, D3DCOLORVALUE& colour, bool packed) {
+// False for a colour that no arithmetic can use; it is not quantised (which would trap).
+bool ReadColour(modItemReader& reader, D3DCOLORVALUE& colour, bool packed) {
     float* c = &colour.r;
+    bool finite = true;
     for (int i = 0; i < 4; ++i) {
-        c[i] = packed ? float(reader.U8()) * 0.003921569f : Quantise(reader.F32());
+        if (packed) {
+            c[i] = float(reader.U8()) * 0.003921569f;
+            continue;
+        }
+        float value = reader.F32();
+        finite = finite && IsFiniteValue(value);
+        c[i] = finite ? Quantise(value) : 0.0f;
     }
+    return finite;
 }
 
 void WriteU32(Stream* stream, uint32_t value) {
@@ -134,22 +144,23 @@ bool modShader::Load(Stream* stream, bool packed) {
         m_Texture = reinterpret_cast<gfxTexture*>(reinterpret_cast<uintptr_t>(name) + 1);
     }
     modStaticMaterial material;
-    ReadColour(reader, material.diffuse, packed);
+    bool finite = ReadColour(reader, material.diffuse, packed);
     if (!packed) {
         D3DCOLORVALUE unused;
         for (int i = 0; i < 4; ++i) {
             (&unused.r)[i] = reader.F32();
         }
     }
-    ReadColour(reader, material.specular, packed);
-    ReadColour(reader, material.emissive, packed);
+    finite = ReadColour(reader, material.specular, packed) && finite;
+    finite = ReadColour(reader, material.emissive, packed) && finite;
     material.power = reader.F32();
+    finite = finite && IsFiniteValue(material.power);
     material.ambient = material.diffuse;
-    material.Pack();
-    if (reader.Failed()) {
+    if (reader.Failed() || !finite) {
         FreeName();
         return false;
     }
+    material.Pack();
     m_Material = modStaticMaterial::Intern(material);
     return true;
 }
@@ -203,7 +214,10 @@ modShader** modShader::LoadShaders(Stream* stream, int* variantCount, int* shade
     uint32_t kept = std::min<uint32_t>(variants, uint32_t(std::max(0, sm_VariantLimit)));
     modShader** table = new modShader*[kept ? kept : 1]();
     bool ok = true;
-    for (uint32_t v = 0; v < variants && ok; ++v) {
+    // Variants of no shaders take no bytes: only the kept ones are made, so that a count the
+    // size check cannot bound does not loop for each.
+    uint32_t made = perVariant ? variants : kept;
+    for (uint32_t v = 0; v < made && ok; ++v) {
         modShader* shaders = new modShader[perVariant ? perVariant : 1]();
         for (uint32_t s = 0; s < perVariant && ok; ++s) {
             ok = shaders[s].Load(stream, packed);

@@ -82,7 +82,15 @@ void EmitCityBlocks(lvlPSDL* city) {
             continue;
         }
         city->BeginCompileRoom(int(room));
-        block->Draw(DrawTextured, city, CompileLevel);
+        for (int i = 0; i < block->LotCount(); ++i) {
+            block->Lot(i)->Draw(DrawTextured, *block, city, CompileLevel);
+            if (PsdlTool::sm_Refusal) {
+                PrintError("Cannot make the city: block %d, lot %d: %s.", block->m_Id, i,
+                           PsdlTool::sm_Refusal);
+                PsdlTool::sm_Refusal = nullptr;
+                PsdlTool::sm_MakeRefused = true;
+            }
+        }
         city->EndCompileRoom();
     }
     for (int i = 0; i < ExtraCount; ++i) {

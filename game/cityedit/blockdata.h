@@ -60,7 +60,7 @@ void ClearExtras();
 // extras listed in "<name>.extra", which replace any loaded before.
 void LoadBlockData(const char* name, lvlPSDL* city);
 // The extras listed in "city/<name>.extra" (the block file's name without its extension),
-// which replace those loaded before; at most MAX_EXTRAS.
+// added to those loaded before; at most MAX_EXTRAS in all.
 void LoadExtras(const char* blockName, lvlPSDL* city);
 // Writes the blocks of every room, or of the selected rooms when a selection is given, to the
 // asset name with the extension "block", after renaming an existing file to "<file>.bak".

@@ -10,6 +10,7 @@
 #include "data/printer.h"
 #include "data/stream.h"
 #include "data/token.h"
+#include "vector/filevalue.h"
 
 #include <cmath>
 #include <cstring>
@@ -53,11 +54,13 @@ void WriteBreaks(Stream* stream, const char* keyword, const BlockLotEdge* edges,
     }
 }
 
-// Values that print as "inf" or "nan" would not read back: the file is refused instead.
+// Values that print as "inf" or "nan" would not read back, and magnitudes past the city's
+// coordinates overflow the geometry made from them: the file is refused instead.
+static_assert(MaxCoordinate == 100000.0f, "the refusal names the range");
 float ReadFinite(TokenReader& tokens) {
     float value = tokens.GetFloat();
-    if (!std::isfinite(value)) {
-        Malformed(tokens, "a value is not a finite number");
+    if (!IsCoordinate(value)) {
+        Malformed(tokens, "a value is not a number within +-100000");
     }
     return value;
 }
@@ -66,10 +69,6 @@ Vector3 ReadFinitePoint(TokenReader& tokens) {
     float x = ReadFinite(tokens);
     float y = ReadFinite(tokens);
     return Vector3(x, y, ReadFinite(tokens));
-}
-
-bool IsFinite(const Vector3& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
 int ReadName(TokenReader& tokens, const ElementCatalog& catalog) {
@@ -106,6 +105,10 @@ std::unique_ptr<BlockLandmark> ReadLandmark(TokenReader& tokens, CityBlock& bloc
             base = c + 1;
         }
     }
+    // The writer quotes the name: a quote inside it would end the name early on the next read.
+    if (strchr(base, '"')) {
+        Malformed(tokens, "a landmark name holds a double quote");
+    }
     std::unique_ptr<BlockLandmark> landmark(new BlockLandmark(base));
     tokens.Match("{");
     char token[tokenSize];
@@ -122,8 +125,8 @@ std::unique_ptr<BlockLandmark> ReadLandmark(TokenReader& tokens, CityBlock& bloc
             for (float* component : offset) {
                 *component = FloatFromBits(uint32_t(tokens.GetInt()));
             }
-            if (!IsFinite(landmark->m_Offset)) {
-                Malformed(tokens, "a value is not a finite number");
+            if (!IsCoordinate(landmark->m_Offset)) {
+                Malformed(tokens, "a value is not a number within +-100000");
             }
         } else if (strcmp(token, "fixed") == 0) {
             landmark->m_Fixed = tokens.GetInt() != 0 ? 1 : 0;
@@ -131,8 +134,8 @@ std::unique_ptr<BlockLandmark> ReadLandmark(TokenReader& tokens, CityBlock& bloc
     }
     LoadLandmarkModel(*landmark);
     // Loading moves the landmark by the change of its model's offset.
-    if (!IsFinite(landmark->m_Position)) {
-        Malformed(tokens, "a value is not a finite number");
+    if (!IsCoordinate(landmark->m_Position)) {
+        Malformed(tokens, "a value is not a number within +-100000");
     }
     if (!landmark->m_Fixed) {
         landmark->Sew(block, lot);

@@ -98,10 +98,12 @@ void ElementCatalog::Load(const char* name) {
     char line[MaxLine];
     StreamSeek(stream, 0);
     StreamGets(line, sizeof(line), stream);
+    m_LoadingFile = stream->m_Name;
     for (int i = 0; i < count; ++i) {
         if (StreamGets(line, sizeof(line), stream) <= 0) {
             line[0] = 0;
         }
+        m_LoadingLine = i + 2;
         CatalogElement* element = CreateElement();
         m_Elements[i].reset(element);
         if (!element->Parse(*this, line)) {

@@ -26,7 +26,8 @@ public:
     CatalogElement& operator=(const CatalogElement&) = delete;
     virtual ~CatalogElement();
 
-    // Fills the element from one csv line; false when the line has too few fields.
+    // Fills the element from one csv line; false when the line has too few fields or a value
+    // that the make cannot use (said with the line).
     virtual bool Parse(ElementCatalog& catalog, const char* line) = 0;
     // The element as a csv line; only surfaces write anything.
     virtual void Write(Stream* stream) const;
@@ -153,6 +154,10 @@ public:
     int PickFromGroup(int group, int current) const;
 
     int GetCount() const { return m_ElementCount; }
+    // Where the line that Parse is given comes from (the file as opened, its 1-based line), for
+    // the messages of a line that is refused.
+    const char* LoadingFile() const { return m_LoadingFile.c_str(); }
+    int LoadingLine() const { return m_LoadingLine; }
     // The name of element number index: "none" for 0, "" for a line that did not parse and for
     // numbers out of range.
     const char* GetName(int index) const;
@@ -167,6 +172,8 @@ public:
     std::vector<std::string> m_GroupNames;
     int m_ElementCount = 0;
     int m_NbrCount = 0;
+    std::string m_LoadingFile;
+    int m_LoadingLine = 0;
     std::vector<int> m_GroupSizes;
     std::vector<std::vector<int>> m_GroupMembers;  // 1-based element numbers, file order
 

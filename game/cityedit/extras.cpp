@@ -28,6 +28,15 @@ const int FieldSize = 64;
 const float WackyJoinDistance2 = 4.0f;
 const char* const ExtraLevels[] = {"H", "M", "L", "VL"};
 
+bool IsLevelItem(const char* name) {
+    for (const char* level : ExtraLevels) {
+        if (_stricmp(name, level) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The extra's model, shaders and position from its package; false when the package does not
 // open.
 bool LoadExtraModel(lvlPSDL* city, ExtraRecord& extra) {
@@ -35,21 +44,35 @@ bool LoadExtraModel(lvlPSDL* city, ExtraRecord& extra) {
     if (!package.Open("geometry", extra.m_Name)) {
         return false;
     }
-    for (const char* level : ExtraLevels) {
-        if ((extra.m_Model = modStatic::Load(level)) != nullptr) {
+    // The items are walked in the order they stand: the finest level present is the model,
+    // then the shaders and the offset. Other items are skipped where the package can skip
+    // them; an older "PKG2" package cannot, and its walk ends there.
+    for (const char* next = package.NextItem(); strcmp(next, modPackage::EndName) != 0;
+         next = package.NextItem()) {
+        if (IsLevelItem(next)) {
+            modStatic* model = modStatic::Load(next);
+            if (!model) {
+                break;
+            }
+            if (extra.m_Model) {
+                delete model;
+            } else {
+                extra.m_Model = model;
+            }
+        } else if (Stream* stream = package.OpenFile("shaders")) {
+            if (!extra.m_Shaders) {
+                extra.m_Shaders = modShader::LoadShaders(stream, &extra.m_ShaderVariants,
+                                                         &extra.m_ShadersPerVariant, true);
+            }
+            package.CloseFile();
+        } else if (Stream* stream = package.OpenFile("offset")) {
+            ReadModelOffset(stream, extra.m_Name, extra.m_Position);
+            package.CloseFile();
+        } else if (package.CanSkip()) {
+            package.SkipFile();
+        } else {
             break;
         }
-    }
-    package.SkipTo("shaders");
-    if (Stream* stream = package.OpenFile("shaders")) {
-        extra.m_Shaders = modShader::LoadShaders(stream, &extra.m_ShaderVariants,
-                                                 &extra.m_ShadersPerVariant, true);
-        package.CloseFile();
-    }
-    package.SkipTo("offset");
-    if (Stream* stream = package.OpenFile("offset")) {
-        StreamReadPoint(stream, extra.m_Position);
-        package.CloseFile();
     }
     package.Close();
     std::vector<Vector3> join;
@@ -113,8 +136,8 @@ void ClearExtras() {
     ExtraCount = 0;
 }
 
+// The table only grows: a second block file adds its extras to those of the first.
 void LoadExtras(const char* blockName, lvlPSDL* city) {
-    ClearExtras();
     char name[LineSize];
     if (strlen(blockName) >= sizeof(name)) {
         return;

@@ -15,4 +15,8 @@ bool ReadJoinFile(const char* name, std::vector<Vector3>& points, uint32_t maxPo
 // Three f32 of a binary stream as a point; false when the stream ends first.
 bool StreamReadPoint(Stream* stream, Vector3& point);
 
+// The "offset" item of a model package: false, with an error naming the model, when the point
+// is cut short or is not a coordinate; the offset is then left as it was.
+bool ReadModelOffset(Stream* stream, const char* model, Vector3& offset);
+
 #endif

@@ -53,10 +53,7 @@ LandmarkModel LoadPackage(const char* name) {
         package.CloseFile();
     }
     if (Stream* stream = package.OpenFile("offset")) {
-        Vector3 offset;
-        if (StreamReadPoint(stream, offset)) {
-            model.m_Offset = offset;
-        }
+        ReadModelOffset(stream, name, model.m_Offset);
         package.CloseFile();
     }
     return model;

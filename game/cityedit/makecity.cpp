@@ -3,6 +3,7 @@
 #include "cityedit/psdltool.h"
 #include "data/asset.h"
 #include "data/printer.h"
+#include "data/stream.h"
 
 #include <cstdio>
 
@@ -14,19 +15,25 @@ const int IconStop = 2;
 
 }  // namespace
 
-// A make that fails ends the program before the close, so the old list stays.
+// A make that fails ends the program before the close, or refuses a value the processed city
+// cannot hold and abandons the list at its close: either way the old list stays.
 bool lvlPSDL::MakeCity(const char* name, lvlMakeCallback callback) {
     PsdlTool::sm_TextureHash.Init(101);
     PsdlTool::sm_CurTexture = 0;
+    PsdlTool::sm_MakeRefused = false;
     PsdlTool::sm_InstFile = name ? datAssetManager::CreateReplacing("city", name, "inst") : nullptr;
     // A list that could not be made is as unwritten as one that could not be finished.
     bool written = !name || PsdlTool::sm_InstFile;
     callback(this);
+    bool refused = PsdlTool::sm_MakeRefused;
     if (PsdlTool::sm_InstFile) {
+        PsdlTool::sm_InstFile->m_WriteFailed = PsdlTool::sm_InstFile->m_WriteFailed || refused;
         written = StreamClose(PsdlTool::sm_InstFile) >= 0;
         PsdlTool::sm_InstFile = nullptr;
     }
-    if (!written) {
+    if (refused) {
+        written = false;
+    } else if (!written) {
         PrintError("lvlPSDL::MakeCity: could not write all of '%s.inst'.", name);
     }
     if (sm_VertexCount > VertexWarning) {

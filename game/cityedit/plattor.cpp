@@ -61,8 +61,9 @@ int MakeCityBatch(lvlPSDL* city, const GroupList* groups, const char* value) {
     CutExtension(name, false);
     bool listed = city->MakeCity(name, EmitCityBlocks);
     AssignRoomGroups(city, groups);
-    bool written = city->WritePSDL(value, 2);
-    return listed && written ? 0 : 1;
+    // A make that could not list its instances keeps the old city with the old list.
+    bool written = listed && city->WritePSDL(value, 2);
+    return written ? 0 : 1;
 }
 
 int EditorMain(int argc, char** argv) {

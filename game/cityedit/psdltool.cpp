@@ -17,6 +17,8 @@ int32_t PsdlTool::sm_CurTexture;
 float PsdlTool::sm_DrawHeight;
 Stream* PsdlTool::sm_InstFile;
 HashTable PsdlTool::sm_TextureHash(101, false, 32);
+const char* PsdlTool::sm_Refusal;
+bool PsdlTool::sm_MakeRefused;
 
 lvlEmitDrawer* EmitDrawer;
 
@@ -60,6 +62,12 @@ void PsdlTool::Put(uint32_t word) {
     Assert(word < 1 << (8 * sizeof(SDLCODE_T)));
     Assert(sm_RIP < sm_RoomBuf + maxCompile);
     *sm_RIP++ = SDLCODE_T(word);
+}
+
+void PsdlTool::Refuse(const char* what) {
+    if (!sm_Refusal) {
+        sm_Refusal = what;
+    }
 }
 
 void PsdlTool::CheckIdle() {
@@ -219,6 +227,12 @@ void EmitFacade(const Vector3& a, const Vector3& b, float bottom, float top, flo
                 float vertical) {
     using T = PsdlTool;
     if (SamePoint(a, b) || bottom == top) {
+        return;
+    }
+    // Tile counts are words of their own.
+    const float MaxTiles = float((1 << (8 * sizeof(SDLCODE_T))) - 1);
+    if (!(horizontal + 0.5f < MaxTiles + 1.0f) || !(vertical + 0.5f < MaxTiles + 1.0f)) {
+        T::Refuse("a wall has more tiles than the processed city can count");
         return;
     }
     int h = int(horizontal + 0.5f);

@@ -33,6 +33,13 @@ public:
     static Stream* sm_InstFile;
     // Texture name to texture index; lives for one make.
     static HashTable sm_TextureHash;
+    // What the room being compiled asked for that its words cannot hold (null while all fits),
+    // and whether any room of this make did: such a make writes nothing.
+    static const char* sm_Refusal;
+    static bool sm_MakeRefused;
+
+    // Records the first value of the room that does not fit; the emitter leaves it out.
+    static void Refuse(const char* what);
 
     // Appends one word of the room being compiled.
     static void Put(uint32_t word);

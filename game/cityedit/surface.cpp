@@ -5,6 +5,7 @@
 #include "data/asset.h"
 #include "data/printer.h"
 #include "data/stream.h"
+#include "vector/filevalue.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,6 +17,10 @@ namespace {
 
 // A module of a plain element is its size times this.
 const float sizeScale = 5.0f;
+// Sizes the make can tile a wall with: walls are counted in modules, and a size near 0 or past
+// the city's extent counts nothing a designer meant. A size of 0 stands for one tile across.
+const float MinSize = 0.01f;
+const float MaxSize = 1000.0f;
 // A menu id with this bit sets every component to the variant in its low 12 bits.
 const int setAllBit = 0x1000;
 
@@ -32,7 +37,15 @@ bool SurfaceElement::Parse(ElementCatalog& catalog, const char* line) {
     }
     m_Group = fields[0];
     m_Name = fields[1];
-    m_Size = fields[2].empty() ? 3.0f : float(atof(fields[2].c_str()));
+    float size = fields[2].empty() ? 3.0f : float(atof(fields[2].c_str()));
+    if (!IsFiniteValue(size) || !(size == 0.0f || (size >= MinSize && size <= MaxSize))) {
+        PrintError("%s(%d): the size '%s' of '%s' is not 0 or a number from %g to %g; the line "
+                   "is left out.",
+                   catalog.LoadingFile(), catalog.LoadingLine(), fields[2].c_str(),
+                   fields[1].c_str(), MinSize, MaxSize);
+        return false;
+    }
+    m_Size = size;
     const char* type = fields[3].c_str();
     m_Type = _stricmp(type, "Custom") == 0      ? Custom
              : _stricmp(type, "Composite") == 0 ? Composite

@@ -10,6 +10,7 @@
 #include "data/stream.h"
 #include "data/streamfields.h"
 #include "level/pathedit.h"
+#include "vector/filevalue.h"
 
 namespace {
 
@@ -60,8 +61,10 @@ std::unique_ptr<qvPath> qvPath::Load(Stream* stream) {
                               FloatFromBits(DecodeU32(bytes + 8)),
                               FloatFromBits(DecodeU32(bytes + 12)));
         const Vector3& p = vertex.m_Position;
-        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
-            PrintError("qvPathSet::Load - vertex %u of path '%s' is not a number.", i, name);
+        if (!IsCoordinate(p)) {
+            PrintError("qvPathSet::Load - vertex %u of path '%s' is not a number within +-%g "
+                       "in '%s'.",
+                       i, name, MaxCoordinate, stream->m_Name);
             return nullptr;
         }
     }

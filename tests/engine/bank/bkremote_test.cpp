@@ -17,6 +17,7 @@
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
+#include "tests/support/unmasked.h"
 
 namespace {
 
@@ -294,7 +295,7 @@ TEST_F(Remote, ValuesFromTheClientAreStoredThenEchoed) {
         {2, 0x0000, "and leaves the variable's other bits alone"},
         {3, 0x1234, "a byte toggle writes one byte"},
         {4, 200, "a slider keeps to its range"},
-        {5, nan, "a float slider takes no NaN"},
+        {5, nan, "a float slider drops a NaN"},
         {6, 99, "a combo keeps to its items"},
     };
     for (const Case& c : cases) {
@@ -308,21 +309,21 @@ TEST_F(Remote, ValuesFromTheClientAreStoredThenEchoed) {
     EXPECT_EQ(bytes[0], 0x34) << cases[2].m_What;
     EXPECT_EQ(bytes[1], 0x55) << cases[2].m_What;
     EXPECT_EQ(slider, 10) << cases[3].m_What;
-    EXPECT_EQ(f32, -1.0f) << cases[4].m_What;
+    EXPECT_EQ(f32, 0.0f) << cases[4].m_What;
     EXPECT_EQ(combo, 4) << cases[5].m_What;
     // The mask toggle's callback and the button's.
     EXPECT_EQ(g_Calls, 2);
 
     // The next update sends every changed value back, in widget order.
-    ASSERT_EQ(echoes.size(), 6u);
+    ASSERT_EQ(echoes.size(), 5u);
     for (const Packet& p : echoes) {
         EXPECT_EQ(p.m_Command, 0x300u);
         EXPECT_EQ(p.m_Bytes.size(), 20u);
     }
     EXPECT_EQ(echoes[0].U32(12), id(1));
     EXPECT_EQ(echoes[0].U32(16) & 0xFFFF, 0x0100u);
-    EXPECT_EQ(echoes[5].U32(12), id(6));
-    EXPECT_EQ(echoes[5].U32(16), 4u);
+    EXPECT_EQ(echoes[4].U32(12), id(6));
+    EXPECT_EQ(echoes[4].U32(16), 4u);
     EXPECT_TRUE(UpdateAndReceive().empty());
 }
 
@@ -401,6 +402,29 @@ TEST_F(Remote, HostilePacketsAreReportedAndTheServerGoesOn) {
         EXPECT_TRUE(UpdateUntil([&] { return value == next; }));
         ++next;
     }
+}
+
+// A float slider's value that is not finite trapped in the range clamp; it is dropped with the
+// packet error and the slider keeps its value.
+TEST_F(Remote, NonFiniteFloatValuesAreDropped) {
+    float value = 0.5f;
+    bkRemoteBank* bank = AddBank("Target");
+    bank->AddSlider("Value", &value, 0.0f, 10.0f, 0.1f);
+    uint32_t widget = WidgetId(m_Client.Receive().back());
+    InvalidUnmasked trapping;
+    for (uint32_t bits : {0x7FC00000u, 0x7F800001u, 0xFF800000u}) {
+        SCOPED_TRACE(bits);
+        m_Report.clear();
+        m_Console.Take();
+        m_Client.Send(0x300, {widget, bits});
+        EXPECT_TRUE(UpdateUntil([&] {
+            return Reported("ProcessMessage: Value packet for widget ") &&
+                   Reported(" is not a finite number; it is dropped.");
+        })) << m_Report;
+        EXPECT_EQ(value, 0.5f);
+    }
+    m_Client.Send(0x300, {widget, 0x40000000u});
+    EXPECT_TRUE(UpdateUntil([&] { return value == 2.0f; }));
 }
 
 TEST_F(Remote, APacketSplitOnTheWayIsReadWhole) {

@@ -5,6 +5,7 @@
 #include "cityedit/editor.h"
 #include "cityedit/plattor.h"
 #include "data/asset.h"
+#include "data/bytes.h"
 #include "data/options.h"
 #include "tests/game/cityedit/catalogfixture.h"
 #include "tests/game/cityedit/demoblocks.h"
@@ -12,11 +13,13 @@
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
+#include "tests/support/unmasked.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -206,7 +209,12 @@ TEST_F(BlockData, Extras) {
                             lvlPSDL::sm_Vertices[room.GetPerimeterVertex(3)]},
                            {Vector3(0, 0, 0.5f), Vector3(0, 0, 10)}));
 
-    // A second load replaces the extras; a longer list stops at the table's end.
+    // A second load appends to the extras; a longer list stops at the table's end.
+    m_Demo.WriteFile("city\\demo.extra", "106,tree\n");
+    LoadBlockData("demo", &m_Demo.m_City);
+    ASSERT_EQ(ExtraCount, 4);
+    EXPECT_STREQ(Extras[0].m_Name, "lamp");
+    EXPECT_STREQ(Extras[3].m_Name, "tree");
     std::string many;
     for (int i = 0; i < MAX_EXTRAS + 5; ++i) {
         many += "106,tree\n";
@@ -216,9 +224,37 @@ TEST_F(BlockData, Extras) {
     EXPECT_EQ(ExtraCount, MAX_EXTRAS);
     EXPECT_NE(m_Demo.m_Console.Take().find("more than 128 extras; the rest are left out"),
               std::string::npos);
-    m_Demo.WriteFile("city\\demo.extra", "106,tree\n");
-    LoadBlockData("demo", &m_Demo.m_City);
-    EXPECT_EQ(ExtraCount, 1);
+}
+
+// An older "PKG2" package is walked item by item, where skipping to an item ended the program;
+// an offset that is not a coordinate is refused by name and leaves the extra at the origin.
+TEST_F(BlockData, ExtrasOfOlderPackagesAndBadOffsets) {
+    ASSERT_TRUE(m_Demo.m_Loaded);
+    auto item = [](const char* name, const std::string& payload) {
+        return "FILE" + std::string(1, char(strlen(name) + 1)) + name + '\0' + payload;
+    };
+    auto point = [](float x, float y, float z) {
+        const float p[] = {x, y, z};
+        return std::string(reinterpret_cast<const char*>(p), sizeof(p));
+    };
+    std::string noShaders(8, '\0');
+    m_Demo.WriteFile("geometry\\old.pkg",
+                     "PKG2" + item("shaders", noShaders) + item("offset", point(1, 2, 3)));
+    const Vector3 nan(FloatFromBits(0x7FC00000), 0.0f, 0.0f);
+    m_Demo.WritePackage("bad", &nan);
+    m_Demo.WriteFile("city\\demo.extra", "106,old\n106,bad\n");
+    m_Demo.WriteBlocks("demo", {});
+    {
+        InvalidUnmasked trapping;
+        LoadBlockData("demo.block", &m_Demo.m_City);
+    }
+    ASSERT_EQ(ExtraCount, 2);
+    EXPECT_TRUE(SamePoints({Extras[0].m_Position}, {Vector3(1, 2, 3)}));
+    EXPECT_TRUE(SamePoints({Extras[1].m_Position}, {Vector3(0, 0, 0)}));
+    std::string said = m_Demo.m_Console.Take();
+    EXPECT_NE(said.find("Model 'bad': its offset is cut short or not a number within +-100000."),
+              std::string::npos)
+        << said;
 }
 
 TEST_F(BlockData, MakeWithExtra) {

@@ -15,6 +15,8 @@
 
 #include <cctype>
 #include <memory>
+#include "vector/filevalue.h"
+
 #include <random>
 #include <string>
 #include <vector>
@@ -28,6 +30,12 @@ bool SoundBlock(const CityBlock& block, std::string& why) {
     if (block.PerimeterCount() < 0 || block.PerimeterCount() > block.VertexCount()) {
         why = "perimeter beyond the vertices";
         return false;
+    }
+    for (int v = 0; v < block.VertexCount(); ++v) {
+        if (!IsCoordinate(block.Vertex(v)->m_Position)) {
+            why = "a vertex the geometry cannot compute with";
+            return false;
+        }
     }
     for (int l = 0; l < block.LotCount(); ++l) {
         BlockLot* lot = block.Lot(l);
@@ -86,7 +94,8 @@ std::vector<size_t> NumberStarts(const std::string& text) {
 std::string NumberMutant(const std::vector<std::string>& seeds, int index) {
     static const char* const values[] = {"-2", "-1", "0", "1", "2", "3", "4", "7", "49", "50",
                                          "1000000", "2147483647", "-2147483648", "1e38",
-                                         "-0.00001", "0.00004"};
+                                         "-0.00001", "0.00004", "1e30", "-100001", "100000",
+                                         "nan", "inf"};
     std::mt19937 random(0xB10C0000u + uint32_t(index));
     std::string text = seeds[random() % seeds.size()];
     for (int round = 1 + int(random() % 3); round > 0; --round) {

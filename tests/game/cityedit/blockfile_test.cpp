@@ -352,11 +352,27 @@ const Refusal Refusals[] = {
      "perimeter 0 1 2 adjacent -1 -1 -1 landmark x { } } }",
      "Assert(m_HeightOffset == 0) failed in [cityedit/blockfile"},
     {"InfiniteVertex", "block { perimeter: 3 verts: 3 v 0 1e39 0",
-     "in.block(1): Malformed block data: a value is not a finite number."},
+     "in.block(1): Malformed block data: a value is not a number within +-100000."},
     {"NanOffset",
      "block { perimeter: 3 verts: 3 v 0 0 0 v 1 0 0 v 0 0 1 lots: 1 lot { verts: 3 "
      "perimeter 0 1 2 adjacent -1 -1 -1 landmark x { offset 0 2147483647 0 } } }",
-     "in.block(1): Malformed block data: a value is not a finite number."},
+     "in.block(1): Malformed block data: a value is not a number within +-100000."},
+    // Finite but past what the geometry made from them can compute with.
+    {"HugeVertex", "block { perimeter: 0 verts: 3 v 0 0 0 v 1e30 0 0 v 0 0 1e30 lots: 0 }",
+     "in.block(1): Malformed block data: a value is not a number within +-100000."},
+    {"VertexJustPastTheRange", "block { perimeter: 0 verts: 1 v 0 0 -100001 lots: 0 }",
+     "in.block(1): Malformed block data: a value is not a number within +-100000."},
+    {"HugeHeight",
+     "block { perimeter: 3 verts: 3 v 0 0 0 v 1 0 0 v 0 0 1 lots: 1 lot { height 4e5",
+     "in.block(1): Malformed block data: a value is not a number within +-100000."},
+    {"HugeLandmarkPosition",
+     "block { perimeter: 3 verts: 3 v 0 0 0 v 1 0 0 v 0 0 1 lots: 1 lot { verts: 3 "
+     "perimeter 0 1 2 adjacent -1 -1 -1 landmark x { position 0 0 1e30 } } }",
+     "in.block(1): Malformed block data: a value is not a number within +-100000."},
+    {"QuoteInLandmarkName",
+     "block { perimeter: 3 verts: 3 v 0 0 0 v 1 0 0 v 0 0 1 lots: 1 lot { verts: 3 "
+     "perimeter 0 1 2 adjacent -1 -1 -1 landmark house\" { fixed 1 } } }",
+     "in.block(1): Malformed block data: a landmark name holds a double quote."},
     {"HeightAfterLandmark",
      "block { perimeter: 3 verts: 3 v 0 0 0 v 1 0 0 v 0 0 1 lots: 1 lot { verts: 3 "
      "perimeter 0 1 2 adjacent -1 -1 -1 landmark x { fixed 1 } height 2 } }",

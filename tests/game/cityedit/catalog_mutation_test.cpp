@@ -56,6 +56,11 @@ bool SoundElements(std::string& why) {
     for (const SurfaceCatalog* surfaces : {&FloorsCatalog, &WallsCatalog}) {
         for (int i = 1; i <= surfaces->GetCount(); ++i) {
             SurfaceElement* element = surfaces->Get(i);
+            if (!(element->m_Size == 0.0f ||
+                  (element->m_Size >= 0.01f && element->m_Size <= 1000.0f))) {
+                why = "a size the make cannot tile with";
+                return false;
+            }
             for (int component : element->m_Components) {
                 if (!InRange(component, WallsCatalog)) {
                     why = "component out of range";
@@ -111,7 +116,8 @@ bool CheckCatalogs(int index, std::string& why) {
         }
     }
     // Custom elements look for their packages, which are not there.
-    return OnlyAllowedMessages(console.Take(), {"Model '", "Facade '", "Cannot open file '"}, why) &&
+    return OnlyAllowedMessages(console.Take(), {"Model '", "Facade '", "Cannot open file '",
+                                                "is not 0 or a number from 0.01 to 1000"}, why) &&
            good;
 }
 

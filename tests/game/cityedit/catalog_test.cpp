@@ -116,6 +116,37 @@ TEST_F(Catalogs, SurfaceColumnsAndComponents) {
     EXPECT_EQ("brick,brick_b,2.000\r\n", ReadWholeFile(m_Files.m_Scratch.Path("line.csv")));
 }
 
+// Sizes the make cannot tile with leave their line out, said with the line; the make trapped
+// on a size of 1e-30.
+TEST_F(Catalogs, SizesTheMakeCannotUseLeaveTheLineOut) {
+    m_Files.Write("walls",
+                  "b,brick_a,1e-30\r\n"
+                  "b,brick_b,-2\r\n"
+                  "b,brick_c,1e39\r\n"
+                  "b,brick_d,0.001\r\n"
+                  "b,brick_e,5000\r\n"
+                  "b,brick_f,0\r\n"
+                  "b,brick_g,0.01\r\n"
+                  "b,brick_h,1000\r\n");
+    WallsCatalog.Load("walls");
+    std::string said = m_Console.Take();
+    const char* refused[] = {"brick_a", "brick_b", "brick_c", "brick_d", "brick_e"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(0, WallsCatalog.Find(refused[i])) << refused[i];
+        EXPECT_NE(said.find("walls.csv(" + std::to_string(i + 2) + "): the size '"),
+                  std::string::npos)
+            << said;
+        EXPECT_NE(said.find("' of '" + std::string(refused[i]) +
+                            "' is not 0 or a number from 0.01 to 1000; the line is left out."),
+                  std::string::npos)
+            << said;
+    }
+    for (const char* kept : {"brick_f", "brick_g", "brick_h"}) {
+        EXPECT_NE(0, WallsCatalog.Find(kept)) << kept;
+    }
+    EXPECT_EQ(0.01f, WallsCatalog.Get(WallsCatalog.Find("brick_g"))->m_Size);
+}
+
 TEST_F(Catalogs, FacadesResolveTheirFloorWallsAndSliver) {
     m_Files.Write("floors", "g,roof,1\r\n");
     m_Files.Write("walls", "g,front,1\r\ng,side,1\r\ng,back,1\r\ng,sliver,1\r\ng,trim,1\r\n");

@@ -42,6 +42,7 @@ bool CheckExtras(int index, std::string& why) {
     demo->WriteFile("city\\demo.extra", Mutant(lists, index));
     demo->WriteFile("scene\\lamp.join", Mutant(joins, index));
     demo->WriteFile("scene\\tree.join", Mutant(joins, Mutants + index));
+    ClearExtras();
     LoadExtras("demo", &demo->m_City);
     bool sound = ExtraCount >= 0 && ExtraCount <= MAX_EXTRAS;
     for (int i = 0; sound && i < ExtraCount; ++i) {

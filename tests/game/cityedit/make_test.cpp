@@ -1,6 +1,7 @@
 #include "city/ai.h"
 #include "city/psdl.h"
 #include "cityedit/block.h"
+#include "cityedit/blockdata.h"
 #include "cityedit/catalog.h"
 #include "cityedit/psdltool.h"
 #include "data/stream.h"
@@ -317,4 +318,49 @@ TEST_F(DemoMake, TheBlocksAddTheirCompiledLotsAndChangeNothingElse) {
     ExpectEqual(before, after);
     EXPECT_EQ(ReadWholeFile(m_Scratch.Path("built.inst")), "");
     EXPECT_EQ(ReadWholeFile(m_Scratch.Path("described.inst")), "");
+}
+
+// A wall of more tiles than a code word counts fails the make by name, where it used to stop
+// the program on the word's assertion; the old city and list stay.
+TEST_F(DemoMake, AWallOfTooManyTilesFailsTheMakeAndKeepsTheOldFiles) {
+    {
+        lvlPSDL good;
+        Make(good, "demo");
+    }
+    std::string psdl = ReadWholeFile(m_Scratch.Path("demo.psdl"));
+    std::string inst = ReadWholeFile(m_Scratch.Path("demo.inst"));
+    LoadCatalogs();
+    ReadDemoBlocks();
+    ASSERT_FALSE(sDemoBlocks.empty());
+    CityBlock* block = sDemoBlocks[0].release();
+    int walled = -1;
+    for (int i = 0; i < block->LotCount() && walled < 0; ++i) {
+        walled = block->Lot(i)->Edges() ? i : -1;
+    }
+    ASSERT_GE(walled, 0);
+    block->Lot(walled)->m_WallTile = 0.0001f;
+    int id = block->m_Id;
+    {
+        lvlPSDL city;
+        ASSERT_TRUE(city.LoadSDL("demo"));
+        int room = city.FindRoomById(uint32_t(block->m_Id));
+        GetRoomBlock(room) = block;
+        m_Capture.Take();
+        EXPECT_FALSE(city.MakeCity(m_Scratch.Path("demo").c_str(), EmitCityBlocks));
+        DeleteRoomBlock(room);
+    }
+    std::string output = m_Capture.Take();
+    EXPECT_NE(output.find("Cannot make the city: block " + std::to_string(id) + ", lot " +
+                          std::to_string(walled) +
+                          ": a wall has more tiles than the processed city can count."),
+              std::string::npos)
+        << output;
+    EXPECT_EQ(psdl, ReadWholeFile(m_Scratch.Path("demo.psdl")));
+    EXPECT_EQ(inst, ReadWholeFile(m_Scratch.Path("demo.inst")));
+    EXPECT_FALSE(FileExists(m_Scratch.Path("demo.inst.new")));
+    sDemoBlocks.clear();
+    FloorsCatalog.Clear();
+    WallsCatalog.Clear();
+    FacadesCatalog.Clear();
+    PropsCatalog.Clear();
 }

@@ -8,10 +8,12 @@
 #include <string>
 
 #include "data/asset.h"
+#include "data/bytes.h"
 #include "tests/game/level/pathfixture.h"
 #include "tests/support/console.h"
 #include "tests/support/failingwrites.h"
 #include "tests/support/scratch.h"
+#include "tests/support/unmasked.h"
 
 namespace {
 
@@ -202,7 +204,12 @@ TEST_F(PathSetFile, RefusesMalformedFiles) {
         {"unknown type", badType.m_Bytes, "path 'T' has the unknown type 3"},
         {"NaN", withFloat(12 + 40 + 4 + 4, nan), "vertex 0 of path 'A' is not a number"},
         {"infinity", withFloat(12 + 40 + 16 + 12, -inf), "vertex 1 of path 'A' is not"},
+        {"signalling NaN", withFloat(12 + 40 + 4 + 4, FloatFromBits(0x7F800001)),
+         "vertex 0 of path 'A' is not a number within +-100000 in"},
+        {"too far", withFloat(12 + 40 + 16 + 8, 1e30f), "vertex 1 of path 'A' is not"},
+        {"just too far", withFloat(12 + 40 + 4 + 8, 100001.0f), "vertex 0 of path 'A' is not"},
     };
+    InvalidUnmasked trapping;
     qvPathSet set;
     set.NewPath();
     set.GetPath(0)->SetName("KEEP");

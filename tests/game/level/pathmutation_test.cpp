@@ -12,6 +12,7 @@
 
 #include "data/asset.h"
 #include "tests/game/level/pathfixture.h"
+#include "vector/filevalue.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 #include "tests/support/mutation.h"
@@ -60,8 +61,8 @@ bool Sound(const qvPathSet& set, std::string& why) {
         }
         for (int v = 0; v < path.GetVertexCount(); ++v) {
             const Vector3& p = path.GetVertex(v).m_Position;
-            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
-                why = "a vertex is not a number";
+            if (!IsCoordinate(p)) {
+                why = "a vertex is not a coordinate";
                 return false;
             }
         }
