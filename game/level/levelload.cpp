@@ -15,6 +15,7 @@
 #include "level/inst.h"
 #include "level/instclasses.h"
 #include "model/shader.h"
+#include "vector/filevalue.h"
 
 // One record of the list, its name copied and terminated.
 struct lvlInstRecord {
@@ -115,16 +116,17 @@ bool ReadRecord(ByteCursor& in, lvlInstRecord& record) {
     return ReadMatrix(in, m);
 }
 
-bool IsFinite(const Vector3& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+// Rows and position within the coordinate range, tested by their bits so that a signalling NaN
+// cannot trap, and small enough that the row products below stay finite.
+bool IsUsableMatrix(const Matrix34& m) {
+    return IsCoordinate(m.a) && IsCoordinate(m.b) && IsCoordinate(m.c) && IsCoordinate(m.d);
 }
 
-bool IsFinite(const Matrix34& m) {
-    return IsFinite(m.a) && IsFinite(m.b) && IsFinite(m.c) && IsFinite(m.d);
-}
+// A row too short to be normalised counts as a zero row.
+const float MinRowSquare = 1e-12f;
 
 bool IsZero(const Vector3& v) {
-    return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f;
+    return v.Mag2() < MinRowSquare;
 }
 
 // The name the geometry goes by: any leading path cut off.
@@ -147,7 +149,7 @@ void InitProp(lvlInstance* prop, const char* name, const Matrix34& matrix) {
 // The x-ref's placement checked and its rows made unit length; false, reported, when it is
 // unusable.
 bool CheckXrefMatrix(Matrix34& m) {
-    if (!IsFinite(m) || IsZero(m.a) || IsZero(m.b) || IsZero(m.c)) {
+    if (!IsUsableMatrix(m) || IsZero(m.a) || IsZero(m.b) || IsZero(m.c)) {
         PrintError("bad x-ref matrix.. bailing");
         return false;
     }
@@ -204,7 +206,7 @@ bool lvlLevel::LoadInstances(const char* directory, const char* name) {
                        number, name, record.m_Room, m_RoomCount);
             continue;
         }
-        if (!IsFinite(record.m_Matrix)) {
+        if (!IsUsableMatrix(record.m_Matrix)) {
             PrintError("lvlLevel::LoadInstances: record %d of '%s.inst' has a bad matrix",
                        number, name);
             continue;
@@ -282,7 +284,11 @@ void lvlLevel::LoadXrefs(lvlInstance* instance, const lvlInstRecord& record) {
         }
         prop[XrefNameSize] = 0;
         Matrix34 m;
-        m.Dot(local, placement);
+        if (IsUsableMatrix(local) && IsUsableMatrix(placement)) {
+            m.Dot(local, placement);
+        } else {
+            m = local;
+        }
         if (!CheckXrefMatrix(m)) {
             continue;
         }

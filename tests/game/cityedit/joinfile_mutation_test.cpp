@@ -8,6 +8,7 @@
 #include "tests/support/console.h"
 #include "tests/support/mutation.h"
 #include "tests/support/scratch.h"
+#include "vector/filevalue.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ uint32_t Bits(float f) {
 }
 
 // A file that reads holds its count of whole points, no more than allowed, and they are the
-// points read, bit for bit.
+// points read, bit for bit, each a coordinate.
 bool SameAsFile(const std::string& bytes, const std::vector<Vector3>& points, uint32_t maxPoints,
                 std::string& why) {
     uint32_t count = bytes.size() < 4 ? 0 : Field(bytes, 0);
@@ -57,6 +58,10 @@ bool SameAsFile(const std::string& bytes, const std::vector<Vector3>& points, ui
         if (Bits(p.x) != Field(bytes, at) || Bits(p.y) != Field(bytes, at + 4) ||
             Bits(p.z) != Field(bytes, at + 8)) {
             why = "point read wrong";
+            return false;
+        }
+        if (!IsCoordinate(p)) {
+            why = "read a point that is not a coordinate";
             return false;
         }
     }
@@ -80,7 +85,7 @@ bool CheckJoin(int index, std::string& why) {
             good = false;
         }
     }
-    return OnlyAllowedMessages(console.Take(), {"Join file for 'm' "}, why) && good;
+    return OnlyAllowedMessages(console.Take(), {"Join file for 'm'"}, why) && good;
 }
 
 }  // namespace
