@@ -234,6 +234,17 @@ void phAdvanceIsect(int& index, phIsect*& isect, bool paired) {
     ++isect;
 }
 
+namespace {
+
+// An edge record that crossed early yet ends deep inside stands for the far end of a long edge,
+// not a point where the bounds overlap.
+bool EarlyDeepHit(const phIsect& isect) {
+    return !(isect.Flags & phIsect::EarlyExempt) && isect.T <= EarlyHitT &&
+           isect.Depth * isect.Depth >= EarlyHitDepth2 * (isect.SegEnd - isect.SegStart).Mag2();
+}
+
+}  // namespace
+
 void phIsectsToImpacts(const phPairSide& a, const phPairSide& b, int vertex, phIsect* isects,
                        int count, phImpactCursor& cursor, bool sideA) {
     int impactsLeft = cursor.Left;
@@ -300,7 +311,7 @@ void phIsectsToImpacts(const phPairSide& a, const phPairSide& b, int vertex, phI
     bool exempt = (record.Flags & phIsect::EarlyExempt) != 0;
     bool forbids = exempt ? (record.Flags & phIsect::EdgeImpact) != 0
                           : !vertexPath && record.BestTime <= InstantTime;
-    if (inPlay && forbids) {
+    if ((inPlay && forbids) || (!vertexPath && EarlyDeepHit(record))) {
         return;
     }
     Vector3 position = exempt && (record.BestTime > InstantTime || vertexPath)
@@ -333,8 +344,7 @@ void phIsectsToImpacts(const phPairSide& a, const phPairSide& b, int vertex, phI
 
 void phIsectToImpact(const phPairSide& a, const phPairSide& b, const phIsect& isect,
                      phImpactCursor& cursor, bool sideA) {
-    if (!(isect.Flags & phIsect::EarlyExempt) && isect.T <= EarlyHitT &&
-        isect.Depth * isect.Depth >= EarlyHitDepth2 * (isect.SegEnd - isect.SegStart).Mag2()) {
+    if (EarlyDeepHit(isect)) {
         return;
     }
     WriteVertexImpact(a, b, isect.SegEnd + isect.Normal * (0.5f * isect.Depth), isect,

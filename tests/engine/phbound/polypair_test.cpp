@@ -237,6 +237,40 @@ TEST(PolygonPair, CubeFallingOntoAFloorAtSpeed) {
     }
 }
 
+TEST(PolygonPair, AnEdgeRecordGivesNoImpactBeyondTheOverlap) {
+    // One still edge record of A ending at vertex 1 inside B. A 14 m edge that crossed early
+    // ends 5.5 m deep: its far vertex lies outside the overlap and must give no impact. A short
+    // edge that crossed late is a real corner in the face.
+    struct Case {
+        float length;
+        float t;
+        float depth;
+        int impacts;
+    };
+    const Case cases[] = {{14.0f, 0.6f, 5.5f, 0}, {1.0f, 0.99f, 0.01f, 1}, {1.0f, 0.5f, 0.3f, 0}};
+    for (const Case& c : cases) {
+        phIsect record;
+        record.SegStart = Vector3(0, 0, c.length);
+        record.SegEnd = Vector3(0, 0, 0);
+        record.T = c.t;
+        record.Depth = c.depth;
+        record.Normal = Vector3(0, 0, -1);
+        record.VertexA = 0;
+        record.VertexB = 1;
+        record.PolyIndex = 0;
+        TestMesh meshA;
+        TestMesh meshB;
+        phPairSide a = Side(meshA, Matrix34::sm_Identity, &record);
+        phPairSide b = Side(meshB, Matrix34::sm_Identity, nullptr);
+        phImpact impacts[2];
+        phImpactCursor cursor;
+        cursor.Next = impacts;
+        cursor.Left = 2;
+        phIsectsToImpacts(a, b, 1, &record, 1, cursor, true);
+        EXPECT_EQ(2 - cursor.Left, c.impacts) << c.length << " " << c.depth;
+    }
+}
+
 TEST(PolygonPair, CrossedEdgesGiveAnEdgeImpactThatSeparatesTheBodies) {
     // B: a long bar along z whose top edge runs at y = 0. A: a bar along x, turned 45 degrees
     // about x, its lowest edge 0.02 below B's top edge, within the margin: the pair is in
