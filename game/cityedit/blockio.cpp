@@ -156,7 +156,7 @@ void SewBlockToRoom(lvlPSDL* city, int room, CityBlock* block) {
 }
 
 void LoadBlockData(const char* name, lvlPSDL* city) {
-    Stream* stream = datAssetManager::Open("city", name, "block", true, true);
+    Stream* stream = datAssetManager::Open("city", name, "block");
     if (!stream) {
         return;
     }

@@ -53,7 +53,7 @@ char sVrmlFileName[64];
 
 const lvlSDL* SelectableRoom(const lvlPSDL* city, uint32_t room) {
     const lvlSDL* sdl = city->GetRoom(int(room));
-    return sdl && sdl->GetPerimeterCount() <= MAX_SELECT_PERIMETER ? sdl : nullptr;
+    return sdl && sdl->GetPerimeterCount() <= uint32_t(MAX_EDIT_PERIMETER) ? sdl : nullptr;
 }
 
 const Vector3& OutlinePoint(const lvlSDL* sdl, uint32_t i) {

@@ -12,12 +12,9 @@ struct Stream;
 
 // The "Pick" mode's selection and its export, beside SelectionMenu (modes.h).
 
-// Rooms whose outline has more vertices than this are left out of picking and box selection.
-const uint32_t MAX_SELECT_PERIMETER = 512;
-
-// Sets the selection byte of every room 1 to count-1 (outline within MAX_SELECT_PERIMETER)
-// that the volume holds to value: with anyVertex a room with one outline vertex behind all six
-// planes, else a room with all of them.
+// Sets the selection byte of every room 1 to count-1 (outline within MAX_EDIT_PERIMETER of
+// blockdata.h) that the volume holds to value: with anyVertex a room with one outline vertex
+// behind all six planes, else a room with all of them.
 void SelectRoomsInVolume(lvlPSDL* city, const Vector4 planes[6], uint8_t* selection,
                          uint8_t value, bool anyVertex);
 

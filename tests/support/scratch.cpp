@@ -79,7 +79,8 @@ ScratchDir::ScratchDir() {
     GetCurrentDirectoryA(MAX_PATH, cwd);
     std::string parent = std::string(cwd) + "\\scratch";
     CreateDirectoryA(parent.c_str(), nullptr);
-    m_Root = parent + "\\" + ShortLeaf(leaf);
+    m_Relative = "scratch\\" + ShortLeaf(leaf);
+    m_Root = std::string(cwd) + "\\" + m_Relative;
     RemoveTree(m_Root);
     CreateDirectoryA(m_Root.c_str(), nullptr);
 }

@@ -4,15 +4,18 @@
 #include <string>
 
 // A folder of the running test's own, "scratch\<suite>.<test>" below the working directory,
-// emptied when it is made. Path() gives a Windows path inside it.
+// emptied when it is made. Path() gives a Windows path inside it; Relative() names the folder
+// from the working directory.
 class ScratchDir {
 public:
     ScratchDir();
     std::string Path(const std::string& name) const;
     const std::string& Root() const { return m_Root; }
+    const std::string& Relative() const { return m_Relative; }
 
 private:
     std::string m_Root;
+    std::string m_Relative;
 };
 
 // A file beside the test sources ("data" folder of the test's directory), as a Windows path.

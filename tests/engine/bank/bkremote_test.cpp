@@ -594,6 +594,28 @@ TEST_F(Remote, FuzzedPacketsLeaveTheServerAnswering) {
     EXPECT_TRUE(bkRemoteServer::IsConnected());
 }
 
+// A port given by number is the port the server listens on, in network byte order: the other
+// tests ask for any free port, which hides a port written the wrong way round. The number is
+// below the system's range of free ports, so a parallel test program cannot take it first.
+TEST(RemotePort, AFixedPortIsListenedOnAsGiven) {
+    const int Port = 38217;
+    ScratchDir scratch;
+    char home[MAX_PATH];
+    _getcwd(home, sizeof(home));
+    _chdir(scratch.Root().c_str());
+    bkRemoteServer::SetListenAddress("127.0.0.1", Port);
+    {
+        RemoteClient client;
+        client.ConnectWhenListening();
+        bkManager::CreateInstance(bkRemoteManager::Create);
+        client.Join();
+        EXPECT_EQ(Port, client.PeerPort());
+        bkManager::DeleteInstance();
+    }
+    bkRemoteServer::SetListenAddress(nullptr, 0);
+    _chdir(home);
+}
+
 // The child's layout file, written when it ends, lands in the scratch folder of the parent.
 const char ScratchVariable[] = "BANK_REMOTE_SCRATCH";
 

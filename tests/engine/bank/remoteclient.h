@@ -69,6 +69,16 @@ public:
         }
     }
 
+    // The port of the server this client is connected to, in host byte order.
+    int PeerPort() const {
+        sockaddr_in peer = {};
+        int length = sizeof(peer);
+        if (getpeername(m_Socket, reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
+            return 0;
+        }
+        return ntohs(peer.sin_port);
+    }
+
     void SendBytes(const std::vector<uint8_t>& bytes) {
         if (!bytes.empty()) {
             send(m_Socket, reinterpret_cast<const char*>(bytes.data()), int(bytes.size()), 0);

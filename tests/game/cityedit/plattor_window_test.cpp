@@ -218,6 +218,15 @@ TEST_F(Editor, BatchMakeDiscardsABlockThatMatchesNoRoomWithoutWaiting) {
     EXPECT_TRUE(FileExists(m_Scratch.Path("city\\far.psdl")));
 }
 
+// A misspelt block file is named in a warning; the make goes on without it.
+TEST_F(Editor, BatchMakeWarnsOfAMissingBlockFile) {
+    ChildResult result = Run("demo.sdl -block nosuch -make nosuch");
+    EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
+    EXPECT_NE(result.m_Output.find("Cannot open file '"), std::string::npos) << result.m_Output;
+    EXPECT_NE(result.m_Output.find("nosuch.block'."), std::string::npos) << result.m_Output;
+    EXPECT_TRUE(FileExists(m_Scratch.Path("city\\nosuch.psdl")));
+}
+
 TEST_F(Editor, BatchMakeThatCannotWriteEndsWithOne) {
     struct Case {
         std::string m_Name;

@@ -301,8 +301,7 @@ TEST_F(Selection, TheSelectionIsSavedThroughItsDialogs) {
     m_Selection = {0, 1, 0, 0, 0, 0};
     // The scratch folder named from the working directory, so that its names fit the dialog's
     // 64 bytes wherever the tests run.
-    std::string scratch = m_Files.m_Scratch.Root();
-    datAssetManager::SetPath(scratch.substr(scratch.find("scratch\\")).c_str());
+    datAssetManager::SetPath(m_Files.m_Scratch.Relative().c_str());
     std::string root = datAssetManager::GetPath();
     const std::string picked = root + "city\\picked";
     const std::string elsewhere = root + "elsewhere";
