@@ -223,7 +223,7 @@ void qvPhysManager::Cull() {
 void qvPhysManager::SubStep() {
     uint64_t start = Timer::Ticks();
     for (int i = 0; i < m_MoverCount; ++i)
-        if (m_Movers[i].m_Flags & UPDATE) m_Movers[i].m_Entity->Update();
+        if (Updates(m_Movers[i])) m_Movers[i].m_Entity->Update();
     m_MoverUpdateTime += ElapsedMs(start);
 
     start = Timer::Ticks();
@@ -255,7 +255,7 @@ void qvPhysManager::SubStep() {
     for (int i = 0; i < m_MoverCount; ++i)
         if (m_Movers[i].m_Flags & NEW) m_Movers[i].m_Flags = 0x001B;
     for (int i = 0; i < m_MoverCount; ++i)
-        if ((m_Movers[i].m_Flags & UPDATE) && m_Movers[i].m_Entity)
+        if (Updates(m_Movers[i]))
             if (phColliderBase* collider = m_Movers[i].m_Entity->GetCollider())
                 collider->EndFrame();
 }
@@ -265,7 +265,7 @@ void qvPhysManager::Update() {
     m_InUpdate = 1;
     Cull();
     for (int i = 0; i < m_MoverCount; ++i)
-        if (m_Movers[i].m_Flags & UPDATE) m_Movers[i].m_Entity->PreUpdate();
+        if (Updates(m_Movers[i])) m_Movers[i].m_Entity->PreUpdate();
     m_CollectTime += ElapsedMs(frameStart);
 
     uint64_t start = Timer::Ticks();
@@ -281,7 +281,7 @@ void qvPhysManager::Update() {
 
     start = Timer::Ticks();
     for (int i = 0; i < m_MoverCount; ++i)
-        if (m_Movers[i].m_Flags & UPDATE) m_Movers[i].m_Entity->PostUpdate();
+        if (Updates(m_Movers[i])) m_Movers[i].m_Entity->PostUpdate();
     for (int i = 0; i < m_MoverCount; ++i)
         if (m_Movers[i].m_Flags) m_MoverVsCollidable += m_Movers[i].m_CollidableCount;
     m_NumMovers = m_MoverCount;

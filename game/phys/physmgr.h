@@ -107,6 +107,8 @@ private:
     void AddActiveRoom(int room);
     void ClearTable();
     void ClearStats();
+    // A mover that joined without a body (NewMover) gets 0x1B but has nothing to update.
+    static bool Updates(const Mover& m) { return (m.m_Flags & UPDATE) && m.m_Entity; }
     void Cull();
     void SubStep();
     bool AcceptNew(lvlInstance* instance);
