@@ -213,7 +213,7 @@ void qvPhysManager::Cull() {
     m_StatsActiveRooms = m_ActiveRoomCount;
     for (int i = 0; i < m_MoverCount; ++i) {
         Mover& m = m_Movers[i];
-        if (m.m_Kind != 1 || !m.m_Flags || IsActiveRoom(m.m_Instance->GetRoom())) continue;
+        if (m.m_Kind != 1 || IsActiveRoom(m.m_Instance->GetRoom())) continue;
         ++m_CulledMovers;
         m.m_Flags = 0;
         m.m_Instance->LeaveActiveRooms();
