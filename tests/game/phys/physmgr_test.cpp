@@ -12,6 +12,7 @@
 #include "data/timemgr.h"
 #include "gfx/pipeline.h"
 #include "gfx/print.h"
+#include "phcore/segment.h"
 #include "phys/physentity.h"
 #include "tests/game/level/levelfixture.h"
 
@@ -76,6 +77,23 @@ public:
     }
     std::vector<std::pair<lvlInstance*, lvlInstance*>> m_Pairs;
 };
+
+// The manager's statistics page as ovStats::Draw prints it, with the manager the page shown.
+std::vector<std::string> DrawPage() {
+    uint8_t cell = gfxDebugFont.m_CellHeight;
+    int height = gfxPipeline::m_iHeight;
+    gfxDebugFont.m_CellHeight = 8;
+    gfxPipeline::m_iHeight = 600;
+    ovStats::TextFunc text = ovStats::SetTextFunc(RecordText);
+    g_Lines.clear();
+    while (ovStats::CurrentPage() != ovStats::PageCount() - 1) ovStats::NextPage();
+    ovStats::Draw();
+    ovStats::SetTextFunc(text);
+    while (ovStats::CurrentPage() != -1) ovStats::NextPage();
+    gfxDebugFont.m_CellHeight = cell;
+    gfxPipeline::m_iHeight = height;
+    return g_Lines;
+}
 
 class PhysManagerTest : public ::testing::Test {
 protected:
@@ -209,14 +227,6 @@ TEST_F(PhysManagerTest, NewMoversJoinAfterTheirSubStep) {
 }
 
 TEST_F(PhysManagerTest, PrintStatsPrintsItsPageAndKeepsTheActiveRooms) {
-    uint8_t cell = gfxDebugFont.m_CellHeight;
-    int height = gfxPipeline::m_iHeight;
-    gfxDebugFont.m_CellHeight = 8;
-    gfxPipeline::m_iHeight = 600;
-    ovStats::TextFunc text = ovStats::SetTextFunc(RecordText);
-    g_Lines.clear();
-    while (ovStats::CurrentPage() != ovStats::PageCount() - 1) ovStats::NextPage();
-
     TestMover* leader = Mover(15.0f);
     TestMover* close = Mover(16.0f);
     m_Manager->DeclareMover(leader, 3, 0);
@@ -224,11 +234,11 @@ TEST_F(PhysManagerTest, PrintStatsPrintsItsPageAndKeepsTheActiveRooms) {
     m_Manager->DeclareMover(leader, 3, 0);
     m_Manager->DeclareMover(close, 1, 0);
     // Printed between declaration and update: the live list stays, the mover is not culled.
-    ovStats::Draw();
+    std::vector<std::string> lines = DrawPage();
     m_Manager->Update();
     EXPECT_EQ(m_Manager->GetCulledCount(), 0);
 
-    ASSERT_EQ(g_Lines.size(), 22u);
+    ASSERT_EQ(lines.size(), 22u);
     const char* want[] = {
         "Total Physics Update Time:      ", "  Obj Pair Collecting Time:     ",
         "  Total Collision Time:         ", "    Mover Update:               ",
@@ -240,13 +250,28 @@ TEST_F(PhysManagerTest, PrintStatsPrintsItsPageAndKeepsTheActiveRooms) {
         "Mover vs Collidable:    0", "Total Probes:           0", "Total Probe Time:    0.00ms",
         "External Probes:        0", "External Probe Time: 0.00ms", "NumActiveRooms:         3",
         "NumCulledMovers:        0"};
-    for (size_t i = 0; i < 22; ++i) EXPECT_EQ(g_Lines[i].rfind(want[i], 0), 0u) << g_Lines[i];
-    EXPECT_EQ(g_Lines[2].size(), std::string("  Total Collision Time:          0.00ms ( 0.00ms)").size());
+    for (size_t i = 0; i < 22; ++i) EXPECT_EQ(lines[i].rfind(want[i], 0), 0u) << lines[i];
+    EXPECT_EQ(lines[2].size(), std::string("  Total Collision Time:          0.00ms ( 0.00ms)").size());
+}
 
-    ovStats::SetTextFunc(text);
-    while (ovStats::CurrentPage() != -1) ovStats::NextPage();
-    gfxDebugFont.m_CellHeight = cell;
-    gfxPipeline::m_iHeight = height;
+TEST_F(PhysManagerTest, ProbeFindsItsRoomsAndCountsExternalProbes) {
+    phSegment segment;
+    segment.Set(Vector3(15, 5, 5), Vector3(25, -5, 5), phSegment::PROBE, 0);
+    phIsect isect;
+    m_Manager->Probe(segment, isect, 1);
+    // Without a room pair the rooms live only for the call.
+    EXPECT_EQ(segment.m_Info, nullptr);
+    EXPECT_FLOAT_EQ(isect.T, 2.0f);
+    phSegmentInfo pair;
+    segment.m_Info = &pair;
+    m_Manager->Probe(segment, isect, 1);
+    EXPECT_EQ(pair.StartRoom, 2);
+    EXPECT_EQ(pair.EndRoom, 3);
+
+    std::vector<std::string> lines = DrawPage();
+    ASSERT_EQ(lines.size(), 22u);
+    EXPECT_EQ(lines[16], "Total Probes:           2");
+    EXPECT_EQ(lines[18], "External Probes:        2");
 }
 
 }  // namespace
