@@ -106,6 +106,11 @@ bool phBoundGeometry::Load(const char* name) {
     for (int i = 0; i < numVertices; ++i) {
         reader.MatchToken("v");
         reader.GetVector3(VertexStorage[i]);
+        if (!phCheckBoundVertex("phBoundGeometry", "Load", name, "bnd", i, VertexStorage[i])) {
+            StreamClose(stream);
+            Clear();
+            return false;
+        }
     }
     for (int i = 0; i < numMaterials; ++i) {
         GeomMaterials[i] = phMaterialMgr::Instance()->Load(reader);
@@ -247,6 +252,12 @@ bool phBoundGeometry::LoadBinary(const char* name) {
         const unsigned char* v = bytes.data() + 12 * i;
         VertexStorage[i].Set(FloatFromBits(DecodeU32(v)), FloatFromBits(DecodeU32(v + 4)),
                              FloatFromBits(DecodeU32(v + 8)));
+        if (!phCheckBoundVertex("phBoundGeometry", "LoadBinary", name, "bbnd", i,
+                                VertexStorage[i])) {
+            StreamClose(stream);
+            Clear();
+            return false;
+        }
     }
     for (int i = 0; complete && i < numMaterials; ++i) {
         GeomMaterials[i] = phMaterialMgr::Instance()->LoadBinary(stream);

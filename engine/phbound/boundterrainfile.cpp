@@ -4,7 +4,7 @@
 // file leaves the terrain without a grid instead of indexing outside its arrays.
 #include "phbound/boundterrain.h"
 
-#include <cmath>
+#include <algorithm>
 #include <vector>
 
 #include "data/asset.h"
@@ -12,6 +12,7 @@
 #include "data/printer.h"
 #include "data/stream.h"
 #include "phcore/poly.h"
+#include "vector/filevalue.h"
 
 namespace {
 
@@ -19,6 +20,14 @@ const char* const BoundDirectory = "bound";
 const uint32_t VersionBits = 0x3F8CCCCD;  // 1.1f
 const int HeaderSize = 81;
 const unsigned BigBucket = 10;
+const float EdgeValueLimit = 2.0f;
+
+// Cells per unit along x or z: cells from a thousandth of a unit up to the whole coordinate
+// range, so that cell positions and counts stay finite in every bucket walk. Tested by the
+// bits first: a signalling NaN traps in a comparison.
+bool IsCellScale(float inverse) {
+    return IsFiniteValue(inverse) && inverse >= 0.5f / MaxCoordinate && inverse <= 1000.0f;
+}
 
 // Reads fields in file order; reading past the end yields zeros and clears Complete.
 struct ByteCursor {
@@ -98,9 +107,22 @@ const char* CheckCounts(const TerrainFile& f, int numPolygons, int64_t size) {
         int64_t(f.NumColumns) * f.NumRows != f.NumBuckets) {
         return "bucket count is not columns x rows";
     }
-    if (!(f.InvCellSize.x > 0.0f) || !(f.InvCellSize.z > 0.0f) ||
-        !std::isfinite(f.InvCellSize.x) || !std::isfinite(f.InvCellSize.z)) {
+    if (!IsCellScale(f.InvCellSize.x) || !IsCellScale(f.InvCellSize.z)) {
         return "bad cell size";
+    }
+    return nullptr;
+}
+
+// Why the edge normals (unit vectors) or edge angles (cosines, or 2 for none) are not values
+// the edge tests can compute with; null when they are.
+const char* CheckEdgeValues(const TerrainFile& f) {
+    for (int e = 0; e < f.NumEdges; ++e) {
+        const Vector3& n = f.EdgeNormals[size_t(e)];
+        if (!IsValueWithin(n.x, EdgeValueLimit) || !IsValueWithin(n.y, EdgeValueLimit) ||
+            !IsValueWithin(n.z, EdgeValueLimit) ||
+            !IsValueWithin(f.EdgeAngles[size_t(e)], EdgeValueLimit)) {
+            return "edge normal or angle is not a number within +-2";
+        }
     }
     return nullptr;
 }
@@ -193,6 +215,7 @@ bool phBoundTerrain::ReadGrid(const char* name) {
             a = in.F32();
         }
         fault = CheckTables(f, NumPolygons, NumVertices);
+        fault = fault ? fault : CheckEdgeValues(f);
     }
     if (fault) {
         PrintError("phBoundTerrain::Load() - %s.ter is damaged: %s", name, fault);

@@ -9,6 +9,7 @@
 #include "data/stream.h"
 #include "data/token.h"
 #include "phcore/materialmgr.h"
+#include "vector/filevalue.h"
 
 namespace {
 
@@ -27,6 +28,16 @@ bool phBoundTextCountsFit(int64_t fileSize, int numVertices, int numMaterials, i
            numVertices * MinVertexText + numMaterials + numEdges * MinEdgeText +
                    numPolygons * MinPolygonText <=
                fileSize;
+}
+
+bool phCheckBoundVertex(const char* className, const char* function, const char* name,
+                        const char* extension, int index, const Vector3& vertex) {
+    if (IsCoordinate(vertex)) {
+        return true;
+    }
+    PrintError("%s::%s()- vertex %d of '%s.%s' is not a number within +-%g.", className, function,
+               index, name, extension, double(MaxCoordinate));
+    return false;
 }
 
 void phOwnMaterialFile::TakeMaterial(int, phMaterial* material) {
@@ -76,6 +87,10 @@ bool phShapeFile::Read(const char* className, const char* name) {
         reader.MatchToken("v");
         Vector3 v;
         reader.GetVector3(v);
+        if (!phCheckBoundVertex(className, "Load", name, "bnd", i, v)) {
+            StreamClose(stream);
+            return false;
+        }
         BoxMin.Set(v.x < BoxMin.x ? v.x : BoxMin.x, v.y < BoxMin.y ? v.y : BoxMin.y,
                    v.z < BoxMin.z ? v.z : BoxMin.z);
         BoxMax.Set(v.x > BoxMax.x ? v.x : BoxMax.x, v.y > BoxMax.y ? v.y : BoxMax.y,

@@ -11,6 +11,11 @@
 bool phBoundTextCountsFit(int64_t fileSize, int numVertices, int numMaterials, int numEdges,
                           int numPolygons);
 
+// Whether a vertex read from a bound file is one the bound can compute with (finite, within
+// MaxCoordinate); when it is not, says so in the words of className::function.
+bool phCheckBoundVertex(const char* className, const char* function, const char* name,
+                        const char* extension, int index, const Vector3& vertex);
+
 // What the shape bounds (box, sphere, hotdog) take from a text bound file: the box round its
 // vertices and its material blocks. Edges and polygons are read and dropped.
 struct phShapeFile {

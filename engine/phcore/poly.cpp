@@ -5,6 +5,7 @@
 #include "data/assert.h"
 #include "phcore/isect.h"
 #include "phcore/segment.h"
+#include "vector/filevalue.h"
 
 namespace {
 
@@ -15,10 +16,15 @@ Vector3 CrossProduct(const Vector3& a, const Vector3& b) {
 }
 
 // The parameter of the plane crossing from the signed distances of the two ends; false when
-// there is none to report (both ends on the plane, or values that are not numbers).
+// there is none to report: both ends on the plane (+0 and -0 differ only in their sign bits),
+// or an end at no finite distance. Decided before dividing, so that a segment lying in the
+// plane never makes a NaN, which traps while invalid operations are unmasked.
 bool CrossingParameter(float d0, float d1, float& t) {
+    if (!IsFiniteValue(d0) || !IsFiniteValue(d1) || d0 == d1) {
+        return false;
+    }
     t = d0 / (d0 - d1);
-    return !std::isnan(t);
+    return true;
 }
 
 }  // namespace

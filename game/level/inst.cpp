@@ -223,3 +223,8 @@ void lvlInstance::AddWidgets(bkBank* bank) {
     bank->AddSlider("Inst LOW Thresh", &sm_LowThreshold, 0.0f, 2000.0f, 10.0f);
     bank->AddSlider("Inst MED Thresh", &sm_MediumThreshold, 0.0f, 2000.0f, 10.0f);
 }
+
+float lvlInstance::GetRadius() const {
+    const lvlGeomSet* set = GetGeomSet();
+    return set ? set->m_Radius : 0.0f;
+}

@@ -12,6 +12,7 @@ class bkBank;
 class gfxViewport;
 class modStatic;
 class phBound;
+class qvPhysEntity;
 struct modShader;
 
 // One geometry set: the models by level of detail, the shader tables of its package (one per
@@ -82,6 +83,13 @@ public:
     virtual size_t SizeOf() const = 0;
     uint16_t FlagQuery() const { return m_Flags & INST_REPORTED; }
     virtual phBound* GetBound();
+    // The physics manager's view: the instance's active body (none for a static one), the
+    // radius it is culled and paired by, and what it does when culled outside the active rooms.
+    virtual qvPhysEntity* GetActive() { return nullptr; }
+    virtual float GetRadius() const;
+    virtual void LeaveActiveRooms() {}
+    // Gives a static instance an active body when a mover first hits it; none by default.
+    virtual qvPhysEntity* AttachEntity() { return nullptr; }
 
     // Keeps v modulo the set's variant count (0 without a set or without variants) and
     // returns v divided by the count for the caller's own use.

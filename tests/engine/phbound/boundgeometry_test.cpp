@@ -11,6 +11,7 @@
 #include "tests/engine/phbound/boundfiles.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
+#include "tests/support/unmasked.h"
 
 namespace {
 
@@ -78,6 +79,53 @@ TEST(BoundGeometryFileTest, CountsAndIdsOutsideTheFileAreRefused) {
         phBoundGeometry bound;
         EXPECT_FALSE(bound.Load("b")) << c.text;
         EXPECT_NE(console.Take().find(c.message), std::string::npos) << c.message;
+    }
+}
+
+// A vertex no bound can compute with (not finite, or beyond the coordinate range) refuses the
+// file in both forms, before any normal is taken from it; the readers run as at start-up.
+TEST(BoundGeometryFileTest, VerticesOutsideTheCoordinateRangeAreRefused) {
+    BoundFiles files;
+    InvalidUnmasked trapping;
+    const char* const texts[] = {"1e39 0 0", "0 100001 0", "0 0 -1e30", "0 -100000.01 0"};
+    for (const char* v : texts) {
+        files.Write("b", "bnd",
+                    Header(3, 1, 0, 1) + "v 0 0 0\nv " + v + "\nv 0 0 1\n" + Material +
+                        "tri 0 1 2 0\n");
+        ConsoleCapture console;
+        phBoundGeometry bound;
+        EXPECT_FALSE(bound.Load("b")) << v;
+        EXPECT_NE(console.Take().find("phBoundGeometry::Load()- vertex 1 of 'b.bnd' is not a "
+                                      "number within +-100000."),
+                  std::string::npos)
+            << v;
+        EXPECT_EQ(bound.NumPolygons, 0);
+    }
+    files.Write("b", "bnd", Header(3, 1, 0, 1) + "v 0 0 0\nv 100000 -100000 0\nv 0 0 1\n" +
+                                Material + "tri 0 1 2 0\n");
+    phBoundGeometry edge;
+    EXPECT_TRUE(edge.Load("b"));
+
+    files.Write("cube", "bnd", CubeText());
+    phBoundGeometry cube;
+    ASSERT_TRUE(cube.Load("cube"));
+    ASSERT_TRUE(cube.SaveBinary("good"));
+    const std::string good = files.Read("good", "bbnd");
+    const uint32_t bits[] = {0x7F800001, 0xFFC00000, 0x7F800000, 0x7149F2CA, 0x47C35080};
+    for (uint32_t b : bits) {
+        std::string bytes = good;
+        for (int i = 0; i < 4; ++i) {
+            bytes[13 + 12 * 5 + 8 + i] = char(b >> (8 * i));  // z of vertex 5
+        }
+        files.Write("bad", "bbnd", bytes);
+        ConsoleCapture console;
+        phBoundGeometry bound;
+        EXPECT_FALSE(bound.LoadBinary("bad")) << b;
+        EXPECT_NE(console.Take().find("phBoundGeometry::LoadBinary()- vertex 5 of 'bad.bbnd' is "
+                                      "not a number within +-100000."),
+                  std::string::npos)
+            << b;
+        EXPECT_EQ(bound.NumPolygons, 0);
     }
 }
 

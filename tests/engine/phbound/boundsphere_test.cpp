@@ -70,6 +70,24 @@ TEST(BoundSphereTest, LoadFitsTheRadiusAndTakesTheLastMaterial) {
     }
 }
 
+// The shapes fitted to a file take no vertex they could not compute with.
+TEST(BoundSphereTest, AVertexOutsideTheCoordinateRangeRefusesTheFile) {
+    BoundFiles files;
+    for (const char* v : {"v -1e39 0.5 0.5", "v 0.5 100001 0.5"}) {
+        std::string text = CubeText();
+        text.replace(text.find("v 0.5 0.5 0.5"), 13, v);
+        files.Write("ball", "bnd", text);
+        ConsoleCapture console;
+        phBoundSphere sphere;
+        EXPECT_FALSE(sphere.Load("ball")) << v;
+        EXPECT_NE(console.Take().find("phBoundSphere::Load()- vertex 0 of 'ball.bnd' is not a "
+                                      "number within +-100000."),
+                  std::string::npos)
+            << v;
+        EXPECT_EQ(sphere.Radius, 1.0f);
+    }
+}
+
 TEST(BoundSphereTest, SegmentTestsThroughTheSphere) {
     phBoundSphere sphere(1.0f);
     phSegment down = Segment(Vector3(0, 5, 0), Vector3(0, -5, 0));

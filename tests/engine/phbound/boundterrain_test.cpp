@@ -18,6 +18,7 @@
 #include "tests/engine/phbound/terrains.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
+#include "tests/support/unmasked.h"
 
 namespace {
 
@@ -117,6 +118,8 @@ TEST_F(TerrainTest, BadFilesLeaveTheTerrainWithoutAGrid) {
         const char* message;
     };
     const size_t lists = 81;
+    const size_t normals = good.size() - 16 * 16;  // 16 edges: their normals, then angles
+    const size_t angles = good.size() - 4 * 16;
     const Case cases[] = {
         {"none", ~size_t(0), 0, "Warning: phBoundTerrain::Load()- Can't open file 't.ter'"},
         {"v1.0", 0, 0x3F800000, "Error: phBoundTerrain::Load() - t.ter is the wrong version"},
@@ -131,8 +134,18 @@ TEST_F(TerrainTest, BadFilesLeaveTheTerrainWithoutAGrid) {
         {"poly", lists + 16, 0x00000008, "t.ter is damaged: bucket names a missing polygon"},
         {"vertex", lists + 32, 0x00000009, "t.ter is damaged: edge names a missing vertex"},
         {"edge id", lists + 96, 16, "t.ter is damaged: polygon names a missing edge"},
+        // Values the bucket walks and edge tests cannot compute with, signalling NaNs among them.
+        {"cell NaN", 45, 0x7F800001, "t.ter is damaged: bad cell size"},
+        {"cell 1e-30", 53, 0x0DA24260, "t.ter is damaged: bad cell size"},
+        {"cell 1e30", 45, 0x7149F2CA, "t.ter is damaged: bad cell size"},
+        {"edge normal NaN", normals + 4, 0x7FC00000, "t.ter is damaged: edge normal or angle"},
+        {"edge normal 1e30", normals + 188, 0x7149F2CA, "t.ter is damaged: edge normal or angle"},
+        {"edge angle inf", angles + 60, 0x7F800000, "t.ter is damaged: edge normal or angle"},
+        {"edge angle NaN", angles, 0xFF800001, "t.ter is damaged: edge normal or angle"},
     };
     m_Files.Write("t", "bnd", FlatSquareText());
+    // As at start-up: a value let through traps.
+    InvalidUnmasked trapping;
     for (const Case& c : cases) {
         std::string file = good;
         if (c.at != ~size_t(0)) {

@@ -1,0 +1,157 @@
+#ifndef PHYS_PHYSMGR_H
+#define PHYS_PHYSMGR_H
+
+#include <cstdint>
+#include <vector>
+
+#include "node/stats.h"
+#include "phbound/impact.h"
+#include "phcollide/collider.h"
+#include "phcore/isect.h"
+#include "vector/vector3.h"
+
+class bkBank;
+class lvlInstance;
+class phBound;
+class phContactMgr;
+struct phSegment;
+class qvPhysEntity;
+
+// The game's per-frame collision work: movers are declared each frame, culled to the active
+// rooms, stepped in sub-steps, collided with each other and with the static instances near
+// them; the table is empty again after Update.
+class qvPhysManager : public ovStatsPage {
+public:
+    static constexpr int MAX_MOVERS = 32;
+    static constexpr int MaxCollidables = 32;
+    static constexpr int MaxActiveRooms = 20;
+    static constexpr int MaxTouchingRooms = 8;
+    static constexpr int MaxIsects = 100;
+    static constexpr int MaxImpacts = 200;
+    static constexpr size_t MaxDebugPositions = 64;
+    // Instance flags the manager reads: a placed banger, a driveable surface.
+    static constexpr uint16_t PLACED_BANGER = 0x0001;
+    static constexpr uint16_t DRIVEABLE = 0x0020;
+
+    static constexpr uint16_t UPDATE = 0x0001;
+    static constexpr uint16_t TERRAIN = 0x0002;
+    static constexpr uint16_t STATICS = 0x0008;
+    static constexpr uint16_t MOVERS = 0x0010;
+    static constexpr uint16_t NEW = 0x0100;
+
+    struct Mover {
+        lvlInstance* m_Instance;
+        qvPhysEntity* m_Entity;
+        uint16_t m_CollidableCount;
+        lvlInstance* m_Collidables[MaxCollidables];
+        uint16_t m_Flags;
+        uint8_t m_Kind;
+    };
+
+    qvPhysManager();
+    ~qvPhysManager() override;
+    static qvPhysManager* GetInstance() { return m_pInst; }
+
+    void Reset();
+    Mover* DeclareMover(lvlInstance* instance, int kind, uint16_t flags);
+    void NewMover(lvlInstance* instance, lvlInstance* other);
+    void NewMover(lvlInstance* instance);
+    void NewMover(lvlInstance* instance, lvlInstance* previous, lvlInstance* other);
+    void RemoveMover(lvlInstance* instance);
+    void Update();
+
+    // The number of sub-steps for a frame time: ceil((seconds - 0.001) / SampleStep), at most
+    // MaxSamples; 0 for a paused frame.
+    int SubSteps(float seconds) const;
+    void GatherCollidables(Mover& entry);
+    // True when the two may touch: their bounding spheres overlap.
+    bool TrivialReject(lvlInstance* a, lvlInstance* b) const;
+    // Collides a pair and answers its impacts; false when there were none. Virtual so a
+    // harness can watch which pairs a frame collides.
+    virtual bool CollideInstances(lvlInstance* a, lvlInstance* b);
+    bool CollideTerrain(Mover& entry);
+    // A wheel ray against the terrain and the driveable instances of its two rooms.
+    bool Probe(phSegment& segment, phIsect& isect, int roomHint);
+    bool CollideProbe(phSegment& segment, phIsect& isect, lvlInstance* instance);
+
+    // The response to impacts of mover a on placed banger b, weight 1/n each; b breaks loose
+    // when one exceeds its type's impulse limit. The banger code installs it; without it a
+    // placed banger is answered like any other instance.
+    typedef void (*BangerImpactFunc)(qvPhysManager& manager, lvlInstance* a, lvlInstance* b,
+                                     phImpact* impacts, int count, float weight);
+    static inline BangerImpactFunc sm_BangerImpact = nullptr;
+
+    void AddWidgets(bkBank* bank);
+    void DebugDraw();
+
+    void PrintStats() override;
+
+    int GetMoverCount() const { return m_MoverCount; }
+    const Mover& GetMover(int i) const { return m_Movers[i]; }
+    int GetActiveRoomCount() const { return m_ActiveRoomCount; }
+    const int* GetActiveRooms() const { return m_ActiveRooms; }
+    int GetCulledCount() const { return m_CulledMovers; }
+    int GetNumSamples() const { return m_NumSamples; }
+
+    int32_t MaxSamples = 6;
+    float SampleStep = 1.0f / 60.0f;
+    int32_t BoundLOD = 3;
+    int32_t BoxTrivialReject = 0;
+    int32_t PhysEntityTrivialReject = 0;
+    int32_t CylinderTrivialReject = 0;
+    int32_t OpponentOptimization = 0;
+
+private:
+    Mover* Find(lvlInstance* instance);
+    bool IsActiveRoom(int room) const;
+    void AddActiveRoom(int room);
+    void ClearTable();
+    void ClearStats();
+    // A mover that joined without a body (NewMover) gets 0x1B but has nothing to update.
+    static bool Updates(const Mover& m) { return (m.m_Flags & UPDATE) && m.m_Entity; }
+    void Cull();
+    void SubStep();
+    bool AcceptNew(lvlInstance* instance);
+    Mover& WriteNew(lvlInstance* instance);
+    static void ForgetCollidable(Mover& entry, lvlInstance* instance);
+    // The instance's room and the distinct rooms touching the sphere; returns the count.
+    static int SearchRooms(lvlInstance* instance, const Vector3& centre, float radius, int* rooms);
+    // The entity's collider, or the side's spare collider placed on the instance.
+    phColliderBase* ColliderOf(lvlInstance* instance, phBound* bound, int side);
+    // Impacts that named the spare collider name the new one, taking side A.
+    void Retarget(int count, phColliderBase* spare, phColliderBase* collider);
+
+    static qvPhysManager* m_pInst;
+
+    Mover m_Movers[MAX_MOVERS];
+    int m_MoverCount = 0;
+    int m_ActiveRooms[MaxActiveRooms];
+    int m_ActiveRoomCount = 0;
+    int m_InUpdate = 0;
+    uint32_t m_DebugFlags = 0;
+    int m_DrawCalls = 0;
+    phContactMgr* m_ContactMgr;
+    phCollider m_Terrain;
+    phCollider m_Spares[2];
+    Matrix34 m_SpareMatrices[2];
+    phIsect m_Isects1[MaxIsects];
+    phIsect m_Isects2[MaxIsects];
+    phImpact m_Impacts[MaxImpacts];
+    std::vector<Vector3> m_Rejected;
+    std::vector<Vector3> m_Accepted;
+
+    // Statistics, kept until PrintStats.
+    int m_CulledMovers = 0;
+    int m_StatsActiveRooms = 0;
+    int m_NumSamples = 0;
+    int m_NumMovers = 0;
+    int m_MoverVsCollidable = 0;
+    int m_TotalProbes = 0;
+    int m_ExternalProbes = 0;
+    float m_UpdateTime = 0, m_CollectTime = 0, m_CollisionTime = 0, m_MoverUpdateTime = 0;
+    float m_GatherTime = 0, m_CollisionsTime = 0, m_ObjObjTime = 0, m_ObjObjImpactTime = 0;
+    float m_ObjTerrainTime = 0, m_ObjTerrainImpactTime = 0, m_PostTime = 0;
+    float m_ProbeTime = 0, m_ExternalProbeTime = 0;
+};
+
+#endif
