@@ -106,6 +106,10 @@ void gfxRenderStateBank(bkBank* bank) {
 }
 
 void gfxLightBank(bkBank* bank, D3DLIGHT7* light) {
+    // A device without lights (the own software device) has no first light to edit.
+    if (!light) {
+        return;
+    }
     datCallback refresh(gfxRefreshLights);
     bank->AddCombo("Type", reinterpret_cast<int32_t*>(&light->dltType), 4, LightTypes, 1, refresh);
     bank->AddVectorSlider("Diffuse", reinterpret_cast<Vector4*>(&light->dcvDiffuse), -10.0f, 10.0f,

@@ -135,6 +135,10 @@ TEST_F(Banks, LightBank) {
         "Direction X", "Direction Y", "Direction Z", "Position X", "Position Y", "Position Z",
         "Range"};
     EXPECT_EQ(expected, bank.m_Titles);
+    // A device that records no light leaves the bank empty.
+    TitleBank empty;
+    gfxLightBank(&empty, nullptr);
+    EXPECT_TRUE(empty.m_Titles.empty());
 }
 
 TEST_F(Banks, ViewportWidgets) {

@@ -3,6 +3,7 @@
 #include "cityedit/block.h"
 #include "data/asset.h"
 #include "data/stream.h"
+#include "tests/engine/gfx/pipefixture.h"
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
@@ -78,6 +79,34 @@ protected:
         return result;
     }
 
+    // Starts the editor, checks that its window is still open seconds later and closes it
+    // from outside; the editor must be gone within 5 s.
+    ChildResult RunUntilClosed(const std::string& arguments) {
+        std::atomic<bool> done(false);
+        ChildResult result;
+        std::thread editor([&] {
+            result = Run(arguments);
+            done = true;
+        });
+        HWND window = nullptr;
+        for (int i = 0; i < 600 && !window && !done; ++i) {
+            Sleep(100);
+            window = FindWindowA(nullptr, "D3D Pipeline");
+        }
+        EXPECT_NE(window, nullptr) << "no window";
+        if (window) {
+            Sleep(3000);
+            EXPECT_FALSE(done) << "the editor left its loop by itself";
+            DWORD closed = GetTickCount();
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            editor.join();
+            EXPECT_LT(GetTickCount() - closed, 5000u);
+        } else {
+            editor.join();
+        }
+        return result;
+    }
+
     ScratchDir m_Scratch;
 };
 
@@ -104,24 +133,7 @@ TEST_F(Editor, RefusesToStartWithoutACity) {
 // The editor runs its frames until its window is closed: it is still there seconds after it
 // opened, and a WM_CLOSE from outside ends it with 0 and its bank layout written.
 TEST_F(Editor, StaysInItsLoopUntilTheWindowIsClosed) {
-    std::atomic<bool> done(false);
-    ChildResult result;
-    std::thread editor([&] {
-        result = Run("demo.sdl -block demo -group city\\demo");
-        done = true;
-    });
-    HWND window = nullptr;
-    for (int i = 0; i < 600 && !window && !done; ++i) {
-        Sleep(100);
-        window = FindWindowA(nullptr, "D3D Pipeline");
-    }
-    ASSERT_NE(window, nullptr) << "no window";
-    Sleep(3000);
-    EXPECT_FALSE(done) << "the editor left its loop by itself";
-    DWORD closed = GetTickCount();
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    editor.join();
-    EXPECT_LT(GetTickCount() - closed, 5000u);
+    ChildResult result = RunUntilClosed("demo.sdl -block demo -group city\\demo");
     EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
     // The shut-down reports the textures' surfaces that the registry still holds.
     EXPECT_EQ(result.m_Output.find("Error"), std::string::npos) << result.m_Output;
@@ -241,4 +253,15 @@ TEST_F(Editor, BatchMakeThatCannotWriteEndsWithOne) {
         EXPECT_EQ(result.m_ExitCode, 1) << result.m_Output;
         EXPECT_NE(result.m_Output.find(c.m_Message), std::string::npos) << result.m_Output;
     }
+}
+
+// On a 16-bit desktop the own software device, which has no lights, runs the editor: the
+// "Light One" bank of a device without a first light must not stop the start.
+TEST_F(Editor, Screen16StartsOnTheOwnDevice) {
+    if (!OnSixteenBitScreen()) {
+        GTEST_SKIP() << "needs an 800x600x16 screen";
+    }
+    ChildResult result = RunUntilClosed("demo.sdl -block demo -swkesh");
+    EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
+    EXPECT_EQ(result.m_Output.find("Exception"), std::string::npos) << result.m_Output;
 }
