@@ -9,6 +9,7 @@
 
 class datCallback;
 class phBound;
+class phBoundPolygonal;
 class phInertialCS;
 struct phContact;
 struct phImpact;
@@ -121,7 +122,10 @@ private:
     Side SideOf(const phContact& contact) const;
     void Deliver(const Side& side, uint8_t mode, const Vector3& value, const Vector3& push,
                  const Vector3& point, const Matrix34* k);
-    void ApplyDragToPolygons(float coefficient, const Vector3& airVelocity, phBound* bound);
+    void ApplyDragToBound(float coefficient, const Vector3& airVelocity, phBound* bound,
+                          const Matrix34& placement);
+    void ApplyDragToPolygons(float coefficient, const Vector3& airVelocity,
+                             phBoundPolygonal& polygonal, const Matrix34& placement);
     int TestSegmentWith(phSegment& segment, phIsect* isects, int maxIsects, bool point);
 };
 

@@ -5,6 +5,7 @@
 
 #include "data/assert.h"
 #include "data/timemgr.h"
+#include "phbound/boundcontainer.h"
 #include "phbound/boundpolygonal.h"
 #include "phbound/spheretests.h"
 #include "phcore/debuglines.h"
@@ -45,6 +46,28 @@ Vector3 ElementPosition(phBoundPolygonal& bound, int kind, int element) {
     return sum * (1.0f / float(sides));
 }
 
+// A composite (or a wrapper of one) whose parts move within it, as the motion queries of a
+// collider with a component callback see it; null otherwise.
+const phBoundComposite* MovingComposite(const phBound* bound) {
+    if (bound->Type == phBound::WRAPPER) {
+        bound = static_cast<const phBoundWrapper*>(bound)->Wrapped;
+    }
+    if (!bound || bound->Type != phBound::COMPOSITE || !(bound->ComponentMotion > 0.0f)) {
+        return nullptr;
+    }
+    return static_cast<const phBoundComposite*>(bound);
+}
+
+// Where a point of the collider's frame, carried by the part, stood in that frame a frame ago.
+Vector3 PartLastPosition(const phBoundComposite& composite, int component,
+                         const Vector3& local) {
+    if (component < 0 || component >= composite.GetNumBounds() || !composite.LastMatrices) {
+        return local;
+    }
+    return Place(ToLocal(local, composite.Matrices[component]),
+                 composite.LastMatrices[component]);
+}
+
 }  // namespace
 
 void phColliderBase::ComputeMotionDistance() {
@@ -79,7 +102,7 @@ void phColliderBase::GetMotionAtPoint(const Vector3& point, Vector3& out,
     }
 }
 
-void phColliderBase::GetLocalMotion(const Vector3& point, int, int kind, int element,
+void phColliderBase::GetLocalMotion(const Vector3& point, int component, int kind, int element,
                                     Vector3& out) const {
     if (JustReset) {
         out.Zero();
@@ -90,14 +113,26 @@ void phColliderBase::GetLocalMotion(const Vector3& point, int, int kind, int ele
         out = point - Place(ElementPosition(polygonal, kind, element), LastMatrix);
         return;
     }
-    out = point - Place(ToLocal(point, *CurrentMatrix), LastMatrix);
+    Vector3 local = ToLocal(point, *CurrentMatrix);
+    const phBoundComposite* composite = ComponentCallback ? MovingComposite(Bound) : nullptr;
+    if (composite) {
+        local = PartLastPosition(*composite, component, local);
+    }
+    out = point - Place(local, LastMatrix);
 }
 
-void phColliderBase::GetLocalVelocity(const Vector3& point, int, int, int, Vector3& out) const {
+void phColliderBase::GetLocalVelocity(const Vector3& point, int component, int, int,
+                                      Vector3& out) const {
     if (ICS) {
         ICS->GetVelocityAtPoint(point, out);
     } else {
         out.Zero();
+    }
+    const phBoundComposite* composite = ComponentCallback ? MovingComposite(Bound) : nullptr;
+    if (composite && datTimeManager::Seconds > 0.0f) {
+        Vector3 local = ToLocal(point, *CurrentMatrix);
+        Vector3 partMotion = local - PartLastPosition(*composite, component, local);
+        out += phRotateToWorld(partMotion, *CurrentMatrix) * (1.0f / datTimeManager::Seconds);
     }
 }
 
@@ -140,19 +175,48 @@ void phColliderBase::ApplyGravity() {
 
 void phColliderBase::ApplyDrag(float coefficient, const Vector3& airVelocity, phBound* bound) {
     if (ICS) {
-        ApplyDragToPolygons(coefficient, airVelocity, bound ? bound : Bound);
+        ApplyDragToBound(coefficient, airVelocity, bound ? bound : Bound, ICS->Matrix);
+    }
+}
+
+// Composites part by part from the last, each placed by its matrix in the body; wrappers
+// through the bound they wrap (brought up to date first); geometry and boxes face by face;
+// other shapes feel no drag.
+void phColliderBase::ApplyDragToBound(float coefficient, const Vector3& airVelocity,
+                                      phBound* bound, const Matrix34& placement) {
+    switch (bound->Type) {
+        case phBound::COMPOSITE: {
+            phBoundComposite* composite = static_cast<phBoundComposite*>(bound);
+            for (int i = composite->GetNumBounds() - 1; i >= 0; --i) {
+                Matrix34 part;
+                part.Dot(composite->Matrices[i], placement);
+                ApplyDragToBound(coefficient, airVelocity, composite->Bounds[i], part);
+            }
+            return;
+        }
+        case phBound::WRAPPER: {
+            phBoundWrapper* wrapper = static_cast<phBoundWrapper*>(bound);
+            wrapper->PrepareWrapped();
+            if (wrapper->Wrapped) {
+                ApplyDragToBound(coefficient, airVelocity, wrapper->Wrapped, placement);
+            }
+            return;
+        }
+        case phBound::GEOMETRY:
+        case phBound::BOX:
+            ApplyDragToPolygons(coefficient, airVelocity, static_cast<phBoundPolygonal&>(*bound),
+                                placement);
+            return;
+        default:
+            return;
     }
 }
 
 // Each face moving into the air is held back along its normal, by its area and the square of
 // that speed. The normal is turned with the body: a stored normal is in the bound's frame.
 void phColliderBase::ApplyDragToPolygons(float coefficient, const Vector3& airVelocity,
-                                         phBound* bound) {
-    if (bound->Type != phBound::GEOMETRY && bound->Type != phBound::BOX) {
-        return;
-    }
-    phBoundPolygonal& polygonal = static_cast<phBoundPolygonal&>(*bound);
-    const Matrix34& matrix = ICS->Matrix;
+                                         phBoundPolygonal& polygonal,
+                                         const Matrix34& matrix) {
     for (int i = polygonal.NumPolygons - 1; i >= 0; --i) {
         const phPolygon& polygon = polygonal.Polygons[i];
         Vector3 centroid = Place(ElementPosition(polygonal, 2, i), matrix);
@@ -165,7 +229,7 @@ void phColliderBase::ApplyDragToPolygons(float coefficient, const Vector3& airVe
             Vector3 force = normal * -(polygon.Area * s * s * coefficient);
             ICS->Force += force;
             Vector3 torque;
-            torque.Cross(centroid - matrix.d, force);
+            torque.Cross(centroid - ICS->Matrix.d, force);
             ICS->Torque += torque;
             phDebugLineAdd(centroid, centroid + force * ICS->GetMobileInvMass(), ForceColour);
         }

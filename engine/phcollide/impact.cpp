@@ -7,6 +7,7 @@
 
 #include "data/assert.h"
 #include "phbound/bound.h"
+#include "phbound/boundcontainer.h"
 #include "phcollide/collider.h"
 #include "phcore/material.h"
 #include "phinertia/inertia.h"
@@ -76,20 +77,38 @@ float phImpact::GetEffectiveMass() const {
     return s == 0.0f ? FLT_MAX : 1.0f / s;
 }
 
-// Composite and wrapper bounds have no class of their own here: like every other kind
-// without per-polygon materials they answer their material 0.
-phMaterial* phImpact::GetMaterial(phColliderBase* collider, int component) {
-    phBound* bound = collider->GetBound();
+namespace {
+
+// The material of a bound as one side of an impact: a composite asks its part, a wrapper the
+// bound it wraps, a terrain or level bound the polygon's material.
+phMaterial* SideMaterial(phBound* bound, int component) {
     switch (bound->Type) {
+        case phBound::COMPOSITE: {
+            phBoundComposite* composite = static_cast<phBoundComposite*>(bound);
+            if (composite->SingleBound) {
+                return composite->SingleBound->GetMaterial(0);
+            }
+            // The report quotes the expression: keep its spelling.
+            Assert("The component number was not set in the composite collision" && component>=0 && component<composite->GetNumBounds());
+            return composite->GetComponentMaterial(0, component);
+        }
+        case phBound::WRAPPER:
+            return SideMaterial(static_cast<phBoundWrapper*>(bound)->Wrapped, component);
         case phBound::TERRAIN:
         case phBound::TERRAIN_ALT:
         case phBound::LEVEL:
-            // The report quotes the expression: keep its spelling.
-            Assert("The material index was not set correctly in the terrain/levelbound collision" && component>=0 && component<collider->GetBound()->GetNumMaterials());
+            AssertText(component >= 0 && component < bound->GetNumMaterials(),
+                       "\"The material index was not set correctly in the terrain/levelbound collision\" && component>=0 && component<collider->GetBound()->GetNumMaterials()");
             return bound->GetMaterial(component);
         default:
             return bound->GetMaterial(0);
     }
+}
+
+}  // namespace
+
+phMaterial* phImpact::GetMaterial(phColliderBase* collider, int component) {
+    return SideMaterial(collider->GetBound(), component);
 }
 
 void phImpact::CombineMaterials() {

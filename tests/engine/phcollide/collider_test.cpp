@@ -15,6 +15,7 @@
 #include "phcore/segment.h"
 #include "phinertia/inertia.h"
 #include "tests/engine/phbound/meshes.h"
+#include "tests/engine/phcollide/containers.h"
 #include "tests/engine/phinertia/reference.h"
 #include "tests/support/child.h"
 
@@ -190,6 +191,66 @@ TEST_F(ColliderTest, ElementMotionOfGeometryComponents) {
         ExpectNear(out, DVec(point - c.at), 1e-6);
     }
     m_Cube.ComponentMotion = 0.0f;
+}
+
+// A part that moved within its composite carries its points: their motion and velocity add
+// the part's own move to the body's, for the touched component alone, and only while the
+// collider takes component callbacks and the composite counts its parts' motion.
+TEST_F(ColliderTest, ComponentMotionOfCompositeParts) {
+    TestMesh parts[2];
+    MakeUnitCube(parts[0]);
+    MakeUnitCube(parts[1]);
+    TestComposite composite;
+    Matrix34 hinge = Matrix34::sm_Identity;
+    hinge.RotateY(0.4f);
+    hinge.d.Set(2, 0, 0);
+    composite.SetParts({&parts[0], &parts[1]}, {Matrix34::sm_Identity, hinge});
+    composite.m_LastMatrices[1] = Translation(2, -0.3f, 0);
+    composite.ComponentMotion = 1.0f;
+    TestWrapper wrapper;
+    wrapper.Wrapped = &composite;
+    datCallback callback(RecordComponent, 0);
+
+    for (phBound* bound : {static_cast<phBound*>(&composite), static_cast<phBound*>(&wrapper)}) {
+        phInertialCS body;
+        body.Velocity.Set(1, 0, 0);
+        phCollider collider;
+        collider.InitWithICS(bound, &body, 0);
+        collider.EndFrame();
+        // The body moved by (0.5, 0, 0) and turned since the end of the frame.
+        body.Matrix.RotateX(0.3f);
+        body.Matrix.d.Set(0.5f, 0, 0);
+        collider.SetComponentCallback(&callback);
+        Vector3 point(2.4f, 0.3f, 0.2f);
+
+        // Reference: the point's place in part 1, where that part point stood a frame ago.
+        DMat body_r = DMat::Rows(body.Matrix);
+        DVec local = (DVec(point) - DVec(body.Matrix.d)) * body_r.Transposed();
+        DMat part_r = DMat::Rows(hinge);
+        DVec inPart = (local - DVec(hinge.d)) * part_r.Transposed();
+        DVec lastLocal = inPart * DMat::Rows(composite.m_LastMatrices[1]) +
+                         DVec(composite.m_LastMatrices[1].d);
+        DVec lastWorld = lastLocal;  // The last body matrix is the identity.
+        Vector3 out;
+        collider.GetLocalMotion(point, 1, 0, 0, out);
+        ExpectNear(out, DVec(point) - lastWorld, 1e-5);
+        // Part 0 did not move within the composite: the body's motion alone.
+        collider.GetLocalMotion(point, 0, 0, 0, out);
+        ExpectNear(out, DVec(point) - local, 1e-5);
+
+        DVec partMove = (local - lastLocal) * body_r;
+        collider.GetLocalVelocity(point, 1, 0, 0, out);
+        ExpectNear(out, DVec(1, 0, 0) + partMove * (1.0 / datTimeManager::Seconds), 1e-3);
+        collider.GetLocalVelocity(point, 0, 0, 0, out);
+        ExpectNear(out, DVec(1, 0, 0), 1e-6);
+
+        // Without the callback the parts count as fixed in the body.
+        collider.SetComponentCallback(nullptr);
+        collider.GetLocalMotion(point, 1, 0, 0, out);
+        ExpectNear(out, DVec(point) - local, 1e-5);
+        collider.GetLocalVelocity(point, 1, 0, 0, out);
+        ExpectNear(out, DVec(1, 0, 0), 1e-6);
+    }
 }
 
 TEST_F(ColliderTest, GravityAndMotionDistance) {
@@ -399,6 +460,37 @@ TEST_F(ColliderTest, DragFollowsTheTurnedFaces) {
     phCollider bare;
     bare.Init(&box, nullptr);
     bare.ApplyDrag(0.5f, Vector3(9, 0, 0), nullptr);
+}
+
+// Composites feel drag on every part, each placed by its matrix in the body; a wrapper on
+// the bound it wraps, brought up to date first. Two boxes side by side on a body moving
+// along x: twice the force of one, and no torque, as the parts sit symmetrically about it.
+TEST_F(ColliderTest, DragReachesThePartsOfContainers) {
+    TestMesh box;
+    MakeBox(box, 1.0f, 0.5f, 0.5f);
+    TestComposite composite;
+    composite.SetParts({&box, &box}, {Translation(0, 0, 3), Translation(0, 0, -3)});
+    TestWrapper wrapper;
+    wrapper.Wrapped = &composite;
+    for (phBound* bound : {static_cast<phBound*>(&composite), static_cast<phBound*>(&wrapper)}) {
+        phInertialCS body;
+        body.Velocity.Set(2, 0, 0);
+        phCollider collider;
+        collider.InitWithICS(bound, &body, 0);
+        collider.ApplyDrag(0.5f, Vector3::sm_Zero, nullptr);
+        EXPECT_NEAR(body.Force.x, -4.0f, 1e-4f);
+        EXPECT_NEAR(body.Torque.Mag(), 0.0f, 1e-4f);
+    }
+    EXPECT_EQ(wrapper.m_Prepared, 1);
+    // One part alone, off the centre: its drag turns the body about y.
+    composite.SetParts({&box}, {Translation(0, 0, 3)});
+    phInertialCS body;
+    body.Velocity.Set(2, 0, 0);
+    phCollider collider;
+    collider.InitWithICS(&composite, &body, 0);
+    collider.ApplyDrag(0.5f, Vector3::sm_Zero, nullptr);
+    EXPECT_NEAR(body.Force.x, -2.0f, 1e-4f);
+    EXPECT_NEAR(body.Torque.y, 3.0f * -2.0f, 1e-4f);
 }
 
 TEST_F(ColliderTest, SegmentTestsInWorldSpace) {

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "phbound/boundbox.h"
-#include "phbound/boundcontainer.h"
+#include "tests/engine/phcollide/containers.h"
 #include "phbound/boundhotdog.h"
 #include "phbound/boundpoint.h"
 #include "phbound/boundsphere.h"
@@ -152,37 +152,6 @@ public:
     bool TestAIPoint(phSegment&, phIsect*) override { return false; }
     int TestEdgeSegment(phSegment&, phIsect*, int) override { return 0; }
     bool TestProbeSegment(phSegment&, phIsect*, float) override { return false; }
-};
-
-class TestWrapper : public phBoundWrapper {
-public:
-    void PrepareWrapped() override { ++m_Prepared; }
-    phMaterial* GetMaterial(int) override { return nullptr; }
-    bool TestProbePoint(phSegment&, phIsect*, float) override { return false; }
-    bool TestAIPoint(phSegment&, phIsect*) override { return false; }
-    int TestEdgeSegment(phSegment&, phIsect*, int) override { return 0; }
-    bool TestProbeSegment(phSegment&, phIsect*, float) override { return false; }
-    int m_Prepared = 0;
-};
-
-class TestComposite : public phBoundComposite {
-public:
-    phMaterial* GetMaterial(int) override { return nullptr; }
-    bool TestProbePoint(phSegment&, phIsect*, float) override { return false; }
-    bool TestAIPoint(phSegment&, phIsect*) override { return false; }
-    int TestEdgeSegment(phSegment&, phIsect*, int) override { return 0; }
-    bool TestProbeSegment(phSegment&, phIsect*, float) override { return false; }
-
-    void SetParts(std::vector<phBound*> parts, std::vector<Matrix34> matrices) {
-        m_Parts = parts;
-        m_Matrices = matrices;
-        Bounds = m_Parts.data();
-        Matrices = m_Matrices.data();
-        NumBounds = int(m_Parts.size());
-    }
-
-    std::vector<phBound*> m_Parts;
-    std::vector<Matrix34> m_Matrices;
 };
 
 // One bound of every kind, static colliders for two sides, and the spies in place.

@@ -10,6 +10,7 @@
 #include "phcore/material.h"
 #include "phinertia/inertia.h"
 #include "tests/engine/phbound/meshes.h"
+#include "tests/engine/phcollide/containers.h"
 #include "tests/engine/phinertia/reference.h"
 #include "tests/support/child.h"
 
@@ -390,6 +391,62 @@ TEST(ImpactTest, FixedBodiesGiveFiniteImpulses) {
     }
 }
 
+// A composite side answers the touched part's material, a wrapper its wrapped bound's, a
+// composite standing for one bound that bound's.
+TEST(ImpactTest, MaterialsOfCompositeAndWrapperSides) {
+    TestMesh parts[2];
+    MakeUnitCube(parts[0]);
+    MakeUnitCube(parts[1]);
+    TestComposite composite;
+    composite.SetParts({&parts[0], &parts[1]}, {Matrix34::sm_Identity, Translation(2, 0, 0)});
+    TestComposite single;
+    single.SingleBound = &parts[1];
+    TerrainBound terrain;
+    TestWrapper wrappedComposite;
+    wrappedComposite.Wrapped = &composite;
+    TestWrapper wrappedTerrain;
+    wrappedTerrain.Wrapped = &terrain;
+    struct Case {
+        phBound* bound;
+        int component;
+        phMaterial* material;
+    };
+    const Case cases[] = {
+        {&composite, 0, &parts[0].m_Material},  {&composite, 1, &parts[1].m_Material},
+        {&single, -1, &parts[1].m_Material},    {&wrappedComposite, 1, &parts[1].m_Material},
+        {&wrappedTerrain, 1, &terrain.m_Materials[1]},
+    };
+    for (const Case& c : cases) {
+        phColliderBase side;
+        side.InitStatic(nullptr, c.bound);
+        EXPECT_EQ(phImpact::GetMaterial(&side, c.component), c.material)
+            << "type " << c.bound->Type << " component " << c.component;
+    }
+    // Combined, the two parts' own values meet.
+    parts[1].m_Material.Friction = 0.4f;
+    parts[1].m_Material.Elasticity = 0.5f;
+    Pair pair(true);
+    phColliderBase side;
+    side.InitStatic(nullptr, &wrappedComposite);
+    pair.impact.ColliderB = &side;
+    pair.impact.ComponentB = 1;
+    pair.SetMaterials(0.5f, 0.8f);
+    pair.impact.CombineMaterials();
+    EXPECT_FLOAT_EQ(pair.impact.Friction, 0.2f);
+    EXPECT_FLOAT_EQ(pair.impact.Elasticity, 0.4f);
+}
+
+TEST_CHILD(CompositeWithoutComponent) {
+    TestMesh part;
+    MakeUnitCube(part);
+    TestComposite composite;
+    composite.SetParts({&part}, {Matrix34::sm_Identity});
+    phColliderBase side;
+    side.InitStatic(nullptr, &composite);
+    phImpact::GetMaterial(&side, 1);
+    return 0;
+}
+
 TEST_CHILD(TerrainWithoutMaterialIndex) {
     TerrainBound terrain;
     phColliderBase ground;
@@ -417,7 +474,11 @@ TEST_CHILD(MotionOfImpactWithoutType) {
 
 TEST(ImpactFatalTest, MalformedImpacts) {
     ExpectFatalChildren(
-        {{"TerrainWithoutMaterialIndex",
+        {{"CompositeWithoutComponent",
+          "Assert(\"The component number was not set in the composite collision\" && "
+          "component>=0 && component<composite->GetNumBounds()) failed in [phcollide/impact, "
+          "line"},
+         {"TerrainWithoutMaterialIndex",
           "Assert(\"The material index was not set correctly in the terrain/levelbound "
           "collision\" && component>=0 && component<collider->GetBound()->GetNumMaterials()) "
           "failed in [phcollide/impact, line"},
