@@ -49,8 +49,8 @@ void phBoundSphere::ScaleRadius(float scale) {
     SetRadius(Radius * scale);
 }
 
-// The fitted radius goes through SetRadius, so that the collisions, which use the radius
-// round the centroid, see the sphere that was loaded.
+// The box stays the one of the file's vertices and the centroid offset stays as it was; the
+// radius round the centroid is the fitted radius, since the collisions work with it.
 bool phBoundSphere::Load(const char* name) {
     phOwnMaterialFile file(Material);
     if (!file.Read("phBoundSphere", name)) {
@@ -58,8 +58,11 @@ bool phBoundSphere::Load(const char* name) {
     }
     NumMaterials = file.NumMaterials;
     Vector3 d = file.BoxMax - file.BoxMin;
-    float radius = 0.5f * std::sqrt((d.x * d.x + d.y * d.y + d.z * d.z) * 0.33333334f);
-    SetRadius(radius);
+    Radius = 0.5f * std::sqrt((d.x * d.x + d.y * d.y + d.z * d.z) * 0.33333334f);
+    RadiusAroundCentroid = Radius;
+    BoxMin = file.BoxMin;
+    BoxMax = file.BoxMax;
+    ScaleMargins();
     return true;
 }
 

@@ -44,7 +44,7 @@ TEST(BoundSphereTest, LoadFitsTheRadiusAndTakesTheLastMaterial) {
     EXPECT_NEAR(sphere.Radius, 1.0f, 1.2e-7f);
     // The collisions work with the radius round the centroid: it is the loaded one.
     EXPECT_EQ(sphere.RadiusAroundCentroid, sphere.Radius);
-    EXPECT_EQ(sphere.BoxMax.x, sphere.Radius);
+    EXPECT_EQ(sphere.BoxMax.x, 1.0f);
     EXPECT_STREQ(sphere.GetMaterial(5)->Name, "third");
     EXPECT_FLOAT_EQ(sphere.GetMaterial(0)->Friction, 0.33f);
     EXPECT_EQ(sphere.NumMaterials, 3);
@@ -68,6 +68,28 @@ TEST(BoundSphereTest, LoadFitsTheRadiusAndTakesTheLastMaterial) {
         EXPECT_EQ(loaded.Load("s"), c.loads);
         EXPECT_NE(console.Take().find(c.message), std::string::npos) << c.message;
     }
+}
+
+// A file whose vertices span 4 x 1 x 1 about (1, 0, 0): the sphere of the box's mean
+// extent, the box as the vertices give it, and a centroid offset set before loading kept.
+TEST(BoundSphereTest, LoadKeepsTheFilesBoxAndTheCentroidOffset) {
+    BoundFiles files;
+    std::string text = CubeText();
+    for (size_t at = text.find("\nv "); at != std::string::npos; at = text.find("\nv ", at + 1)) {
+        bool negative = text[at + 3] == '-';
+        text.replace(at + 3, negative ? 4 : 3, negative ? "-1.0" : "3.0");
+    }
+    files.Write("rod", "bnd", text);
+    phBoundSphere sphere;
+    sphere.SetCentroidOffset(Vector3(0.0f, 0.25f, 0.0f));
+    ASSERT_TRUE(sphere.Load("rod"));
+    float radius = 0.5f * std::sqrt(18.0f * 0.33333334f);
+    EXPECT_FLOAT_EQ(sphere.Radius, radius);
+    EXPECT_FLOAT_EQ(sphere.RadiusAroundCentroid, radius);
+    EXPECT_EQ(sphere.BoxMin.x, -1.0f);
+    EXPECT_EQ(sphere.BoxMax.x, 3.0f);
+    EXPECT_EQ(sphere.BoxMax.y, 0.5f);
+    EXPECT_EQ(sphere.CentroidOffset.y, 0.25f);
 }
 
 // The shapes fitted to a file take no vertex they could not compute with.
