@@ -15,8 +15,6 @@
 #include "phcore/poly.h"
 #include "phcore/segment.h"
 
-bool phBoundTerrain::DebugDraw = false;
-
 namespace {
 
 const float NoNearHit = 2.0f;
@@ -155,18 +153,16 @@ void phBoundTerrain::ListBucket(int bucket) {
         return;
     }
     BucketList[NumListed++] = uint16_t(bucket);
-    if (DebugDraw) {
-        int column = bucket % NumColumns;
-        int row = bucket / NumColumns;
-        float x0 = BoxMin.x + column / InvCellSize.x;
-        float x1 = BoxMin.x + (column + 1) / InvCellSize.x;
-        float z0 = BoxMin.z + row / InvCellSize.z;
-        float z1 = BoxMin.z + (row + 1) / InvCellSize.z;
-        Vector3 corners[4] = {Vector3(x0, 0, z0), Vector3(x1, 0, z0), Vector3(x1, 0, z1),
-                              Vector3(x0, 0, z1)};
-        for (int k = 0; k < 4; ++k) {
-            phDebugLineAdd(corners[k], corners[(k + 1) % 4], BucketColour);
-        }
+    int column = bucket % NumColumns;
+    int row = bucket / NumColumns;
+    float x0 = BoxMin.x + column / InvCellSize.x;
+    float x1 = BoxMin.x + (column + 1) / InvCellSize.x;
+    float z0 = BoxMin.z + row / InvCellSize.z;
+    float z1 = BoxMin.z + (row + 1) / InvCellSize.z;
+    Vector3 corners[4] = {Vector3(x0, 0, z0), Vector3(x1, 0, z0), Vector3(x1, 0, z1),
+                          Vector3(x0, 0, z1)};
+    for (int k = 0; k < 4; ++k) {
+        phDebugLineAdd(corners[k], corners[(k + 1) % 4], BucketColour);
     }
 }
 
@@ -332,9 +328,6 @@ void phBoundTerrain::WalkBuckets(float x0, float z0, float x1, float z1) {
 }
 
 void phBoundTerrain::OutlinePolygon(int polygon, bool hit) {
-    if (!DebugDraw) {
-        return;
-    }
     const phPolygon& p = Polygons[polygon];
     int sides = p.NumSides();
     for (int k = 0; k < sides; ++k) {

@@ -14,10 +14,6 @@ class phBoundHotdog;
 // The grid, the edge table and the edge data come from the binary ".ter" file beside the mesh.
 class phBoundTerrain : public phBoundGeometry {
 public:
-    // Bucket and polygon outlines of every query go to the debug lines while this is set; off
-    // by default, since a single query can fill the queue.
-    static bool DebugDraw;
-
     phBoundTerrain();
     ~phBoundTerrain() override;
 
@@ -101,6 +97,8 @@ public:
     int MarksDirty = 2;
 
 protected:
+    // The polygon's outline into the debug lines, coloured by whether it was hit.
+    void OutlinePolygon(int polygon, bool hit);
     // The box and the grid, and the polygons when asked, with lighting off.
     void DrawFrame(bool polygons);
 
@@ -111,8 +109,6 @@ private:
     void FreeGrid();
     void ListBucket(int bucket);
     void ListRowSpan(int row, int first, int last);
-    // The polygon's outline into the debug lines, coloured by whether it was hit.
-    void OutlinePolygon(int polygon, bool hit);
 };
 
 // The terrain that draws its polygons as well and collides through the other bound's segments.

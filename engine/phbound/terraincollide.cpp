@@ -104,6 +104,13 @@ int phBoundTerrain::CollidePolygonal(phBoundPolygonal* other, const Matrix34& ot
     // The terrain stands still: its last place is its current one.
     other->CollidePolysOver(this, otherMatrix, matrix, otherLast, matrix, otherIsects, maxIsects,
                             otherCount, -FLT_MAX, direction, true, &polygons, false);
+    // Every polygon swept over is outlined, and again in the hit colour when it was hit.
+    for (int p : polygons) {
+        OutlinePolygon(p, false);
+    }
+    for (int i = 0; i < otherCount; ++i) {
+        OutlinePolygon(otherIsects[i].PolyIndex, true);
+    }
     return terrainCount + otherCount;
 }
 

@@ -59,7 +59,6 @@ protected:
         ASSERT_TRUE(m_Flat.Load("flat"));
         phDebugLineCount = 0;
     }
-    void TearDown() override { phBoundTerrain::DebugDraw = false; }
 
     BoundFiles m_Files;
     phBoundTerrain m_Flat;
@@ -237,7 +236,7 @@ TEST_F(TerrainTest, APolygonInTwoBucketsIsTestedOncePerQuery) {
     phBoundTerrain t;
     ASSERT_TRUE(t.Load("wide"));
     ASSERT_EQ(t.NumBucketPolys, 4);
-    phBoundTerrain::DebugDraw = true;
+    // Outlines are queued whatever else is on.
     for (int query = 0; query < 2; ++query) {
         phDebugLineCount = 0;
         phSegment s = Segment(Vector3(0.5f, 1, 0.5f), Vector3(1.5f, -1, 0.6f));

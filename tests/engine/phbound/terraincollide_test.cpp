@@ -147,8 +147,26 @@ protected:
 TEST_F(TerrainPolygonalTest, SmallBoundsAreSweptOverTheTerrain) {
     TestMesh cube;
     MakeUnitCube(cube);
+    phDebugLineCount = 0;
     int total = CollideCube(m_Flat, cube);
     EXPECT_EQ(total, m_CountA + m_CountB);
+    // Each polygon swept over is outlined, the ones hit in the hit colour.
+    auto outlined = [&](int polygon, uint32_t colour) {
+        const phPolygon& p = m_Flat.Polygons[polygon];
+        for (int i = 0; i < phDebugLineCount; ++i) {
+            const phDebugLine& line = phDebugLines[i];
+            if (line.Colour == colour &&
+                (line.From - m_Flat.Vertices[p.VertexIndex[0]]).IsZero() &&
+                (line.To - m_Flat.Vertices[p.VertexIndex[1]]).IsZero()) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (int i = 0; i < m_CountB; ++i) {
+        EXPECT_TRUE(outlined(m_B[i].PolyIndex, 0xFFFF00FFu)) << i;
+        EXPECT_TRUE(outlined(m_B[i].PolyIndex, 0xFF00FF00u)) << i;
+    }
     EXPECT_EQ(VertexRecords(m_B, m_CountB), 4);
     for (int i = 0; i < m_CountB; ++i) {
         const phIsect& record = m_B[i];
@@ -276,11 +294,9 @@ TEST_F(TerrainCollideTest, FastHotdogListsTheBucketsUnderItsWholeSweep) {
     phBoundHotdog hotdog(0.2f, 0.6f);
     // From x 1 to x 7 in one frame, along row 0. The bucket outlines show what was listed:
     // the later queries along the capsule's axis list buckets of their own.
-    phBoundTerrain::DebugDraw = true;
     phDebugLineCount = 0;
     wide.CollideHotdog(&hotdog, LyingAlongX(Vector3(7, 0.15f, 0.5f)), m_Identity,
                        Vector3(6, 0, 0), Vector3(-1, 0, 0), nullptr, nullptr, m_Impacts, 8);
-    phBoundTerrain::DebugDraw = false;
     for (int column = 0; column < 8; ++column) {
         bool outlined = false;
         for (int i = 0; i < phDebugLineCount && !outlined; ++i) {
