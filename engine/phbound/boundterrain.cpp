@@ -446,15 +446,15 @@ void phBoundTerrain::ListedPolygons(std::vector<int>& out) {
 }
 
 int phBoundTerrain::CollideSphere(phBound* sphere, const Vector3& centre, float radius,
-                                  const Matrix34& matrix, const Vector3& direction,
-                                  phColliderBase* colliderA, phColliderBase* colliderB,
-                                  phImpact* impacts, int maxImpacts) {
+                                  const Matrix34& matrix, const Vector3& motion,
+                                  const Vector3& direction, phColliderBase* colliderA,
+                                  phColliderBase* colliderB, phImpact* impacts, int maxImpacts) {
     // The cull and the buckets take the sphere over its whole step, so that a fast sphere
     // that ended below the terrain still finds the polygons it passed through; and the cull
     // is about the world centroid, so that a terrain placed away from its origin still meets
     // what is near its polygons.
-    const float swept = radius + 0.5f * direction.Mag();
-    const Vector3 middle = centre + direction * 0.5f;
+    const float swept = radius + 0.5f * motion.Mag();
+    const Vector3 middle = centre - motion * 0.5f;
     Vector3 centroid;
     GetWorldCentroid(matrix, centroid);
     float reach = swept + RadiusAroundCentroid;
@@ -462,11 +462,12 @@ int phBoundTerrain::CollideSphere(phBound* sphere, const Vector3& centre, float 
         return 0;
     }
     Vector3 local = phRotateToLocal(centre - matrix.d, matrix);
-    Vector3 localDirection = phRotateToLocal(direction, matrix);
-    CollectBucketPolys(local + localDirection * 0.5f, swept);
+    // The contact test looks back along the step: from the centre less the motion.
+    Vector3 back = phRotateToLocal(motion, matrix) * -1.0f;
+    CollectBucketPolys(local + back * 0.5f, swept);
     int count = 0;
     VisitListed(*this, [&](int p) {
-        AddSphereImpact(sphere, local, radius, localDirection, p, matrix, colliderA, colliderB,
+        AddSphereImpact(sphere, local, radius, back, p, matrix, colliderA, colliderB,
                         Polygons[p].MaterialIndex, impacts, count);
         return count >= maxImpacts;
     });

@@ -24,11 +24,12 @@ public:
     bool TestSphere(const Vector3& centre, float radius, Vector3* position, Vector3* normal,
                     float* depth) override;
     void Draw(int mode) override;
-    // A sphere (bound A, world centre) on the terrain (B, at matrix): impacts whose
-    // ComponentB is the touched polygon's material, so that the response finds the terrain's
-    // material. direction is the sphere's step reversed, as the polygonal bounds take it.
+    // A sphere (bound A, world centre) that moved by motion (world) this frame on the terrain
+    // (B, at matrix): impacts over the polygons under its whole step, whose ComponentB is the
+    // touched polygon's material, so that the response finds the terrain's material.
+    // direction is the caller's, which the filter of several impacts goes by.
     int CollideSphere(phBound* sphere, const Vector3& centre, float radius,
-                      const Matrix34& matrix, const Vector3& direction,
+                      const Matrix34& matrix, const Vector3& motion, const Vector3& direction,
                       phColliderBase* colliderA, phColliderBase* colliderB, phImpact* impacts,
                       int maxImpacts);
     // The terrain (B, at matrix) against a polygonal or box bound at otherMatrix, which stood
@@ -122,6 +123,14 @@ public:
                          phColliderBase* collider, phIsect* terrainIsects, int& terrainCount,
                          phIsect* otherIsects, int& otherCount, int maxIsects,
                          const Vector3& direction) override;
+    // A capsule at hotdogMatrix (world) against the terrain at matrix, worked in the
+    // terrain's own frame: the capsule's axis and centre are expressed through the matrix's
+    // rows first, and motion and direction are given in that frame. Impacts come out in the
+    // world.
+    int CollideHotdog(phBoundHotdog* hotdog, const Matrix34& hotdogMatrix,
+                      const Matrix34& matrix, const Vector3& motion, const Vector3& direction,
+                      phColliderBase* colliderA, phColliderBase* colliderB, phImpact* impacts,
+                      int maxImpacts);
 };
 
 // Normals packed into bytes and back; kept with the terrain for its tools.

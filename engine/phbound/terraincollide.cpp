@@ -7,6 +7,7 @@
 
 #include "phbound/boundhotdog.h"
 #include "phbound/boundterrain.h"
+#include "phbound/impact.h"
 #include "phbound/spheretests.h"
 #include "phcore/isect.h"
 #include "phcore/poly.h"
@@ -152,4 +153,24 @@ int phBoundTerrain::CollideHotdog(phBoundHotdog* hotdog, const Matrix34& hotdogM
     }
     return hotdog->CollidePolygonalOver(this, hotdogMatrix, matrix, direction, colliderA,
                                         colliderB, impacts, maxImpacts, &polygons, motion);
+}
+
+int phBoundTerrainAlt::CollideHotdog(phBoundHotdog* hotdog, const Matrix34& hotdogMatrix,
+                                     const Matrix34& matrix, const Vector3& motion,
+                                     const Vector3& direction, phColliderBase* colliderA,
+                                     phColliderBase* colliderB, phImpact* impacts,
+                                     int maxImpacts) {
+    Matrix34 local;
+    local.a = phRotateToLocal(hotdogMatrix.a, matrix);
+    local.b = phRotateToLocal(hotdogMatrix.b, matrix);
+    local.c = phRotateToLocal(hotdogMatrix.c, matrix);
+    local.d = phRotateToLocal(hotdogMatrix.d - matrix.d, matrix);
+    int count = phBoundTerrain::CollideHotdog(hotdog, local, Matrix34::sm_Identity, motion,
+                                              direction, colliderA, colliderB, impacts,
+                                              maxImpacts);
+    for (int i = 0; i < count; ++i) {
+        impacts[i].Position = phRotateToWorld(impacts[i].Position, matrix) + matrix.d;
+        impacts[i].Normal = phRotateToWorld(impacts[i].Normal, matrix);
+    }
+    return count;
 }

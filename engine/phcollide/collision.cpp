@@ -166,18 +166,32 @@ int StampTerrainMaterials(const phBoundTerrain& terrain, phImpact* impacts, int 
 int CollideTerrain(const phPairRoutines& r, const Pair& pair) {
     phBoundTerrain* terrain = static_cast<phBoundTerrain*>(pair.B);
     const Vector3 direction = pair.Direction * -1.0f;
+    // How far A moved over the frame, from the place it is tested at.
+    const Vector3 motion = pair.CurrentA->d - pair.LastA->d;
     switch (pair.A->Type) {
         case phBound::SPHERE:
             return r.TerrainSphere(terrain, pair.A, Centre(*pair.A, *pair.CurrentA),
                                    static_cast<phBoundSphere*>(pair.A)->Radius, *pair.CurrentB,
-                                   direction, pair.ColliderA, pair.ColliderB, pair.Impacts,
-                                   pair.MaxImpacts);
-        case phBound::HOTDOG:
-            return StampTerrainMaterials(
-                *terrain, pair.Impacts,
-                r.TerrainHotdog(terrain, static_cast<phBoundHotdog*>(pair.A), *pair.CurrentA,
-                                *pair.CurrentB, pair.CurrentA->d - pair.LastA->d, direction,
-                                pair.ColliderA, pair.ColliderB, pair.Impacts, pair.MaxImpacts));
+                                   motion, direction, pair.ColliderA, pair.ColliderB,
+                                   pair.Impacts, pair.MaxImpacts);
+        case phBound::HOTDOG: {
+            phBoundHotdog* hotdog = static_cast<phBoundHotdog*>(pair.A);
+            int count;
+            if (terrain->Type == phBound::TERRAIN_ALT) {
+                // This terrain works in its own frame.
+                const Matrix34& placed = *pair.CurrentB;
+                count = r.TerrainAltHotdog(static_cast<phBoundTerrainAlt*>(terrain), hotdog,
+                                           *pair.CurrentA, placed,
+                                           phRotateToLocal(motion, placed),
+                                           phRotateToLocal(direction, placed), pair.ColliderA,
+                                           pair.ColliderB, pair.Impacts, pair.MaxImpacts);
+            } else {
+                count = r.TerrainHotdog(terrain, hotdog, *pair.CurrentA, *pair.CurrentB, motion,
+                                        direction, pair.ColliderA, pair.ColliderB,
+                                        pair.Impacts, pair.MaxImpacts);
+            }
+            return StampTerrainMaterials(*terrain, pair.Impacts, count);
+        }
         default: {
             phPairSide other = PairSide(pair, true, pair.Isects2);
             phPairSide ground = PairSide(pair, false, pair.Isects1);

@@ -68,11 +68,11 @@ int PolygonalCollide(phBoundPolygonal* a, phBoundPolygonal* b, const Matrix34& m
 }
 
 int TerrainSphere(phBoundTerrain* terrain, phBound* sphere, const Vector3& centre, float radius,
-                  const Matrix34& matrix, const Vector3& direction,
+                  const Matrix34& matrix, const Vector3& motion, const Vector3& direction,
                   phColliderBase* sphereCollider, phColliderBase* terrainCollider,
                   phImpact* impacts, int maxImpacts) {
-    return terrain->CollideSphere(sphere, centre, radius, matrix, direction, sphereCollider,
-                                  terrainCollider, impacts, maxImpacts);
+    return terrain->CollideSphere(sphere, centre, radius, matrix, motion, direction,
+                                  sphereCollider, terrainCollider, impacts, maxImpacts);
 }
 
 int TerrainPolygonal(phBoundTerrain* terrain, phBoundPolygonal* other,
@@ -93,11 +93,19 @@ int TerrainHotdog(phBoundTerrain* terrain, phBoundHotdog* hotdog, const Matrix34
                                   hotdogCollider, terrainCollider, impacts, maxImpacts);
 }
 
+int TerrainAltHotdog(phBoundTerrainAlt* terrain, phBoundHotdog* hotdog,
+                     const Matrix34& hotdogMatrix, const Matrix34& matrix, const Vector3& motion,
+                     const Vector3& direction, phColliderBase* hotdogCollider,
+                     phColliderBase* terrainCollider, phImpact* impacts, int maxImpacts) {
+    return terrain->CollideHotdog(hotdog, hotdogMatrix, matrix, motion, direction,
+                                  hotdogCollider, terrainCollider, impacts, maxImpacts);
+}
+
 const phPairRoutines ShapeRoutines = {
     SphereSphere,     PolygonalSphere,  BoxSphere,     HotdogSphere,
     HotdogHotdog,     HotdogPolygonal,  BoxBox,        PolygonalCollide,
     phCollidePolygonal, TerrainSphere,  TerrainPolygonal, TerrainHotdog,
-    phCollision::CollidePointPolygonal, phCollision::CollidePointSphere,
+    TerrainAltHotdog,   phCollision::CollidePointPolygonal, phCollision::CollidePointSphere,
     phCollision::CollidePointHotdog};
 
 phPairRoutines Routines = ShapeRoutines;

@@ -11,6 +11,7 @@ class phBoundPoint;
 class phBoundPolygonal;
 class phBoundSphere;
 class phBoundTerrain;
+class phBoundTerrainAlt;
 class phColliderBase;
 struct phImpact;
 struct phIsect;
@@ -57,9 +58,9 @@ struct phPairRoutines {
     int (*FindImpacts)(phPairSide& a, phPairSide& b, int maxIsects, phImpact* impacts,
                        int maxImpacts);
     int (*TerrainSphere)(phBoundTerrain* terrain, phBound* sphere, const Vector3& centre,
-                         float radius, const Matrix34& matrix, const Vector3& direction,
-                         phColliderBase* sphereCollider, phColliderBase* terrainCollider,
-                         phImpact* impacts, int maxImpacts);
+                         float radius, const Matrix34& matrix, const Vector3& motion,
+                         const Vector3& direction, phColliderBase* sphereCollider,
+                         phColliderBase* terrainCollider, phImpact* impacts, int maxImpacts);
     int (*TerrainPolygonal)(phBoundTerrain* terrain, phBoundPolygonal* other,
                             const Matrix34& otherMatrix, const Matrix34& otherLast,
                             const Matrix34& matrix, phColliderBase* otherCollider,
@@ -70,6 +71,12 @@ struct phPairRoutines {
                          const Vector3& motion, const Vector3& direction,
                          phColliderBase* hotdogCollider, phColliderBase* terrainCollider,
                          phImpact* impacts, int maxImpacts);
+    // The same for the terrain that draws its polygons; motion and direction come in its frame.
+    int (*TerrainAltHotdog)(phBoundTerrainAlt* terrain, phBoundHotdog* hotdog,
+                            const Matrix34& hotdogMatrix, const Matrix34& matrix,
+                            const Vector3& motion, const Vector3& direction,
+                            phColliderBase* hotdogCollider, phColliderBase* terrainCollider,
+                            phImpact* impacts, int maxImpacts);
     // The point-kind source's routines, called on the source.
     int (*PointPolygonal)(phBoundPoint* point, phColliderBase* pointCollider,
                           phBoundPolygonal* polygonal, phColliderBase* polygonalCollider);

@@ -41,7 +41,7 @@ TEST_F(TerrainCollideTest, SphereRestingOnTheTerrain) {
         {Vector3(1.8f, 0.3f, 1.8f), 0.2f, 1},
     };
     for (const Case& c : cases) {
-        int count = m_Flat.CollideSphere(&m_Sphere, c.centre, 0.5f, m_Identity, Vector3(0, 0, 0),
+        int count = m_Flat.CollideSphere(&m_Sphere, c.centre, 0.5f, m_Identity, Vector3(0, 0, 0), Vector3(0, 0, 0),
                                          nullptr, nullptr, m_Impacts, 8);
         ASSERT_EQ(count, 1);
         const phImpact& impact = m_Impacts[0];
@@ -58,7 +58,7 @@ TEST_F(TerrainCollideTest, SphereRestingOnTheTerrain) {
 TEST_F(TerrainCollideTest, SphereOutOfReachTouchesNoBucket) {
     m_Flat.NumListed = 7;
     EXPECT_EQ(m_Flat.CollideSphere(&m_Sphere, Vector3(5, 0, 5), 0.5f, m_Identity,
-                                   Vector3(0, 0, 0), nullptr, nullptr, m_Impacts, 8),
+                                   Vector3(0, 0, 0), Vector3(0, 0, 0), nullptr, nullptr, m_Impacts, 8),
               0);
     EXPECT_EQ(m_Flat.NumListed, 7);
 }
@@ -66,7 +66,8 @@ TEST_F(TerrainCollideTest, SphereOutOfReachTouchesNoBucket) {
 TEST_F(TerrainCollideTest, FastSphereDoesNotTunnel) {
     // One metre down in a frame, ending out of the terrain's box: from y 0.6 to y -0.4, far past the plane for its radius.
     int count = m_Flat.CollideSphere(&m_Sphere, Vector3(0.7f, -0.4f, 0.6f), 0.1f, m_Identity,
-                                     Vector3(0, 1, 0), nullptr, nullptr, m_Impacts, 8);
+                                     Vector3(0, -1, 0), Vector3(0, 1, 0), nullptr, nullptr,
+                                     m_Impacts, 8);
     ASSERT_EQ(count, 1);
     EXPECT_EQ(m_Impacts[0].Type, phImpact::A_ON_FACE);
     EXPECT_NEAR(m_Impacts[0].Normal.y, 1.0f, 1e-6f);
@@ -74,7 +75,8 @@ TEST_F(TerrainCollideTest, FastSphereDoesNotTunnel) {
     EXPECT_EQ(m_Impacts[0].ComponentB, 1);
     // Moving up through it instead is no contact.
     EXPECT_EQ(m_Flat.CollideSphere(&m_Sphere, Vector3(0.7f, -0.4f, 0.6f), 0.1f, m_Identity,
-                                   Vector3(0, -1, 0), nullptr, nullptr, m_Impacts, 8),
+                                   Vector3(0, 1, 0), Vector3(0, -1, 0), nullptr, nullptr,
+                                   m_Impacts, 8),
               0);
 }
 
@@ -84,13 +86,13 @@ TEST_F(TerrainCollideTest, SphereMeetsATerrainFarFromItsOrigin) {
     distant.OffsetVertices(Vector3(50, 0, 0));
     BuildTerrainGrid(distant, 2, 2);
     EXPECT_EQ(distant.CollideSphere(&m_Sphere, Vector3(50.3f, 0.45f, 0.3f), 0.5f, m_Identity,
-                                Vector3(0, 0, 0), nullptr, nullptr, m_Impacts, 8),
+                                Vector3(0, 0, 0), Vector3(0, 0, 0), nullptr, nullptr, m_Impacts, 8),
               1);
     // And placed by its matrix.
     Matrix34 moved = m_Identity;
     moved.d.Set(-50, 0, 10);
     ASSERT_EQ(distant.CollideSphere(&m_Sphere, Vector3(0.3f, 0.45f, 10.3f), 0.5f, moved,
-                                Vector3(0, 0, 0), nullptr, nullptr, m_Impacts, 8),
+                                Vector3(0, 0, 0), Vector3(0, 0, 0), nullptr, nullptr, m_Impacts, 8),
               1);
     EXPECT_NEAR(m_Impacts[0].Position.y, 0.45f - 0.475f, 1e-6f);
     EXPECT_NEAR(m_Impacts[0].Position.z, 10.3f, 1e-5f);
@@ -99,7 +101,7 @@ TEST_F(TerrainCollideTest, SphereMeetsATerrainFarFromItsOrigin) {
 TEST_F(TerrainCollideTest, ImpactsStopAtTheCapacity) {
     // Deep over the centre vertex the sphere reaches every triangle.
     int count = m_Flat.CollideSphere(&m_Sphere, Vector3(1, 0.2f, 1), 0.5f, m_Identity,
-                                     Vector3(0, 0, 0), nullptr, nullptr, m_Impacts, 1);
+                                     Vector3(0, 0, 0), Vector3(0, 0, 0), nullptr, nullptr, m_Impacts, 1);
     EXPECT_EQ(count, 1);
 }
 
@@ -329,6 +331,50 @@ TEST_F(TerrainCollideTest, FastHotdogDoesNotTunnel) {
     ASSERT_GT(count, 0);
     EXPECT_NEAR(m_Impacts[0].Normal.y, 1.0f, 1e-5f);
     EXPECT_GT(m_Impacts[0].Depth, 0.4f);
+}
+
+// The terrain that works in its own frame, stood up as a wall facing +x at x 5: its
+// surface's local point (x, 0, z) lies at (5, -x, z). A capsule coming through the wall at a
+// metre a frame, motion and direction given in the terrain's frame, is pushed back out along
+// +x; the world-frame routine given the same numbers reads them as a move along the wall and
+// finds nothing. Given world values, it agrees with the wall's own routine.
+TEST_F(TerrainCollideTest, TurnedTerrainTakesTheCapsuleIntoItsFrame) {
+    phBoundTerrainAlt wall;
+    ASSERT_TRUE(wall.phBoundGeometry::Load("flat"));
+    BuildTerrainGrid(wall, 2, 2);
+    Matrix34 placed;
+    placed.a.Set(0, -1, 0);
+    placed.b.Set(1, 0, 0);
+    placed.c.Set(0, 0, 1);
+    placed.d.Set(5, 0, 0);
+    phBoundHotdog hotdog(0.1f, 0.2f);
+    Matrix34 capsule;
+    capsule.Dot(LyingAlongX(Vector3(1.1f, -0.4f, 0.4f)), placed);
+    const Vector3 localMotion(0, -1, 0);
+    const Vector3 localDirection(0, 1, 0);
+
+    int count = wall.CollideHotdog(&hotdog, capsule, placed, localMotion, localDirection,
+                                   nullptr, nullptr, m_Impacts, 8);
+    ASSERT_GT(count, 0);
+    const phImpact first = m_Impacts[0];
+    EXPECT_NEAR(first.Normal.x, 1.0f, 1e-5f);
+    EXPECT_GT(first.Depth, 0.4f);
+    EXPECT_NEAR(first.Position.z, 0.4f, 0.2f);
+    EXPECT_GT(first.Position.y, -2.0f);
+    EXPECT_LT(first.Position.y, 0.0f);
+
+    EXPECT_EQ(wall.phBoundTerrain::CollideHotdog(&hotdog, capsule, placed, localMotion,
+                                                  localDirection, nullptr, nullptr, m_Impacts,
+                                                  8),
+              0);
+    ASSERT_EQ(wall.phBoundTerrain::CollideHotdog(&hotdog, capsule, placed,
+                                                  phRotateToWorld(localMotion, placed),
+                                                  phRotateToWorld(localDirection, placed),
+                                                  nullptr, nullptr, m_Impacts, 8),
+              count);
+    EXPECT_NEAR((m_Impacts[0].Position - first.Position).Mag(), 0.0f, 1e-5f);
+    EXPECT_NEAR((m_Impacts[0].Normal - first.Normal).Mag(), 0.0f, 1e-5f);
+    EXPECT_NEAR(m_Impacts[0].Depth, first.Depth, 1e-5f);
 }
 
 }  // namespace

@@ -34,6 +34,8 @@ struct Call {
     const phColliderBase* First;
     const phColliderBase* Second;
     Vector3 Direction;
+    // The motion a terrain routine was given (zero for the others).
+    Vector3 Motion;
 };
 
 std::vector<Call> Calls;
@@ -42,8 +44,8 @@ std::map<const phBound*, int> Yields;
 
 int Record(const char* routine, const phBound* on, const phBound* other,
            phColliderBase* first, phColliderBase* second, phImpact* impacts,
-           const Vector3& direction = Vector3(0, 0, 0)) {
-    Calls.push_back({routine, on, other, first, second, direction});
+           const Vector3& direction = Vector3(0, 0, 0), const Vector3& motion = Vector3(0, 0, 0)) {
+    Calls.push_back({routine, on, other, first, second, direction, motion});
     int yield = 1;
     for (const phBound* b : {on, other}) {
         auto found = Yields.find(b);
@@ -108,9 +110,10 @@ int SpyFindImpacts(phPairSide& a, phPairSide& b, int, phImpact* impacts, int) {
     return Record("FindImpacts", a.Bound, b.Bound, a.Collider, b.Collider, impacts);
 }
 int SpyTerrainSphere(phBoundTerrain* t, phBound* s, const Vector3&, float, const Matrix34&,
+                     const Vector3& motion,
                      const Vector3& direction, phColliderBase* cs, phColliderBase* ct,
                      phImpact* impacts, int) {
-    return Record("TerrainSphere", t, s, cs, ct, impacts, direction);
+    return Record("TerrainSphere", t, s, cs, ct, impacts, direction, motion);
 }
 int SpyTerrainPolygonal(phBoundTerrain* t, phBoundPolygonal* p, const Matrix34&,
                         const Matrix34&, const Matrix34&, phColliderBase* cp, phIsect*,
@@ -122,9 +125,14 @@ int SpyTerrainPolygonal(phBoundTerrain* t, phBoundPolygonal* p, const Matrix34&,
     return 1;
 }
 int SpyTerrainHotdog(phBoundTerrain* t, phBoundHotdog* h, const Matrix34&, const Matrix34&,
-                     const Vector3&, const Vector3& direction, phColliderBase* ch,
+                     const Vector3& motion, const Vector3& direction, phColliderBase* ch,
                      phColliderBase* ct, phImpact* impacts, int) {
-    return Record("TerrainHotdog", t, h, ch, ct, impacts, direction);
+    return Record("TerrainHotdog", t, h, ch, ct, impacts, direction, motion);
+}
+int SpyTerrainAltHotdog(phBoundTerrainAlt* t, phBoundHotdog* h, const Matrix34&,
+                        const Matrix34&, const Vector3& motion, const Vector3& direction,
+                        phColliderBase* ch, phColliderBase* ct, phImpact* impacts, int) {
+    return Record("TerrainAltHotdog", t, h, ch, ct, impacts, direction, motion);
 }
 int SpyPointPolygonal(phBoundPoint* s, phColliderBase* cs, phBoundPolygonal* p,
                       phColliderBase* cp) {
@@ -141,7 +149,7 @@ const phPairRoutines Spies = {
     SpySphereSphere,   SpyPolygonalSphere, SpyBoxSphere,       SpyHotdogSphere,
     SpyHotdogHotdog,   SpyHotdogPolygonal, SpyBoxBox,          SpyPolygonalCollide,
     SpyFindImpacts,    SpyTerrainSphere,   SpyTerrainPolygonal, SpyTerrainHotdog,
-    SpyPointPolygonal, SpyPointSphere,     SpyPointHotdog};
+    SpyTerrainAltHotdog, SpyPointPolygonal, SpyPointSphere,     SpyPointHotdog};
 
 // The city's level-wide bound stands outside the pair table.
 class LevelBound : public phBound {
@@ -235,7 +243,7 @@ TEST_F(DispatchTest, EachPairOfTypesGoesToItsRoutine) {
         {'H', 'G', "HotdogPolygonal", 'A', 'A', 0},
         {'H', 'X', "HotdogPolygonal", 'A', 'A', 0},
         {'H', '4', "TerrainHotdog", 'B', 'A', -1},
-        {'H', '5', "TerrainHotdog", 'B', 'A', -1},
+        {'H', '5', "TerrainAltHotdog", 'B', 'A', -1},
         {'H', 'H', "HotdogHotdog", 'A', 'A', 0},
     };
     for (const Case& c : cases) {
@@ -255,6 +263,51 @@ TEST_F(DispatchTest, EachPairOfTypesGoesToItsRoutine) {
         EXPECT_EQ(m_Impacts[0].ColliderB, c.first == 'A' ? &m_B : &m_A);
         EXPECT_EQ(Calls.front().Direction.z, float(c.direction));
     }
+}
+
+// A sphere or a capsule against a terrain is given its own motion over the frame, from the
+// place it is tested at, whatever the caller's direction; the terrain that works in its own
+// frame gets motion and direction turned into that frame.
+TEST_F(DispatchTest, TerrainRoutinesGetTheMotionOfTheFrame) {
+    m_A.EndFrame();
+    m_MatrixA.d.Set(0.5f, -2.0f, 0.25f);
+    // A terrain turned a quarter about y: its x is the world's -z, its z the world's x.
+    m_MatrixB = Matrix34::sm_Identity;
+    m_MatrixB.RotateY(1.5707964f);
+    m_MatrixB.d.Set(3, 0, 0);
+    struct Case {
+        char a, b;
+        Vector3 motion;
+        Vector3 direction;
+    };
+    const Case cases[] = {
+        {'S', '4', Vector3(0.5f, -2.0f, 0.25f), Vector3(0, 0, -1)},
+        {'S', '5', Vector3(0.5f, -2.0f, 0.25f), Vector3(0, 0, -1)},
+        {'H', '4', Vector3(0.5f, -2.0f, 0.25f), Vector3(0, 0, -1)},
+        {'H', '5', phRotateToLocal(Vector3(0.5f, -2.0f, 0.25f), m_MatrixB),
+         phRotateToLocal(Vector3(0, 0, -1), m_MatrixB)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(1, c.a) + " against " + std::string(1, c.b));
+        Calls.clear();
+        Collide(Kind(c.a), Kind(c.b));
+        ASSERT_EQ(Calls.size(), 1u);
+        EXPECT_NEAR((Calls[0].Motion - c.motion).Mag(), 0.0f, 1e-6f);
+        EXPECT_NEAR((Calls[0].Direction - c.direction).Mag(), 0.0f, 1e-6f);
+    }
+    // Pushed by the terrain's collider last frame, A is tested from before that push.
+    phInertialCS body;
+    phCollider moving;
+    moving.InitWithICS(&m_Sphere, &body, 0);
+    moving.EndFrame();
+    body.Matrix.d.Set(0, -1, 0);
+    body.LastPush.Set(0, 0.25f, 0);
+    moving.LastPusher = m_B.GetColliderID();
+    Calls.clear();
+    phCollision::CollideBounds(&m_Sphere, &moving, &m_Terrain, &m_B, m_Isects1, m_Isects2,
+                               m_Impacts, 4, 8, Vector3(0, 0, 0));
+    ASSERT_EQ(Calls.size(), 1u);
+    EXPECT_NEAR((Calls[0].Motion - Vector3(0, -0.75f, 0)).Mag(), 0.0f, 1e-6f);
 }
 
 // Only two slowly moving colliders go without vertex paths.
