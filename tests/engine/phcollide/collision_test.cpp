@@ -621,4 +621,41 @@ TEST(ShapeRoutines, SphereOnAGeometryCubeNamesTheSphereFirst) {
     phSetPairRoutines(saved);
 }
 
+// A small sphere that went through a thin floor within one frame, far from the floor's
+// origin: the floor's routine looks back along the sphere's motion relative to the floor and
+// pushes it back up, whichever side the caller names first and whatever the caller's
+// direction holds.
+TEST(ShapeRoutines, FastSphereIsCaughtByTheFloorItPassedThrough) {
+    phPairRoutines saved = phSetPairRoutines(phShapePairRoutines());
+    TestMesh geometry;
+    MakeFloor(geometry, 5.0f, 0.0f, true);
+    phBoundBox slab(Vector3(10.0f, 0.1f, 10.0f));
+    for (phBound* floor : {static_cast<phBound*>(&geometry), static_cast<phBound*>(&slab)}) {
+        Matrix34 floorMatrix =
+            floor == &slab ? Translation(0.0f, -0.05f, 0.0f) : Matrix34::sm_Identity;
+        phBoundSphere sphere(0.1f);
+        Matrix34 sphereMatrix = Translation(4.0f, 0.3f, 4.0f);
+        phCollider floorCollider;
+        phCollider sphereCollider;
+        floorCollider.Init(floor, &floorMatrix);
+        sphereCollider.Init(&sphere, &sphereMatrix);
+        sphereMatrix.d.y = -0.3f;
+        phIsect isects1[4];
+        phIsect isects2[4];
+        phImpact impacts[8];
+        for (bool sphereFirst : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "type " << floor->Type << " first " << sphereFirst);
+            phColliderBase& a = sphereFirst ? static_cast<phColliderBase&>(sphereCollider) : floorCollider;
+            phColliderBase& b = sphereFirst ? static_cast<phColliderBase&>(floorCollider) : sphereCollider;
+            Vector3 direction = a.CurrentMatrix->d - a.LastMatrix.d;
+            int n = phCollision::CollideBounds(a.GetBound(), &a, b.GetBound(), &b, isects1,
+                                               isects2, impacts, 4, 8, direction);
+            ASSERT_GE(n, 1);
+            EXPECT_GT(impacts[0].Normal.y, 0.99f);
+            EXPECT_GT(impacts[0].Depth, 0.3f);
+        }
+    }
+    phSetPairRoutines(saved);
+}
+
 }  // namespace
