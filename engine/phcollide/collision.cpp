@@ -13,7 +13,6 @@
 #include "phcore/poly.h"
 #include "phcollide/collider.h"
 #include "phcollide/pairroutines.h"
-#include "phinertia/inertia.h"
 
 namespace {
 
@@ -328,8 +327,8 @@ int phCollision::CollideBounds(phBound* boundA, phColliderBase* colliderA, phBou
                                const Vector3& direction) {
     Matrix34 lastA;
     Matrix34 lastB;
-    GetColliderMatrix(*colliderA, lastA, colliderB->GetColliderID());
-    GetColliderMatrix(*colliderB, lastB, colliderA->GetColliderID());
+    GetColliderMatrix(*colliderA, lastA);
+    GetColliderMatrix(*colliderB, lastB);
     // Two slowly moving colliders have no need of the vertex paths.
     bool vertexPaths = !(colliderA->SlowMotion && colliderB->SlowMotion);
     Pair pair{boundA,    boundB,    colliderA->CurrentMatrix, &lastA,    colliderB->CurrentMatrix,
@@ -350,12 +349,8 @@ int phCollision::CollideBounds(phBound* boundA, phBound* boundB, const Matrix34&
     return Collide(pair);
 }
 
-void phCollision::GetColliderMatrix(const phColliderBase& collider, Matrix34& out,
-                                    uint32_t otherId) {
+void phCollision::GetColliderMatrix(const phColliderBase& collider, Matrix34& out) {
     out = collider.LastMatrix;
-    if (collider.ICS && collider.LastPusher == otherId) {
-        out.d -= collider.ICS->LastPush;
-    }
 }
 
 void phCollision::GetRelativeOffset(const Matrix34* currentA, const Matrix34* lastA,

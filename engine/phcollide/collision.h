@@ -57,10 +57,10 @@ public:
     // shape of X.
     static void CollideSpecial(phBound* boundX, phColliderBase* colliderX, phBound* boundY,
                                phColliderBase* colliderY);
-    // The matrix a collider is tested with against the other: the last frame's, less the
-    // push that the other gave it then.
-    static void GetColliderMatrix(const phColliderBase& collider, Matrix34& out,
-                                  uint32_t otherId);
+    // The matrix a collider is tested with as it was a frame ago: the last frame's, where the
+    // frame's push left it, whoever gave that push. (Taking the pusher's push back would start
+    // the body's paths inside the pusher, where no crossing of its faces can be found.)
+    static void GetColliderMatrix(const phColliderBase& collider, Matrix34& out);
     // Q's last offset from P carried along with P's turn over the frame, plus offset.
     static void GetRelativeOffset(const Matrix34* currentP, const Matrix34* lastP,
                                   const Matrix34* lastQ, const Vector3& offset, Vector3& out);
