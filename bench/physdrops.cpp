@@ -37,15 +37,22 @@ int main() {
             }
         }
     }
+    // Head-on and slightly off the line of centres (0.2 m), which turns the bodies.
     for (bool contacts : {false, true}) {
         for (Shape shape : {Shape::SPHERE, Shape::BOX}) {
-            DropWorld world(Ground::NONE, contacts, "physdrops");
-            world.Add(shape, 1.0f, Translation(-0.6f, 0, 0), Vector3(2.0f, 0, 0));
-            world.Add(shape, 2.0f, Translation(0.6f, 0, 0), Vector3(-1.0f, 0, 0));
-            DropReport r = world.Run(120, false, 0.0f);
-            std::printf("%-8s %-6s 1 kg at 2 m/s against 2 kg at 1 m/s: largest total momentum "
-                        "%.2g N s\n",
-                        contacts ? "contacts" : "impulses", ShapeName(shape), r.WorstMomentum);
+            for (float massB : {2.0f, 3.0f}) {
+                for (float offset : {0.0f, 0.2f}) {
+                    DropWorld world(Ground::NONE, contacts, "physdrops");
+                    world.Add(shape, 1.0f, Translation(-0.6f, 0, 0), Vector3(2.0f, 0, 0));
+                    world.Add(shape, massB, Translation(0.6f, offset, 0),
+                              Vector3(-2.0f / massB, 0, 0));
+                    DropReport r = world.Run(120, false, 0.0f);
+                    std::printf("%-8s %-6s 1 kg at 2 m/s against %g kg, %g m off the line: "
+                                "largest total momentum %.2g N s\n",
+                                contacts ? "contacts" : "impulses", ShapeName(shape), massB,
+                                offset, r.WorstMomentum);
+                }
+            }
         }
     }
     return 0;
