@@ -11,6 +11,9 @@
 #include "phbound/impact.h"
 #include "phcollide/collider.h"
 #include "phinertia/inertia.h"
+#include "data/timemgr.h"
+#include "level/inst.h"
+#include "phys/physentity.h"
 #include "phys/physmgr.h"
 
 namespace {
@@ -364,6 +367,105 @@ TEST(BangerImpact, AppliesTheAnswerToBothBodies) {
     EXPECT_FALSE(manager.BangerImpact(impact, 1.0f, 1e7f));
     ExpectNear(Vector3(2000, 0, 0), a.m_Body.Impulse, 0.01f);
     ExpectNear(Vector3(-2000, 0, 0), b.m_Body.Impulse, 0.01f);
+}
+
+// A box that moves with its body, or stands as a placed prop that is given its body when a
+// mover hits it.
+class BoxInstance : public lvlInstance {
+public:
+    BoxInstance(float mass, const Vector3& size, const Vector3& position, bool moving)
+        : m_Box(mass, size, At(position)), m_Entity(this) {
+        SetFlags(moving ? 0 : qvPhysManager::PLACED_BANGER);
+        if (moving) m_Active = &m_Entity;
+    }
+    const Vector3& GetPosition() const override { return m_Box.m_Body.Matrix.d; }
+    const Matrix34& GetMatrix(Matrix34&) const override { return m_Box.m_Body.Matrix; }
+    void SetMatrix(const Matrix34& matrix) override { m_Box.m_Body.Matrix = matrix; }
+    size_t SizeOf() const override { return sizeof(*this); }
+    phBound* GetBound() override { return &m_Box.m_Box; }
+    qvPhysEntity* GetActive() override { return m_Active; }
+    qvPhysEntity* AttachEntity() override { return m_Active = &m_Entity; }
+
+    struct Entity : qvPhysEntity {
+        explicit Entity(BoxInstance* owner) : m_Owner(owner) {}
+        void Update() override {}
+        phColliderBase* GetCollider() override { return &m_Owner->m_Box.m_Collider; }
+        void Release() override {
+            m_Owner->m_Active = nullptr;
+            ++m_Released;
+        }
+        BoxInstance* m_Owner;
+        int m_Released = 0;
+    };
+
+    Body m_Box;
+    Entity m_Entity;
+    qvPhysEntity* m_Active = nullptr;
+};
+
+struct SeamRecord {
+    float m_Limit = 0.0f;
+    bool m_HasType = true;
+    int m_Breaks = 0;
+    lvlInstance* m_Banger = nullptr;
+    lvlInstance* m_Other = nullptr;
+    phColliderBase* m_ImpactB = nullptr;
+};
+SeamRecord g_Seam;
+
+bool SeamLimit(lvlInstance*, float& limit) {
+    limit = g_Seam.m_Limit;
+    return g_Seam.m_HasType;
+}
+
+void SeamBreak(lvlInstance* b, lvlInstance* a, phImpact& impact) {
+    ++g_Seam.m_Breaks;
+    g_Seam.m_Banger = b;
+    g_Seam.m_Other = a;
+    g_Seam.m_ImpactB = impact.ColliderB;
+}
+
+// A heavy box driven into a standing prop: within its limit the prop stays and gives up the
+// body it was lent; beyond it the prop is told to break loose, with an impact on its body.
+TEST(BangerImpact, PhysicsManagerAsksTheBangerCodeOnlyForLimitAndBreak) {
+    MarginOf margin(0.035f);
+    float seconds = datTimeManager::Seconds;
+    datTimeManager::Seconds = 1.0f / 60.0f;
+    qvPhysManager::sm_Bangers = {SeamLimit, SeamBreak};
+    struct Case {
+        const char* m_What;
+        float m_Limit;
+        bool m_HasType;
+        bool m_Breaks;
+    } cases[] = {{"holds", 1e9f, true, false},
+                 {"breaks", 0.0f, true, true},
+                 {"no type record", 0.0f, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.m_What);
+        g_Seam = SeamRecord();
+        g_Seam.m_Limit = c.m_Limit;
+        g_Seam.m_HasType = c.m_HasType;
+        BoxInstance mover(1000.0f, Vector3(2, 2, 2), Vector3(1.4f, 0, 0), true);
+        BoxInstance prop(50.0f, Vector3(1, 1, 1), Vector3(0, 0, 0), false);
+        mover.m_Box.m_Body.Velocity = Vector3(-2, 0, 0);
+        mover.m_Box.m_Body.AngVelocity = Vector3(0, 0, 0);
+        qvPhysManager manager;
+        ASSERT_TRUE(manager.CollideInstances(&mover, &prop));
+        EXPECT_EQ(c.m_Breaks ? 1 : 0, g_Seam.m_Breaks);
+        if (c.m_Breaks) {
+            EXPECT_EQ(&prop, g_Seam.m_Banger);
+            EXPECT_EQ(&mover, g_Seam.m_Other);
+            EXPECT_EQ(&prop.m_Box.m_Collider, g_Seam.m_ImpactB);
+            EXPECT_EQ(&prop.m_Entity, prop.GetActive());
+        } else if (c.m_HasType) {
+            EXPECT_EQ(1, prop.m_Entity.m_Released);
+            EXPECT_EQ(nullptr, prop.GetActive());
+            // The mover is thrown back; the prop takes nothing it keeps.
+            EXPECT_GT(mover.m_Box.m_Body.Impulse.x, 0.0f);
+        }
+    }
+    qvPhysManager::sm_Bangers = {nullptr, nullptr};
+    datTimeManager::Seconds = seconds;
 }
 
 }  // namespace
