@@ -66,13 +66,16 @@ void qvBangerActive::InitCollider() {
     m_Collider.DebugLog();
 }
 
+int qvBangerActive::TextureIndex(int texNumber) {
+    return std::clamp(texNumber - 1, 0, qvBangerDataManager::NUM_TEXTURES - 1);
+}
+
 // A stationary burst spawns around the body's position at the hit through an emitter of its
 // own: the type's shared rule keeps its tuned position.
 void qvBangerActive::StartParticles() {
     qvBangerData& data = *m_Target->GetData();
     qvBangerDataManager* types = qvBangerDataManager::GetInstance();
-    int index = std::clamp(data.TexNumber - 1, 0, qvBangerDataManager::NUM_TEXTURES - 1);
-    gfxTexture* texture = types ? types->GetTexture(index) : nullptr;
+    gfxTexture* texture = types ? types->GetTexture(TextureIndex(data.TexNumber)) : nullptr;
     m_Particles.Reset();
     if (data.TexNumber == 0 || !texture) {
         return;

@@ -46,6 +46,8 @@ public:
     ovParticles& GetParticles() { return m_Particles; }
     // Points the collider at the target's bound again, as after a change of target.
     void InitCollider();
+    // The manager's particle texture for a type's TexNumber (1 to 10).
+    static int TextureIndex(int texNumber);
 
 private:
     friend class qvBangerActiveManager;
