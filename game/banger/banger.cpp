@@ -107,7 +107,9 @@ void qvBangerInstance::LoadParts(const char* name, int type, const qvBangerData&
         int part = types->Lookup(name, suffix);
         qvBangerData* partData = types->GetData(part);
         if (!partData) {
+            // Its model is read all the same: the package is read to its end.
             PrintWarning("%s: break part %s has no tuning and is left out", name, suffix);
+            LoadGeom(suffix, GEOM_BANGER | GEOM_OPTIONAL);
             continue;
         }
         partData->PartGeometry = LoadGeom(suffix, GEOM_BANGER);

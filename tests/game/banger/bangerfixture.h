@@ -26,11 +26,14 @@ inline std::vector<std::string>& BangerErrors() {
     return errors;
 }
 
+// Fatal reports still reach the console.
 inline void RecordBangerError(int level, const char* format, va_list args) {
     if (level == 4) {
         char line[512];
         vsnprintf(line, sizeof(line), format, args);
         BangerErrors().push_back(line);
+    } else if (level >= 5) {
+        PrintHandler(level, format, args);
     }
 }
 
