@@ -179,12 +179,14 @@ TEST_F(ImpactTest, ShatterSpinMatchesAReference) {
     }
 }
 
-// A part without tuning is left out; the others keep their own types and models.
+// A part without tuning is left out, and types looked up between the banger's and its
+// parts' take no part's place: the parts keep their own types and models.
 TEST_F(ImpactTest, PartWithoutTuningShiftsNoOtherPart) {
     WriteShattering("urn", 3, {1, 3});
     WriteType("filler");
+    int parent = m_Types->Lookup("urn");
+    EXPECT_EQ(m_Types->Lookup("filler"), parent + 1);
     qvBangerInstance* urn = Place("urn", Vector3(15, 0, 5));
-    Place("filler", Vector3(15, 0, 6));
     ASSERT_EQ(qvBangerInstance::GetPartCount(urn->GetTypeIndex()), 2);
     lvlInstance* other = Hitter(14.0f);
     Hit(urn);
