@@ -332,7 +332,9 @@ void qvPhysManager::GatherCollidables(Mover& entry) {
             continue;
         }
         for (lvlInstance* other = level->GetRoomHead(id); other; other = other->GetNext()) {
-            if ((other->GetFlags() & lvlInstance::INST_REPORTED) || other == mover) continue;
+            // 0x10 marks an instance that no active body drives: driven ones are movers
+            // themselves and meet this one among the movers.
+            if (!(other->GetFlags() & lvlInstance::INST_REPORTED) || other == mover) continue;
             if (id != mover->GetRoom() && (other->GetFlags() & 0x0800)) continue;
             if (TrivialReject(mover, other)) {
                 if (entry.m_CollidableCount >= MaxCollidables) {
