@@ -15,6 +15,7 @@
 #include "bank/bank.h"
 #include "bank/toggle.h"
 #include "bank/widgets.h"
+#include "city/materialmgr.h"
 #include "data/asset.h"
 #include "phbound/boundbox.h"
 #include "phbound/boundgeometry.h"
@@ -34,15 +35,18 @@ void ExpectVector(const Vector3& expected, const Vector3& actual) {
     EXPECT_FLOAT_EQ(expected.z, actual.z);
 }
 
-// A scratch asset root with a live manager.
+// A scratch asset root with a live manager, and the game's material manager that the
+// bounds take their default material from, as while a level is loaded.
 class BangerData : public ::testing::Test {
 protected:
     void SetUp() override {
         datAssetManager::SetPath(m_Scratch.Root().c_str());
+        qvMaterialMgr::CreateInstance();
         m_Manager = std::make_unique<qvBangerDataManager>();
     }
     void TearDown() override {
         m_Manager.reset();
+        qvMaterialMgr::DeleteInstance();
         datAssetManager::SetPath("");
     }
     void Write(const std::string& name, const Tuning& t) {

@@ -11,6 +11,7 @@
 #include "phbound/impact.h"
 #include "phcollide/collider.h"
 #include "phinertia/inertia.h"
+#include "city/materialmgr.h"
 #include "data/timemgr.h"
 #include "level/inst.h"
 #include "phys/physentity.h"
@@ -37,13 +38,18 @@ Matrix34 At(const Vector3& position) {
     return m;
 }
 
-// The default margin set for the test and restored after it.
-class MarginOf {
+// The default margin set for the test and restored after it, and the game's material
+// manager that the boxes take their default material from, as while a level is loaded.
+class ImpactSettings {
 public:
-    explicit MarginOf(float margin) : m_Saved(phBound::DefaultMargin) {
+    explicit ImpactSettings(float margin) : m_Saved(phBound::DefaultMargin) {
         phBound::DefaultMargin = margin;
+        qvMaterialMgr::CreateInstance();
     }
-    ~MarginOf() { phBound::DefaultMargin = m_Saved; }
+    ~ImpactSettings() {
+        qvMaterialMgr::DeleteInstance();
+        phBound::DefaultMargin = m_Saved;
+    }
 
 private:
     float m_Saved;
@@ -81,7 +87,7 @@ void ExpectNear(const Vector3& expected, const Vector3& actual, float tolerance)
 }
 
 TEST(BangerImpulse, HoldsUpToItsLimitAndSharesTheRestBeyondIt) {
-    MarginOf margin(0.035f);
+    ImpactSettings settings(0.035f);
     const Vector3 n(1, 0, 0);
     const Vector3 zero(0, 0, 0);
     struct Case {
@@ -117,7 +123,7 @@ TEST(BangerImpulse, HoldsUpToItsLimitAndSharesTheRestBeyondIt) {
 }
 
 TEST(BangerImpulse, PushesSharePenetrationBeyondTheMarginAndNeverDown) {
-    MarginOf margin(0.035f);
+    ImpactSettings settings(0.035f);
     const Vector3 n(1, 0, 0);
     const Vector3 down(0, -1, 0);
     const Vector3 zero(0, 0, 0);
@@ -291,7 +297,7 @@ Matrix34 RandomTurn(std::mt19937& rng, const Vector3& position) {
 }
 
 TEST(BangerImpulse, AgreesWithADoublePrecisionReference) {
-    MarginOf margin(0.035f);
+    ImpactSettings settings(0.035f);
     std::mt19937 rng(4100);
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
     std::uniform_real_distribution<float> logMass(0.0f, 3.5f);
@@ -348,7 +354,7 @@ TEST(BangerImpulse, AgreesWithADoublePrecisionReference) {
 
 // The whole impact: relative velocity from the bodies, impulses and pushes into both.
 TEST(BangerImpact, AppliesTheAnswerToBothBodies) {
-    MarginOf margin(0.035f);
+    ImpactSettings settings(0.035f);
     Body a(1000.0f, Vector3(2, 2, 2), At(Vector3(2, 0, 0)));
     Body b(50.0f, Vector3(1, 1, 1), At(Vector3(0, 0, 0)));
     a.m_Body.Velocity = Vector3(-3, 0, 0);
@@ -428,7 +434,7 @@ void SeamBreak(lvlInstance* b, lvlInstance* a, phImpact& impact) {
 // A heavy box driven into a standing prop: within its limit the prop stays and gives up the
 // body it was lent; beyond it the prop is told to break loose, with an impact on its body.
 TEST(BangerImpact, PhysicsManagerAsksTheBangerCodeOnlyForLimitAndBreak) {
-    MarginOf margin(0.035f);
+    ImpactSettings settings(0.035f);
     float seconds = datTimeManager::Seconds;
     datTimeManager::Seconds = 1.0f / 60.0f;
     qvPhysManager::sm_Bangers = {SeamLimit, SeamBreak};
