@@ -78,6 +78,8 @@ void Run(int props) {
     for (int i = 0; i < props; ++i) {
         float x = 200.0f * float(i) / float(props) + 0.5f;
         placed.emplace_back(new Prop(Vector3(x, 0, float(i % 10)), false));
+        // Standing props drive themselves nowhere: they are gathered.
+        placed.back()->AddFlags(lvlInstance::INST_REPORTED);
         level.MoveToRoom(placed.back().get(), level.FindRoomId(placed.back()->GetPosition(), 0));
     }
     for (int i = 0; i < qvPhysManager::MAX_MOVERS; ++i) {
