@@ -19,45 +19,21 @@
 #include "banger/bangerdata.h"
 #include "banger/bangerpool.h"
 #include "phbound/boundbox.h"
-#include "phcore/poly.h"
-#include "phcore/isect.h"
-#include "phcore/segment.h"
-#include "phys/levelbound.h"
 #include "tests/game/banger/bangerfixture.h"
+#include "tests/game/phys/polygonlevel.h"
 
 namespace {
 
 // The ground of the scenes: a slab whose top is y = 0 under every room, collided as the city
 // collides a polygonal bound: its edges and vertex paths as segments into polygon records,
 // then the level bound's impact finder.
-class Ground : public lvlLevelBound {
+class Ground : public PolygonLevel {
 public:
     Ground() {
         AddQuad({-50, 0, -50}, {-50, 0, 50}, {150, 0, 50}, {150, 0, -50});
         AddQuad({-50, -2, -50}, {150, -2, -50}, {150, -2, 50}, {-50, -2, 50});
         m_Identity.Identity();
         m_Collider.InitStatic(&m_Identity, this);
-    }
-    const Vector3& GetVertex(int index) override { return m_Vertices[index]; }
-    int TestSegmentIsects(phSegment& segment, phIsect* isects, int maxIsects) override {
-        int hits = 0;
-        for (size_t p = 0; p < m_Polygons.size() && hits < maxIsects; ++p) {
-            phIsect& record = isects[hits];
-            if (m_Polygons[p].TestSegment(m_Vertices.data(), segment, record, 2.0f, -1.0f)) {
-                record.PolyIndex = int(p);
-                record.Polygon = &m_Polygons[p];
-                record.MaterialIndex = 0;
-                ++hits;
-            }
-        }
-        return hits;
-    }
-    bool TestSegmentRooms(phSegment& segment, phIsect* isect, float) override {
-        return TestSegmentIsects(segment, isect, 1) == 1;
-    }
-    bool SegmentHits(phSegment& segment) override {
-        phIsect isect;
-        return TestSegmentIsects(segment, &isect, 1) == 1;
     }
     // One slab lies under every room: it answers for the body's own room only.
     int CollideRoom(int room, phBoundPolygonal* other, const Matrix34& current,
@@ -106,16 +82,6 @@ public:
     }
 
 private:
-    void AddQuad(const Vector3& p0, const Vector3& p1, const Vector3& p2, const Vector3& p3) {
-        int first = int(m_Vertices.size());
-        m_Vertices.insert(m_Vertices.end(), {p0, p1, p2, p3});
-        m_Polygons.emplace_back();
-        m_Polygons.back().InitQuad(first, first + 1, first + 2, first + 3, m_Vertices.data());
-        m_Polygons.back().MaterialIndex = 0;
-    }
-
-    std::vector<Vector3> m_Vertices;
-    std::vector<phPolygon> m_Polygons;
     Matrix34 m_Identity;
     phCollider m_Collider;
     phIsect m_Isects[qvPhysManager::MaxIsects];
