@@ -44,8 +44,8 @@ public:
         }
         phIsect* isects = m_Isects;
         int count = 0;
-        CollidePolygonal(other, 0, collider ? collider->GetColliderID() : 0, current, last,
-                         isects, qvPhysManager::MaxIsects, count, true);
+        CollidePolygonal(other, 0, collider ? collider->GetColliderID() : 0, current, last, isects,
+                         qvPhysManager::MaxIsects, count, true);
         int made = FindImpacts(other, current, last, collider, &m_Collider, 0, isects, count,
                                impacts, maxImpacts);
         // Seen from the body: it is side A of every impact, the ground side B with its one
@@ -59,7 +59,7 @@ public:
                 impact.Normal = impact.Normal * -1.0f;
                 if (impact.Type != phImpact::EDGE_EDGE) {
                     impact.Type = impact.Type == phImpact::A_ON_FACE ? phImpact::B_ON_FACE
-                                                                      : phImpact::A_ON_FACE;
+                                                                     : phImpact::A_ON_FACE;
                 }
             }
             impact.ComponentB = 0;
@@ -113,10 +113,10 @@ public:
             phInertialCS& body = m_Car->m_Body;
             // Speed along x held; the lane (z) and the heading held by a spring and damper.
             body.Force.x += Mass * 20.0f * (m_Car->m_Speed - body.Velocity.x);
-            body.Force.z += Mass * (40.0f * (m_Car->m_Lane - body.Matrix.d.z) -
-                                    12.0f * body.Velocity.z);
-            body.Torque.y -= body.AngInertia.y * (40.0f * body.Matrix.c.x +
-                                                  12.0f * body.AngVelocity.y);
+            body.Force.z +=
+                Mass * (40.0f * (m_Car->m_Lane - body.Matrix.d.z) - 12.0f * body.Velocity.z);
+            body.Torque.y -=
+                body.AngInertia.y * (40.0f * body.Matrix.c.x + 12.0f * body.AngVelocity.y);
             qvPhysEntity::Update();
             body.FrameUpdate();
             lvlLevel* level = lvlLevel::GetInstance();
@@ -371,7 +371,8 @@ TEST_F(SceneTest, PropsDroppedOneAfterAnotherSettleInAHeap) {
     }
     EXPECT_GT(top, 0.6f) << "a heap, not a carpet";
     // A crowded heap may fill the mover table and a body's list of what it may touch.
-    for (const std::string& e : std::set<std::string>(BangerErrors().begin(), BangerErrors().end())) {
+    for (const std::string& e :
+         std::set<std::string>(BangerErrors().begin(), BangerErrors().end())) {
         EXPECT_TRUE(e == "PHYS.NewMover, raise MAX_MOVERS past 32" ||
                     e == "qvPhysManager::GatherCollidables()- Max Collidables per entry exceeded "
                          "(32),")

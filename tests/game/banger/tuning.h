@@ -52,14 +52,18 @@ struct RuleField {
 };
 
 inline std::vector<RuleField> RuleFields(const Tuning& t) {
-    return {{"Position", 3, 1.5f},      {"PositionVar", 3, 0.0f}, {"Velocity", 3, 5.0f},
-            {"VelocityVar", 3, 1.0f},   {"Life", 1, 1.0f},        {"Mass", 1, 1.0f},
-            {"MassVar", 1, 1.0f},       {"Radius", 1, 0.25f},     {"RadiusVar", 1, 1.0f},
-            {"Drag", 1, 1.0f},          {"DragVar", 1, 1.0f},     {"DRadius", 1, 1.0f},
-            {"DRadiusVar", 1, 1.0f},    {"DAlpha", 0, 3},         {"DAlphaVar", 0, 3},
-            {"DRotation", 0, 3},        {"DRotationVar", 0, 3},   {"InitialBlast", 0, float(t.InitialBlast)},
-            {"SpewRate", 1, 2.5f},      {"SpewTimeLimit", 1, 0},  {"Gravity", 1, -9.5f},
-            {"TexFrameStart", 0, 0},    {"TexFrameEnd", 0, 3},    {"BirthFlags", 0, float(t.BirthFlags)}};
+    return {{"Position", 3, 1.5f},   {"PositionVar", 3, 0.0f},
+            {"Velocity", 3, 5.0f},   {"VelocityVar", 3, 1.0f},
+            {"Life", 1, 1.0f},       {"Mass", 1, 1.0f},
+            {"MassVar", 1, 1.0f},    {"Radius", 1, 0.25f},
+            {"RadiusVar", 1, 1.0f},  {"Drag", 1, 1.0f},
+            {"DragVar", 1, 1.0f},    {"DRadius", 1, 1.0f},
+            {"DRadiusVar", 1, 1.0f}, {"DAlpha", 0, 3},
+            {"DAlphaVar", 0, 3},     {"DRotation", 0, 3},
+            {"DRotationVar", 0, 3},  {"InitialBlast", 0, float(t.InitialBlast)},
+            {"SpewRate", 1, 2.5f},   {"SpewTimeLimit", 1, 0},
+            {"Gravity", 1, -9.5f},   {"TexFrameStart", 0, 0},
+            {"TexFrameEnd", 0, 3},   {"BirthFlags", 0, float(t.BirthFlags)}};
 }
 
 inline std::string Line(const char* format, ...) {
@@ -87,23 +91,27 @@ inline void MakeFolders(const std::string& root, const std::string& path) {
 
 inline std::string TuningText(const Tuning& t) {
     std::string s = "type: a\nqvBangerData {\n";
-    s += tuning::Line("  AudioId %d\n  Size %s\n  CG %s\n", t.AudioId, tuning::Vec(t.Size).c_str(), tuning::Vec(t.CG).c_str());
+    s += tuning::Line("  AudioId %d\n  Size %s\n  CG %s\n", t.AudioId, tuning::Vec(t.Size).c_str(),
+                      tuning::Vec(t.CG).c_str());
     if (t.NumGlowsLine) s += tuning::Line("  NumGlows %d\n", int(t.Glows.size()));
     for (const Vector3& g : t.Glows) s += "  GlowOffset " + tuning::Vec(g) + "\n";
     s += tuning::Line("  Mass %f\n  Elasticity %f\n  Friction %f\n  ImpulseLimit2 %f\n", t.Mass,
-              t.Elasticity, t.Friction, t.ImpulseLimit2);
-    s += tuning::Line("  SpinAxis %d\n  Flash %d\n  NumParts %d\n  BirthRule {\n", t.SpinAxis, t.Flash,
-              t.NumParts);
+                      t.Elasticity, t.Friction, t.ImpulseLimit2);
+    s += tuning::Line("  SpinAxis %d\n  Flash %d\n  NumParts %d\n  BirthRule {\n", t.SpinAxis,
+                      t.Flash, t.NumParts);
     for (const tuning::RuleField& f : tuning::RuleFields(t)) {
-        if (f.m_Count == 3) s += tuning::Line("    %s %f %f %f\n", f.m_Label, f.m_Value, f.m_Value, f.m_Value);
-        else if (f.m_Count == 1) s += tuning::Line("    %s %f\n", f.m_Label, f.m_Value);
-        else s += tuning::Line("    %s %d\n", f.m_Label, int(f.m_Value));
+        if (f.m_Count == 3)
+            s += tuning::Line("    %s %f %f %f\n", f.m_Label, f.m_Value, f.m_Value, f.m_Value);
+        else if (f.m_Count == 1)
+            s += tuning::Line("    %s %f\n", f.m_Label, f.m_Value);
+        else
+            s += tuning::Line("    %s %d\n", f.m_Label, int(f.m_Value));
     }
-    s += tuning::Line("  }\n  TexNumber %d\n  BillFlags %d\n  YRadius %f\n", t.TexNumber, t.BillFlags,
-              t.YRadius);
+    s += tuning::Line("  }\n  TexNumber %d\n  BillFlags %d\n  YRadius %f\n", t.TexNumber,
+                      t.BillFlags, t.YRadius);
     if (t.Tail) {
         s += tuning::Line("  ColliderId %d\n  CollisionPrim %d\n  CollisionType %d\n", t.ColliderId,
-                  t.CollisionPrim, t.CollisionType);
+                          t.CollisionPrim, t.CollisionType);
     }
     return s + "}\n";
 }
@@ -125,9 +133,9 @@ inline std::string TuningBinary(const Tuning& t, const std::string& path) {
     }
     for (const Vector3& g : t.Glows) w->PutVector3(g);
     const std::pair<const char*, float> floats[] = {{"Mass", t.Mass},
-                                                     {"Elasticity", t.Elasticity},
-                                                     {"Friction", t.Friction},
-                                                     {"ImpulseLimit2", t.ImpulseLimit2}};
+                                                    {"Elasticity", t.Elasticity},
+                                                    {"Friction", t.Friction},
+                                                    {"ImpulseLimit2", t.ImpulseLimit2}};
     for (const auto& f : floats) {
         label(f.first);
         w->PutFloat(f.second);
@@ -142,9 +150,12 @@ inline std::string TuningBinary(const Tuning& t, const std::string& path) {
     label("{");
     for (const tuning::RuleField& f : tuning::RuleFields(t)) {
         label(f.m_Label);
-        if (f.m_Count == 3) w->PutVector3(Vector3(f.m_Value, f.m_Value, f.m_Value));
-        else if (f.m_Count == 1) w->PutFloat(f.m_Value);
-        else w->PutInt(int(f.m_Value));
+        if (f.m_Count == 3)
+            w->PutVector3(Vector3(f.m_Value, f.m_Value, f.m_Value));
+        else if (f.m_Count == 1)
+            w->PutFloat(f.m_Value);
+        else
+            w->PutInt(int(f.m_Value));
     }
     label("}");
     label("TexNumber");
@@ -155,8 +166,8 @@ inline std::string TuningBinary(const Tuning& t, const std::string& path) {
     w->PutFloat(t.YRadius);
     if (t.Tail) {
         const std::pair<const char*, int> tail[] = {{"ColliderId", t.ColliderId},
-                                                     {"CollisionPrim", t.CollisionPrim},
-                                                     {"CollisionType", t.CollisionType}};
+                                                    {"CollisionPrim", t.CollisionPrim},
+                                                    {"CollisionType", t.CollisionType}};
         for (const auto& i : tail) {
             label(i.first);
             w->PutInt(i.second);
@@ -168,7 +179,8 @@ inline std::string TuningBinary(const Tuning& t, const std::string& path) {
 }
 
 // Under the asset root: "tune\\banger\\<name>.qvBangerData", folders made as needed.
-inline void WriteTuning(const std::string& root, const std::string& name, const std::string& contents) {
+inline void WriteTuning(const std::string& root, const std::string& name,
+                        const std::string& contents) {
     std::string path = "tune\\banger\\" + name + ".qvBangerData";
     tuning::MakeFolders(root, path);
     WriteWholeFile(root + "\\" + path, contents);
