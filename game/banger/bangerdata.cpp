@@ -71,6 +71,8 @@ bool qvBangerData::Load() {
                    FileName(), ClassName());
         return false;
     }
+    // A record read again from its bank keeps its bound; the surface follows the file.
+    CopyMaterial();
     return true;
 }
 

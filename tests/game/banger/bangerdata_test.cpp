@@ -245,6 +245,9 @@ TEST_F(BangerData, BoundsByShapeCarryTheRecordsMaterial) {
         bound->SetElasticity(0.375f);
         EXPECT_FLOAT_EQ(0.125f, material->Friction);
         EXPECT_FLOAT_EQ(0.375f, material->Elasticity);
+        // Read again (the bank's "Load"), the file's surface reaches the bound once more.
+        ASSERT_TRUE(d->Load());
+        EXPECT_FLOAT_EQ(t.Friction, material->Friction);
         EXPECT_FLOAT_EQ(0.5f, bound->GetFriction());
         EXPECT_FLOAT_EQ(0.5f, bound->GetElasticity());
         switch (c.m_Type) {
