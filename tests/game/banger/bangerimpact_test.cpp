@@ -187,7 +187,7 @@ TEST_F(ImpactTest, PartWithoutTuningShiftsNoOtherPart) {
     int parent = m_Types->Lookup("urn");
     EXPECT_EQ(m_Types->Lookup("filler"), parent + 1);
     qvBangerInstance* urn = Place("urn", Vector3(15, 0, 5));
-    ASSERT_EQ(qvBangerInstance::GetPartCount(urn->GetTypeIndex()), 2);
+    ASSERT_EQ(urn->GetData()->PartTypes.size(), 2u);
     lvlInstance* other = Hitter(14.0f);
     Hit(urn);
     urn->Impact(other, nullptr);
