@@ -59,28 +59,30 @@ bool qvPhysManager::BangerImpulse(const phImpact& impact, const Vector3& v, floa
     if (approach <= ApproachSpeed) {
         // The impulse that stops A at the point.
         ka.SolvePivoted(j, v * -1.0f);
+        // What the impulse answers: A alone against the standing prop, or, once the prop
+        // gives way, both bodies and the velocity its limit left.
+        Matrix34 k = ka;
+        Vector3 rest = v;
         const float j2 = j.Mag2();
         if (j2 > limit) {
-            // The prop takes what it can; the rest moves both as free bodies.
             limitImpulse = j * std::sqrt(limit / j2);
-            Vector3 rest = v + phRotateToWorld(limitImpulse, ka);
+            rest = v + phRotateToWorld(limitImpulse, ka);
             impact.ColliderB->GetInverseMassMatrix(impact.Position, kb, impact.ComponentB);
-            Matrix34 k = ka;
             k.Add3x3(kb);
             k.SolvePivoted(j, rest * -1.0f);
             exceeded = true;
         }
         // Outside the friction cone the impulse goes along its edge and stops only the
-        // approach, as A alone would take it.
+        // approach.
         const float jn = j.Dot(n);
         Vector3 jt = j - n * jn;
         const float jtLength = jt.Mag();
         if (jtLength > impact.Friction * jn) {
             Vector3 t = jtLength > 0.0f ? n + jt * (impact.Friction / jtLength) : n;
             Vector3 kt = t;
-            kt.Transform(ka);
+            kt.Transform(k);
             const float mobility = t.Dot(kt);
-            j = std::fabs(mobility) >= SmallestMobility ? t * (-approach / mobility)
+            j = std::fabs(mobility) >= SmallestMobility ? t * (-rest.Dot(n) / mobility)
                                                           : Vector3(0.0f, 0.0f, 0.0f);
         }
         j.Scale(1.0f + impact.Elasticity);

@@ -235,18 +235,20 @@ RefAnswer Reference(const M3& ka, const M3& kbFull, const V3& v, const V3& n, do
     r.Margin = std::fabs(approach - 0.01);
     if (approach <= 0.01) {
         j = Solve(ka, Scale(v, -1.0));
+        M3 k = ka;
+        V3 rest = v;
         double j2 = Dot(j, j);
         r.Margin = std::min(r.Margin, std::fabs(j2 - limit) / std::max(j2, 1.0));
         if (j2 > limit) {
             limitImpulse = Scale(j, std::sqrt(limit / j2));
-            V3 rest = Add(v, Mul(ka, limitImpulse));
+            rest = Add(v, Mul(ka, limitImpulse));
             kb = kbFull;
-            M3 k;
             for (int a = 0; a < 3; ++a)
                 for (int b = 0; b < 3; ++b) k.m[a][b] = ka.m[a][b] + kb.m[a][b];
             j = Solve(k, Scale(rest, -1.0));
             r.Exceeded = true;
         }
+        // Back onto the friction cone, against the same bodies and velocity as the impulse.
         double jn = Dot(j, n);
         V3 jt = Add(j, n, -jn);
         double jtLength = std::sqrt(Dot(jt, jt));
@@ -254,8 +256,8 @@ RefAnswer Reference(const M3& ka, const M3& kbFull, const V3& v, const V3& n, do
         if (jtLength > mu * jn) {
             r.Coned = true;
             V3 t = jtLength > 0.0 ? Add(n, jt, mu / jtLength) : n;
-            double d = Dot(t, Mul(ka, t));
-            j = std::fabs(d) >= 1e-5 ? Scale(t, -approach / d) : V3{};
+            double d = Dot(t, Mul(k, t));
+            j = std::fabs(d) >= 1e-5 ? Scale(t, -Dot(rest, n) / d) : V3{};
         }
         j = Scale(j, 1.0 + e);
     }

@@ -1,0 +1,419 @@
+// Whole scenes through the real classes: a heavy mover driven into a row of props that break
+// loose, fly, hit the ground, each other and the mover, and come to rest; and props dropped
+// one after another into a heap. Every frame every moving prop must be finite, above the
+// ground and, while nothing touches it, must not gain energy.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <set>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "banger/active.h"
+#include "banger/banger.h"
+#include "banger/bangerdata.h"
+#include "banger/bangerpool.h"
+#include "phbound/boundbox.h"
+#include "phcore/poly.h"
+#include "phcore/isect.h"
+#include "phcore/segment.h"
+#include "phys/levelbound.h"
+#include "tests/game/banger/bangerfixture.h"
+
+namespace {
+
+// The ground of the scenes: a slab whose top is y = 0 under every room, collided as the city
+// collides a polygonal bound: its edges and vertex paths as segments into polygon records,
+// then the level bound's impact finder.
+class Ground : public lvlLevelBound {
+public:
+    Ground() {
+        AddQuad({-50, 0, -50}, {-50, 0, 50}, {150, 0, 50}, {150, 0, -50});
+        AddQuad({-50, -2, -50}, {150, -2, -50}, {150, -2, 50}, {-50, -2, 50});
+        m_Identity.Identity();
+        m_Collider.InitStatic(&m_Identity, this);
+    }
+    const Vector3& GetVertex(int index) override { return m_Vertices[index]; }
+    int TestSegmentIsects(phSegment& segment, phIsect* isects, int maxIsects) override {
+        int hits = 0;
+        for (size_t p = 0; p < m_Polygons.size() && hits < maxIsects; ++p) {
+            phIsect& record = isects[hits];
+            if (m_Polygons[p].TestSegment(m_Vertices.data(), segment, record, 2.0f, -1.0f)) {
+                record.PolyIndex = int(p);
+                record.Polygon = &m_Polygons[p];
+                record.MaterialIndex = 0;
+                ++hits;
+            }
+        }
+        return hits;
+    }
+    bool TestSegmentRooms(phSegment& segment, phIsect* isect, float) override {
+        return TestSegmentIsects(segment, isect, 1) == 1;
+    }
+    bool SegmentHits(phSegment& segment) override {
+        phIsect isect;
+        return TestSegmentIsects(segment, &isect, 1) == 1;
+    }
+    // One slab lies under every room: it answers for the body's own room only.
+    int CollideRoom(int room, phBoundPolygonal* other, const Matrix34& current,
+                    const Matrix34& last, phColliderBase* collider, phImpact* impacts,
+                    int maxImpacts) override {
+        if (room != lvlLevel::GetInstance()->FindRoomId(current.d, 0)) {
+            return 0;
+        }
+        phIsect* isects = m_Isects;
+        int count = 0;
+        CollidePolygonal(other, 0, collider ? collider->GetColliderID() : 0, current, last,
+                         isects, qvPhysManager::MaxIsects, count, true);
+        int made = FindImpacts(other, current, last, collider, &m_Collider, 0, isects, count,
+                               impacts, maxImpacts);
+        // Seen from the body: it is side A of every impact, the ground side B with its one
+        // material.
+        for (int i = 0; i < made; ++i) {
+            phImpact& impact = impacts[i];
+            if (impact.ColliderA != collider) {
+                std::swap(impact.ColliderA, impact.ColliderB);
+                std::swap(impact.ComponentA, impact.ComponentB);
+                std::swap(impact.FeatureA, impact.FeatureB);
+                impact.Normal = impact.Normal * -1.0f;
+                if (impact.Type != phImpact::EDGE_EDGE) {
+                    impact.Type = impact.Type == phImpact::A_ON_FACE ? phImpact::B_ON_FACE
+                                                                      : phImpact::A_ON_FACE;
+                }
+            }
+            impact.ComponentB = 0;
+        }
+        return made;
+    }
+
+    // The level's room query: the body's room first, then the others the sphere reaches.
+    static int Rooms(const Vector3& position, float radius, int* rooms, int max) {
+        lvlLevel* level = lvlLevel::GetInstance();
+        int own = level->FindRoomId(position, 0);
+        int count = 0;
+        if (own > 0 && count < max) rooms[count++] = own;
+        int around[MAX_ROOMS_AROUND];
+        int found = level->GetRoomsInSphere(around, MAX_ROOMS_AROUND, own, position, radius);
+        for (int i = 0; i < found && count < max; ++i) {
+            if (around[i] != own) rooms[count++] = around[i];
+        }
+        return count;
+    }
+
+private:
+    void AddQuad(const Vector3& p0, const Vector3& p1, const Vector3& p2, const Vector3& p3) {
+        int first = int(m_Vertices.size());
+        m_Vertices.insert(m_Vertices.end(), {p0, p1, p2, p3});
+        m_Polygons.emplace_back();
+        m_Polygons.back().InitQuad(first, first + 1, first + 2, first + 3, m_Vertices.data());
+        m_Polygons.back().MaterialIndex = 0;
+    }
+
+    std::vector<Vector3> m_Vertices;
+    std::vector<phPolygon> m_Polygons;
+    Matrix34 m_Identity;
+    phCollider m_Collider;
+    phIsect m_Isects[qvPhysManager::MaxIsects];
+};
+
+// A heavy box on the ground driven along x by a force that holds the speed it is given.
+class Car : public lvlInstance {
+public:
+    static constexpr float Mass = 1500.0f;
+
+    explicit Car(const Vector3& position) : m_Box(Vector3(2.0f, 1.5f, 4.0f)), m_Entity(this) {
+        m_Body.InitBox(Mass, 2.0f, 1.5f, 4.0f);
+        m_Body.Matrix.Identity();
+        m_Body.Matrix.d = position;
+        m_Body.ZeroMotion();
+        m_Collider.InitWithICS(&m_Box, &m_Body, 0);
+    }
+    const Vector3& GetPosition() const override { return m_Body.Matrix.d; }
+    const Matrix34& GetMatrix(Matrix34&) const override { return m_Body.Matrix; }
+    void SetMatrix(const Matrix34& matrix) override { m_Body.Matrix = matrix; }
+    size_t SizeOf() const override { return sizeof(*this); }
+    phBound* GetBound() override { return &m_Box; }
+    qvPhysEntity* GetActive() override { return &m_Entity; }
+    float GetRadius() const override { return m_Box.RadiusAroundCentroid; }
+
+    struct Drive : qvPhysEntity {
+        explicit Drive(Car* car) : m_Car(car) {}
+        void Update() override {
+            phInertialCS& body = m_Car->m_Body;
+            // Speed along x held; the lane (z) and the heading held by a spring and damper.
+            body.Force.x += Mass * 20.0f * (m_Car->m_Speed - body.Velocity.x);
+            body.Force.z += Mass * (40.0f * (m_Car->m_Lane - body.Matrix.d.z) -
+                                    12.0f * body.Velocity.z);
+            body.Torque.y -= body.AngInertia.y * (40.0f * body.Matrix.c.x +
+                                                  12.0f * body.AngVelocity.y);
+            qvPhysEntity::Update();
+            body.FrameUpdate();
+            lvlLevel* level = lvlLevel::GetInstance();
+            int room = level->FindRoomId(body.Matrix.d, m_Car->GetRoom());
+            if (room != m_Car->GetRoom()) level->MoveToRoom(m_Car, room);
+        }
+        phInertialCS* GetICS() override { return &m_Car->m_Body; }
+        phColliderBase* GetCollider() override { return &m_Car->m_Collider; }
+        Car* m_Car;
+    };
+
+    phBoundBox m_Box;
+    phInertialCS m_Body;
+    phCollider m_Collider;
+    Drive m_Entity;
+    float m_Speed = 0.0f;
+    float m_Lane = 0.0f;
+};
+
+// What is known of one moving prop from frame to frame.
+struct Watch {
+    float m_Energy = 0.0f;
+    float m_Height = 0.0f;
+    float m_Fall = 0.0f;
+    bool m_Seen = false;
+};
+
+class SceneTest : public BangerFixture {
+protected:
+    void SetUp() override {
+        BangerFixture::SetUp();
+        m_Ground.reset(new Ground);
+        lvlLevelBound::sm_RoomQuery = Ground::Rooms;
+        // The manager collides with the terrain that exists when it is made.
+        m_Physics.reset();
+        m_Physics.reset(new qvPhysManager);
+        m_Pool.reset();
+        m_Pool.reset(new qvBangerInstancePool);
+        m_Pool->Init(256);
+    }
+    void TearDown() override {
+        m_Car.reset();
+        m_Physics.reset();
+        lvlLevelBound::sm_RoomQuery = nullptr;
+        m_Ground.reset();
+        BangerFixture::TearDown();
+    }
+
+    void WriteProp(const std::string& name, float limit, uint8_t collisionType,
+                   const Vector3& size = Vector3(0.5f, 0.8f, 0.5f)) {
+        WriteType(name, [=](qvBangerData& d) {
+            d.Size = size;
+            d.CG = Vector3(0.0f, 0.5f * size.y, 0.0f);
+            d.Mass = 20.0f;
+            d.Elasticity = 0.3f;
+            d.Friction = 0.8f;
+            d.ImpulseLimit2 = limit;
+            d.CollisionPrim = qvBangerData::PRIM_BOX;
+            d.CollisionType = collisionType;
+        });
+        WriteBangerPackage(name);
+    }
+
+    void Frame(const std::function<void()>& beforePhysics = nullptr) {
+        m_Active->Update();
+        if (m_Car) m_Physics->DeclareMover(m_Car.get(), 3, 0x1B);
+        if (beforePhysics) beforePhysics();
+        m_Physics->Update();
+        lvlLevel::ClearDrawables();
+        ++m_Frames;
+        Check();
+    }
+
+    // Whether anything but the ground may touch the body: the car, or another body or prop
+    // lying within reach.
+    bool Touchable(const qvBangerInstance* prop, float radius) const {
+        const Vector3& p = prop->GetPosition();
+        auto within = [&](const Vector3& q, float r) {
+            Vector3 d = p - q;
+            return d.Mag2() <= (radius + r + 0.2f) * (radius + r + 0.2f);
+        };
+        if (m_Car && within(m_Car->GetPosition(), m_Car->GetRadius())) return true;
+        for (int i = 0; i < m_Pool->GetCount(); ++i) {
+            qvBangerLooseInstance* other = m_Pool->GetLoose(i);
+            if (other != prop && other->GetRoom() != 0 && within(other->GetPosition(), radius))
+                return true;
+        }
+        for (qvBangerInstance* other : m_Placed) {
+            if (other != prop && other->GetRoom() != 0 && within(other->GetPosition(), radius))
+                return true;
+        }
+        return false;
+    }
+
+    void Check() {
+        std::map<const void*, Watch> seen;
+        for (int i = 0; i < m_Active->GetCount(); ++i) {
+            qvBangerActive* active = m_Active->GetListEntry(i);
+            const phInertialCS& body = *active->GetICS();
+            const qvBangerInstance* prop = active->GetTarget();
+            ASSERT_TRUE(prop);
+            const Vector3& p = body.Matrix.d;
+            ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))
+                << "frame " << m_Frames;
+            ASSERT_TRUE(std::isfinite(body.Velocity.Mag2()) &&
+                        std::isfinite(body.AngVelocity.Mag2()))
+                << "frame " << m_Frames;
+            // The centre of a prop never sinks below the ground's top.
+            ASSERT_GT(p.y, 0.0f) << "frame " << m_Frames;
+            m_LowestCentre = std::fmin(m_LowestCentre, p.y);
+            Vector3 w = body.AngVelocity;
+            Matrix34 inertia;
+            body.GetWorldInertia(inertia);
+            Vector3 iw(w.x * inertia.a.x + w.y * inertia.b.x + w.z * inertia.c.x,
+                       w.x * inertia.a.y + w.y * inertia.b.y + w.z * inertia.c.y,
+                       w.x * inertia.a.z + w.y * inertia.b.z + w.z * inertia.c.z);
+            float energy = 0.5f * body.Mass * body.Velocity.Mag2() + 0.5f * w.Dot(iw) -
+                           body.Mass * qvPhysEntity::sm_Gravity * p.y;
+            Watch& watch = m_Watch[prop];
+            float radius = active->GetCollider()->GetBound()->RadiusAroundCentroid;
+            // Landing on the ground is a hit: the ground stops a fall within a frame or two.
+            bool landing = watch.m_Fall > 1.0f &&
+                           watch.m_Height - radius < 2.0f * watch.m_Fall / 60.0f + 0.05f;
+            if (watch.m_Seen && !landing && !Touchable(prop, radius)) {
+                // Alone on the ground a prop may only lose energy; the allowance covers the
+                // push that lifts it out of the ground, a few centimetres at most.
+                float allowance = 0.01f * watch.m_Energy + body.Mass * 19.6f * 0.05f;
+                EXPECT_LE(energy, watch.m_Energy + allowance)
+                    << "frame " << m_Frames << " prop at " << p.x << " " << p.y << " " << p.z;
+                m_MostGained = std::fmax(m_MostGained, energy - watch.m_Energy);
+            }
+            watch.m_Energy = energy;
+            watch.m_Height = p.y;
+            watch.m_Fall = -body.Velocity.y;
+            watch.m_Seen = true;
+            seen[prop] = watch;
+            m_FirstMoving.emplace(prop, m_Frames);
+            m_LastMoving[prop] = m_Frames;
+        }
+        // A prop whose body was let go starts afresh when it is hit again.
+        for (auto it = m_Watch.begin(); it != m_Watch.end();) {
+            it = seen.count(it->first) ? std::next(it) : m_Watch.erase(it);
+        }
+    }
+
+    // Props standing in the rooms' lists: placed ones at home and loose ones.
+    int PropsInRooms() const {
+        std::set<const lvlInstance*> props(m_Placed.begin(), m_Placed.end());
+        for (int i = 0; i < m_Pool->GetCount(); ++i) props.insert(m_Pool->GetLoose(i));
+        int count = 0;
+        for (int room = 1; room < m_Level->GetRoomCount(); ++room)
+            for (lvlInstance* i = m_Level->GetRoomHead(room); i; i = i->GetNext())
+                count += int(props.count(i));
+        return count;
+    }
+
+    std::unique_ptr<Ground> m_Ground;
+    std::unique_ptr<Car> m_Car;
+    std::vector<qvBangerInstance*> m_Placed;
+    std::map<const void*, Watch> m_Watch;
+    std::map<const void*, int> m_FirstMoving;
+    std::map<const void*, int> m_LastMoving;
+    int m_Frames = 0;
+    float m_LowestCentre = 1e30f;
+    float m_MostGained = 0.0f;
+};
+
+TEST_F(SceneTest, CarThroughARowOfPropsBreaksThemLooseAndTheyComeToRest) {
+    WriteProp("cone", 2500.0f, 0x10);
+    for (int i = 0; i < 20; ++i) {
+        m_Placed.push_back(Place("cone", Vector3(20.0f + 0.75f * float(i), 0.0f, 5.0f)));
+    }
+    m_Car.reset(new Car(Vector3(8.0f, 0.75f, 5.0f)));
+    m_Car->m_Lane = 5.0f;
+    m_Level->MoveToRoom(m_Car.get(), m_Level->FindRoomId(m_Car->GetPosition(), 0));
+    const int frames = 10000;
+    for (int f = 0; f < frames && !HasFatalFailure(); ++f) {
+        m_Car->m_Speed = m_Car->GetPosition().x < 40.0f ? 10.0f : 0.0f;
+        Frame();
+    }
+    ASSERT_FALSE(HasFatalFailure());
+    for (qvBangerInstance* placed : m_Placed) {
+        EXPECT_FALSE(placed->GetFlags() & qvBangerInstance::PLACED)
+            << "every prop broke loose; one stands at " << placed->GetPosition().x << " "
+            << placed->GetPosition().z << ", the car at " << m_Car->GetPosition().x;
+    }
+    EXPECT_EQ(20, int(m_LastMoving.size()));
+    // Each came to rest within 10 s of being set moving, and none left the rooms or fell out
+    // of the world on the way.
+    int longest = 0;
+    for (const auto& entry : m_LastMoving) {
+        longest = std::max(longest, entry.second - m_FirstMoving[entry.first]);
+    }
+    EXPECT_LT(longest, 600);
+    EXPECT_EQ(0, m_Active->GetCount());
+    EXPECT_EQ(20, PropsInRooms());
+    EXPECT_TRUE(BangerErrors().empty()) << BangerErrors()[0];
+    printf("longest motion %d frames, ", longest);
+    printf("lowest centre %.3f, most energy gained alone %.3f J\n", m_LowestCentre, m_MostGained);
+}
+
+// Props let go one after another above one spot, each breaking loose as it is let go, fall
+// onto the ground and onto each other; the heap wakes where a new one lands.
+TEST_F(SceneTest, PropsDroppedOneAfterAnotherSettleInAHeap) {
+    const int count = 200;
+    WriteProp("brick", 0.0f, 0x40, Vector3(0.5f, 0.5f, 0.5f));
+    // The other side of each letting go: a body-less mover far from the heap.
+    lvlInstance* hand = Hitter(65.0f);
+    std::mt19937 rng(41);
+    std::uniform_real_distribution<float> spread(-1.0f, 1.0f);
+    int dropped = 0;
+    int lastDrop = 0;
+    for (int f = 0; f < 4000 && !HasFatalFailure(); ++f) {
+        Frame([&] {
+            // Room in the mover table for the hand, the new body and the bodies it wakes.
+            if (dropped < count && f % 6 == 0 && m_Active->GetCount() <= 24) {
+                m_Physics->DeclareMover(hand, 2, qvPhysManager::MOVERS);
+                Vector3 at(25.0f + 2.5f * spread(rng), 3.0f + 0.5f * spread(rng),
+                           5.0f + 2.5f * spread(rng));
+                qvBangerInstance* brick = Place("brick", at);
+                m_Placed.push_back(brick);
+                ASSERT_TRUE(brick->AttachEntity());
+                brick->Impact(hand, nullptr);
+                ++dropped;
+                lastDrop = f;
+            }
+        });
+        if (dropped == count && m_Active->GetCount() == 0) break;
+    }
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(count, dropped);
+    EXPECT_EQ(0, m_Active->GetCount()) << "all at rest";
+    EXPECT_LT(m_Frames - lastDrop, 600) << "within 10 s of the last drop";
+    EXPECT_EQ(count, PropsInRooms());
+    // Every prop lies on the ground or on another one: none was left hanging in the air.
+    std::vector<Vector3> props;
+    for (int room = 1; room < m_Level->GetRoomCount(); ++room)
+        for (lvlInstance* i = m_Level->GetRoomHead(room); i; i = i->GetNext())
+            props.push_back(i->GetPosition());
+    float top = 0.0f;
+    int stacked = 0;
+    for (const Vector3& p : props) {
+        top = std::max(top, p.y);
+        if (p.y < 0.45f) continue;
+        ++stacked;
+        bool supported = false;
+        for (const Vector3& q : props) {
+            float dx = p.x - q.x, dz = p.z - q.z;
+            supported = supported || (q.y < p.y - 0.2f && dx * dx + dz * dz < 0.75f * 0.75f);
+        }
+        EXPECT_TRUE(supported) << "a prop hangs at " << p.x << " " << p.y << " " << p.z;
+    }
+    EXPECT_GT(top, 0.6f) << "a heap, not a carpet";
+    // A crowded heap may fill the mover table and a body's list of what it may touch.
+    for (const std::string& e : std::set<std::string>(BangerErrors().begin(), BangerErrors().end())) {
+        EXPECT_TRUE(e == "PHYS.NewMover, raise MAX_MOVERS past 32" ||
+                    e == "qvPhysManager::GatherCollidables()- Max Collidables per entry exceeded "
+                         "(32),")
+            << e;
+    }
+    printf("%d stacked, ", stacked);
+    printf("%d frames, heap top %.2f, lowest centre %.3f, most energy gained alone %.3f J\n",
+           m_Frames, top, m_LowestCentre, m_MostGained);
+}
+
+}  // namespace
