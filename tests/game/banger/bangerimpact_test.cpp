@@ -224,7 +224,16 @@ TEST_F(ImpactTest, ResetStandsTheBangerInItsRoomAgain) {
 }
 
 TEST_F(ImpactTest, PoolHandsOutInTurnAndFreesWhatItHands) {
+    // A pool made again first frees its loose instances: out of the rooms, no body.
+    qvBangerLooseInstance* old = m_Pool->Take();
+    old->SetTypeIndex(m_Types->Lookup("crate"));
+    m_Level->MoveToRoom(old, 1);
+    qvBangerActive* oldBody = m_Active->Attach(old);
     ASSERT_EQ(m_Pool->Init(3), 3);
+    EXPECT_EQ(m_Level->GetRoomHead(1), nullptr);
+    EXPECT_EQ(m_Level->GetRoomHead(0), nullptr);
+    EXPECT_EQ(oldBody->GetTarget(), nullptr);
+
     qvBangerLooseInstance* first = m_Pool->Take();
     qvBangerLooseInstance* second = m_Pool->Take();
     qvBangerLooseInstance* third = m_Pool->Take();
