@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <vector>
 
 #include "banger/active.h"
 #include "banger/bangerdata.h"
@@ -16,10 +15,6 @@
 #include "phbound/boundbox.h"
 
 namespace {
-
-// Per tuning record, the type indices of its break parts as they were found: a part without
-// a record is left out, so that no part ever names an unrelated type.
-std::vector<int16_t> sPartTypes[qvBangerDataManager::NUM_BANGER_TYPES];
 
 // The boxes that GetBound(1) lends, in turn.
 std::unique_ptr<phBoundBox> sExtentBoxes[2];
@@ -50,17 +45,6 @@ qvBangerData* qvBangerInstance::GetData() const {
     return types ? types->GetData(GetTypeIndex()) : nullptr;
 }
 
-int qvBangerInstance::GetPartCount(int type) {
-    if (type < 0 || type >= qvBangerDataManager::NUM_BANGER_TYPES) {
-        return 0;
-    }
-    return int(sPartTypes[type].size());
-}
-
-int qvBangerInstance::GetPartType(int type, int part) {
-    return part >= 0 && part < GetPartCount(type) ? sPartTypes[type][size_t(part)] : -1;
-}
-
 bool qvBangerInstance::Init(const char* name, const Matrix34& matrix, int) {
     qvBangerDataManager* types = qvBangerDataManager::GetInstance();
     int type = types ? types->Lookup(name) : -1;
@@ -75,7 +59,7 @@ bool qvBangerInstance::Init(const char* name, const Matrix34& matrix, int) {
     int index = BeginGeom(name, name, GEOM_BANGER);
     if (IsGeomOpen()) {
         LoadGeom("shadow", GEOM_OPTIONAL);
-        LoadParts(name, type, *data);
+        LoadParts(name, *data);
         EndGeom();
     }
     if (!(data->BillFlags & NO_BILLBOARD)) {
@@ -97,9 +81,9 @@ bool qvBangerInstance::Init(const char* name, const Matrix34& matrix, int) {
 
 // Each part's record holds the index of its geometry set; the parent keeps the parts' record
 // indices, so a part that has no record shifts no other part.
-void qvBangerInstance::LoadParts(const char* name, int type, const qvBangerData& data) {
+void qvBangerInstance::LoadParts(const char* name, qvBangerData& data) {
     qvBangerDataManager* types = qvBangerDataManager::GetInstance();
-    std::vector<int16_t>& parts = sPartTypes[type];
+    std::vector<int16_t>& parts = data.PartTypes;
     parts.clear();
     for (int i = 1; i <= data.NumParts; ++i) {
         char suffix[16];

@@ -81,13 +81,8 @@ public:
     int GetHomeRoom() const { return (GetFlags() & PLACED) ? GetRoom() : m_HomeRoom; }
     void ClearFlags(uint16_t flags) { SetFlags(uint16_t(GetFlags() & ~flags)); }
 
-    // The type indices of a record's break parts, in part order; parts without a tuning
-    // record are left out. Filled when the record's geometry is first loaded.
-    static int GetPartCount(int type);
-    static int GetPartType(int type, int part);
-
 private:
-    void LoadParts(const char* name, int type, const qvBangerData& data);
+    void LoadParts(const char* name, qvBangerData& data);
     void Swap(qvBangerActive* active, lvlInstance* other);
     void Shatter(qvBangerActive* active, lvlInstance* other);
     // Out of the room into room 0, no longer placed, remembering the home room.

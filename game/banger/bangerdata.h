@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "data/hash.h"
 #include "effects/birthrule.h"
@@ -66,6 +67,8 @@ public:
     int16_t NumParts;
     int32_t AudioId;
     int32_t PartGeometry;  // geometry set of the record's model, set when an instance loads it
+    // The records of the break parts that have tuning, in part order; set with the geometry.
+    std::vector<int16_t> PartTypes;
     int16_t Index;  // the record's place in the manager's table; -1 until it is found
 
 private:

@@ -44,7 +44,7 @@ void qvBangerInstance::Impact(lvlInstance* other, const phImpact*) {
     AssertText(active, "OldActive");
     qvBangerData* data = GetData();
     AssertText(data, "Data");
-    if (GetPartCount(GetTypeIndex()) == 0) {
+    if (data->PartTypes.empty()) {
         Swap(active, other);
     } else {
         Shatter(active, other);
@@ -96,11 +96,9 @@ void qvBangerInstance::Shatter(qvBangerActive* active, lvlInstance* other) {
     Vector3 dw = phRotateToWorld(body.AngImpulse, inverse);
 
     qvPhysManager* physics = qvPhysManager::GetInstance();
-    int parts = GetPartCount(GetTypeIndex());
+    qvBangerDataManager* types = qvBangerDataManager::GetInstance();
     bool first = true;
-    for (int k = 0; k < parts; ++k) {
-        int type = GetPartType(GetTypeIndex(), k);
-        qvBangerDataManager* types = qvBangerDataManager::GetInstance();
+    for (int16_t type : GetData()->PartTypes) {
         qvBangerData* partData = types->GetData(type);
         qvBangerLooseInstance* part =
             TakeLoose(home, type, partData->PartGeometry, GetVariant());

@@ -46,6 +46,8 @@ public:
     qvBangerLooseInstance* GetLoose(int i) { return &m_Loose[i]; }
 
 private:
+    void Free();
+
     static qvBangerInstancePool* sm_Instance;
     static gfxTexture* sm_GlowTexture;
 

@@ -37,6 +37,33 @@ inline void RecordBangerError(int level, const char* format, va_list args) {
     }
 }
 
+// A tuning file for the type in "tune/banger": the record's defaults, then the changes.
+inline void WriteBangerType(const std::string& name,
+                            const std::function<void(qvBangerData&)>& edit = nullptr) {
+    qvBangerData record;
+    record.SetName(name.c_str());
+    if (edit) {
+        edit(record);
+    }
+    ASSERT_TRUE(record.Save()) << name;
+}
+
+// A banger of the type, placed with its model origin at the position, in the room there.
+inline qvBangerInstance* PlaceBanger(lvlLevel& level, const std::string& type,
+                                     const Vector3& position, bool fullMatrix = true) {
+    qvBangerInstance* banger = qvBangerInstance::Create(type.c_str(), fullMatrix);
+    EXPECT_TRUE(banger) << type;
+    if (!banger) {
+        return nullptr;
+    }
+    Matrix34 m;
+    m.Identity();
+    m.d = position;
+    banger->Init(type.c_str(), m, 0);
+    level.MoveToRoom(banger, level.FindRoomId(position, 0));
+    return banger;
+}
+
 // The grid level with the banger module behind it: tuning files written by the test into
 // "tune/banger", packages into "geometry", the data manager, the active bodies, a pool of 8
 // loose instances and the physics manager.
@@ -67,15 +94,9 @@ protected:
         LevelFixture::TearDown();
     }
 
-    // A tuning file for the type: the record's defaults, then the test's changes.
     void WriteType(const std::string& name,
                    const std::function<void(qvBangerData&)>& edit = nullptr) {
-        qvBangerData record;
-        record.SetName(name.c_str());
-        if (edit) {
-            edit(record);
-        }
-        ASSERT_TRUE(record.Save()) << name;
+        WriteBangerType(name, edit);
     }
 
     // A banger's package: its model, a shadow, the models of the parts given and a shader
@@ -89,20 +110,9 @@ protected:
         WritePackage(name, items + ShadersItem(variants, 1));
     }
 
-    // A banger of the type, placed with its model origin at the position, in the room there.
     qvBangerInstance* Place(const std::string& type, const Vector3& position,
                             bool fullMatrix = true) {
-        qvBangerInstance* banger = qvBangerInstance::Create(type.c_str(), fullMatrix);
-        EXPECT_TRUE(banger) << type;
-        if (!banger) {
-            return nullptr;
-        }
-        Matrix34 m;
-        m.Identity();
-        m.d = position;
-        banger->Init(type.c_str(), m, 0);
-        m_Level->MoveToRoom(banger, m_Level->FindRoomId(position, 0));
-        return banger;
+        return PlaceBanger(*m_Level, type, position, fullMatrix);
     }
 
     // A plain instance standing in the room at x, as the other side of an impact; it is a

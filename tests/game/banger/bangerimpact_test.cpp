@@ -187,7 +187,7 @@ TEST_F(ImpactTest, PartWithoutTuningShiftsNoOtherPart) {
     int parent = m_Types->Lookup("urn");
     EXPECT_EQ(m_Types->Lookup("filler"), parent + 1);
     qvBangerInstance* urn = Place("urn", Vector3(15, 0, 5));
-    ASSERT_EQ(qvBangerInstance::GetPartCount(urn->GetTypeIndex()), 2);
+    ASSERT_EQ(urn->GetData()->PartTypes.size(), 2u);
     lvlInstance* other = Hitter(14.0f);
     Hit(urn);
     urn->Impact(other, nullptr);
@@ -224,7 +224,16 @@ TEST_F(ImpactTest, ResetStandsTheBangerInItsRoomAgain) {
 }
 
 TEST_F(ImpactTest, PoolHandsOutInTurnAndFreesWhatItHands) {
+    // A pool made again first frees its loose instances: out of the rooms, no body.
+    qvBangerLooseInstance* old = m_Pool->Take();
+    old->SetTypeIndex(m_Types->Lookup("crate"));
+    m_Level->MoveToRoom(old, 1);
+    qvBangerActive* oldBody = m_Active->Attach(old);
     ASSERT_EQ(m_Pool->Init(3), 3);
+    EXPECT_EQ(m_Level->GetRoomHead(1), nullptr);
+    EXPECT_EQ(m_Level->GetRoomHead(0), nullptr);
+    EXPECT_EQ(oldBody->GetTarget(), nullptr);
+
     qvBangerLooseInstance* first = m_Pool->Take();
     qvBangerLooseInstance* second = m_Pool->Take();
     qvBangerLooseInstance* third = m_Pool->Take();
