@@ -44,12 +44,7 @@ qvBangerInstancePool::qvBangerInstancePool() {
 }
 
 qvBangerInstancePool::~qvBangerInstancePool() {
-    if (lvlLevel* level = lvlLevel::GetInstance()) {
-        for (int i = 0; i < m_Count; ++i) {
-            level->RemoveFromRoom(&m_Loose[i]);
-        }
-    }
-    m_Loose.reset();
+    Free();
     gfxTexture::Release(sm_GlowTexture);
     sm_GlowTexture = nullptr;
     if (sm_Instance == this) {
@@ -57,7 +52,21 @@ qvBangerInstancePool::~qvBangerInstancePool() {
     }
 }
 
+// The loose instances handed out so far let go of their bodies and leave the rooms.
+void qvBangerInstancePool::Free() {
+    lvlLevel* level = lvlLevel::GetInstance();
+    for (int i = 0; i < m_Count; ++i) {
+        m_Loose[i].Release();
+        if (level) {
+            level->RemoveFromRoom(&m_Loose[i]);
+        }
+    }
+    m_Loose.reset();
+    m_Count = 0;
+}
+
 int qvBangerInstancePool::Init(int count) {
+    Free();
     m_Next = 0;
     m_Loose.reset(count > 0 ? new (std::nothrow) qvBangerLooseInstance[size_t(count)] : nullptr);
     m_Count = m_Loose ? count : 0;
