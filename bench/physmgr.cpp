@@ -20,7 +20,6 @@
 #include "banger/bangerseams.h"
 #include "data/asset.h"
 #include "data/timemgr.h"
-#include "tests/engine/model/modelfixture.h"
 #include "tests/game/banger/scenery.h"
 #include "level/inst.h"
 #include "level/level.h"
@@ -113,16 +112,6 @@ void Run(int props) {
            qvPhysManager::MAX_MOVERS, ms / frames, manager.m_Pairs / frames);
 }
 
-// A model of one triangle within the prop's box, so that its radius is the prop's.
-std::string PropModel() {
-    std::string item = U32(1) + U32(3) + U32(0) + U32(0) + U32(0x142);
-    item += U32(1) + U32(0) + U32(3) + U32(3);
-    const float corners[3][3] = {{-0.25f, 0.0f, -0.25f}, {0.25f, 0.0f, -0.25f}, {0.0f, 0.8f, 0.25f}};
-    for (const auto& c : corners) item += F32(c[0]) + F32(c[1]) + F32(c[2]) + U32(0xFFFFFFFF) + F32(0) + F32(0);
-    item += U32(3) + std::string{0, 0, 1, 0, 2, 0};
-    return item;
-}
-
 void WriteCrate(const std::string& root) {
     CreateDirectoryA(root.c_str(), nullptr);
     for (const char* dir : {"tune", "tune\\banger", "geometry", "bound"})
@@ -138,13 +127,8 @@ void WriteCrate(const std::string& root) {
     record.ImpulseLimit2 = 2500.0f;
     record.CollisionPrim = qvBangerData::PRIM_BOX;
     record.Save();
-    std::string items;
-    for (const char* lod : {"H", "M", "L", "VL"}) items += PackageItem(std::string("crate_") + lod, PropModel());
-    items += PackageItem("shadow_H", PropModel());
-    const float white[4] = {1, 1, 1, 1};
-    items += PackageItem("shaders", U32(1) + U32(1) + ShaderRecord("", white, 1.0f));
+    std::string bytes = "PKG3" + PropPackageItems("crate", record.Size);
     FILE* f = fopen((root + "\\geometry\\crate.pkg").c_str(), "wb");
-    std::string bytes = "PKG3" + items;
     fwrite(bytes.data(), 1, bytes.size(), f);
     fclose(f);
 }
