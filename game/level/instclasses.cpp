@@ -19,11 +19,12 @@ bool LacksModel(const lvlGeomSet* set) {
 
 }  // namespace
 
-const Matrix34& lvlCompactInstance::GetMatrix(Matrix34& scratch) const {
-    scratch.a.Set(m_Cos, 0.0f, m_Sin);
+const Matrix34& lvlCompactInstance::Upright(const Vector3& position, float cos, float sin,
+                                            Matrix34& scratch) {
+    scratch.a.Set(cos, 0.0f, sin);
     scratch.b.Set(0.0f, 1.0f, 0.0f);
-    scratch.c.Set(-m_Sin, 0.0f, m_Cos);
-    scratch.d = m_Position;
+    scratch.c.Set(-sin, 0.0f, cos);
+    scratch.d = position;
     return scratch;
 }
 

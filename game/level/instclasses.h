@@ -8,7 +8,12 @@ class lvlCompactInstance : public lvlInstance {
 public:
     const Vector3& GetPosition() const override { return m_Position; }
     // Rows (c, 0, s), (0, 1, 0), (-s, 0, c) and the position.
-    const Matrix34& GetMatrix(Matrix34& scratch) const override;
+    const Matrix34& GetMatrix(Matrix34& scratch) const override {
+        return Upright(m_Position, m_Cos, m_Sin, scratch);
+    }
+    // That matrix of a position and a heading, built into scratch.
+    static const Matrix34& Upright(const Vector3& position, float cos, float sin,
+                                   Matrix34& scratch);
     // Keeps row d as the position and a.x, a.z as the cosine and sine; the rest is dropped.
     void SetMatrix(const Matrix34& matrix) override;
     bool Faces(const Vector3& camera) const override;

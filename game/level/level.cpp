@@ -126,6 +126,12 @@ void lvlLevel::MoveToRoom(lvlInstance* instance, int newId) {
     room.m_Flags = uint16_t(room.m_Flags | instance->GetFlags());
 }
 
+void lvlLevel::RemoveFromRoom(lvlInstance* instance) {
+    if (instance->m_Room >= 0 && instance->m_Room < m_RoomCount) {
+        Unlink(instance);
+    }
+}
+
 void lvlLevel::ResetInstances() {
     lvlInstance::ForEachHeapInstance([](lvlInstance& instance, void*) { instance.Reset(); },
                                      nullptr);

@@ -62,6 +62,8 @@ public:
     virtual void AddWidgets(bkBank* bank);
 
     void MoveToRoom(lvlInstance* instance, int newId);
+    // Takes the instance out of its room's list, for an instance that ends before the level.
+    void RemoveFromRoom(lvlInstance* instance);
     // Every heap instance's Reset in allocation order, then the banger pool's and the active
     // bangers'.
     void ResetInstances();

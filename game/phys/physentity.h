@@ -2,6 +2,7 @@
 #define PHYS_PHYSENTITY_H
 
 class phColliderBase;
+class phInertialCS;
 
 // What the physics manager drives of a mover each frame: a pre-update before the sub-steps,
 // an update per sub-step, the collider it collides with, a post-update after the sub-steps,
@@ -13,7 +14,10 @@ public:
 
     virtual ~qvPhysEntity() {}
     virtual void PreUpdate() {}
-    virtual void Update() = 0;
+    // By default gravity on the entity's body: its weight joins the body's force.
+    virtual void Update();
+    // The entity's rigid body; none for an entity without one.
+    virtual phInertialCS* GetICS() { return nullptr; }
     virtual phColliderBase* GetCollider() = 0;
     virtual void PostUpdate() {}
     virtual void Release() {}

@@ -332,7 +332,9 @@ void qvPhysManager::GatherCollidables(Mover& entry) {
             continue;
         }
         for (lvlInstance* other = level->GetRoomHead(id); other; other = other->GetNext()) {
-            if ((other->GetFlags() & lvlInstance::INST_REPORTED) || other == mover) continue;
+            // 0x10 marks an instance that no active body drives: driven ones are movers
+            // themselves and meet this one among the movers.
+            if (!(other->GetFlags() & lvlInstance::INST_REPORTED) || other == mover) continue;
             if (id != mover->GetRoom() && (other->GetFlags() & 0x0800)) continue;
             if (TrivialReject(mover, other)) {
                 if (entry.m_CollidableCount >= MaxCollidables) {
@@ -419,9 +421,20 @@ bool qvPhysManager::CollideInstances(lvlInstance* a, lvlInstance* b) {
         }
     }
     float weight = 1.0f / float(n);
-    if ((b->GetFlags() & PLACED_BANGER) && sm_BangerImpact) {
-        // The banger response decides whether the prop breaks loose.
-        sm_BangerImpact(*this, a, b, m_Impacts, n, weight);
+    float limit = 0.0f;
+    if ((b->GetFlags() & PLACED_BANGER) && sm_Bangers.m_ImpulseLimit &&
+        sm_Bangers.m_ImpulseLimit(b, limit)) {
+        phImpact* breaking = nullptr;
+        for (int i = 0; i < n; ++i) {
+            if (BangerImpact(m_Impacts[i], weight, limit) && !breaking) breaking = &m_Impacts[i];
+        }
+        qvPhysEntity* entity = b->GetActive();
+        if (breaking && entity) {
+            sm_Bangers.m_BreakLoose(b, a, *breaking);
+        } else if (entity) {
+            // It holds: the body attached for the impact is not kept.
+            entity->Release();
+        }
     } else {
         if (gotA) NewMover(a, b);
         if (gotB) NewMover(b, a);

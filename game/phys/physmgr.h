@@ -74,12 +74,24 @@ public:
     bool Probe(phSegment& segment, phIsect& isect, int roomHint);
     bool CollideProbe(phSegment& segment, phIsect& isect, lvlInstance* instance);
 
-    // The response to impacts of mover a on placed banger b, weight 1/n each; b breaks loose
-    // when one exceeds its type's impulse limit. The banger code installs it; without it a
-    // placed banger is answered like any other instance.
-    typedef void (*BangerImpactFunc)(qvPhysManager& manager, lvlInstance* a, lvlInstance* b,
-                                     phImpact* impacts, int count, float weight);
-    static inline BangerImpactFunc sm_BangerImpact = nullptr;
+    // What the banger code answers about a placed banger b hit by a mover a. Unset, a placed
+    // banger is answered like any other instance.
+    struct BangerSeam {
+        // The squared impulse b takes before it breaks loose; false when b has no type record.
+        bool (*m_ImpulseLimit)(lvlInstance* b, float& limit);
+        // b breaks loose, hit by a through the impact that first exceeded its limit.
+        void (*m_BreakLoose)(lvlInstance* b, lvlInstance* a, phImpact& impact);
+    };
+    static inline BangerSeam sm_Bangers = {nullptr, nullptr};
+
+    // One impact of mover A on placed banger B that takes squared impulses up to limit,
+    // applied to both colliders; true when the impulse that would stop A exceeded it.
+    bool BangerImpact(phImpact& impact, float weight, float limit);
+    // The computation: v is A's velocity at the point less B's. B counts as immovable until
+    // the limit is exceeded; the impulses are weighted, the pushes are not.
+    static bool BangerImpulse(const phImpact& impact, const Vector3& v, float weight,
+                              Vector3& pushA, Vector3& pushB, Vector3& impulseA,
+                              Vector3& impulseB, float limit);
 
     void AddWidgets(bkBank* bank);
     void DebugDraw();

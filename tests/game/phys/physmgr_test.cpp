@@ -204,6 +204,9 @@ TEST_F(PhysManagerTest, CullingAndMoverPairs) {
 TEST_F(PhysManagerTest, NewMoversJoinAfterTheirSubStep) {
     TestMover* a = Mover(12.0f);
     TestMover* b = Mover(13.0f);
+    // A standing neighbour that no body drives (0x10): gathered as a static.
+    TestMover* c = Mover(13.5f);
+    c->AddFlags(lvlInstance::INST_REPORTED);
     m_Manager->DeclareMover(a, 2, qvPhysManager::MOVERS);
     m_Manager->NewMover(b, a);
     EXPECT_EQ(m_Manager->GetMover(1).m_Flags, qvPhysManager::NEW);
@@ -215,15 +218,17 @@ TEST_F(PhysManagerTest, NewMoversJoinAfterTheirSubStep) {
     datTimeManager::Seconds = 0.05f;
     m_Manager->Update();
     // The first sub-step skips b; from the second on it is a full mover (0x1B): paired with
-    // a, and gathering a as a static neighbour too.
+    // a, and gathering the undriven c as a static neighbour; a, a mover, meets it only as one.
     using Pair = std::pair<lvlInstance*, lvlInstance*>;
-    int pairs = 0, gathered = 0;
+    int pairs = 0, gathered = 0, twice = 0;
     for (const Pair& p : m_Manager->m_Pairs) {
         pairs += p == Pair(a, b);
-        gathered += p == Pair(b, a);
+        gathered += p == Pair(b, c);
+        twice += p == Pair(b, a);
     }
     EXPECT_EQ(pairs, 2);
     EXPECT_EQ(gathered, 2);
+    EXPECT_EQ(twice, 0);
 }
 
 TEST_F(PhysManagerTest, PrintStatsPrintsItsPageAndKeepsTheActiveRooms) {
