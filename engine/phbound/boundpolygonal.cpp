@@ -243,6 +243,38 @@ bool EarlyDeepHit(const phIsect& isect) {
            isect.Depth * isect.Depth >= EarlyHitDepth2 * (isect.SegEnd - isect.SegStart).Mag2();
 }
 
+// An edge record's impact vertex is the end of the edge, Depth behind the face it entered.
+// That end must lie where the two bounds overlap: brought back to the face's plane it lies on
+// the hit bound (its box through the current matrix, grown by the pair's margin), and a hit
+// bound that reaches behind the face (a solid) holds the end itself too. A bound that reaches
+// no further than the margin behind the face is a surface and holds whatever lies behind it.
+// The far end of a long edge that passed through a body fails one or the other. A vertex
+// path's end is the moving vertex itself and may lie past a thin bound it crossed.
+bool BeyondTheOverlap(const phIsect& isect, const phPairSide& hit) {
+    if ((isect.Flags & phIsect::VertexPath) || !hit.Bound) {
+        return false;
+    }
+    const Matrix34& m = hit.Current;
+    const Vector3& low = hit.Bound->BoxMin;
+    const Vector3& high = hit.Bound->BoxMax;
+    const float margin = phCollisionMargin;
+    auto outside = [&](const Vector3& local) {
+        return local.x < low.x - margin || local.x > high.x + margin ||
+               local.y < low.y - margin || local.y > high.y + margin ||
+               local.z < low.z - margin || local.z > high.z + margin;
+    };
+    Vector3 end = phRotateToLocal(isect.SegEnd - m.d, m);
+    Vector3 n = phRotateToLocal(isect.Normal, m);
+    Vector3 onFace = end + n * isect.Depth;
+    if (outside(onFace)) {
+        return true;
+    }
+    float nearest = std::fmin(low.x * n.x, high.x * n.x) + std::fmin(low.y * n.y, high.y * n.y) +
+                    std::fmin(low.z * n.z, high.z * n.z);
+    bool surface = onFace.Dot(n) - nearest <= margin;
+    return !surface && outside(end);
+}
+
 }  // namespace
 
 void phIsectsToImpacts(const phPairSide& a, const phPairSide& b, int vertex, phIsect* isects,
@@ -311,7 +343,8 @@ void phIsectsToImpacts(const phPairSide& a, const phPairSide& b, int vertex, phI
     bool exempt = (record.Flags & phIsect::EarlyExempt) != 0;
     bool forbids = exempt ? (record.Flags & phIsect::EdgeImpact) != 0
                           : !vertexPath && record.BestTime <= InstantTime;
-    if ((inPlay && forbids) || (!vertexPath && EarlyDeepHit(record))) {
+    if ((inPlay && forbids) || (!vertexPath && EarlyDeepHit(record)) ||
+        BeyondTheOverlap(record, hit)) {
         return;
     }
     Vector3 position = exempt && (record.BestTime > InstantTime || vertexPath)
@@ -344,7 +377,7 @@ void phIsectsToImpacts(const phPairSide& a, const phPairSide& b, int vertex, phI
 
 void phIsectToImpact(const phPairSide& a, const phPairSide& b, const phIsect& isect,
                      phImpactCursor& cursor, bool sideA) {
-    if (EarlyDeepHit(isect)) {
+    if (EarlyDeepHit(isect) || BeyondTheOverlap(isect, sideA ? b : a)) {
         return;
     }
     WriteVertexImpact(a, b, isect.SegEnd + isect.Normal * (0.5f * isect.Depth), isect,

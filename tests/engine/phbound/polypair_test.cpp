@@ -238,36 +238,60 @@ TEST(PolygonPair, CubeFallingOntoAFloorAtSpeed) {
 }
 
 TEST(PolygonPair, AnEdgeRecordGivesNoImpactBeyondTheOverlap) {
-    // One still edge record of A ending at vertex 1 inside B. A 14 m edge that crossed early
-    // ends 5.5 m deep: its far vertex lies outside the overlap and must give no impact. A short
-    // edge that crossed late is a real corner in the face.
+    // One still edge record of A ending at vertex 1 inside B, through B's face z = 0.5: B a
+    // unit cube, or a square surface facing +z with nothing behind it. A 14 m edge that
+    // crossed early ends 5.5 m deep; one that crossed late still ends 2.8 m deep, past the
+    // cube's far face: neither far vertex lies where the bounds overlap and neither may give
+    // an impact. A short edge that crossed late is a real corner in the face; one that ends
+    // beside the face is not. Behind a surface any depth is overlap.
     struct Case {
         float length;
         float t;
         float depth;
+        float x;
+        bool surface;
         int impacts;
     };
-    const Case cases[] = {{14.0f, 0.6f, 5.5f, 0}, {1.0f, 0.99f, 0.01f, 1}, {1.0f, 0.5f, 0.3f, 0}};
+    const Case cases[] = {
+        {14.0f, 0.6f, 5.5f, 0.0f, false, 0}, {14.0f, 0.8f, 2.8f, 0.0f, false, 0},
+        {1.0f, 0.99f, 0.01f, 0.0f, false, 1}, {1.0f, 0.95f, 0.05f, 0.3f, false, 1},
+        {1.0f, 0.5f, 0.3f, 0.0f, false, 0},   {1.0f, 0.99f, 0.01f, 0.6f, false, 0},
+        {1.0f, 0.8f, 0.2f, 0.3f, true, 1},    {14.0f, 0.8f, 2.8f, 0.0f, true, 1},
+        {14.0f, 0.8f, 2.8f, 0.6f, true, 0}};
+    TestMesh cube;
+    MakeUnitCube(cube);
+    TestMesh square;
+    MakeFloor(square, 0.5f, 0.0f, false);
+    // The square turned to face +z at z = 0.5.
+    Matrix34 facing = Matrix34::sm_Identity;
+    facing.MakeRotateX(1.5707964f);
+    facing.d.Set(0.0f, 0.0f, 0.5f);
     for (const Case& c : cases) {
         phIsect record;
-        record.SegStart = Vector3(0, 0, c.length);
-        record.SegEnd = Vector3(0, 0, 0);
+        record.SegEnd = Vector3(c.x, 0.0f, 0.5f - c.depth);
+        record.SegStart = record.SegEnd + Vector3(0.0f, 0.0f, c.length);
         record.T = c.t;
         record.Depth = c.depth;
-        record.Normal = Vector3(0, 0, -1);
+        record.Normal = Vector3(0, 0, 1);
         record.VertexA = 0;
         record.VertexB = 1;
         record.PolyIndex = 0;
         TestMesh meshA;
-        TestMesh meshB;
         phPairSide a = Side(meshA, Matrix34::sm_Identity, &record);
-        phPairSide b = Side(meshB, Matrix34::sm_Identity, nullptr);
+        phPairSide b = c.surface ? Side(square, facing, nullptr)
+                                 : Side(cube, Matrix34::sm_Identity, nullptr);
         phImpact impacts[2];
         phImpactCursor cursor;
         cursor.Next = impacts;
         cursor.Left = 2;
         phIsectsToImpacts(a, b, 1, &record, 1, cursor, true);
-        EXPECT_EQ(2 - cursor.Left, c.impacts) << c.length << " " << c.depth;
+        EXPECT_EQ(2 - cursor.Left, c.impacts)
+            << c.length << " " << c.depth << " " << c.x << " " << c.surface;
+        record.Flags &= uint16_t(~phIsect::Used);
+        cursor.Next = impacts;
+        cursor.Left = 2;
+        phIsectToImpact(a, b, record, cursor, true);
+        EXPECT_EQ(2 - cursor.Left, c.impacts) << "as a candidate: " << c.length << " " << c.depth;
     }
 }
 
