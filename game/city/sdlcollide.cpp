@@ -92,7 +92,7 @@ bool lvlSDL::SegmentNearRoom(const phSegment& segment) const {
         const float inf = std::numeric_limits<float>::infinity();
         m_BoxMin.Set(inf, inf, inf);
         m_BoxMax.Set(-inf, -inf, -inf);
-        WalkRoomPolys(*this, nullptr, [this](const phPolygon& polygon) {
+        bool whole = WalkRoomPolys(*this, nullptr, [this](const phPolygon& polygon) {
             for (int k = 0; k < polygon.NumSides(); ++k) {
                 const Vector3& corner = lvlPSDL::sm_Vertices[polygon.VertexIndex[k]];
                 m_BoxMin.Set(std::min(m_BoxMin.x, corner.x), std::min(m_BoxMin.y, corner.y),
@@ -101,6 +101,12 @@ bool lvlSDL::SegmentNearRoom(const phSegment& segment) const {
                              std::max(m_BoxMax.z, corner.z));
             }
         });
+        if (!whole) {
+            // A primitive too large for a batch: the box would miss what a walk round a
+            // sphere builds, so every segment goes on to the polygons.
+            m_BoxMin.Set(-inf, -inf, -inf);
+            m_BoxMax.Set(inf, inf, inf);
+        }
         lvlPSDL::SetupSparePool();
         m_HasBox = true;
     }
