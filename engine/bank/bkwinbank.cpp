@@ -8,6 +8,7 @@
 #include "bank/bkwintext.h"
 #include "bank/bkwintoggle.h"
 #include "data/assert.h"
+#include "data/printer.h"
 
 bkGroup* bkWinBank::sGroupStack[MAX_NESTED_GROUP];
 int bkWinBank::sGroupStackPos = -1;
@@ -26,9 +27,15 @@ bkWinBank::bkWinBank(const char* name, int x, int y, bool notFirst)
     m_Window = CreateWindowExA(WS_EX_TOOLWINDOW, CLASS_NAME, name ? name : "Widgets", style, x, y,
                                200, 600, nullptr, nullptr, bkWinManager::Get()->m_Module,
                                nullptr);
+    if (!m_Window) {
+        // The program goes on without this bank: its widgets hold their values but show
+        // nothing.
+        PrintError("bkWinBank: the window of bank '%s' cannot be made (error %lu)",
+                   name ? name : "Widgets", GetLastError());
+    }
     ShowWindow(m_Window, SW_SHOW);
     UpdateWindow(m_Window);
-    RECT client;
+    RECT client = {};
     GetClientRect(m_Window, &client);
     m_Width = client.right;
     // Only now does the window procedure treat the window as this bank's.
@@ -85,7 +92,7 @@ void bkWinBank::SetOnTop(bool onTop) {
 
 void bkWinBank::GetConfig(bool* open, int* x, int* y, int* width, int* height) {
     *open = IsWindowVisible(m_Window) != FALSE;
-    RECT window;
+    RECT window = {};
     GetWindowRect(m_Window, &window);
     *x = window.left;
     *y = window.top;
@@ -98,7 +105,7 @@ void bkWinBank::SetConfig(bool open, int x, int y, int width, int height) {
     ScrollToTop();
     ShowWindow(m_Window, open ? SW_SHOW : SW_HIDE);
     MoveWindow(m_Window, x, y, width, height, TRUE);
-    RECT client;
+    RECT client = {};
     GetClientRect(m_Window, &client);
     SetWidth(client.right);
 }

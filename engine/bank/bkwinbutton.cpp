@@ -6,7 +6,7 @@ bkWinButton::bkWinButton(bkWinBank* bank, const char* title, datCallback cb, boo
     : bkButton(cb), bkWinWidget(bank) {
     HWND hButton = label ? AddControl("static", title, SS_CENTER | SS_CENTERIMAGE)
                          : AddControl("button", title, BS_PUSHBUTTON);
-    Assert(hButton);
+    AssertText(Made(hButton), "hButton");
     m_TitleControl = hButton;
     EndRow();
 }

@@ -5,11 +5,11 @@
 void bkWinCombo::Create(const char* title, int count, const char** names) {
     if (title) {
         HWND hTitle = AddControl("static", title, SS_CENTERIMAGE);
-        Assert(hTitle);
+        AssertText(Made(hTitle), "hTitle");
         m_TitleControl = hTitle;
     }
     HWND hCombo = AddControl("combobox", nullptr, CBS_DROPDOWNLIST | WS_VSCROLL | WS_BORDER);
-    Assert(hCombo);
+    AssertText(Made(hCombo), "hCombo");
     m_List = hCombo;
     EndRow();
     // The items come after the row is placed: a list sized before it would drop down empty.

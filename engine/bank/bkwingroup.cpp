@@ -7,7 +7,7 @@
 bkWinGroup::bkWinGroup(bkWinBank* bank, const char* title, bool open)
     : bkGroup(open), bkWinWidget(bank) {
     HWND hButton = AddControl("button", title, BS_AUTOCHECKBOX | BS_PUSHLIKE);
-    Assert(hButton);
+    AssertText(Made(hButton), "hButton");
     m_TitleControl = hButton;
     SendMessageA(hButton, WM_SETFONT, reinterpret_cast<WPARAM>(bkWinManager::Get()->m_BoldFont),
                  FALSE);

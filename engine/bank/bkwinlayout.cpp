@@ -82,8 +82,9 @@ int bkWinBank::GetScrollPosition() const {
 }
 
 void bkWinBank::FrameSize(int* width, int* height, RECT* client) {
-    RECT window;
+    RECT window = {};
     GetWindowRect(m_Window, &window);
+    *client = {};
     GetClientRect(m_Window, client);
     *width = (window.right - window.left) - client->right;
     *height = (window.bottom - window.top) - client->bottom;
@@ -105,7 +106,7 @@ void bkWinBank::ScrollToTop() {
 
 // The bank shrinks to its rows, and grows only by the rows of a group just opened.
 void bkWinBank::Relayout(int extra) {
-    RECT client;
+    RECT client = {};
     GetClientRect(m_Window, &client);
     int shown = client.bottom / m_RowHeight * m_RowHeight;
     int height = (extra > 0 ? extra : 0) + (shown < m_LayoutY ? shown : m_LayoutY);

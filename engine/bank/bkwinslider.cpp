@@ -12,15 +12,15 @@ bkWinSlider::bkWinSlider(bkWinBank* bank, const char* title, bkSliderValue* valu
     bool editable = m_Value->GetDelta() != 0;
     HWND hButton = editable ? AddControl("button", title, BS_PUSHBUTTON | BS_NOTIFY)
                             : AddControl("static", title, 0);
-    Assert(hButton);
+    AssertText(Made(hButton), "hButton");
     m_Title = hButton;
     HWND hEdit = AddControl("edit", "0.000",
                             WS_BORDER | ES_AUTOHSCROLL | (editable ? 0 : ES_READONLY));
-    Assert(hEdit);
+    AssertText(Made(hEdit), "hEdit");
     m_Edit = hEdit;
     if (editable) {
         HWND hScroll = AddControl("scrollbar", nullptr, SBS_HORZ);
-        Assert(hScroll);
+        AssertText(Made(hScroll), "hScroll");
         m_Scroll = hScroll;
         // A read-out field must not commit: its shown text is rounded.
         SubclassEdit(m_Edit);

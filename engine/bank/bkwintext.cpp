@@ -22,12 +22,12 @@ bkWinText::bkWinText(bkWinBank* bank, const char* title, char* text, int size, b
     : bkText(text, size, cb), bkWinWidget(bank), m_Edit(nullptr) {
     if (title) {
         HWND hTitle = AddControl("static", title, SS_NOTIFY);
-        Assert(hTitle);
+        AssertText(Made(hTitle), "hTitle");
         m_TitleControl = hTitle;
     }
     HWND hEdit = AddControl("edit", m_Copy.get(),
                             WS_BORDER | ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0));
-    Assert(hEdit);
+    AssertText(Made(hEdit), "hEdit");
     m_Edit = hEdit;
     SendMessageA(m_Edit, EM_LIMITTEXT, size > 1 ? size - 1 : 1, 0);
     if (!readOnly) {

@@ -5,7 +5,7 @@
 void bkWinToggle::Create(const char* title) {
     m_Title = title ? title : "";
     HWND hToggle = AddControl("button", title, BS_CHECKBOX | BS_LEFTTEXT);
-    Assert(hToggle);
+    AssertText(Made(hToggle), "hToggle");
     m_TitleControl = hToggle;
     ShowState();
     EndRow();

@@ -47,6 +47,9 @@ bkWinWidget::~bkWinWidget() {
 
 HWND bkWinWidget::AddControl(const char* className, const char* text, DWORD style,
                              DWORD exStyle) {
+    if (!m_Bank->GetWindow()) {
+        return nullptr;
+    }
     HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0,
                                    m_RowY, 0, m_Bank->m_RowHeight, m_Bank->GetWindow(),
                                    reinterpret_cast<HMENU>(static_cast<intptr_t>(m_Id)),
@@ -57,6 +60,10 @@ HWND bkWinWidget::AddControl(const char* className, const char* text, DWORD styl
         m_Controls[m_NumControls++] = control;
     }
     return control;
+}
+
+bool bkWinWidget::Made(HWND control) const {
+    return control || !m_Bank->GetWindow();
 }
 
 void bkWinWidget::EndRow() {

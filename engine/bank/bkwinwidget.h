@@ -49,8 +49,11 @@ protected:
     explicit bkWinWidget(bkWinBank* bank);
 
     // A child control of the bank window with this widget's id and the normal font; placed by
-    // Place. Returns null when Windows refuses it.
+    // Place. Returns null when Windows refuses it, or when the bank has no window.
     HWND AddControl(const char* className, const char* text, DWORD style, DWORD exStyle = 0);
+    // Whether a control that AddControl returned is as it should be: made, or left out
+    // because the bank's own window could not be made (which the bank has reported).
+    bool Made(HWND control) const;
     // Puts the controls left to right on the row and advances the bank's layout y by one row.
     void EndRow();
     // Each control at its column of the row, sized to the bank's width.

@@ -28,6 +28,9 @@ void inpShutdownKeyboard();
 void inpTakeMouseState(const DIMOUSESTATE& state);
 // What a keyboard poll read: the array becomes current, the current one previous.
 void inpTakeKeyboardState(const uint8_t* state);
+// What a failed keyboard poll leaves: the last state stays current and becomes the previous
+// one too, so that a held key, or a buffered press marked in it, is not pressed a second time.
+void inpKeepKeyboardState();
 
 extern bool inpWindowButtonsFlag;
 extern bool inpHasWheel;

@@ -32,6 +32,8 @@ void inpPollKeyboard() {
     uint8_t state[256];
     if (inpReadDeviceState(keybDev, sizeof(state), state)) {
         inpTakeKeyboardState(state);
+    } else {
+        inpKeepKeyboardState();
     }
 }
 
@@ -39,6 +41,10 @@ void inpTakeKeyboardState(const uint8_t* state) {
     uint32_t next = inpCurrentKeys ^ 1;
     memcpy(inpKeyStates[next], state, 256);
     inpCurrentKeys = next;
+}
+
+void inpKeepKeyboardState() {
+    memcpy(inpKeyStates[inpCurrentKeys ^ 1], inpKeyStates[inpCurrentKeys], 256);
 }
 
 int inpReadKeyboardBuffer(uint8_t* buffer, int maximum) {

@@ -64,6 +64,7 @@ uint8_t lvlSDL::GetMaterialIndex(uint32_t texture) const {
 
 // The words may come from this room's own block, so the old one is kept until they are in.
 void lvlSDL::SetCodes(const SDLCODE_T* words, uint32_t count) {
+    m_HasBox = false;
     std::unique_ptr<unsigned char[]> old;
     if (count != m_CodeCount) {
         old = std::move(m_Storage);

@@ -91,9 +91,14 @@ public:
                        uint32_t* cursor) const;
     // The segment against the room's polygons near the sphere (null for all), admitting hits
     // at or below nearestT or at or above furthestT. A hit fills the record with the nearest
-    // hit and the segment's polygon cache; a miss marks the cache invalid.
+    // hit and the segment's polygon cache; a miss marks the cache invalid. A segment that
+    // passes by the room's box misses without a polygon being built.
     bool CollideSegment(const Vector4* sphere, phSegment& segment, phIsect* isect,
                         float nearestT, float furthestT) const;
+    // Whether the segment meets the box round every polygon the room builds. The box is made
+    // at the first call, from the polygons and the vertex table as they are then, and made
+    // again after SetCodes; it leaves the spare pool set up afresh.
+    bool SegmentNearRoom(const phSegment& segment) const;
 
     // Polygon builders: a material byte and the corners; strip order p0 p1 p2 p3 makes the
     // polygon p0 p1 p3 p2. Corners at other heights take spare vertices.
@@ -124,6 +129,11 @@ private:
     SDLCODE_T* m_Codes;
     uint32_t m_PerimeterCount;
     uint32_t m_CodeCount;
+    // The polygons' box, once SegmentNearRoom has made it. The mouse ray of every frame is
+    // tested against every room of the city in turn, and passes by nearly all of them.
+    mutable Vector3 m_BoxMin;
+    mutable Vector3 m_BoxMax;
+    mutable bool m_HasBox = false;
 };
 
 // Packed colours multiplied channel by channel; white on either side gives the other.

@@ -3,7 +3,6 @@
 #include "cityedit/mainloop.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "city/ai.h"
 #include "city/psdl.h"
@@ -36,7 +35,6 @@ namespace {
 const float CameraStep = 1.0f / 60.0f;
 const float AnimationStep = 1.0f / 30.0f;
 const uint32_t White = 0xFFFFFFFF;
-const int KeyCount = 256;
 const int TextX = 4;
 const int GroundY = 4;
 const int ModeY = 16;
@@ -55,9 +53,6 @@ struct LoopState {
     BlockEditor* m_Editor;
     GroupList* m_Groups;
     MainDialogBuffers m_Dialogs;
-    // The key state of the last frame as this loop saw it: a failed poll leaves the input
-    // layer's arrays as they were, and must not make a held key a new press.
-    uint8_t m_LastKeys[KeyCount] = {};
 };
 
 bool BlockMode() {
@@ -229,9 +224,7 @@ bool RunFrame(LoopState& state) {
     }
     keshBeginFrame(true);
     inpReadKeyboardBuffer(nullptr, 0);
-    uint8_t keysNow[KeyCount];
-    memcpy(keysNow, inpCurrentKeyState(), KeyCount);
-    KeyFrame keys = {keysNow, state.m_LastKeys};
+    KeyFrame keys = {inpCurrentKeyState(), inpPreviousKeyState()};
 
     if (RunMainCommands(state.m_City, state.m_Editor, state.m_Groups, state.m_Dialogs)) {
         gfxEndScene();
@@ -253,7 +246,6 @@ bool RunFrame(LoopState& state) {
     if (help) {
         gfxPrint(TextX, HelpY, help);
     }
-    memcpy(state.m_LastKeys, keysNow, KeyCount);
     keshEndFrame();
     return !keshWantsQuit();
 }
@@ -261,7 +253,7 @@ bool RunFrame(LoopState& state) {
 }  // namespace
 
 void MainLoop(lvlPSDL* city, BlockEditor* editor, GroupList* groups) {
-    LoopState state{city, editor, groups, {}, {}};
+    LoopState state{city, editor, groups, {}};
     RunWithCrashSave(city, [](void* user) {
         LoopState& loop = *static_cast<LoopState*>(user);
         while (RunFrame(loop)) {

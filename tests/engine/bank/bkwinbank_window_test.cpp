@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "bank/bkwinbutton.h"
@@ -56,6 +57,17 @@ HWND FillTenRowWindow(bkWinBank* bank) {
     return first;
 }
 
+// Refuses every window of the bank class, as a desktop that cannot take more windows would.
+LRESULT CALLBACK RefuseBankWindows(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const char* name = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->lpszClass;
+        if (HIWORD(reinterpret_cast<uintptr_t>(name)) && strcmp(name, "Bank") == 0) {
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
 
 TEST_F(WinBanks, BankWindowsStandFromTheDesktopEdgesAndHideOnClose) {
@@ -91,6 +103,46 @@ TEST_F(WinBanks, BankWindowsStandFromTheDesktopEdgesAndHideOnClose) {
     EXPECT_TRUE(right->IsOpen());
     RECT after = WindowRect(right->GetWindow());
     EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+// A bank whose window cannot be made is reported; its widgets are made without controls and
+// keep their values, and the program goes on: it updates, lays out and records the bank.
+TEST_F(WinBanks, ABankWithoutAWindowIsReportedAndTheProgramGoesOn) {
+    HHOOK hook = SetWindowsHookExA(WH_CBT, RefuseBankWindows, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    bkWinBank* refused = AddBank("Refused");
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(refused->GetWindow(), nullptr);
+    EXPECT_NE(m_Console.Take().find("the window of bank 'Refused' cannot be made"),
+              std::string::npos);
+
+    uint8_t flag = 0;
+    float value = 2.0f;
+    char text[16] = "name";
+    int32_t choice = 1;
+    const char* names[] = {"one", "two"};
+    refused->AddButton("label");
+    refused->AddButton("button", NullCallback);
+    refused->AddToggle("toggle", &flag);
+    refused->AddSlider("slider", &value, 0.0f, 10.0f, 0.5f);
+    refused->AddText("text", text, sizeof(text), false, NullCallback);
+    refused->AddCombo("combo", &choice, 2, names, 0);
+    refused->PushGroup("group", false);
+    refused->AddButton("inside", NullCallback);
+    refused->PopGroup();
+    EXPECT_EQ(refused->NumWidgets, 8);
+    refused->Open();
+    Mgr()->Update();
+    EXPECT_FALSE(refused->IsOpen());
+    EXPECT_EQ(value, 2.0f);
+    EXPECT_STREQ(text, "name");
+
+    // Banks made after it have their windows.
+    bkWinBank* later = AddBank("Later");
+    EXPECT_NE(later->GetWindow(), nullptr);
+    AddButtons(later, 2);
+    Mgr()->SaveConfig("refused.bfg");
+    EXPECT_NE(ReadWholeFile("refused.bfg").find("\"Refused\" 0 0 0 0 0\n"), std::string::npos);
 }
 
 TEST_F(WinBanks, LayoutFileRecordsAndRestoresRealWindows) {

@@ -73,4 +73,39 @@ TEST(Keyboard, HeldKeysArePressedOnlyInTheirFirstPoll) {
     EXPECT_EQ(inpPreviousKeyState()[DIK_A], 0x80);
 }
 
+// A poll that fails between two frames leaves the keys as they were: a key held across it, or
+// one whose buffered press was marked before it, is pressed once; a key that goes down while
+// the device is lost is pressed at the next poll that reads it.
+TEST(Keyboard, AFailedPollMakesNoSecondPress) {
+    uint8_t up[256] = {};
+    uint8_t down[256] = {};
+    down[DIK_F] = 0x80;
+    struct Case {
+        const char* m_Name;
+        const uint8_t* m_Polls[3];  // null: the poll fails
+        bool m_MarkBuffered;        // a buffered press marks F after the first poll
+        bool m_Pressed[3];
+    };
+    const Case cases[] = {
+        {"held across", {down, nullptr, down}, false, {true, false, false}},
+        {"pressed across", {up, nullptr, down}, false, {false, false, true}},
+        {"buffered, then lost", {up, nullptr, up}, true, {true, false, false}},
+        {"lost twice", {down, nullptr, nullptr}, false, {true, false, false}},
+    };
+    for (const Case& c : cases) {
+        inpTakeKeyboardState(up);
+        for (int poll = 0; poll < 3; ++poll) {
+            if (c.m_Polls[poll]) {
+                inpTakeKeyboardState(c.m_Polls[poll]);
+            } else {
+                inpKeepKeyboardState();
+            }
+            if (poll == 0 && c.m_MarkBuffered) {
+                inpKeyStates[inpCurrentKeys][DIK_F] = 0x80;
+            }
+            EXPECT_EQ(inpKeyPressed(DIK_F), c.m_Pressed[poll]) << c.m_Name << " poll " << poll;
+        }
+    }
+}
+
 }  // namespace

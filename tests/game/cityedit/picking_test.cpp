@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -223,4 +225,127 @@ TEST(SideTest, EyeOnTheNegativeSideOfTheLine) {
         lvlSDL::sm_ViewPoint.Set(c.m_X, 3.0f, c.m_Z);
         EXPECT_EQ(lvlSDL::IsBackFacing(a, b), c.m_Behind) << c.m_X << "," << c.m_Z;
     }
+}
+
+namespace {
+
+// The segment against every polygon of the room, as the room builds them, with no box to pass
+// first: hit or not, and the point of the nearest hit.
+bool BruteForceHit(const lvlSDL& room, const phSegment& segment, Vector3& position) {
+    phPolygon polys[128];
+    lvlPSDL::SetupSparePool();
+    uint32_t cursor = 0;
+    bool hit = false;
+    float nearest = 0.0f;
+    while (cursor != lvlSDL::EndCursor) {
+        if (cursor != 0) {
+            lvlPSDL::SetupSparePool();
+        }
+        int count = room.BuildRoomPolys(nullptr, polys, 128, &cursor);
+        for (int k = 0; k < count; ++k) {
+            phIsect record;
+            if (polys[k].TestSegment(lvlPSDL::sm_Vertices.data(), segment, record, 2.0f, -1.0f) &&
+                (!hit || record.T < nearest)) {
+                hit = true;
+                nearest = record.T;
+                position = record.Position;
+            }
+        }
+    }
+    return hit;
+}
+
+// The bundled demo district: roads, a divided road, an alley, sidewalks and buildings.
+class RoomBoxes : public ::testing::Test {
+protected:
+    RoomBoxes() {
+        datAssetManager::SetPath(SourcePath("assets").c_str());
+        m_City.LoadSDL("demo");
+        m_Capture.Take();
+    }
+
+    ConsoleCapture m_Capture;
+    lvlPSDL m_City;
+};
+
+}  // namespace
+
+// Random segments, from far above and from the side, some aimed at the rooms' own corners where
+// a hit lies on a box's face: each room answers as the brute-force test of all its polygons
+// does, and so does the first room that is hit, as the editor's ground point takes it.
+TEST_F(RoomBoxes, SegmentTestsAnswerAsEveryPolygonDoes) {
+    ASSERT_GT(m_City.m_RoomCount, 20u);
+    std::mt19937 random(35);
+    std::uniform_real_distribution<float> across(-180.0f, 180.0f);
+    std::uniform_real_distribution<float> height(-5.0f, 400.0f);
+    std::uniform_real_distribution<float> jitter(-0.01f, 0.01f);
+    int hits = 0;
+    int firstHits = 0;
+    for (int n = 0; n < 400; ++n) {
+        Vector3 start(across(random), height(random), across(random));
+        Vector3 end(across(random), height(random) - 200.0f, across(random));
+        if (n % 3 == 0) {
+            // Through a corner of a room, on past it.
+            const lvlSDL* room = m_City.GetRoom(1 + int(random() % (m_City.m_RoomCount - 1)));
+            Vector3 corner = *room->GetVertex(room->GetPerimeterVertex(
+                uint32_t(random() % room->GetPerimeterCount())));
+            corner += Vector3(jitter(random), 0.0f, jitter(random));
+            end = start + (corner - start) * 1.5f;
+        }
+        phSegment segment;
+        segment.Set(start, end, phSegment::PROBE, 0);
+        int first = 0;
+        int expectedFirst = 0;
+        for (uint32_t r = 1; r < m_City.m_RoomCount; ++r) {
+            const lvlSDL& room = *m_City.GetRoom(int(r));
+            Vector3 expected;
+            bool expectedHit = BruteForceHit(room, segment, expected);
+            lvlPSDL::SetupSparePool();
+            phIsect isect;
+            bool hit = room.CollideSegment(nullptr, segment, &isect, 2.0f, -1.0f);
+            ASSERT_EQ(hit, expectedHit) << "segment " << n << " room " << r;
+            if (hit) {
+                ++hits;
+                EXPECT_EQ(isect.Position.x, expected.x);
+                EXPECT_EQ(isect.Position.y, expected.y);
+                EXPECT_EQ(isect.Position.z, expected.z);
+                first = first ? first : int(r);
+            }
+            expectedFirst = expectedFirst || !expectedHit ? expectedFirst : int(r);
+        }
+        EXPECT_EQ(first, expectedFirst) << "segment " << n;
+        firstHits += first != 0;
+    }
+    // The cases reach both answers often.
+    EXPECT_GT(hits, 200);
+    EXPECT_GT(firstHits, 100);
+    EXPECT_LT(firstHits, 390);
+    EXPECT_EQ(m_Capture.Take(), "");
+}
+
+// A room's box is the one of its words as they are now: new words move it.
+TEST_F(RoomBoxes, NewWordsMoveTheBox) {
+    lvlSDL& room = *m_City.GetRoom(1);
+    const lvlSDL& other = *m_City.GetRoom(int(m_City.m_RoomCount) - 1);
+    Vector3 here;
+    Vector3 there;
+    room.GetRoomCentroid(here);
+    other.GetRoomCentroid(there);
+    auto down = [](const Vector3& point) {
+        phSegment segment;
+        segment.Set(point + Vector3(0.0f, 500.0f, 0.0f), point - Vector3(0.0f, 50.0f, 0.0f),
+                    phSegment::PROBE, 0);
+        return segment;
+    };
+    auto hits = [&](phSegment segment) {
+        lvlPSDL::SetupSparePool();
+        phIsect isect;
+        return room.CollideSegment(nullptr, segment, &isect, 2.0f, -1.0f);
+    };
+    ASSERT_TRUE(hits(down(here)));
+    ASSERT_FALSE(hits(down(there)));
+    std::vector<SDLCODE_T> words(other.GetCodes(), other.GetCodes() + other.GetCodeCount());
+    room.SetCodes(words.data(), uint32_t(words.size()));
+    EXPECT_FALSE(hits(down(here)));
+    EXPECT_TRUE(hits(down(there)));
 }
