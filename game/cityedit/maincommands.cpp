@@ -16,6 +16,7 @@
 #include "data/printer.h"
 #include "data/string.h"
 #include "input/event.h"
+#include "input/input.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ const int IconQuestion = 1;
 const int Yes = 1;
 const int TargetSize = 2;
 const char* const MarkerFile = "genbai";
+// The keyboard's buffer holds this many changes between two polls.
+const int KeyBufferSize = 32;
 
 // An empty buffer proposes the city folder under the asset root; a root too long for the
 // buffer proposes the working folder.
@@ -94,6 +97,14 @@ bool MakeDrivableCity(lvlPSDL* city, const GroupList* groups, MainDialogBuffers&
     return false;
 }
 
+// The keyboard is read in the background, so what was typed into a command's dialogs waits in
+// its buffer as presses of the editor's own keys: a file name with a "t" would move the camera
+// to the top view. Those presses were the dialog's.
+void DropTypedKeys() {
+    uint8_t typed[KeyBufferSize];
+    inpReadKeyboardBuffer(typed, KeyBufferSize);
+}
+
 }  // namespace
 
 bool RunMainCommand(uint32_t code, lvlPSDL* city, BlockEditor* editor, const GroupList* groups,
@@ -116,11 +127,18 @@ bool RunMainCommands(lvlPSDL* city, BlockEditor* editor, const GroupList* groups
                      MainDialogBuffers& buffers) {
     inpEvent event;
     uint32_t cursor = 0;
+    bool ran = false;
     while (inpPeekEvent(event, cursor)) {
-        if (event.type == inpCommand &&
-            RunMainCommand(event.data, city, editor, groups, buffers)) {
+        if (event.type != inpCommand) {
+            continue;
+        }
+        ran = true;
+        if (RunMainCommand(event.data, city, editor, groups, buffers)) {
             return true;
         }
+    }
+    if (ran) {
+        DropTypedKeys();
     }
     return false;
 }
