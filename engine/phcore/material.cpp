@@ -4,6 +4,7 @@
 #include "data/stream.h"
 #include "data/token.h"
 #include "phcore/materialmgr.h"
+#include "vector/filevalue.h"
 
 #include <cstring>
 
@@ -18,7 +19,40 @@ static_assert(SoundOffset + phMaterial::NameSize == phMaterial::BinarySize,
               "the binary material record is 104 bytes");
 static_assert(phMaterial::BinarySize == 104, "the binary material record is 104 bytes");
 
+// Ends a token of the text form: white space or the start of a comment.
+bool EndsToken(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ';';
+}
+
+bool NeedsQuotes(const char* name) {
+    if (!name[0] || name[0] == '"') {
+        return true;
+    }
+    for (const char* c = name; *c; ++c) {
+        if (EndsToken(*c)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A name the text form would split, lose or take for a comment goes out quoted.
+void PutName(TokenReader& writer, const char* name) {
+    bool quoted = NeedsQuotes(name);
+    writer.PutString(quoted ? "\"" : "", 0);
+    writer.PutString(name, 0);
+    writer.PutString(quoted ? "\"" : "", 0);
+}
+
 }  // namespace
+
+bool phMaterial::HasTextForm(const char* name) {
+    return !NeedsQuotes(name) || !strchr(name, '"');
+}
+
+bool phMaterial::HasUsableValues() const {
+    return IsValueWithin(Elasticity, MaxCoefficient) && IsValueWithin(Friction, MaxCoefficient);
+}
 
 void phMaterial::CopyName(char* destination, const char* name) {
     int length = 0;
@@ -79,7 +113,7 @@ void phMaterial::Load(TokenReader& reader) {
 void phMaterial::SaveHead(TokenReader& writer) const {
     phMaterialMgr* manager = phMaterialMgr::Instance();
     writer.PutString("mtl ", 0);
-    writer.PutString(Name, 0);
+    PutName(writer, Name);
     writer.PutString(" {\n", 0);
     writer.PutString("\telasticity: ", 0);
     writer.PutFloat(Elasticity);
@@ -88,10 +122,10 @@ void phMaterial::SaveHead(TokenReader& writer) const {
     writer.PutFloat(Friction);
     writer.PutString("\n", 0);
     writer.PutString("\teffect: ", 0);
-    writer.PutString(manager->GetName(EffectId), 0);
+    PutName(writer, manager->GetName(EffectId));
     writer.PutString("\n", 0);
     writer.PutString("\tsound: ", 0);
-    writer.PutString(manager->GetName(SoundId), 0);
+    PutName(writer, manager->GetName(SoundId));
     writer.PutString("\n", 0);
 }
 

@@ -20,6 +20,15 @@ public:
     virtual void SaveBinary(Stream* stream) const;
     virtual ~phMaterial();
 
+    // Elasticity and friction beyond this magnitude are refused where a material is read.
+    static constexpr float MaxCoefficient = 100.0f;
+
+    // Whether the text form can hold the name: any name but one that must be quoted and
+    // holds a quote itself.
+    static bool HasTextForm(const char* name);
+    // Elasticity and friction finite and within MaxCoefficient.
+    bool HasUsableValues() const;
+
     // Longer names are cut to NameSize - 1 characters so that the name stays terminated.
     void SetName(const char* name);
     // The same cut for a name field of NameSize bytes; reads at most NameSize - 1 bytes.

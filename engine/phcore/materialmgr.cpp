@@ -48,10 +48,29 @@ bool phMaterialMgr::AddToHash(phMaterial* material) {
     return Hash.Insert(material->Name, reinterpret_cast<uintptr_t>(material));
 }
 
+bool phMaterialMgr::CheckLoaded(const phMaterial& loaded) const {
+    const char* why = nullptr;
+    if (!loaded.HasUsableValues()) {
+        why = "an elasticity or friction that is not a number within +-100";
+    } else if (!phMaterial::HasTextForm(loaded.Name) ||
+               !phMaterial::HasTextForm(GetName(loaded.EffectId)) ||
+               !phMaterial::HasTextForm(GetName(loaded.SoundId))) {
+        why = "a name that no text block can hold";
+    }
+    if (why) {
+        PrintError("phMaterialMgr: material '%s' has %s, using '%s'.", loaded.Name, why,
+                   DefaultMaterial->Name);
+    }
+    return !why;
+}
+
 phMaterial* phMaterialMgr::Register(const phMaterial& loaded) {
     phMaterial* registered = Find(loaded.Name);
     if (registered) {
         return registered;
+    }
+    if (!CheckLoaded(loaded)) {
+        return DefaultMaterial;
     }
     if (NumMaterials >= MAX_MATERIALS) {
         PrintWarning("phMaterialMgr: no room for material '%s', using '%s'.", loaded.Name,

@@ -39,7 +39,11 @@ public:
     int GetNumNames() const { return NumNames; }
 
 protected:
-    // The registered material of loaded's name, or a new one made by NewMaterial.
+    // False, with an error, for a block whose values no contact can use or whose names no
+    // text block can hold; such a block is not registered.
+    bool CheckLoaded(const phMaterial& loaded) const;
+    // The registered material of loaded's name, or a new one made by NewMaterial; the default
+    // material for a block CheckLoaded refuses.
     phMaterial* Register(const phMaterial& loaded);
     // A material of this manager's kind with loaded's properties (not its name).
     virtual phMaterial* NewMaterial(const phMaterial& loaded) const;

@@ -39,7 +39,9 @@ phMaterial* qvMaterialMgr::Load(TokenReader& reader) {
     // "_default" in a file names the default material, registered as "default".
     if (std::strcmp(loaded.Name, "_default") == 0) {
         qvMaterial* registered = GetMaterial(0);
-        registered->CopyProperties(loaded);
+        if (CheckLoaded(loaded)) {
+            registered->CopyProperties(loaded);
+        }
         registered->SetName("default");
         return registered;
     }

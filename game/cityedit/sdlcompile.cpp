@@ -4,6 +4,7 @@
 #include "data/assert.h"
 #include "data/stream.h"
 #include "data/token.h"
+#include "vector/filevalue.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -146,11 +147,14 @@ void SdlPass::ReadTables(char* token) {
         if (vertices == lvlPSDL::MaxVertices) {
             Malformed("More than %d vertices.", lvlPSDL::MaxVertices);
         }
-        float x = m_Reader->GetFloat();
-        float y = m_Reader->GetFloat();
-        float z = m_Reader->GetFloat();
+        Vector3 vertex;
+        m_Reader->GetVector3(vertex);
+        // The bounds, the lowering and every later make compute with it.
+        if (!IsCoordinate(vertex)) {
+            Malformed("Vertex %u is not a number within +-%g.", vertices, double(MaxCoordinate));
+        }
         if (m_Fill) {
-            lvlPSDL::sm_Vertices[vertices].Set(x, y, z);
+            lvlPSDL::sm_Vertices[vertices] = vertex;
         }
         ++vertices;
         m_Reader->GetToken(token, TokenSize);
@@ -465,7 +469,11 @@ void SdlPass::ReadAiRoad(int count) {
     }
     road.SetLaneCounts(side0, side1);
     for (int i = 0; i < side0 + side1; ++i) {
-        road.SetLaneValue(i, m_Reader->GetFloat());
+        float value = m_Reader->GetFloat();
+        if (!IsCoordinate(value)) {
+            Malformed("AI lane value %d is not a number within +-%g.", i, double(MaxCoordinate));
+        }
+        road.SetLaneValue(i, value);
     }
     for (uint16_t& vertex : road.m_RoadData) {
         vertex = uint16_t(Vertex());

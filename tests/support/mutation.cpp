@@ -162,7 +162,7 @@ bool OnlyAllowedMessages(const std::string& text, const std::vector<std::string>
     return false;
 }
 
-int RunMutantsInChild(int count, MutantCheck check, bool unmasked) {
+int RunMutantsInChild(int count, MutantCheck check) {
     const char* found = strstr(GetCommandLineA(), "start=");
     int start = found ? atoi(found + 6) : 0;
     const char* end = strstr(GetCommandLineA(), "end=");
@@ -170,9 +170,7 @@ int RunMutantsInChild(int count, MutantCheck check, bool unmasked) {
     SetFatalHook(PrintFatal);
     // As in the editor before its pipeline starts: a reader that lets through a value no
     // arithmetic can use traps on the spot.
-    if (unmasked) {
-        UnmaskInvalidOperation();
-    }
+    UnmaskInvalidOperation();
     AddVectoredExceptionHandler(1, ReportFaultsOutside);
     for (int index = start; index < stop; ++index) {
         printf("%s%d\n", StartMark, index);

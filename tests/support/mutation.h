@@ -24,9 +24,8 @@ bool OnlyAllowedMessages(const std::string& text, const std::vector<std::string>
 
 // In the child: checks mutants from the "start=N" of the command line up to its "end=N" or
 // count, telling each index before it starts. check gives false, with the reason, for a wrong result.
-// Readers whose values still reach arithmetic unchecked pass unmasked = false.
 typedef bool (*MutantCheck)(int index, std::string& why);
-int RunMutantsInChild(int count, MutantCheck check, bool unmasked = true);
+int RunMutantsInChild(int count, MutantCheck check);
 
 // In the test: runs mutants 0 to count in the child, starting a new child after each one that
 // ends the program, which must have printed one of the fatal texts. Failures are the test's.

@@ -24,6 +24,11 @@ protected:
     }
     ~MaterialTest() override { delete m_Manager; }
 
+    void Renew() {
+        delete m_Manager;
+        m_Manager = new phMaterialMgr(new phMaterial);
+    }
+
     // Loads every "mtl" block of the text through the manager.
     std::vector<phMaterial*> LoadText(const std::string& text) {
         return LoadMaterialText(m_Scratch.Path("materials.bnd"), text);
@@ -167,8 +172,7 @@ TEST_F(MaterialTest, BinaryRecordRoundTrips) {
     EXPECT_EQ(bytes.substr(72, 5), std::string("thud\0", 5));
     EXPECT_EQ(bytes.substr(104 + 40, 5), std::string("none\0", 5));
 
-    delete m_Manager;
-    m_Manager = new phMaterialMgr(new phMaterial);
+    Renew();
     phMaterial* loaded = LoadBinary(bytes.substr(0, 104));
     ASSERT_NE(loaded, phMaterialMgr::DefaultMaterial);
     EXPECT_STREQ(loaded->Name, "metal");
@@ -199,6 +203,65 @@ TEST_F(MaterialTest, ShortBinaryRecordGivesTheDefaultMaterial) {
     EXPECT_EQ(loaded, phMaterialMgr::DefaultMaterial);
     EXPECT_EQ(m_Manager->GetNumMaterials(), 1);
     EXPECT_NE(console.Take().find("cut short"), std::string::npos);
+}
+
+// Values no contact can use are refused in either form, and the block gives the default.
+TEST_F(MaterialTest, ValuesNoContactCanUseGiveTheDefaultMaterial) {
+    // The text form holds no NaN: the tokenizer reads "nan" as no number.
+    const char* texts[] = {"1e39", "-1e39", "100.5", "-101"};
+    for (const char* value : texts) {
+        SCOPED_TRACE(value);
+        Renew();
+        ConsoleCapture console;
+        std::string block = std::string("mtl odd { elasticity: 0.2 friction: ") + value +
+                            " effect: none sound: none }\n";
+        EXPECT_EQ(LoadText(block)[0], phMaterialMgr::DefaultMaterial);
+        EXPECT_NE(console.Take().find("material 'odd' has an elasticity or friction that is not "
+                                      "a number within +-100, using 'default'."),
+                  std::string::npos);
+    }
+    const uint32_t bits[] = {0x7F800001u, 0x7FC00000u, 0xFF800000u, 0x7F7FFFFFu};
+    for (uint32_t b : bits) {
+        SCOPED_TRACE(b);
+        Renew();
+        float value;
+        std::memcpy(&value, &b, 4);
+        ConsoleCapture console;
+        EXPECT_EQ(LoadBinary(Record("odd", value, 0.5f, "none", "none")),
+                  phMaterialMgr::DefaultMaterial);
+        EXPECT_NE(console.Take().find("material 'odd' has an elasticity"), std::string::npos);
+    }
+    EXPECT_EQ(m_Manager->GetNumMaterials(), 1);
+    phMaterial* edge = LoadText("mtl edge { elasticity: -100 friction: 100 effect: a sound: b }")[0];
+    EXPECT_NE(edge, phMaterialMgr::DefaultMaterial);
+}
+
+// Names of the binary form that hold white space, a comment or nothing are written quoted and
+// read back as they were; one that would need quotes and holds a quote has no text form.
+TEST_F(MaterialTest, EveryNameTheTextFormCanHoldReadsBack) {
+    const char* names[] = {"two words", "semi;colon", "", "tab\there", "new\nline", "a\"b"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        phMaterial* loaded = LoadBinary(Record(name, 0.25f, 0.75f, name, "plain"));
+        ASSERT_NE(loaded, phMaterialMgr::DefaultMaterial);
+        std::string saved = SaveText(*loaded);
+        Renew();
+        std::vector<phMaterial*> again = LoadText(saved);
+        ASSERT_EQ(again.size(), 1u) << saved;
+        EXPECT_STREQ(again[0]->Name, name);
+        EXPECT_STREQ(m_Manager->GetName(again[0]->EffectId), name);
+        EXPECT_STREQ(m_Manager->GetName(again[0]->SoundId), "plain");
+        EXPECT_EQ(SaveText(*again[0]), saved);
+    }
+    EXPECT_EQ(SaveText(*LoadText(SparkBlock)[0]).find("mtl metal {"), 0u);
+    for (const char* name : {"a \"b", "\"quoted"}) {
+        SCOPED_TRACE(name);
+        ConsoleCapture console;
+        EXPECT_EQ(LoadBinary(Record("named", 0.25f, 0.75f, "none", name)),
+                  phMaterialMgr::DefaultMaterial);
+        EXPECT_NE(console.Take().find("material 'named' has a name that no text block can hold"),
+                  std::string::npos);
+    }
 }
 
 TEST_F(MaterialTest, FullMaterialListRefusesMoreMaterials) {

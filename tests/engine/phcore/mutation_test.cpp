@@ -1,5 +1,5 @@
 // Damaged binary material records: each is taken with its names cut to their field, or
-// reported as cut short.
+// reported as cut short or as holding what no material can be.
 #include "data/stream.h"
 #include "phcore/material.h"
 #include "phcore/materialmgr.h"
@@ -56,7 +56,7 @@ bool CheckRecords(int index, std::string& why) {
         }
     }
     StreamClose(stream);
-    return OnlyAllowedMessages(console.Take(), {"phMaterialMgr: material record cut short"}, why);
+    return OnlyAllowedMessages(console.Take(), {"phMaterialMgr: material record cut short", "phMaterialMgr: material '"}, why);
 }
 
 }  // namespace

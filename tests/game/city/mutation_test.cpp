@@ -148,7 +148,7 @@ bool CheckMaterialBlocks(int index, std::string& why) {
             return false;
         }
     }
-    return OnlyAllowedMessages(console.Take(), {"phMaterialMgr: no room for material"}, why);
+    return OnlyAllowedMessages(console.Take(), {"phMaterialMgr: no room for material", "phMaterialMgr: material '"}, why);
 }
 
 }  // namespace

@@ -60,8 +60,7 @@ bool CheckSdl(int index, std::string& why) {
 
 }  // namespace
 
-// Masked: the description compiler still lets non-finite vertices through to the bounds.
-TEST_CHILD(MutateSdl) { return RunMutantsInChild(Mutants, CheckSdl, false); }
+TEST_CHILD(MutateSdl) { return RunMutantsInChild(Mutants, CheckSdl); }
 
 TEST(SdlMutation, DamagedDescriptionsCompileOrAreRefused) {
     // The compiler's and the tokenizer's refusals both name the file and line.

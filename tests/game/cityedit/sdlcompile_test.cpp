@@ -5,6 +5,7 @@
 #include "tests/support/child.h"
 #include "tests/support/console.h"
 #include "tests/support/scratch.h"
+#include "tests/support/unmasked.h"
 
 #include <gtest/gtest.h>
 
@@ -173,7 +174,9 @@ TEST_F(SdlCompile, MissingFileWarnsAndFails) {
     EXPECT_EQ(m_Capture.Take(), "Warning: Cannot open file '" + m_Scratch.Root() + "\\city\\x.sdl'.\n");
 }
 
+// As the editor compiles it at start-up: a value no arithmetic can use traps.
 TEST_CHILD(LoadSdlFile) {
+    InvalidUnmasked unmasked;
     lvlPSDL city;
     city.LoadSDL(__argv[__argc - 1]);
     return 0;
@@ -235,6 +238,12 @@ TEST(SdlCompileFailures, MalformedDescriptionsAreFatal) {
          "Vertex index 99 out of range."},
         {"not a number", SmallCity("room 1 road 4 1 x 2 3\n"), "test.sdl(17): Expected integer."},
         {"vertex not a number", "v 1 +2 3\n", "test.sdl(1): Expected float."},
+        {"infinite vertex", "v 1 -1e39 3\n", "test.sdl(1): Vertex 0 is not a number within +-100000."},
+        {"vertex far past the range", Tables(2, 0) + "v 1e30 0 0\n", "test.sdl(3): Vertex 2 is not a number"},
+        {"vertex past the range", Tables(3, 0) + "v 0 0 -100001\n", "Vertex 3 is not a number"},
+        {"AI lane value past the range",
+         SmallCity("room 1 ai 16 1 2 0 1 0 1e30 1 1 1 1 1 1 1 1 0 0\n"),
+         "AI lane value 0 is not a number within +-100000."},
         {"no room block", SmallCity("foo 1\n"), "test.sdl(17): Expected 'room', got 'foo'."},
         {"too many vertices", Tables(65536, 0) + "rooms 1 0 0\n", "More than 65535 vertices."},
         {"too many textures", Tables(0, 2047) + "rooms 1 0 0\n", "More than 2046 textures."},
