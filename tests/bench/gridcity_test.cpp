@@ -57,7 +57,7 @@ double PlanCross(const Vector3& a, const Vector3& b, double x, double z) {
     return double(b.x - a.x) * (z - a.z) - double(b.z - a.z) * (x - a.x);
 }
 
-// Strictly inside the triangle's plan; the sample points never lie on an edge.
+// Strictly inside the triangle's plan.
 bool Covers(const Triangle& t, double x, double z) {
     double d0 = PlanCross(t.m_Corner[0], t.m_Corner[1], x, z);
     double d1 = PlanCross(t.m_Corner[1], t.m_Corner[2], x, z);
@@ -112,8 +112,9 @@ TEST(GridCity, EveryRoomCoversItsCellOnceAtStreetLevel) {
                     << "room " << room << " at " << v.x << " " << v.z;
             }
         }
-        for (double x = x0 + step / 2; x < x0 + cell; x += step) {
-            for (double z = z0 + step / 2; z < z0 + cell; z += step) {
+        // Odd offsets, so that no sample lies on an edge or a diagonal.
+        for (double x = x0 + 0.2113; x < x0 + cell; x += step) {
+            for (double z = z0 + 0.3271; z < z0 + cell; z += step) {
                 int covering = 0;
                 for (const Triangle& t : ground) {
                     covering += Covers(t, x, z);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "gfx/window.h"
 #include "tests/engine/gfx/pipefixture.h"
@@ -88,6 +90,27 @@ TEST_F(PipelineOptions, SwitchesAndSizes) {
     EXPECT_EQ(320, gfxPipeline::m_iWidth);
 }
 
+namespace {
+
+// The options as the program's own arguments, where "-5" is a value.
+void UseArguments(const char* options) {
+    static std::vector<std::string> words;
+    static std::vector<char*> argv;
+    words = {"plattor"};
+    std::istringstream split(options);
+    for (std::string word; split >> word;) {
+        words.push_back(word);
+    }
+    argv.clear();
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    ClearOptions();
+    ParseCommandLine(int(argv.size()), argv.data());
+}
+
+}  // namespace
+
 // A size or depth that no device can use is named with its option and value, and the pipeline
 // starts from the caller's values, all four; a good value beside a bad one is not taken.
 TEST_F(PipelineOptions, UnusableSizesAndDepthsAreReportedAndTheDefaultsStand) {
@@ -111,7 +134,7 @@ TEST_F(PipelineOptions, UnusableSizesAndDepthsAreReportedAndTheDefaultsStand) {
     };
     for (const Case& c : cases) {
         ResetPipelineSettings();
-        UseOptions(c.m_Options);
+        UseArguments(c.m_Options);
         ConsoleCapture console;
         gfxParseOptions(800, 600, 16, 16, true);
         std::string printed = console.Take();
