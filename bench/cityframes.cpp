@@ -17,7 +17,7 @@ void StartCityBatches() {
     gfxSetStateByte(gfxCurrentState.m_CullMode, D3DCULL_NONE);
 }
 
-Matrix34 CameraOverCity() {
+Matrix34 CameraOverCity(float zoom) {
     Vector3 low = lvlPSDL::sm_Vertices[0];
     Vector3 high = low;
     for (uint32_t i = 0; i < lvlPSDL::sm_VertexCount; ++i) {
@@ -31,7 +31,7 @@ Matrix34 CameraOverCity() {
     Matrix34 camera = Matrix34::sm_Identity;
     camera.b = Vector3(0, std::cos(pitch), -std::sin(pitch));
     camera.c = Vector3(0, std::sin(pitch), std::cos(pitch));
-    camera.d = centre + camera.c * (size * 1.1f);
+    camera.d = centre + camera.c * (size * 1.1f * zoom);
     return camera;
 }
 

@@ -21,7 +21,9 @@ int invisible;
 }  // namespace
 
 // A closed group left open by another bank would hide every widget of this one.
-bkLocBank::bkLocBank() : ActiveWidget(0), m_FirstShown(0), m_LineCounter(0), m_Open(false) {
+bkLocBank::bkLocBank(int x, int y)
+    : ActiveWidget(0), m_FirstShown(0), m_LineCounter(0), m_Open(false), m_Config(x, y),
+      m_ConfigGiven(false), m_ConfigOpen(false) {
     Assert(!invisible && "unclosed group?");
 }
 
@@ -48,12 +50,15 @@ void bkLocBank::Open() {
     sm_Current = this;
 }
 
-void bkLocBank::GetConfig(bool* open, int*, int*, int*, int*) {
-    *open = m_Open;
+void bkLocBank::GetConfig(bool* open, int* x, int* y, int* width, int* height) {
+    *open = m_ConfigGiven ? m_ConfigOpen : m_Open;
+    m_Config.Get(x, y, width, height);
 }
 
-void bkLocBank::SetConfig(bool open, int, int, int, int) {
-    m_Open = open;
+void bkLocBank::SetConfig(bool open, int x, int y, int width, int height) {
+    m_ConfigGiven = true;
+    m_ConfigOpen = open;
+    m_Config.Set(x, y, width, height);
 }
 
 bkLocWidget* bkLocBank::Append(bkLocWidget* widget) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "bank/bank.h"
+#include "bank/storedconfig.h"
 
 class bkLocBank;
 
@@ -93,7 +94,8 @@ public:
                       NavClose };
     static const int maxGroupStack = 8;
 
-    bkLocBank();
+    // x and y: where the bank was created, the place it reports until a layout is given.
+    bkLocBank(int x, int y);
     ~bkLocBank() override;
 
     // Text at column and row in character cells from the top of the bank's area.
@@ -105,6 +107,8 @@ public:
     bool IsOpen() override { return m_Open; }
     void Close() override;
     void Open() override;
+    // A layout given is kept as it was given and reported back, open flag and all: these banks
+    // are no windows, and which one is shown is the keypad's choice alone.
     void GetConfig(bool* open, int* x, int* y, int* width, int* height) override;
     void SetConfig(bool open, int x, int y, int width, int height) override;
 
@@ -161,6 +165,10 @@ public:
     bool m_Open;
 
 private:
+    bkStoredConfig m_Config;
+    bool m_ConfigGiven;
+    bool m_ConfigOpen;
+
     template <typename Type>
     void AddTypedSlider(const char* title, Type* value, Type min, Type max, float delta,
                         bkLocWidget::Type type, datCallback cb);

@@ -1,6 +1,7 @@
 // The in-window bank front end: banks drawn as debug text and read from the keypad.
 #include "bank/gfxbank.h"
 
+#include "data/stream.h"
 #include "gfx/pipeline.h"
 #include "gfx/print.h"
 
@@ -78,7 +79,7 @@ int bkLocNavigationFromKeys(const uint8_t* current, const uint8_t* previous, flo
     return bkLocBank::NavNone;
 }
 
-gfxBank::gfxBank() {
+gfxBank::gfxBank(int x, int y) : bkLocBank(x, y) {
     if (sm_PositioningBuilt) {
         return;
     }
@@ -123,15 +124,23 @@ gfxBankManager::~gfxBankManager() {
     bkLocBank::sm_Current = nullptr;
 }
 
-bkBank* gfxBankManager::CreateBank(const char*, int, int, bool) {
-    return new gfxBank;
+bkBank* gfxBankManager::CreateBank(const char*, int x, int y, bool) {
+    return new gfxBank(x, y);
 }
 
 bool gfxBankManager::Poll(bool) {
     return true;
 }
 
+// No file is no fault here: there is no layout to keep, and these banks need none.
 void gfxBankManager::Update() {
+    if (!m_LayoutKept) {
+        m_LayoutKept = true;
+        if (Stream* stream = StreamOpen(GetDefaultConfigName().c_str(), true)) {
+            StreamClose(stream);
+            LoadConfig(nullptr);
+        }
+    }
     if (bkLocBank::sm_Current) {
         bkLocBank::sm_Current->Update();
         return;

@@ -34,7 +34,7 @@ int bkLocNavigationFromKeys(const uint8_t* current, const uint8_t* previous, flo
 class gfxBank : public bkLocBank {
 public:
     // The first in-window bank ("Banks") gets the closed group "Bank Positioning".
-    gfxBank();
+    gfxBank(int x, int y);
 
     void DrawLine(int column, int row, const char* text) override;
     int ReadNavigation(float* amount) override;
@@ -51,10 +51,14 @@ public:
     ~gfxBankManager() override;
     bkBank* CreateBank(const char* name, int x, int y, bool notFirst) override;
     bool Poll(bool wait) override;
-    // The shown bank's navigation; with none shown, Ctrl+M shows "Banks". The layout file is
-    // not read.
+    // The shown bank's navigation; with none shown, Ctrl+M shows "Banks". At the first call the
+    // layout file, when there is one, is read and kept: it is the bank windows' layout too, and
+    // what these banks write back at the end must hand the next run's windows back as they were.
     void Update() override;
     void Draw() override;
+
+private:
+    bool m_LayoutKept = false;
 };
 
 #endif

@@ -108,11 +108,17 @@ int TokenReader::GetQuotedToken(char* buffer, int size) {
 }
 
 int TokenReader::GetToken(char* buffer, int size) {
-    SkipSpaceAndComments();
-    if (m_Current == '"') {
-        return GetQuotedToken(buffer, size);
-    }
     int length = 0;
+    bool inToken = false;
+    if (pushcount == 0 && ScanToken(buffer, size, length, inToken)) {
+        return length;
+    }
+    if (!inToken) {
+        SkipSpaceAndComments();
+        if (m_Current == '"') {
+            return GetQuotedToken(buffer, size);
+        }
+    }
     while (m_Current != -1 && !IsSpace(m_Current)) {
         if (m_Current == CommentChar) {
             SkipComment();
@@ -125,6 +131,54 @@ int TokenReader::GetToken(char* buffer, int size) {
     }
     buffer[length] = 0;
     return length;
+}
+
+// The common token straight from the stream's buffer, in one loop without a call: the white
+// space before it, line feeds counted, and its characters up to the separator, which becomes
+// the character read ahead. True when the token ended so. Otherwise the reader stands where the
+// scan stopped (at a quote, a comment, the end of the data or of the buffer), with inToken
+// telling that length characters of the token are stored and the character read ahead is the
+// next of it, and the character path goes on from there as if it had read everything itself.
+bool TokenReader::ScanToken(char* buffer, int size, int& length, bool& inToken) {
+    Stream* stream = m_Stream;
+    const unsigned char* bytes = stream->m_Buffer;
+    uint32_t cursor = stream->m_Cursor;
+    const uint32_t fill = stream->m_Fill;
+    int c = m_Current;
+    int line = m_Line;
+    while (IsSpace(c) && cursor < fill) {
+        line += c == '\n';
+        c = bytes[cursor++];
+    }
+    m_Line = line;
+    stream->m_Cursor = cursor;
+    if (IsSpace(c) || c == -1 || c == '"' || c == CommentChar) {
+        m_Current = c;
+        return false;
+    }
+    int stored = 0;
+    for (;;) {
+        if (stored < size - 1) {
+            buffer[stored++] = (char)c;
+        }
+        if (cursor >= fill) {
+            stream->m_Cursor = cursor;
+            length = stored;
+            inToken = true;
+            m_Current = GetChar();
+            return false;
+        }
+        c = bytes[cursor++];
+        if (IsSeparator(c)) {
+            break;
+        }
+    }
+    stream->m_Cursor = cursor;
+    m_Current = c;
+    SkipComment();
+    buffer[stored] = 0;
+    length = stored;
+    return true;
 }
 
 // The rest of a token straight from the stream's buffer, so that a token costs a call rather

@@ -77,6 +77,7 @@ protected:
 private:
     bool WriteText(const char* format, ...);
     int GetQuotedToken(char* buffer, int size);
+    bool ScanToken(char* buffer, int size, int& length, bool& inToken);
     int ScanBuffered(char* buffer, int size, int& length);
     void SkipSpaceAndComments();
 

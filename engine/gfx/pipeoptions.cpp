@@ -1,4 +1,8 @@
 // The graphics options of the command line and the publication of the target size.
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
 #include "data/options.h"
 #include "data/printer.h"
 #include "gfx/pipeline.h"
@@ -37,6 +41,69 @@ void ReadWindowChoice() {
     gfxMaximized = mode == 1;
 }
 
+// Target sides the surfaces and windows of every device can take; depths a drawing target or a
+// z-buffer is made of.
+const int MinTargetSide = 64;
+const int MaxTargetSide = 2048;
+
+bool UsableSide(int value) {
+    return value >= MinTargetSide && value <= MaxTargetSide;
+}
+
+bool UsableDepth(int value) {
+    return value == 16 || value == 24 || value == 32;
+}
+
+struct SizeOption {
+    const char* m_Name;
+    int* m_Value;
+    bool (*m_Usable)(int);
+    const char* m_Range;
+};
+
+// A whole decimal number that an int holds, and nothing after it.
+bool ReadWholeNumber(const char* text, int& value) {
+    char* end = nullptr;
+    errno = 0;
+    long number = strtol(text, &end, 10);
+    if (end == text || *end || errno == ERANGE || number < INT_MIN || number > INT_MAX) {
+        return false;
+    }
+    value = int(number);
+    return true;
+}
+
+// A size or depth that the pipeline cannot use would end in DirectDraw failures and an odd
+// window or none: every such value is reported, and then all four stay as the caller gave them.
+void ReadSizes(int& width, int& height, int& colorDepth, int& zDepth) {
+    int read[] = {width, height, colorDepth, zDepth};
+    const SizeOption options[] = {
+        {"width", &read[0], UsableSide, "64 to 2048"},
+        {"height", &read[1], UsableSide, "64 to 2048"},
+        {"cdepth", &read[2], UsableDepth, "16, 24 or 32"},
+        {"zdepth", &read[3], UsableDepth, "16, 24 or 32"},
+    };
+    bool usable = true;
+    for (const SizeOption& option : options) {
+        const char* text = nullptr;
+        if (!GetOption(option.m_Name, 0, text)) {
+            continue;
+        }
+        if (!ReadWholeNumber(text, *option.m_Value) || !option.m_Usable(*option.m_Value)) {
+            PrintError("Option -%s %s: the pipeline cannot use it (%s); starting from %d x %d, "
+                       "depths %d and %d.",
+                       option.m_Name, text, option.m_Range, width, height, colorDepth, zDepth);
+            usable = false;
+        }
+    }
+    if (usable) {
+        width = read[0];
+        height = read[1];
+        colorDepth = read[2];
+        zDepth = read[3];
+    }
+}
+
 void ReadOptions(int& width, int& height, int& colorDepth, int& zDepth) {
     ReadDeviceChoice();
     if (HasOption("sysmem")) {
@@ -67,10 +134,7 @@ void ReadOptions(int& width, int& height, int& colorDepth, int& zDepth) {
         gfxDoubleBuffer = false;
     }
     ReadWindowChoice();
-    GetOption("width", 0, width);
-    GetOption("height", 0, height);
-    GetOption("cdepth", 0, colorDepth);
-    GetOption("zdepth", 0, zDepth);
+    ReadSizes(width, height, colorDepth, zDepth);
     if (gfxMaximized) {
         width = GetSystemMetrics(SM_CXFULLSCREEN);
         height = GetSystemMetrics(SM_CYFULLSCREEN);

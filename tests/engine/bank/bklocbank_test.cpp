@@ -18,6 +18,7 @@ namespace {
 // A bank whose lines are written down and whose keys are a scripted code.
 class ScriptBank : public bkLocBank {
 public:
+    ScriptBank() : bkLocBank(100, 100) {}
     void DrawLine(int column, int row, const char* text) override {
         m_Lines.push_back(std::to_string(column) + "," + std::to_string(row) + " " + text);
     }
@@ -257,8 +258,29 @@ TEST_F(LocBank, OneBankIsShownAtATime) {
     int ignored = 0;
     a.GetConfig(&open, &ignored, &ignored, &ignored, &ignored);
     EXPECT_FALSE(open);
+}
+
+// These banks are no windows: a layout given is kept and reported back as it was given, and
+// which bank is shown stays the keypad's choice. Before any layout a bank reports where it was
+// made, at the size of a new bank window, never zeros that a window would take.
+TEST_F(LocBank, ReportsTheLayoutLastGivenElseItsPlaceOfCreation) {
+    ScriptBank a;
+    bool open = true;
+    int place[4] = {};
+    a.GetConfig(&open, &place[0], &place[1], &place[2], &place[3]);
+    EXPECT_FALSE(open);
+    EXPECT_EQ(std::vector<int>(place, place + 4), (std::vector<int>{100, 100, 200, 600}));
     a.SetConfig(true, 1, 2, 3, 4);
+    EXPECT_FALSE(a.IsOpen());
+    EXPECT_EQ(bkLocBank::sm_Current, nullptr);
+    a.GetConfig(&open, &place[0], &place[1], &place[2], &place[3]);
+    EXPECT_TRUE(open);
+    EXPECT_EQ(std::vector<int>(place, place + 4), (std::vector<int>{1, 2, 3, 4}));
+    a.Open();
+    a.SetConfig(false, 5, 6, 7, 8);
     EXPECT_TRUE(a.IsOpen());
+    a.GetConfig(&open, &place[0], &place[1], &place[2], &place[3]);
+    EXPECT_FALSE(open);
 }
 
 TEST(LocNavigation, KeypadCodes) {
@@ -384,6 +406,15 @@ TEST_F(InWindow, BanksOpenFromTheBankOfBanksAndCloseWithCtrlM) {
 
     manager->DestroyBank(tools);
     EXPECT_EQ(manager->Banks[0]->NumWidgets, 7);
+}
+
+TEST_F(InWindow, WithoutALayoutFileTheBanksWriteWhereTheyWereMade) {
+    bkManager* manager = bkManager::GetInstance();
+    manager->AddBank("Tools", 30, -40, true);
+    Frame({});
+    manager->SaveConfig("local.bfg");
+    EXPECT_EQ(ReadWholeFile("local.bfg"),
+              "2\n\"Banks\" 1 100 100 200 600\n\"Tools\" 0 30 -40 200 600\n");
 }
 
 TEST_F(InWindow, ThePositioningGroupPlacesTheLines) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bank/bkwinbutton.h"
+#include "bank/gfxbank.h"
 #include "bank/bkwingroup.h"
 #include "tests/support/child.h"
 #include "tests/engine/bank/winfixture.h"
@@ -172,6 +173,42 @@ TEST_F(WinBanks, LayoutFileRecordsAndRestoresRealWindows) {
     EXPECT_EQ(moved.right - moved.left, 220);
     EXPECT_EQ(ClientRect(saved->GetWindow()).bottom, 140);
     EXPECT_EQ(saved->m_Width, ClientRect(saved->GetWindow()).right);
+}
+
+// The banks of every run, in the order the program makes them.
+void AddRunsBanks(bkManager* manager) {
+    for (bkBank* bank : {manager->AddBank("Tools", 320, 140, true),
+                         manager->AddBank("Closed", -250, 160, true)}) {
+        for (const char* title : {"one", "two", "three"}) {
+            bank->AddButton(title, NullCallback);
+        }
+    }
+}
+
+// The in-window front end places no windows but writes the layout file at its end: a run under
+// it between two runs with bank windows hands the windows back as they were.
+TEST_F(WinBanks, AnInWindowRunBetweenTwoWindowRunsLeavesTheLayout) {
+    std::string name = bkManager::GetDefaultConfigName();
+    AddRunsBanks(Mgr());
+    Mgr()->Update();
+    Mgr()->Banks[1]->SetConfig(true, 333, 144, 230, 300);
+    bkManager::DeleteInstance();
+    Pump();
+    std::string windows = ReadWholeFile(name);
+    ASSERT_NE(windows.find("\"Tools\" 1 333 144 230 "), std::string::npos) << windows;
+
+    bkManager::CreateInstance(gfxBankManager::Create);
+    AddRunsBanks(bkManager::GetInstance());
+    bkManager::GetInstance()->Update();
+    bkManager::DeleteInstance();
+    EXPECT_EQ(ReadWholeFile(name), windows);
+
+    // The first update's load is once a process: the next run's is asked for here.
+    bkManager::CreateInstance(bkWinManager::Create);
+    AddRunsBanks(Mgr());
+    Mgr()->LoadConfig(nullptr);
+    Mgr()->SaveConfig("again.bfg");
+    EXPECT_EQ(ReadWholeFile("again.bfg"), windows);
 }
 
 TEST_F(WinBanks, LayoutLoadedIntoAScrolledBankKeepsTheRowsWithTheScrollBar) {
