@@ -21,6 +21,11 @@ public:
     virtual phColliderBase* GetCollider() = 0;
     virtual void PostUpdate() {}
     virtual void Release() {}
+    // Whether the terrain collision searches the mover's own room as well as the rooms its
+    // bound touches; only read with the manager's "PhysEntityTrivialReject" on.
+    virtual bool SearchesOwnRoom() { return true; }
+    // Called once the first impact that attached the entity has been answered.
+    virtual void Joined() {}
 };
 
 #endif

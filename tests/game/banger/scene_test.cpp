@@ -1,7 +1,7 @@
-// Whole scenes through the real classes: a heavy mover driven into a row of props that break
-// loose, fly, hit the ground, each other and the mover, and come to rest; and props dropped
-// one after another into a heap. Every frame every moving prop must be finite, above the
-// ground and, while nothing touches it, must not gain energy.
+// Whole scenes through the real classes on a city's sloping terrain: a heavy mover driven into
+// a row of props that break loose, fly, hit the terrain, each other and the mover, and come to
+// rest; and props dropped one after another into a heap. Every frame every moving prop must be
+// finite, above the terrain and, while nothing touches it, must not gain energy.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,6 +19,8 @@
 #include "banger/bangerdata.h"
 #include "banger/bangerpool.h"
 #include "phbound/boundbox.h"
+#include "phcore/isect.h"
+#include "phcore/segment.h"
 #include "tests/game/banger/bangerfixture.h"
 #include "tests/game/banger/scenery.h"
 
@@ -36,8 +38,7 @@ class SceneTest : public BangerFixture {
 protected:
     void SetUp() override {
         BangerFixture::SetUp();
-        m_Ground.reset(new Ground);
-        lvlLevelBound::sm_RoomQuery = Ground::Rooms;
+        m_Terrain.reset(new Terrain(m_Level->GetRoomCount()));
         // The manager collides with the terrain that exists when it is made.
         m_Physics.reset();
         m_Physics.reset(new qvPhysManager);
@@ -48,8 +49,7 @@ protected:
     void TearDown() override {
         m_Car.reset();
         m_Physics.reset();
-        lvlLevelBound::sm_RoomQuery = nullptr;
-        m_Ground.reset();
+        m_Terrain.reset();
         BangerFixture::TearDown();
     }
 
@@ -112,9 +112,10 @@ protected:
             ASSERT_TRUE(std::isfinite(body.Velocity.Mag2()) &&
                         std::isfinite(body.AngVelocity.Mag2()))
                 << "frame " << m_Frames;
-            // The centre of a prop never sinks below the ground's top.
-            ASSERT_GT(p.y, 0.0f) << "frame " << m_Frames;
-            m_LowestCentre = std::fmin(m_LowestCentre, p.y);
+            // The centre of a prop never sinks below the terrain.
+            float above = p.y - Terrain::Height(p.x);
+            ASSERT_GT(above, 0.0f) << "frame " << m_Frames;
+            m_LowestCentre = std::fmin(m_LowestCentre, above);
             Vector3 w = body.AngVelocity;
             Matrix34 inertia;
             body.GetWorldInertia(inertia);
@@ -161,7 +162,28 @@ protected:
         return count;
     }
 
-    std::unique_ptr<Ground> m_Ground;
+    // How high the terrain is under x, z by the manager's probe; NaN when the probe misses.
+    float ProbeHeight(float x, float z) {
+        phSegment segment;
+        segment.Set(Vector3(x, 10.0f, z), Vector3(x, -10.0f, z), phSegment::PROBE, 0);
+        phIsect isect;
+        if (!m_Physics->Probe(segment, isect, m_Level->FindRoomId(Vector3(x, 0.0f, z), 0)))
+            return NAN;
+        return isect.Position.y;
+    }
+    // Every prop in the rooms rests on the terrain or on other props, and the probe finds the
+    // terrain under it where its shape says.
+    std::vector<Vector3> PropPositions() {
+        std::vector<Vector3> props;
+        for (int room = 1; room < m_Level->GetRoomCount(); ++room)
+            for (lvlInstance* i = m_Level->GetRoomHead(room); i; i = i->GetNext())
+                if (i != m_Car.get()) props.push_back(i->GetPosition());
+        for (const Vector3& p : props)
+            EXPECT_NEAR(ProbeHeight(p.x, p.z), Terrain::Height(p.x), 1e-3f) << p.x << " " << p.z;
+        return props;
+    }
+
+    std::unique_ptr<Terrain> m_Terrain;
     std::unique_ptr<Car> m_Car;
     std::vector<qvBangerInstance*> m_Placed;
     std::map<const void*, Watch> m_Watch;
@@ -175,9 +197,10 @@ protected:
 TEST_F(SceneTest, CarThroughARowOfPropsBreaksThemLooseAndTheyComeToRest) {
     WriteProp("cone", 2500.0f, 0x10);
     for (int i = 0; i < 20; ++i) {
-        m_Placed.push_back(Place("cone", Vector3(20.0f + 0.75f * float(i), 0.0f, 5.0f)));
+        float x = 20.0f + 0.75f * float(i);
+        m_Placed.push_back(Place("cone", Vector3(x, Terrain::Height(x), 5.0f)));
     }
-    m_Car.reset(new Car(Vector3(8.0f, 0.75f, 5.0f)));
+    m_Car.reset(new Car(Vector3(8.0f, Terrain::Height(8.0f) + 0.77f, 5.0f)));
     m_Car->m_Lane = 5.0f;
     m_Level->MoveToRoom(m_Car.get(), m_Level->FindRoomId(m_Car->GetPosition(), 0));
     const int frames = 10000;
@@ -201,6 +224,7 @@ TEST_F(SceneTest, CarThroughARowOfPropsBreaksThemLooseAndTheyComeToRest) {
     EXPECT_LT(longest, 600);
     EXPECT_EQ(0, m_Active->GetCount());
     EXPECT_EQ(20, PropsInRooms());
+    EXPECT_EQ(20u, PropPositions().size());
     EXPECT_TRUE(BangerErrors().empty()) << BangerErrors()[0];
     printf("longest motion %d frames, ", longest);
     printf("lowest centre %.3f, most energy gained alone %.3f J\n", m_LowestCentre, m_MostGained);
@@ -237,20 +261,19 @@ TEST_F(SceneTest, PropsDroppedOneAfterAnotherPileUpInAHeap) {
     EXPECT_EQ(count, dropped);
     EXPECT_EQ(count, PropsInRooms());
     // Every prop lies on the ground or on another one: none was left hanging in the air.
-    std::vector<Vector3> props;
-    for (int room = 1; room < m_Level->GetRoomCount(); ++room)
-        for (lvlInstance* i = m_Level->GetRoomHead(room); i; i = i->GetNext())
-            props.push_back(i->GetPosition());
+    std::vector<Vector3> props = PropPositions();
     float top = 0.0f;
     int stacked = 0;
     for (const Vector3& p : props) {
-        top = std::max(top, p.y);
-        if (p.y < 0.45f) continue;
+        float above = p.y - Terrain::Height(p.x);
+        top = std::max(top, above);
+        if (above < 0.45f) continue;
         ++stacked;
         bool supported = false;
         for (const Vector3& q : props) {
             float dx = p.x - q.x, dz = p.z - q.z;
-            supported = supported || (q.y < p.y - 0.05f && dx * dx + dz * dz < 0.9f * 0.9f);
+            supported = supported || (q.y - Terrain::Height(q.x) < above - 0.05f &&
+                                      dx * dx + dz * dz < 0.9f * 0.9f);
         }
         EXPECT_TRUE(supported) << "a prop hangs at " << p.x << " " << p.y << " " << p.z;
     }
