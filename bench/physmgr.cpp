@@ -2,8 +2,8 @@
 // 1,000 placed props in a strip of rooms: culling, sub-steps, gathering and pairing. The
 // narrow phase is left out (pairs are only counted), so the figure is the manager's own cost.
 // Then the whole frame with real props: a car driven at 10 m/s along the strip through 100 to
-// 1,000 breakable props on a city's sloping terrain, which break loose, fly and settle, at
-// most 32 of them moving at once (the active bodies' limit).
+// 1,000 breakable props on the ground, which break loose, fly and settle, at most 32 of them
+// moving at once (the active bodies' limit).
 #include <windows.h>
 
 #include <algorithm>
@@ -91,7 +91,7 @@ void WriteCrate(const std::string& root) {
 void RunBangers(int props) {
     const int rooms = 21;
     GridLevel level(rooms + 1);
-    Terrain terrain(level.GetRoomCount());
+    Ground ground;
     qvInstallBangerSeams();
     qvBangerDataManager types;
     qvBangerActiveManager active;
@@ -102,12 +102,12 @@ void RunBangers(int props) {
         Matrix34 m;
         m.Identity();
         m.d = Vector3(15.0f + 180.0f * float(i) / float(props), 0.0f, 5.0f + float(i % 5 - 2) * 0.4f);
-        m.d.y = Terrain::Height(m.d.x);
+        m.d.y = Ground::Height(m.d.x);
         qvBangerInstance* crate = qvBangerInstance::Create("crate", true);
         crate->Init("crate", m, 0);
         level.MoveToRoom(crate, level.FindRoomId(m.d, 0));
     }
-    Car car(Vector3(5.0f, Terrain::Height(5.0f) + 0.77f, 5.0f));
+    Car car(Vector3(5.0f, Ground::Height(5.0f) + 0.77f, 5.0f));
     car.m_Speed = 10.0f;
     car.m_Lane = 5.0f;
     level.MoveToRoom(&car, level.FindRoomId(car.GetPosition(), 0));

@@ -1,7 +1,7 @@
-// Whole scenes through the real classes on a city's sloping terrain: a heavy mover driven into
-// a row of props that break loose, fly, hit the terrain, each other and the mover, and come to
-// rest; and props dropped one after another into a heap. Every frame every moving prop must be
-// finite, above the terrain and, while nothing touches it, must not gain energy.
+// Whole scenes through the real classes on the level's ground: a heavy mover driven into a row
+// of props that break loose, fly, hit the ground, each other and the mover, and come to rest;
+// and props dropped one after another into a heap. Every frame every moving prop must be
+// finite, above the ground and, while nothing touches it, must not gain energy.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,7 +38,7 @@ class SceneTest : public BangerFixture {
 protected:
     void SetUp() override {
         BangerFixture::SetUp();
-        m_Terrain.reset(new Terrain(m_Level->GetRoomCount()));
+        m_Ground.reset(new Ground);
         // The manager collides with the terrain that exists when it is made.
         m_Physics.reset();
         m_Physics.reset(new qvPhysManager);
@@ -49,7 +49,7 @@ protected:
     void TearDown() override {
         m_Car.reset();
         m_Physics.reset();
-        m_Terrain.reset();
+        m_Ground.reset();
         BangerFixture::TearDown();
     }
 
@@ -112,8 +112,8 @@ protected:
             ASSERT_TRUE(std::isfinite(body.Velocity.Mag2()) &&
                         std::isfinite(body.AngVelocity.Mag2()))
                 << "frame " << m_Frames;
-            // The centre of a prop never sinks below the terrain.
-            float above = p.y - Terrain::Height(p.x);
+            // The centre of a prop never sinks below the ground.
+            float above = p.y - Ground::Height(p.x);
             ASSERT_GT(above, 0.0f) << "frame " << m_Frames;
             m_LowestCentre = std::fmin(m_LowestCentre, above);
             Vector3 w = body.AngVelocity;
@@ -162,7 +162,7 @@ protected:
         return count;
     }
 
-    // How high the terrain is under x, z by the manager's probe; NaN when the probe misses.
+    // How high the ground is under x, z by the manager's probe; NaN when the probe misses.
     float ProbeHeight(float x, float z) {
         phSegment segment;
         segment.Set(Vector3(x, 10.0f, z), Vector3(x, -10.0f, z), phSegment::PROBE, 0);
@@ -171,19 +171,19 @@ protected:
             return NAN;
         return isect.Position.y;
     }
-    // Every prop in the rooms rests on the terrain or on other props, and the probe finds the
-    // terrain under it where its shape says.
+    // Where the props in the rooms lie; the probe finds the ground under each where its shape
+    // says.
     std::vector<Vector3> PropPositions() {
         std::vector<Vector3> props;
         for (int room = 1; room < m_Level->GetRoomCount(); ++room)
             for (lvlInstance* i = m_Level->GetRoomHead(room); i; i = i->GetNext())
                 if (i != m_Car.get()) props.push_back(i->GetPosition());
         for (const Vector3& p : props)
-            EXPECT_NEAR(ProbeHeight(p.x, p.z), Terrain::Height(p.x), 1e-3f) << p.x << " " << p.z;
+            EXPECT_NEAR(ProbeHeight(p.x, p.z), Ground::Height(p.x), 1e-3f) << p.x << " " << p.z;
         return props;
     }
 
-    std::unique_ptr<Terrain> m_Terrain;
+    std::unique_ptr<Ground> m_Ground;
     std::unique_ptr<Car> m_Car;
     std::vector<qvBangerInstance*> m_Placed;
     std::map<const void*, Watch> m_Watch;
@@ -198,9 +198,9 @@ TEST_F(SceneTest, CarThroughARowOfPropsBreaksThemLooseAndTheyComeToRest) {
     WriteProp("cone", 2500.0f, 0x10);
     for (int i = 0; i < 20; ++i) {
         float x = 20.0f + 0.75f * float(i);
-        m_Placed.push_back(Place("cone", Vector3(x, Terrain::Height(x), 5.0f)));
+        m_Placed.push_back(Place("cone", Vector3(x, Ground::Height(x), 5.0f)));
     }
-    m_Car.reset(new Car(Vector3(8.0f, Terrain::Height(8.0f) + 0.77f, 5.0f)));
+    m_Car.reset(new Car(Vector3(8.0f, Ground::Height(8.0f) + 0.75f, 5.0f)));
     m_Car->m_Lane = 5.0f;
     m_Level->MoveToRoom(m_Car.get(), m_Level->FindRoomId(m_Car->GetPosition(), 0));
     const int frames = 10000;
@@ -265,14 +265,14 @@ TEST_F(SceneTest, PropsDroppedOneAfterAnotherPileUpInAHeap) {
     float top = 0.0f;
     int stacked = 0;
     for (const Vector3& p : props) {
-        float above = p.y - Terrain::Height(p.x);
+        float above = p.y - Ground::Height(p.x);
         top = std::max(top, above);
         if (above < 0.45f) continue;
         ++stacked;
         bool supported = false;
         for (const Vector3& q : props) {
             float dx = p.x - q.x, dz = p.z - q.z;
-            supported = supported || (q.y - Terrain::Height(q.x) < above - 0.05f &&
+            supported = supported || (q.y - Ground::Height(q.x) < above - 0.05f &&
                                       dx * dx + dz * dz < 0.9f * 0.9f);
         }
         EXPECT_TRUE(supported) << "a prop hangs at " << p.x << " " << p.y << " " << p.z;
