@@ -26,15 +26,16 @@ public:
     static constexpr float Near = -20.0f;
     static constexpr float Far = 30.0f;
 
-    // Rooms 1 to rooms - 1, as a level of that room count numbers them.
-    explicit Terrain(int rooms) {
+    // Rooms 1 to rooms - 1, as a level of that room count numbers them; a rise of 0 makes the
+    // city flat.
+    explicit Terrain(int rooms, float rise = Rise) {
         // Vertex 0 is no corner: the rooms' corners start at 1, two at each room edge.
         AllocateVertices(uint32_t(2 * rooms + 1));
         sm_Vertices[0] = Vector3(0.0f, 0.0f, Near);
         for (int k = 0; k < rooms; ++k) {
             float x = 10.0f * float(k);
-            sm_Vertices[size_t(1 + 2 * k)] = Vector3(x, Height(x), Near);
-            sm_Vertices[size_t(2 + 2 * k)] = Vector3(x, Height(x), Far);
+            sm_Vertices[size_t(1 + 2 * k)] = Vector3(x, Height(x, rise), Near);
+            sm_Vertices[size_t(2 + 2 * k)] = Vector3(x, Height(x, rise), Far);
         }
         AllocateTextures(2);
         AllocateRooms(uint32_t(rooms));
@@ -51,12 +52,12 @@ public:
         }
         ComputeBounds();
     }
-    // The ground's height at x: 0 at even room edges, Rise at odd ones, straight between.
-    static float Height(float x) {
+    // The ground's height at x: 0 at even room edges, the rise at odd ones, straight between.
+    static float Height(float x, float rise = Rise) {
         float edge = std::floor(x / 10.0f);
         float t = x / 10.0f - edge;
         bool rising = int(edge) % 2 == 0;
-        return Rise * (rising ? t : 1.0f - t);
+        return rise * (rising ? t : 1.0f - t);
     }
 };
 
