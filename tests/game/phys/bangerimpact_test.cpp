@@ -398,6 +398,7 @@ public:
         explicit Entity(BoxInstance* owner) : m_Owner(owner) {}
         void Update() override {}
         phColliderBase* GetCollider() override { return &m_Owner->m_Box.m_Collider; }
+        void Reserved() override {}
         void Release() override {
             m_Owner->m_Active = nullptr;
             ++m_Released;

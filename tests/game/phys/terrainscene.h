@@ -124,6 +124,7 @@ public:
         }
         phInertialCS* GetICS() override { return &m_Car->m_Body; }
         phColliderBase* GetCollider() override { return &m_Car->m_Collider; }
+        void Reserved() override {}
         Car* m_Car;
     };
 

@@ -21,6 +21,7 @@ public:
         m_Seconds.push_back(datTimeManager::Seconds);
     }
     phColliderBase* GetCollider() override { return &m_Collider; }
+    void Reserved() override {}
     void PostUpdate() override { ++m_Post; }
     bool SearchesOwnRoom() override { return m_OwnRoom; }
 
