@@ -207,6 +207,37 @@ TEST_F(PhysTerrainTest, RoundBoundsAsTheirBoxOrThroughTheirOwnFinder) {
     EXPECT_FLOAT_EQ(m_Terrain.m_Below.z, at.z - 1.0f);
 }
 
+// The statics of a room are gathered once whether or not the level names the mover's own
+// room among the rooms its sphere touches; a static across the seam comes from its own room.
+TEST(PhysGathering, SearchesEachRoomOnce) {
+    struct Case {
+        const char* what;
+        bool ownAmongTouching;
+    };
+    for (const Case& c : {Case{"own room among the touching ones", true},
+                          Case{"own room apart", false}}) {
+        SCOPED_TRACE(c.what);
+        std::unique_ptr<GridLevel> owner(c.ownAmongTouching ? new GridLevel : new TouchingLevel);
+        GridLevel& level = *owner;
+        TestMover mover(Vector3(19.0f, 0.0f, 5.0f), 1.0f, false);
+        TestMover beside(Vector3(18.5f, 0.0f, 5.0f), 0.5f, false);
+        TestMover across(Vector3(20.5f, 0.0f, 5.0f), 0.5f, false);
+        for (TestMover* m : {&mover, &beside, &across}) {
+            m->AddFlags(lvlInstance::INST_REPORTED);
+            level.MoveToRoom(m, level.FindRoomId(m->GetPosition(), 0));
+        }
+        qvPhysManager manager;
+        qvPhysManager::Mover* entry = manager.DeclareMover(&mover, 2, qvPhysManager::STATICS);
+        ASSERT_TRUE(entry);
+        manager.GatherCollidables(*entry);
+        std::vector<lvlInstance*> got(entry->m_Collidables,
+                                      entry->m_Collidables + entry->m_CollidableCount);
+        EXPECT_EQ(got, (std::vector<lvlInstance*>{&beside, &across}));
+        manager.Reset();
+        for (TestMover* m : {&mover, &beside, &across}) level.RemoveFromRoom(m);
+    }
+}
+
 // A heavy box dropped onto the slope of room 2 and declared every frame lands and stays
 // where the terrain holds it: on its bottom face, not sinking, not sliding off.
 TEST_F(PhysTerrainTest, DroppedBoxComesToRestOnTheTerrain) {
