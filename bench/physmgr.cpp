@@ -1,8 +1,8 @@
 // The physics manager's frame with the mover table full (32 kind-3 movers, its limit) among 100 and
 // 1,000 placed props in a strip of rooms: culling, sub-steps, gathering and pairing. The
 // narrow phase is left out (pairs are only counted), so the figure is the manager's own cost.
-// Then the whole frame with real props: a car driven at 10 m/s along the strip through 100 and
-// 1,000 breakable props on a ground slab, which break loose, fly and settle, at most 32 of them
+// Then the whole frame with real props: a car driven at 10 m/s along the strip through 100 to
+// 1,000 breakable props on the ground, which break loose, fly and settle, at most 32 of them
 // moving at once (the active bodies' limit).
 #include <windows.h>
 
@@ -21,59 +21,14 @@
 #include "data/asset.h"
 #include "data/timemgr.h"
 #include "tests/game/banger/scenery.h"
+#include "tests/game/level/gridlevel.h"
+#include "tests/game/phys/testmover.h"
 #include "level/inst.h"
 #include "level/level.h"
 #include "phys/physentity.h"
 #include "phys/physmgr.h"
 
 namespace {
-
-class StripLevel : public lvlLevel {
-public:
-    explicit StripLevel(int rooms) { SetRoomCount(rooms); }
-    int FindRoomId(const Vector3& p, int) override {
-        int cell = int(std::floor(p.x / 10.0f));
-        return cell >= 0 && cell < GetRoomCount() - 1 ? cell + 1 : 0;
-    }
-    int GetMaxNeighbours() override { return 2; }
-    int GetNeighbours(int room, int* out) override {
-        int n = 0;
-        for (int r : {room - 1, room + 1})
-            if (r >= 1 && r < GetRoomCount()) out[n++] = r;
-        return n;
-    }
-    int GetRoomsInSphere(int* out, int capacity, int, const Vector3& c, float radius) override {
-        int n = 0;
-        for (int r = 1; r < GetRoomCount() && n < capacity; ++r)
-            if (c.x + radius >= 10.0f * float(r - 1) && c.x - radius < 10.0f * float(r)) out[n++] = r;
-        return n;
-    }
-    int GetRoomOutline(int, Vector3*, int) override { return 0; }
-};
-
-class Body : public qvPhysEntity {
-public:
-    void Update() override {}
-    phColliderBase* GetCollider() override { return nullptr; }
-};
-
-class Prop : public lvlInstance {
-public:
-    Prop(const Vector3& p, bool body) {
-        m_Matrix.Identity();
-        m_Matrix.d = p;
-        if (body) m_Body.reset(new Body);
-    }
-    const Vector3& GetPosition() const override { return m_Matrix.d; }
-    const Matrix34& GetMatrix(Matrix34&) const override { return m_Matrix; }
-    void SetMatrix(const Matrix34& m) override { m_Matrix = m; }
-    size_t SizeOf() const override { return sizeof(*this); }
-    phBound* GetBound() override { return nullptr; }
-    qvPhysEntity* GetActive() override { return m_Body.get(); }
-    float GetRadius() const override { return 1.5f; }
-    Matrix34 m_Matrix;
-    std::unique_ptr<Body> m_Body;
-};
 
 class CountingManager : public qvPhysManager {
 public:
@@ -86,17 +41,17 @@ public:
 
 void Run(int props) {
     const int rooms = 21;
-    StripLevel level(rooms + 1);
-    std::vector<std::unique_ptr<Prop>> placed, movers;
+    GridLevel level(rooms + 1);
+    std::vector<std::unique_ptr<TestMover>> placed, movers;
     for (int i = 0; i < props; ++i) {
         float x = 200.0f * float(i) / float(props) + 0.5f;
-        placed.emplace_back(new Prop(Vector3(x, 0, float(i % 10)), false));
+        placed.emplace_back(new TestMover(Vector3(x, 0, float(i % 10)), 1.5f, false));
         // Standing props drive themselves nowhere: they are gathered.
         placed.back()->AddFlags(lvlInstance::INST_REPORTED);
         level.MoveToRoom(placed.back().get(), level.FindRoomId(placed.back()->GetPosition(), 0));
     }
     for (int i = 0; i < qvPhysManager::MAX_MOVERS; ++i) {
-        movers.emplace_back(new Prop(Vector3(6.0f * float(i) + 1.0f, 0, 5), true));
+        movers.emplace_back(new TestMover(Vector3(6.0f * float(i) + 1.0f, 0, 5), 1.5f, true));
         level.MoveToRoom(movers.back().get(), level.FindRoomId(movers.back()->GetPosition(), 0));
     }
     CountingManager manager;
@@ -135,9 +90,8 @@ void WriteCrate(const std::string& root) {
 
 void RunBangers(int props) {
     const int rooms = 21;
-    StripLevel level(rooms + 1);
+    GridLevel level(rooms + 1);
     Ground ground;
-    lvlLevelBound::sm_RoomQuery = Ground::Rooms;
     qvInstallBangerSeams();
     qvBangerDataManager types;
     qvBangerActiveManager active;
@@ -148,11 +102,12 @@ void RunBangers(int props) {
         Matrix34 m;
         m.Identity();
         m.d = Vector3(15.0f + 180.0f * float(i) / float(props), 0.0f, 5.0f + float(i % 5 - 2) * 0.4f);
+        m.d.y = Ground::Height(m.d.x);
         qvBangerInstance* crate = qvBangerInstance::Create("crate", true);
         crate->Init("crate", m, 0);
         level.MoveToRoom(crate, level.FindRoomId(m.d, 0));
     }
-    Car car(Vector3(5.0f, 0.75f, 5.0f));
+    Car car(Vector3(5.0f, Ground::Height(5.0f) + 0.77f, 5.0f));
     car.m_Speed = 10.0f;
     car.m_Lane = 5.0f;
     level.MoveToRoom(&car, level.FindRoomId(car.GetPosition(), 0));
@@ -176,16 +131,15 @@ void RunBangers(int props) {
            props, total / frames, worst, double(moving) / frames);
     level.RemoveFromRoom(&car);
     qvRemoveBangerSeams();
-    lvlLevelBound::sm_RoomQuery = nullptr;
 }
 
 }  // namespace
 
 int main() {
-    for (int props : {100, 1000}) Run(props);
+    for (int props : {100, 250, 500, 1000}) Run(props);
     char cwd[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, cwd);
     WriteCrate(std::string(cwd) + "\\physmgr_bench");
-    for (int props : {100, 1000}) RunBangers(props);
+    for (int props : {100, 250, 500, 1000}) RunBangers(props);
     return 0;
 }

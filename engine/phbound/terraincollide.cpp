@@ -5,7 +5,6 @@
 #include <cfloat>
 #include <vector>
 
-#include "phbound/boundhotdog.h"
 #include "phbound/boundterrain.h"
 #include "phbound/impact.h"
 #include "phbound/spheretests.h"
@@ -125,52 +124,4 @@ int phBoundTerrainAlt::CollidePolygonal(phBoundPolygonal* other, const Matrix34&
     other->CollideSegments(this, otherMatrix, otherLast, matrix, true, otherIsects, maxIsects, otherCount,
                            -FLT_MAX, phRotateToWorld(direction, matrix));
     return otherCount;
-}
-
-int phBoundTerrain::CollideHotdog(phBoundHotdog* hotdog, const Matrix34& hotdogMatrix,
-                                  const Matrix34& matrix, const Vector3& motion,
-                                  const Vector3& direction, phColliderBase* colliderA,
-                                  phColliderBase* colliderB, phImpact* impacts,
-                                  int maxImpacts) {
-    const float h = 0.5f * hotdog->Length;
-    const Vector3& centre = hotdogMatrix.d;
-    const Vector3 previous = centre - motion;
-    // About the world centroid, as the sphere collide culls.
-    Vector3 centroid;
-    GetWorldCentroid(matrix, centroid);
-    float reach = hotdog->Radius + RadiusAroundCentroid + h;
-    if (std::min((previous - centroid).Mag2(), (centre - centroid).Mag2()) > reach * reach ||
-        maxImpacts <= 0) {
-        return 0;
-    }
-    // The buckets under the whole swept capsule.
-    Vector3 middle = phRotateToLocal((previous + centre) * 0.5f - matrix.d, matrix);
-    CollectBucketPolys(middle, 0.5f * motion.Mag() + hotdog->Radius + h);
-    std::vector<int> polygons;
-    ListedPolygons(polygons);
-    if (polygons.empty()) {
-        return 0;
-    }
-    return hotdog->CollidePolygonalOver(this, hotdogMatrix, matrix, direction, colliderA,
-                                        colliderB, impacts, maxImpacts, &polygons, motion);
-}
-
-int phBoundTerrainAlt::CollideHotdog(phBoundHotdog* hotdog, const Matrix34& hotdogMatrix,
-                                     const Matrix34& matrix, const Vector3& motion,
-                                     const Vector3& direction, phColliderBase* colliderA,
-                                     phColliderBase* colliderB, phImpact* impacts,
-                                     int maxImpacts) {
-    Matrix34 local;
-    local.a = phRotateToLocal(hotdogMatrix.a, matrix);
-    local.b = phRotateToLocal(hotdogMatrix.b, matrix);
-    local.c = phRotateToLocal(hotdogMatrix.c, matrix);
-    local.d = phRotateToLocal(hotdogMatrix.d - matrix.d, matrix);
-    int count = phBoundTerrain::CollideHotdog(hotdog, local, Matrix34::sm_Identity, motion,
-                                              direction, colliderA, colliderB, impacts,
-                                              maxImpacts);
-    for (int i = 0; i < count; ++i) {
-        impacts[i].Position = phRotateToWorld(impacts[i].Position, matrix) + matrix.d;
-        impacts[i].Normal = phRotateToWorld(impacts[i].Normal, matrix);
-    }
-    return count;
 }

@@ -109,6 +109,10 @@ void qvBangerActive::Detach() {
     m_Target = nullptr;
 }
 
+void qvBangerActive::Reserved() {
+    Assert(0);
+}
+
 void qvBangerActive::Release() {
     Detach();
     if (qvBangerActiveManager* manager = qvBangerActiveManager::GetInstance()) {

@@ -38,6 +38,8 @@ public:
     void PostUpdate() override;
     phInertialCS* GetICS() override { return &m_ICS; }
     phColliderBase* GetCollider() override { return &m_Collider; }
+    // Must never be called: an assertion.
+    void Reserved() override;
 
     qvBangerInstance* GetTarget() const { return m_Target; }
     void SetTarget(qvBangerInstance* target) { m_Target = target; }

@@ -122,8 +122,9 @@ phBound* qvBangerInstance::GetBound(int lod) {
     if (!box) {
         box.reset(new phBoundBox(Vector3(1.0f, 1.0f, 1.0f)));
     }
-    box->SetSize(bound->BoxMax - bound->BoxMin);
+    // The box's corners are placed about its centroid offset when it is sized.
     box->SetCentroidOffset((bound->BoxMax + bound->BoxMin) * 0.5f);
+    box->SetSize(bound->BoxMax - bound->BoxMin);
     return box.get();
 }
 

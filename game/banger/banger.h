@@ -50,10 +50,9 @@ public:
     // A flickering billboard at each glow of a placed banger.
     void DrawGlows();
 
-    phBound* GetBound() override { return GetBound(3); }
     // The record's bound; for level 1 a bound that is no box answers a box of its extents
     // (two such boxes, lent in turn, so that two results may live at once).
-    virtual phBound* GetBound(int lod);
+    phBound* GetBound(int lod = 3) override;
     qvPhysEntity* GetActive() override;
     // The driving active body, attached now when there is none; none when the pool gives
     // none.

@@ -24,7 +24,7 @@ phBound* qvBangerLooseInstance::GetBound(int lod) {
     if (phBound* bound = qvBangerInstance::GetBound(lod)) {
         return bound;
     }
-    return lvlInstance::GetBound();
+    return lvlInstance::GetBound(lod);
 }
 
 void qvBangerLooseInstance::Release() {

@@ -16,7 +16,7 @@ public:
     qvBangerLooseInstance();
 
     void Reset() override {}
-    phBound* GetBound(int lod) override;
+    phBound* GetBound(int lod = 3) override;
     void LeaveActiveRooms() override { Release(); }
     // Lets go of the active body and parks the instance in room 0.
     void Release();

@@ -1,5 +1,6 @@
 // What the level and the physics manager ask of the banger module: its props, the pool's
-// and the bodies' resets, a standing prop's impulse limit and its breaking loose.
+// and the bodies' resets, a standing prop's impulse limit, its upright cylinder and its
+// breaking loose.
 
 #include "banger/bangerseams.h"
 
@@ -38,6 +39,16 @@ bool ImpulseLimit(lvlInstance* b, float& limit) {
     return true;
 }
 
+bool Cylinder(lvlInstance* b, float& yRadius, Vector3& cg) {
+    const qvBangerData* data = static_cast<qvBangerInstance*>(b)->GetData();
+    if (!data || data->YRadius == 0.0f) {
+        return false;
+    }
+    yRadius = data->YRadius;
+    cg = data->CG;
+    return true;
+}
+
 void BreakLoose(lvlInstance* b, lvlInstance* a, phImpact& impact) {
     static_cast<qvBangerInstance*>(b)->Impact(a, &impact);
 }
@@ -48,10 +59,10 @@ void qvInstallBangerSeams() {
     lvlBangers.m_Create = CreateProp;
     lvlBangers.m_ResetPool = ResetPool;
     lvlBangers.m_ResetActive = ResetActive;
-    qvPhysManager::sm_Bangers = {ImpulseLimit, BreakLoose};
+    qvPhysManager::sm_Bangers = {ImpulseLimit, BreakLoose, Cylinder};
 }
 
 void qvRemoveBangerSeams() {
     lvlBangers = lvlBangerSeam();
-    qvPhysManager::sm_Bangers = {nullptr, nullptr};
+    qvPhysManager::sm_Bangers = {nullptr, nullptr, nullptr};
 }

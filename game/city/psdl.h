@@ -64,7 +64,7 @@ public:
     // until its next CollidePolyToLevel, whatever segment tests run in between.
     int CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int roomCount, uint32_t id,
                            const Matrix34& current, const Matrix34& last, phIsect* isects,
-                           int maxIsects, int& count, bool vertexPaths);
+                           int maxIsects, int& count, bool vertexPaths) override;
 
     // Box and bounding sphere of the vertex table, into the bound's fields; the sphere's centre
     // is the bound's centroid offset.

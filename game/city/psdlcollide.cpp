@@ -57,6 +57,9 @@ struct EdgeHits {
     float m_Far = -1.0f;
     float m_NearDepth = 0.0f;
     float m_FarDepth = 0.0f;
+    // Whether the edge enters the polygon's back from its start (the end lies behind).
+    bool m_NearFront = false;
+    bool m_FarFront = false;
     uint16_t m_NearPoly = NoPolygon;
     uint16_t m_FarPoly = NoPolygon;
 };
@@ -157,18 +160,22 @@ int lvlPSDL::CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int r
             if (behind ? t < hits.m_Near : t <= hits.m_Near) {
                 hits.m_Near = t;
                 hits.m_NearDepth = depth;
+                hits.m_NearFront = !behind;
                 hits.m_NearPoly = uint16_t(k);
             }
             if (behind ? t >= hits.m_Far : t > hits.m_Far) {
                 hits.m_Far = t;
                 hits.m_FarDepth = depth;
+                hits.m_FarFront = !behind;
                 hits.m_FarPoly = uint16_t(k);
             }
         }
     }
 
     count = 0;
-    auto emit = [&](int polyIndex, float t, float depth, const Vector3& a, const Vector3& b) {
+    // A record runs from a to b; front when a lies before the plane and b behind it.
+    auto emit = [&](int polyIndex, float t, float depth, bool front, const Vector3& a,
+                    const Vector3& b) {
         if (count >= maxIsects) {
             PrintWarning("CollidePolyToLevel: Completely filled intersection table!");
             return static_cast<phIsect*>(nullptr);
@@ -181,6 +188,7 @@ int lvlPSDL::CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int r
         record.SetPosition(t, a, b);
         record.T = t;
         record.Depth = depth;
+        record.FrontSide = front ? 1 : 0;
         record.Polygon = &poly;
         record.PolyIndex = polyIndex;
         record.MaterialIndex = poly.MaterialIndex;
@@ -196,7 +204,7 @@ int lvlPSDL::CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int r
         if (hit.m_Poly == NoPolygon) {
             continue;
         }
-        phIsect* record = emit(hit.m_Poly, hit.m_T, hit.m_Depth, hit.m_From, positions[i]);
+        phIsect* record = emit(hit.m_Poly, hit.m_T, hit.m_Depth, true, hit.m_From, positions[i]);
         full = !record;
         if (record) {
             record->Flags = phIsect::VertexPath;
@@ -215,10 +223,10 @@ int lvlPSDL::CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int r
         bool two = hits.m_FarPoly != hits.m_NearPoly;
         for (int end = 0; end < (two ? 2 : 1) && !full; ++end) {
             phIsect* record =
-                end == 0 ? emit(hits.m_NearPoly, hits.m_Near, hits.m_NearDepth, positions[i0],
-                                positions[i1])
-                         : emit(hits.m_FarPoly, hits.m_Far, hits.m_FarDepth, positions[i0],
-                                positions[i1]);
+                end == 0 ? emit(hits.m_NearPoly, hits.m_Near, hits.m_NearDepth, hits.m_NearFront,
+                                positions[i0], positions[i1])
+                         : emit(hits.m_FarPoly, hits.m_Far, hits.m_FarDepth, hits.m_FarFront,
+                                positions[i0], positions[i1]);
             full = !record;
             if (record) {
                 record->FeatureIndex = e;

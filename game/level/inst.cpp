@@ -140,7 +140,7 @@ int lvlInstance::SetVariant(int v) {
     return v / count;
 }
 
-phBound* lvlInstance::GetBound() {
+phBound* lvlInstance::GetBound(int) {
     const lvlGeomSet* set = GetGeomSet();
     if (!set) {
         PrintError("m_GeomIndex == 0 in lvlInstance::GetBound()");

@@ -82,7 +82,9 @@ public:
     // The bytes of the object, as it was allocated: the heap walk steps by it.
     virtual size_t SizeOf() const = 0;
     uint16_t FlagQuery() const { return m_Flags & INST_REPORTED; }
-    virtual phBound* GetBound();
+    // The bound the instance collides with at a level of detail (0 finest, 3 the default); the
+    // base has one bound for every level.
+    virtual phBound* GetBound(int lod = 3);
     // The physics manager's view: the instance's active body (none for a static one), the
     // radius it is culled and paired by, and what it does when culled outside the active rooms.
     virtual qvPhysEntity* GetActive() { return nullptr; }

@@ -7,6 +7,7 @@
 #include "vector/matrix34.h"
 #include "vector/vector3.h"
 
+class phBoundHotdog;
 class phBoundPolygonal;
 class phColliderBase;
 struct phImpact;
@@ -69,6 +70,28 @@ public:
                                   const Matrix34& last, phColliderBase* collider,
                                   phImpact* impacts, int maxImpacts, const Vector3& offset,
                                   const Matrix34& offsetCurrent, const Matrix34& offsetLast);
+
+    // The physics manager's terrain collision (levelimpacts.cpp).
+    // Records of the other bound's vertex paths (when asked) and edges against the terrain
+    // polygons of the listed rooms near it, every record with the id; returns the count, also
+    // stored in count. A level without rooms of its own answers from all its polygons.
+    virtual int CollidePolyToLevel(phBoundPolygonal* other, const int* rooms, int roomCount,
+                                   uint32_t id, const Matrix34& current, const Matrix34& last,
+                                   phIsect* isects, int maxIsects, int& count, bool vertexPaths);
+    // Whether the box bound at its placement may reach the level: its world box overlaps the
+    // level's.
+    virtual bool TestBox(const phBound& box, const Matrix34& placement);
+    // Impacts of a sphere bound at the position, the body's collider on side A; by default
+    // the level's sphere test gives at most one.
+    virtual int CollideSphereImpacts(phBound* sphere, const Vector3& position,
+                                     phColliderBase* collider, phColliderBase* levelCollider,
+                                     phImpact* impacts, int maxImpacts);
+    // Impacts of a capsule bound at its matrix, from a point the manager gives a unit below
+    // in each axis; by default its two end spheres through the sphere test.
+    virtual int CollideHotdogImpacts(phBoundHotdog* hotdog, const Matrix34& matrix,
+                                     const Vector3& below, phColliderBase* collider,
+                                     phColliderBase* levelCollider, phImpact* impacts,
+                                     int maxImpacts);
 
     // Impacts of a collision of the other bound (at its matrices, with its collider and
     // material index) with the level, from the records of CollidePolygonal; returns the count.

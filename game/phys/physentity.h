@@ -19,8 +19,15 @@ public:
     // The entity's rigid body; none for an entity without one.
     virtual phInertialCS* GetICS() { return nullptr; }
     virtual phColliderBase* GetCollider() = 0;
+    // An operation of the interface that no caller asks for; every entity answers it.
+    virtual void Reserved() = 0;
     virtual void PostUpdate() {}
     virtual void Release() {}
+    // Whether the terrain collision searches the mover's own room as well as the rooms its
+    // bound touches; only read with the manager's "PhysEntityTrivialReject" on.
+    virtual bool SearchesOwnRoom() { return true; }
+    // Called once the first impact that attached the entity has been answered.
+    virtual void Joined() {}
 };
 
 #endif

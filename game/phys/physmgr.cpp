@@ -11,6 +11,7 @@
 #include "level/level.h"
 #include "bank/bank.h"
 #include "phbound/bound.h"
+#include "phbound/boundhotdog.h"
 #include "phbound/boundpolygonal.h"
 #include "phcollide/collider.h"
 #include "phcollide/collision.h"
@@ -293,16 +294,36 @@ void qvPhysManager::Update() {
     m_UpdateTime += ElapsedMs(frameStart);
 }
 
+void qvPhysManager::PairSphere(lvlInstance* instance, const Vector3& other, Vector3& centre,
+                              float& radius) const {
+    centre = instance->GetPosition();
+    radius = instance->GetRadius();
+    float yRadius = 0.0f;
+    Vector3 cg;
+    if (!CylinderTrivialReject || !(instance->GetFlags() & PLACED_BANGER) ||
+        !sm_Bangers.m_Cylinder || !sm_Bangers.m_Cylinder(instance, yRadius, cg))
+        return;
+    Matrix34 scratch;
+    const Matrix34& m = instance->GetMatrix(scratch);
+    centre -= m.a * cg.x + m.b * cg.y + m.c * cg.z;
+    centre.y = other.y;
+    radius = yRadius;
+}
+
 bool qvPhysManager::TrivialReject(lvlInstance* a, lvlInstance* b) const {
-    Vector3 d = a->GetPosition() - b->GetPosition();
-    float r = a->GetRadius() + b->GetRadius();
+    Vector3 pA, pB;
+    float rA, rB;
+    PairSphere(a, b->GetPosition(), pA, rA);
+    PairSphere(b, a->GetPosition(), pB, rB);
+    Vector3 d = pA - pB;
+    float r = rA + rB;
     return d.Dot(d) <= r * r;
 }
 
 int qvPhysManager::SearchRooms(lvlInstance* instance, const Vector3& centre, float radius,
-                               int* rooms) {
+                               int* rooms, bool own) {
     int count = 0;
-    rooms[count++] = instance->GetRoom();
+    if (own) rooms[count++] = instance->GetRoom();
     lvlLevel* level = lvlLevel::GetInstance();
     if (!level) return count;
     int touching[MaxTouchingRooms];
@@ -379,8 +400,8 @@ void qvPhysManager::Retarget(int count, phColliderBase* spare, phColliderBase* c
 
 bool qvPhysManager::CollideInstances(lvlInstance* a, lvlInstance* b) {
     uint64_t start = Timer::Ticks();
-    phBound* boundA = a->GetBound();
-    phBound* boundB = b->GetBound();
+    phBound* boundA = a->GetBound(0);
+    phBound* boundB = b->GetBound(0);
     if (!boundA || !boundB) {
         PrintError("CollideInstances: Attempting to collide instances without bounds");
         return false;
@@ -439,53 +460,79 @@ bool qvPhysManager::CollideInstances(lvlInstance* a, lvlInstance* b) {
         if (gotA) NewMover(a, b);
         if (gotB) NewMover(b, a);
         for (int i = 0; i < n; ++i) phCollision::ResolveImpacts(m_ContactMgr, m_Impacts[i], weight);
+        if (gotA) a->GetActive()->Joined();
+        if (gotB) b->GetActive()->Joined();
     }
     m_ObjObjImpactTime += ElapsedMs(start);
     return true;
 }
 
+void qvPhysManager::FaceTheBody(int count, phColliderBase* collider) {
+    for (int i = 0; i < count; ++i) {
+        phImpact& impact = m_Impacts[i];
+        if (impact.ColliderA != collider) {
+            std::swap(impact.ColliderA, impact.ColliderB);
+            std::swap(impact.ComponentA, impact.ComponentB);
+            std::swap(impact.FeatureA, impact.FeatureB);
+            impact.Normal = impact.Normal * -1.0f;
+            if (impact.Type != phImpact::EDGE_EDGE)
+                impact.Type = impact.Type == phImpact::A_ON_FACE ? phImpact::B_ON_FACE
+                                                                 : phImpact::A_ON_FACE;
+        }
+        // The terrain answers with its default material.
+        impact.ComponentB = 0;
+    }
+}
+
 bool qvPhysManager::CollideTerrain(Mover& entry) {
     uint64_t start = Timer::Ticks();
     lvlInstance* instance = entry.m_Instance;
-    phBound* bound = instance->GetBound();
+    phBound* bound = instance->GetBound(0);
     lvlLevelBound* terrain = lvlLevelBound::sm_Instance;
     if (!bound || !terrain) return false;
     if (instance->GetRoom() == 0) {
         PrintError("qvPhysManager::CollideTerrain - entry in room 0");
         return false;
     }
-    bool had = instance->GetActive() != nullptr;
+    qvPhysEntity* entity = instance->GetActive();
     phColliderBase* collider = ColliderOf(instance, bound, 0);
     const Matrix34& current = *collider->CurrentMatrix;
-    float radius = bound->RadiusAroundCentroid;
+    const Matrix34& last = collider->LastMatrix;
+    int rooms[1 + MaxTouchingRooms];
+    bool own = !(PhysEntityTrivialReject && entity && !entity->SearchesOwnRoom());
+    int roomCount = SearchRooms(instance, current.d, bound->RadiusAroundCentroid, rooms, own);
+    if (roomCount == 0) return false;
     if (BoxTrivialReject) {
-        Vector3 centre = current.d;
-        Vector3 reach(radius, radius, radius);
-        Vector3 lo = centre - reach, hi = centre + reach;
-        if (hi.x < terrain->BoxMin.x || lo.x > terrain->BoxMax.x || hi.y < terrain->BoxMin.y ||
-            lo.y > terrain->BoxMax.y || hi.z < terrain->BoxMin.z || lo.z > terrain->BoxMax.z)
-            return false;
+        phBound* box = instance->GetBound(1);
+        if (box && !terrain->TestBox(*box, current)) return false;
+    }
+    // Round bounds meet the terrain as the box of their extents.
+    if (bound->Type == phBound::SPHERE || bound->Type == phBound::HOTDOG) {
+        if (phBound* box = instance->GetBound(1)) bound = box;
     }
     int n = 0;
-    if (bound->Type == 0) {
-        Vector3 position, normal;
-        float depth = 0;
-        if (terrain->TestSphere(current.d, radius, &position, &normal, &depth)) {
-            m_Impacts[0].SetAll(collider, &m_Terrain, position, normal, depth, bound, terrain,
-                                phImpact::A_ON_FACE, 0, 0);
-            n = 1;
-        }
-    } else if (bound->Type == 1 || bound->Type == 2) {
-        n = terrain->CollideRooms(static_cast<phBoundPolygonal*>(bound), current,
-                                  collider->LastMatrix, radius, collider, m_Impacts, MaxImpacts);
-        for (int i = 0; i < n; ++i) m_Impacts[i].ColliderB = &m_Terrain;
+    if (bound->Type == phBound::SPHERE) {
+        n = terrain->CollideSphereImpacts(bound, current.d, collider, &m_Terrain, m_Impacts,
+                                          MaxImpacts);
+    } else if (bound->Type == phBound::GEOMETRY || bound->Type == phBound::BOX) {
+        phBoundPolygonal* polygonal = static_cast<phBoundPolygonal*>(bound);
+        int records = 0;
+        terrain->CollidePolyToLevel(polygonal, rooms, roomCount, collider->GetColliderID(),
+                                    current, last, m_Isects1, MaxIsects, records, true);
+        n = terrain->FindImpacts(bound, current, last, collider, &m_Terrain, 0, m_Isects1,
+                                 records, m_Impacts, MaxImpacts);
+    } else if (bound->Type == phBound::HOTDOG) {
+        n = terrain->CollideHotdogImpacts(static_cast<phBoundHotdog*>(bound), current,
+                                          current.d - Vector3(1.0f, 1.0f, 1.0f), collider,
+                                          &m_Terrain, m_Impacts, MaxImpacts);
     }
+    FaceTheBody(n, collider);
     m_ObjTerrainTime += ElapsedMs(start);
     if (n == 0) return false;
 
     start = Timer::Ticks();
-    if (!had) {
-        qvPhysEntity* entity = instance->AttachEntity();
+    if (!entity) {
+        entity = instance->AttachEntity();
         if (!entity) {
             PrintError("PhysA");
             return false;
@@ -517,7 +564,7 @@ bool qvPhysManager::Probe(phSegment& segment, phIsect& isect, int roomHint) {
     if (lvlLevelBound* terrain = lvlLevelBound::sm_Instance) {
         phSegmentInfo* kept = segment.m_Info;
         segment.m_Info = info;
-        hit = terrain->TestProbeSegment(segment, &isect, isect.T);
+        hit = terrain->TestSegmentRooms(segment, &isect, isect.T);
         segment.m_Info = kept;
     }
     if (level) {
@@ -567,8 +614,8 @@ bool qvPhysManager::CollideProbe(phSegment& segment, phIsect& isect, lvlInstance
 
 void qvPhysManager::AddWidgets(bkBank* bank) {
     bank->AddSlider("Gravity", &qvPhysEntity::sm_Gravity, -50.0f, 0.0f, 0.1f);
-    bank->AddToggle("Lines", &m_DebugFlags, 0x1u);
-    bank->AddToggle("Collidables", &m_DebugFlags, 0x2u);
+    bank->AddToggle("Lines", &DebugFlags, 0x1u);
+    bank->AddToggle("Collidables", &DebugFlags, 0x2u);
     bank->AddSlider("SampleStep", &SampleStep, 1.0f / 120.0f, 1.0f, 1.0f / 60.0f);
     bank->AddSlider("MaxSamples", &MaxSamples, 0, 60, 1.0f);
     bank->AddSlider("Bound LOD", &BoundLOD, 0, 3, 1.0f);
@@ -607,16 +654,19 @@ void qvPhysManager::PrintStats() {
 }
 
 void qvPhysManager::DebugDraw() {
-    if (m_DebugFlags & 0x1) phDebugLineRender(true);
-    if (!(m_DebugFlags & 0x2)) return;
+    if (DebugFlags & 0x1) phDebugLineRender(true);
+    if (!(DebugFlags & 0x2)) return;
     auto cross = [](const Vector3& p) {
         ovStats::DrawLine(p.x - 0.5f, p.y, p.z, p.x + 0.5f, p.y, p.z);
         ovStats::DrawLine(p.x, p.y, p.z - 0.5f, p.x, p.y, p.z + 0.5f);
     };
+    // The positions are the world's.
+    ovStats::BeginDraw(Matrix34::sm_Identity);
     ovStats::SetColor(Vector3(1.0f, 0.75f, 0.2f));
     for (const Vector3& p : m_Rejected) cross(p);
     if (++m_DrawCalls % 2 == 0) {
         ovStats::SetColor(Vector3(0.0f, 0.0f, 0.5f));
         for (const Vector3& p : m_Accepted) cross(p);
     }
+    ovStats::EndDraw();
 }

@@ -64,7 +64,9 @@ public:
     // MaxSamples; 0 for a paused frame.
     int SubSteps(float seconds) const;
     void GatherCollidables(Mover& entry);
-    // True when the two may touch: their bounding spheres overlap.
+    // True when the two may touch: their bounding spheres overlap. With
+    // "CylinderTrivialReject" on, a placed banger with a YRadius is an upright cylinder round
+    // its model origin, at the other side's height.
     bool TrivialReject(lvlInstance* a, lvlInstance* b) const;
     // Collides a pair and answers its impacts; false when there were none. Virtual so a
     // harness can watch which pairs a frame collides.
@@ -81,8 +83,10 @@ public:
         bool (*m_ImpulseLimit)(lvlInstance* b, float& limit);
         // b breaks loose, hit by a through the impact that first exceeded its limit.
         void (*m_BreakLoose)(lvlInstance* b, lvlInstance* a, phImpact& impact);
+        // b's type's YRadius and CG; false when b has no type record or no YRadius.
+        bool (*m_Cylinder)(lvlInstance* b, float& yRadius, Vector3& cg);
     };
-    static inline BangerSeam sm_Bangers = {nullptr, nullptr};
+    static inline BangerSeam sm_Bangers = {nullptr, nullptr, nullptr};
 
     // One impact of mover A on placed banger B that takes squared impulses up to limit,
     // applied to both colliders; true when the impulse that would stop A exceeded it.
@@ -112,6 +116,9 @@ public:
     int32_t PhysEntityTrivialReject = 0;
     int32_t CylinderTrivialReject = 0;
     int32_t OpponentOptimization = 0;
+    // 0x1 "Lines": the physics debug lines; 0x2 "Collidables": what the gathering took and
+    // left.
+    uint32_t DebugFlags = 0;
 
 private:
     Mover* Find(lvlInstance* instance);
@@ -126,8 +133,15 @@ private:
     bool AcceptNew(lvlInstance* instance);
     Mover& WriteNew(lvlInstance* instance);
     static void ForgetCollidable(Mover& entry, lvlInstance* instance);
-    // The instance's room and the distinct rooms touching the sphere; returns the count.
-    static int SearchRooms(lvlInstance* instance, const Vector3& centre, float radius, int* rooms);
+    // The instance's room (unless own is false) and the distinct rooms touching the sphere;
+    // returns the count.
+    static int SearchRooms(lvlInstance* instance, const Vector3& centre, float radius, int* rooms,
+                           bool own = true);
+    // Where the pair test takes the instance, and its reach, as TrivialReject describes.
+    void PairSphere(lvlInstance* instance, const Vector3& other, Vector3& centre,
+                    float& radius) const;
+    // The terrain's impacts seen from the body: its collider on side A, the terrain on B.
+    void FaceTheBody(int count, phColliderBase* collider);
     // The entity's collider, or the side's spare collider placed on the instance.
     phColliderBase* ColliderOf(lvlInstance* instance, phBound* bound, int side);
     // Impacts that named the spare collider name the new one, taking side A.
@@ -140,7 +154,6 @@ private:
     int m_ActiveRooms[MaxActiveRooms];
     int m_ActiveRoomCount = 0;
     int m_InUpdate = 0;
-    uint32_t m_DebugFlags = 0;
     int m_DrawCalls = 0;
     phContactMgr* m_ContactMgr;
     phCollider m_Terrain;

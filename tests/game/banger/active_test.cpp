@@ -232,8 +232,19 @@ TEST_CHILD(SecondActiveManager) {
     return 0;
 }
 
+TEST_CHILD(ReservedOperation) {
+    qvBangerActive active;
+    qvPhysEntity& entity = active;
+    entity.Reserved();
+    return 0;
+}
+
 TEST(ActiveFatal, SecondManager) {
     ExpectFatalChild("SecondActiveManager", "Already have qvBangerActiveManager");
+}
+
+TEST(ActiveFatal, ReservedOperationIsNeverToBeCalled) {
+    ExpectFatalChild("ReservedOperation", "Assert(0) failed in [banger/active");
 }
 
 }  // namespace

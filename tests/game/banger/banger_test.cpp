@@ -7,6 +7,7 @@
 
 #include "phbound/bound.h"
 #include "tests/game/banger/bangerfixture.h"
+#include "tests/game/banger/tuning.h"
 #include "tests/support/child.h"
 
 namespace {
@@ -140,6 +141,30 @@ TEST_F(BangerTest, BoundOfLevelOneIsABoxOfTheExtents) {
     }
     qvBangerInstance* box = Place("box", Vector3(5, 0, 6));
     EXPECT_EQ(box->GetBound(1), box->GetBound(0)) << "a box is its own extents";
+}
+
+// A geometry bound lies off its origin (its corners less the CG): the box of its extents is
+// placed about the bound's own centre, corner for corner.
+TEST_F(BangerTest, ExtentsBoxOfAnOffsetBoundCoversItsCorners) {
+    WriteTetraBound(m_Scratch.Root(), "statue_bound");
+    WriteType("statue", [](qvBangerData& d) {
+        d.CollisionPrim = qvBangerData::PRIM_GEOMETRY;
+        d.CG = Vector3(0.0f, 0.25f, 0.0f);
+    });
+    qvBangerInstance* statue = Place("statue", Vector3(5, 0, 5));
+    phBound* geometry = statue->GetBound(0);
+    ASSERT_TRUE(geometry);
+    ASSERT_EQ(geometry->Type, phBound::GEOMETRY);
+    phBound* box = statue->GetBound(1);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->Type, phBound::BOX);
+    const Vector3 low(0.0f, -0.25f, 0.0f), high(1.0f, 0.75f, 1.0f);
+    for (int k = 0; k < 3; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_NEAR((&box->BoxMin.x)[k], (&low.x)[k], 1e-6f);
+        EXPECT_NEAR((&box->BoxMax.x)[k], (&high.x)[k], 1e-6f);
+        EXPECT_NEAR((&box->CentroidOffset.x)[k], 0.5f * ((&low.x)[k] + (&high.x)[k]), 1e-6f);
+    }
 }
 
 TEST_F(BangerTest, AttachEntityFailsWithoutAManager) {

@@ -1,12 +1,14 @@
-// Whole scenes through the real classes: a heavy mover driven into a row of props that break
-// loose, fly, hit the ground, each other and the mover, and come to rest; and props dropped
-// one after another into a heap. Every frame every moving prop must be finite, above the
-// ground and, while nothing touches it, must not gain energy.
+// Whole scenes through the real classes on a city's terrain, sloped over the rooms: a heavy
+// mover driven into a row of props that break loose, fly, hit the terrain, each other and the
+// mover, and come to rest; props dropped one after another into a heap; and one prop dropped
+// on a flat city that must settle. Every frame every moving prop must be finite, above the
+// terrain and, while nothing touches it, must not gain energy.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <memory>
@@ -19,6 +21,8 @@
 #include "banger/bangerdata.h"
 #include "banger/bangerpool.h"
 #include "phbound/boundbox.h"
+#include "phcore/isect.h"
+#include "phcore/segment.h"
 #include "tests/game/banger/bangerfixture.h"
 #include "tests/game/banger/scenery.h"
 
@@ -36,11 +40,7 @@ class SceneTest : public BangerFixture {
 protected:
     void SetUp() override {
         BangerFixture::SetUp();
-        m_Ground.reset(new Ground);
-        lvlLevelBound::sm_RoomQuery = Ground::Rooms;
-        // The manager collides with the terrain that exists when it is made.
-        m_Physics.reset();
-        m_Physics.reset(new qvPhysManager);
+        StandOn(Terrain::Rise);
         m_Pool.reset();
         m_Pool.reset(new qvBangerInstancePool);
         m_Pool->Init(256);
@@ -48,9 +48,33 @@ protected:
     void TearDown() override {
         m_Car.reset();
         m_Physics.reset();
-        lvlLevelBound::sm_RoomQuery = nullptr;
-        m_Ground.reset();
+        m_Terrain.reset();
         BangerFixture::TearDown();
+    }
+
+    // The city under the level's rooms, rising by the rise over every other room; the
+    // manager collides with the terrain that exists when it is made.
+    void StandOn(float rise) {
+        m_Physics.reset();
+        m_Terrain.reset();
+        m_Rise = rise;
+        m_Terrain.reset(new Terrain(m_Level->GetRoomCount(), rise));
+        m_Physics.reset(new qvPhysManager);
+    }
+    float Height(float x) const { return Terrain::Height(x, m_Rise); }
+
+    // Onlookers without bodies at the x given, declared first every frame: the rooms round
+    // each stay active, so that props standing or flying there are not culled.
+    void AddOnlookers(std::initializer_list<float> xs) {
+        for (float x : xs) {
+            lvlInstance* onlooker = lvlInstance::Create<lvlMatrixInstance>();
+            Matrix34 m;
+            m.Identity();
+            m.d = Vector3(x, Height(x), 5.0f);
+            onlooker->SetMatrix(m);
+            m_Level->MoveToRoom(onlooker, m_Level->FindRoomId(m.d, 0));
+            m_Onlookers.push_back(onlooker);
+        }
     }
 
     void WriteProp(const std::string& name, float limit, uint8_t collisionType,
@@ -69,6 +93,7 @@ protected:
     }
 
     void Frame(const std::function<void()>& beforePhysics = nullptr) {
+        for (lvlInstance* onlooker : m_Onlookers) m_Physics->DeclareMover(onlooker, 3, 0);
         m_Active->Update();
         if (m_Car) m_Physics->DeclareMover(m_Car.get(), 3, 0x1B);
         if (beforePhysics) beforePhysics();
@@ -112,9 +137,10 @@ protected:
             ASSERT_TRUE(std::isfinite(body.Velocity.Mag2()) &&
                         std::isfinite(body.AngVelocity.Mag2()))
                 << "frame " << m_Frames;
-            // The centre of a prop never sinks below the ground's top.
-            ASSERT_GT(p.y, 0.0f) << "frame " << m_Frames;
-            m_LowestCentre = std::fmin(m_LowestCentre, p.y);
+            // The centre of a prop never sinks below the terrain.
+            float above = p.y - Height(p.x);
+            ASSERT_GT(above, 0.0f) << "frame " << m_Frames;
+            m_LowestCentre = std::fmin(m_LowestCentre, above);
             Vector3 w = body.AngVelocity;
             Matrix34 inertia;
             body.GetWorldInertia(inertia);
@@ -161,7 +187,32 @@ protected:
         return count;
     }
 
-    std::unique_ptr<Ground> m_Ground;
+    // How high the ground is under x, z by the manager's probe; NaN when the probe misses.
+    float ProbeHeight(float x, float z) {
+        phSegment segment;
+        segment.Set(Vector3(x, 10.0f, z), Vector3(x, -10.0f, z), phSegment::PROBE, 0);
+        phIsect isect;
+        if (!m_Physics->Probe(segment, isect, m_Level->FindRoomId(Vector3(x, 0.0f, z), 0)))
+            return NAN;
+        return isect.Position.y;
+    }
+    // Where the props in the rooms lie; the probe finds the ground under each where its shape
+    // says.
+    std::vector<Vector3> PropPositions() {
+        std::vector<Vector3> props;
+        for (int room = 1; room < m_Level->GetRoomCount(); ++room)
+            for (lvlInstance* i = m_Level->GetRoomHead(room); i; i = i->GetNext())
+                if (i != m_Car.get() &&
+                    std::find(m_Onlookers.begin(), m_Onlookers.end(), i) == m_Onlookers.end())
+                    props.push_back(i->GetPosition());
+        for (const Vector3& p : props)
+            EXPECT_NEAR(ProbeHeight(p.x, p.z), Height(p.x), 1e-3f) << p.x << " " << p.z;
+        return props;
+    }
+
+    std::unique_ptr<Terrain> m_Terrain;
+    float m_Rise = 0.0f;
+    std::vector<lvlInstance*> m_Onlookers;
     std::unique_ptr<Car> m_Car;
     std::vector<qvBangerInstance*> m_Placed;
     std::map<const void*, Watch> m_Watch;
@@ -175,9 +226,13 @@ protected:
 TEST_F(SceneTest, CarThroughARowOfPropsBreaksThemLooseAndTheyComeToRest) {
     WriteProp("cone", 2500.0f, 0x10);
     for (int i = 0; i < 20; ++i) {
-        m_Placed.push_back(Place("cone", Vector3(20.0f + 0.75f * float(i), 0.0f, 5.0f)));
+        float x = 20.0f + 0.75f * float(i);
+        m_Placed.push_back(Place("cone", Vector3(x, Height(x), 5.0f)));
     }
-    m_Car.reset(new Car(Vector3(8.0f, 0.75f, 5.0f)));
+    // The car stops in room 5, which keeps only rooms 4 to 6 active: onlookers in rooms 2
+    // and 4 keep the rooms the props stand and fly in active too.
+    AddOnlookers({15.0f, 35.0f});
+    m_Car.reset(new Car(Vector3(8.0f, Height(8.0f) + 0.75f, 5.0f)));
     m_Car->m_Lane = 5.0f;
     m_Level->MoveToRoom(m_Car.get(), m_Level->FindRoomId(m_Car->GetPosition(), 0));
     const int frames = 10000;
@@ -201,6 +256,7 @@ TEST_F(SceneTest, CarThroughARowOfPropsBreaksThemLooseAndTheyComeToRest) {
     EXPECT_LT(longest, 600);
     EXPECT_EQ(0, m_Active->GetCount());
     EXPECT_EQ(20, PropsInRooms());
+    EXPECT_EQ(20u, PropPositions().size());
     EXPECT_TRUE(BangerErrors().empty()) << BangerErrors()[0];
     printf("longest motion %d frames, ", longest);
     printf("lowest centre %.3f, most energy gained alone %.3f J\n", m_LowestCentre, m_MostGained);
@@ -237,20 +293,19 @@ TEST_F(SceneTest, PropsDroppedOneAfterAnotherPileUpInAHeap) {
     EXPECT_EQ(count, dropped);
     EXPECT_EQ(count, PropsInRooms());
     // Every prop lies on the ground or on another one: none was left hanging in the air.
-    std::vector<Vector3> props;
-    for (int room = 1; room < m_Level->GetRoomCount(); ++room)
-        for (lvlInstance* i = m_Level->GetRoomHead(room); i; i = i->GetNext())
-            props.push_back(i->GetPosition());
+    std::vector<Vector3> props = PropPositions();
     float top = 0.0f;
     int stacked = 0;
     for (const Vector3& p : props) {
-        top = std::max(top, p.y);
-        if (p.y < 0.45f) continue;
+        float above = p.y - Height(p.x);
+        top = std::max(top, above);
+        if (above < 0.45f) continue;
         ++stacked;
         bool supported = false;
         for (const Vector3& q : props) {
             float dx = p.x - q.x, dz = p.z - q.z;
-            supported = supported || (q.y < p.y - 0.05f && dx * dx + dz * dz < 0.9f * 0.9f);
+            supported = supported || (q.y - Height(q.x) < above - 0.05f &&
+                                      dx * dx + dz * dz < 0.9f * 0.9f);
         }
         EXPECT_TRUE(supported) << "a prop hangs at " << p.x << " " << p.y << " " << p.z;
     }
@@ -267,6 +322,44 @@ TEST_F(SceneTest, PropsDroppedOneAfterAnotherPileUpInAHeap) {
     printf("%d stacked, %d still moving 10 s after the last drop, ", stacked, m_Active->GetCount());
     printf("%d frames, heap top %.2f, lowest centre %.3f, most energy gained alone %.3f J\n",
            m_Frames, top, m_LowestCentre, m_MostGained);
+}
+
+// A crate let go half a metre over a flat city lands square and is put to rest by its rest
+// monitor within three seconds where it fell: level on its bottom face, not sliding.
+TEST_F(SceneTest, PropDroppedOnAFlatCitySettlesWhereItFell) {
+    StandOn(0.0f);
+    WriteProp("crate", 0.0f, 0x40, Vector3(0.5f, 0.5f, 0.5f));
+    lvlInstance* hand = Hitter(65.0f);
+    qvBangerInstance* crate = Place("crate", Vector3(25.0f, 0.5f, 5.0f));
+    m_Placed.push_back(crate);
+    Frame([&] {
+        m_Physics->DeclareMover(hand, 2, qvPhysManager::MOVERS);
+        ASSERT_TRUE(crate->AttachEntity());
+        crate->Impact(hand, nullptr);
+    });
+    ASSERT_EQ(1, m_Active->GetCount());
+    int frames = 1;
+    float slide = 0.0f, tilt = 0.0f;
+    Vector3 at;
+    for (; frames < 180 && m_Active->GetCount() > 0 && !HasFatalFailure(); ++frames) {
+        const phInertialCS& body = *m_Active->GetListEntry(0)->GetICS();
+        slide = std::sqrt(body.Velocity.x * body.Velocity.x + body.Velocity.z * body.Velocity.z);
+        tilt = 1.0f - body.Matrix.b.y;
+        at = body.Matrix.d;
+        Frame();
+    }
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(0, m_Active->GetCount());
+    EXPECT_LT(frames, 180);
+    EXPECT_LT(slide, 0.05f);
+    EXPECT_LT(tilt, 1e-3f);
+    EXPECT_NEAR(at.x, 25.0f, 0.02f);
+    EXPECT_NEAR(at.y, 0.25f, 0.01f);
+    EXPECT_NEAR(at.z, 5.0f, 0.02f);
+    EXPECT_EQ(1, PropsInRooms());
+    EXPECT_TRUE(BangerErrors().empty()) << BangerErrors()[0];
+    printf("asleep after %d frames, sliding at %.3f m/s, centre at %.3f %.3f %.3f\n", frames,
+           slide, at.x, at.y, at.z);
 }
 
 }  // namespace

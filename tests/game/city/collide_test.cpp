@@ -122,6 +122,11 @@ TEST(CollidePolyToLevel, SinkingCubeGivesVertexAndEdgeRecords) {
         EXPECT_FLOAT_EQ(r.Normal.y, 1.0f);
         EXPECT_NEAR(r.Position.y, 0.0f, 1e-5f);
         EXPECT_NEAR(r.Depth, 0.2f, 1e-5f);
+        // The side flag names the end that went under the floor: the record's end when set.
+        const Vector3& under = r.FrontSide ? r.SegEnd : r.SegStart;
+        const Vector3& over = r.FrontSide ? r.SegStart : r.SegEnd;
+        EXPECT_NEAR(under.y, -0.2f, 1e-5f);
+        EXPECT_GT(over.y, 0.0f);
         if (r.Flags & phIsect::VertexPath) {
             ++paths;
             EXPECT_NEAR(r.T, 0.8f, 1e-5f);

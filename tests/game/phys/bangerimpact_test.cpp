@@ -390,7 +390,7 @@ public:
     const Matrix34& GetMatrix(Matrix34&) const override { return m_Box.m_Body.Matrix; }
     void SetMatrix(const Matrix34& matrix) override { m_Box.m_Body.Matrix = matrix; }
     size_t SizeOf() const override { return sizeof(*this); }
-    phBound* GetBound() override { return &m_Box.m_Box; }
+    phBound* GetBound(int) override { return &m_Box.m_Box; }
     qvPhysEntity* GetActive() override { return m_Active; }
     qvPhysEntity* AttachEntity() override { return m_Active = &m_Entity; }
 
@@ -398,6 +398,7 @@ public:
         explicit Entity(BoxInstance* owner) : m_Owner(owner) {}
         void Update() override {}
         phColliderBase* GetCollider() override { return &m_Owner->m_Box.m_Collider; }
+        void Reserved() override {}
         void Release() override {
             m_Owner->m_Active = nullptr;
             ++m_Released;
@@ -439,7 +440,7 @@ TEST(BangerImpact, PhysicsManagerAsksTheBangerCodeOnlyForLimitAndBreak) {
     ImpactSettings settings(0.035f);
     float seconds = datTimeManager::Seconds;
     datTimeManager::Seconds = 1.0f / 60.0f;
-    qvPhysManager::sm_Bangers = {SeamLimit, SeamBreak};
+    qvPhysManager::sm_Bangers = {SeamLimit, SeamBreak, nullptr};
     struct Case {
         const char* m_What;
         float m_Limit;
@@ -472,7 +473,7 @@ TEST(BangerImpact, PhysicsManagerAsksTheBangerCodeOnlyForLimitAndBreak) {
             EXPECT_GT(mover.m_Box.m_Body.Impulse.x, 0.0f);
         }
     }
-    qvPhysManager::sm_Bangers = {nullptr, nullptr};
+    qvPhysManager::sm_Bangers = {nullptr, nullptr, nullptr};
     datTimeManager::Seconds = seconds;
 }
 

@@ -15,6 +15,7 @@
 #include "phcore/segment.h"
 #include "phys/physentity.h"
 #include "tests/game/level/levelfixture.h"
+#include "tests/game/phys/testmover.h"
 
 namespace {
 
@@ -28,45 +29,6 @@ void RecordPrint(int level, const char* format, va_list args) {
 }
 
 void RecordText(int, int, const char* text) { g_Lines.push_back(text); }
-
-// An active body: counts the manager's calls and lends a collider.
-class TestEntity : public qvPhysEntity {
-public:
-    void PreUpdate() override { ++m_Pre; }
-    void Update() override {
-        ++m_Updates;
-        m_Seconds.push_back(datTimeManager::Seconds);
-    }
-    phColliderBase* GetCollider() override { return &m_Collider; }
-    void PostUpdate() override { ++m_Post; }
-
-    phCollider m_Collider;
-    int m_Pre = 0, m_Updates = 0, m_Post = 0;
-    std::vector<float> m_Seconds;
-};
-
-// A mover on the grid: a sphere at a position, with or without an active body.
-class TestMover : public lvlInstance {
-public:
-    TestMover(const Vector3& position, float radius, bool entity) : m_Radius(radius) {
-        m_Matrix.Identity();
-        m_Matrix.d = position;
-        if (entity) m_Entity.reset(new TestEntity);
-    }
-    const Vector3& GetPosition() const override { return m_Matrix.d; }
-    const Matrix34& GetMatrix(Matrix34&) const override { return m_Matrix; }
-    void SetMatrix(const Matrix34& matrix) override { m_Matrix = matrix; }
-    size_t SizeOf() const override { return sizeof(*this); }
-    phBound* GetBound() override { return nullptr; }
-    qvPhysEntity* GetActive() override { return m_Entity.get(); }
-    float GetRadius() const override { return m_Radius; }
-    void LeaveActiveRooms() override { ++m_Left; }
-
-    Matrix34 m_Matrix;
-    float m_Radius;
-    std::unique_ptr<TestEntity> m_Entity;
-    int m_Left = 0;
-};
 
 // A manager that records the pairs it is asked to collide.
 class PairManager : public qvPhysManager {

@@ -1,0 +1,139 @@
+#ifndef TESTS_GAME_PHYS_TERRAINSCENE_H
+#define TESTS_GAME_PHYS_TERRAINSCENE_H
+
+#include <cmath>
+
+#include "city/psdl.h"
+#include "city/sdl.h"
+#include "city/sdlcode.h"
+#include "level/inst.h"
+#include "level/level.h"
+#include "phbound/boundbox.h"
+#include "phcollide/collider.h"
+#include "phinertia/inertia.h"
+#include "phys/physentity.h"
+#include "tests/game/phys/polygonlevel.h"
+
+// What the scenes of props and the physics manager's terrain tests stand on and drive over.
+
+// The terrain of the scenes: a processed city whose room r is one fan over the level's room
+// r (10 (r - 1) <= x < 10 r, Near <= z <= Far), the ground rising by Rise over one room and
+// falling over the next, so that props stand, fall and settle on slopes and across the rooms'
+// seams. The physics manager collides with it as with any city.
+class Terrain : public lvlPSDL {
+public:
+    static constexpr float Rise = 0.3f;
+    static constexpr float Near = -20.0f;
+    static constexpr float Far = 30.0f;
+
+    // Rooms 1 to rooms - 1, as a level of that room count numbers them; a rise of 0 makes the
+    // city flat.
+    explicit Terrain(int rooms, float rise = Rise) {
+        // Vertex 0 is no corner: the rooms' corners start at 1, two at each room edge.
+        AllocateVertices(uint32_t(2 * rooms + 1));
+        sm_Vertices[0] = Vector3(0.0f, 0.0f, Near);
+        for (int k = 0; k < rooms; ++k) {
+            float x = 10.0f * float(k);
+            sm_Vertices[size_t(1 + 2 * k)] = Vector3(x, Height(x, rise), Near);
+            sm_Vertices[size_t(2 + 2 * k)] = Vector3(x, Height(x, rise), Far);
+        }
+        AllocateTextures(2);
+        AllocateRooms(uint32_t(rooms));
+        for (int r = 1; r < rooms; ++r) {
+            // Turning so that the fan's normal points up.
+            const SDLCODE_T corners[4] = {SDLCODE_T(2 * r - 1), SDLCODE_T(2 * r),
+                                          SDLCODE_T(2 * r + 2), SDLCODE_T(2 * r + 1)};
+            const SDLCODE_T words[] = {SDL_TEXTURE, 1, SDL_FAN | SDL_LAST | 2, corners[0],
+                                       corners[1], corners[2], corners[3]};
+            lvlSDL* room = lvlSDL::Create(4, 0);
+            room->SetCodes(words, 7);
+            for (uint16_t i = 0; i < 4; ++i) room->GetPerimeterEntry(i).m_Vertex = corners[i];
+            m_Rooms[size_t(r)].reset(room);
+        }
+        ComputeBounds();
+    }
+    // The ground's height at x: 0 at even room edges, the rise at odd ones, straight between.
+    static float Height(float x, float rise = Rise) {
+        float edge = std::floor(x / 10.0f);
+        float t = x / 10.0f - edge;
+        bool rising = int(edge) % 2 == 0;
+        return rise * (rising ? t : 1.0f - t);
+    }
+};
+
+// The ground of the prop scenes: a slab whose top is y = 0 under every room, its polygons
+// answering the manager's terrain collision through the level bound's own segment tests.
+class Ground : public PolygonLevel {
+public:
+    Ground() {
+        AddQuad({-50, 0, -50}, {-50, 0, 50}, {150, 0, 50}, {150, 0, -50});
+        AddQuad({-50, -2, -50}, {150, -2, -50}, {150, -2, 50}, {-50, -2, 50});
+    }
+    static float Height(float) { return 0.0f; }
+    // A probe takes the nearest of the slab's faces it meets.
+    bool TestSegmentRooms(phSegment& segment, phIsect* isect, float nearestT) override {
+        phIsect hits[2];
+        int count = TestSegmentIsects(segment, hits, 2);
+        bool hit = false;
+        for (int i = 0; i < count; ++i) {
+            if (hits[i].T < nearestT) {
+                nearestT = hits[i].T;
+                *isect = hits[i];
+                hit = true;
+            }
+        }
+        return hit;
+    }
+};
+
+// A heavy box on the ground driven along x by a force that holds the speed it is given.
+class Car : public lvlInstance {
+public:
+    static constexpr float Mass = 1500.0f;
+
+    explicit Car(const Vector3& position) : m_Box(Vector3(2.0f, 1.5f, 4.0f)), m_Entity(this) {
+        m_Body.InitBox(Mass, 2.0f, 1.5f, 4.0f);
+        m_Body.Matrix.Identity();
+        m_Body.Matrix.d = position;
+        m_Body.ZeroMotion();
+        m_Collider.InitWithICS(&m_Box, &m_Body, 0);
+    }
+    const Vector3& GetPosition() const override { return m_Body.Matrix.d; }
+    const Matrix34& GetMatrix(Matrix34&) const override { return m_Body.Matrix; }
+    void SetMatrix(const Matrix34& matrix) override { m_Body.Matrix = matrix; }
+    size_t SizeOf() const override { return sizeof(*this); }
+    phBound* GetBound(int) override { return &m_Box; }
+    qvPhysEntity* GetActive() override { return &m_Entity; }
+    float GetRadius() const override { return m_Box.RadiusAroundCentroid; }
+
+    struct Drive : qvPhysEntity {
+        explicit Drive(Car* car) : m_Car(car) {}
+        void Update() override {
+            phInertialCS& body = m_Car->m_Body;
+            // Speed along x held; the lane (z) and the heading held by a spring and damper.
+            body.Force.x += Mass * 20.0f * (m_Car->m_Speed - body.Velocity.x);
+            body.Force.z +=
+                Mass * (40.0f * (m_Car->m_Lane - body.Matrix.d.z) - 12.0f * body.Velocity.z);
+            body.Torque.y -=
+                body.AngInertia.y * (40.0f * body.Matrix.c.x + 12.0f * body.AngVelocity.y);
+            qvPhysEntity::Update();
+            body.FrameUpdate();
+            lvlLevel* level = lvlLevel::GetInstance();
+            int room = level->FindRoomId(body.Matrix.d, m_Car->GetRoom());
+            if (room != m_Car->GetRoom()) level->MoveToRoom(m_Car, room);
+        }
+        phInertialCS* GetICS() override { return &m_Car->m_Body; }
+        phColliderBase* GetCollider() override { return &m_Car->m_Collider; }
+        void Reserved() override {}
+        Car* m_Car;
+    };
+
+    phBoundBox m_Box;
+    phInertialCS m_Body;
+    phCollider m_Collider;
+    Drive m_Entity;
+    float m_Speed = 0.0f;
+    float m_Lane = 0.0f;
+};
+
+#endif
