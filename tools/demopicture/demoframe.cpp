@@ -51,6 +51,8 @@ void DrawDemoFrame(lvlPSDL& city, const Matrix34& camera, const char* shot) {
     gfxBeginScene();
     gfxSetCamera(camera);
     gfxSetStateByte(gfxCurrentState.m_Lighting, 0);
+    // The editor's "Culling" is on from the start: what faces away is not drawn.
+    rglEnable(RGL_CULL_FACE, 1);
     tglBegin();
     for (uint32_t r = 1; r < city.m_RoomCount; ++r) {
         if (!GetRoomBlock(int(r))) {

@@ -16,7 +16,8 @@ Matrix34 DemoLookAt(const Vector3& eye, const Vector3& target);
 // format and batches. Once, after the pipeline has started.
 void StartDemoView();
 
-// Clears to the editor's background and draws the city from the camera; with a shot file
+// Clears to the editor's background and draws the city from the camera, with back faces culled
+// as the editor starts; with a shot file
 // named, the frame is saved there as a bitmap when it ends.
 void DrawDemoFrame(lvlPSDL& city, const Matrix34& camera, const char* shot = nullptr);
 

@@ -258,12 +258,16 @@ Model Tower() {
 
 // A church: a nave under a gable roof and a bell tower with a spire, side by side.
 Model Church() {
-    Model m{"church", {}, {{"stone", "roof_b"}}, false, {}, Footprint(-6, -14, 6, 14)};
+    // The join line runs round the nave and the narrower tower, so that the ground is sewn
+    // up to every wall.
+    Model m{"church", {}, {{"stone", "roof_b"}}, false, {},
+            {{-6, 0, -14}, {6, 0, -14}, {6, 0, 8}, {4, 0, 8}, {4, 0, 14}, {-4, 0, 14},
+             {-4, 0, 8}, {-6, 0, 8}}};
     Mesh& mesh = m.m_Mesh;
     mesh.Box(0, {-6, 0, -14}, {6, 10, 8}, 0xFFFFFFFF, 3, false);
-    // The gable roof: two slopes and the two gable ends.
-    mesh.Quad(1, {-6, 10, 8}, {-6, 10, -14}, {0, 16, -14}, {0, 16, 8}, ShadeWest, 4, 2);
-    mesh.Quad(1, {6, 10, -14}, {6, 10, 8}, {0, 16, 8}, {0, 16, -14}, ShadeEast, 4, 2);
+    // The gable roof: two slopes facing up and out, and the two gable ends.
+    mesh.Quad(1, {-6, 10, -14}, {-6, 10, 8}, {0, 16, 8}, {0, 16, -14}, ShadeWest, 4, 2);
+    mesh.Quad(1, {6, 10, 8}, {6, 10, -14}, {0, 16, -14}, {0, 16, 8}, ShadeEast, 4, 2);
     mesh.Triangle(0, {6, 10, -14}, {-6, 10, -14}, {0, 16, -14}, ShadeNorth);
     mesh.Triangle(0, {-6, 10, 8}, {6, 10, 8}, {0, 16, 8}, ShadeSouth);
     mesh.Box(0, {-4, 0, 8}, {4, 26, 14}, 0xFFFFFFFF, 3, false);

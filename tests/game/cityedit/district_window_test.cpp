@@ -98,6 +98,27 @@ TEST_F(DemoDistrict, LoadsDrawsAndMakesWithoutAWarning) {
     EXPECT_LT(background, 8);
     EXPECT_GT(green, 500);
 
+    // Closer, the whole district fills the view with its faces culled as the editor starts:
+    // every ground piece, the corners of the intersections, the alley and the landmarks' roofs
+    // face up, and the ground is sewn up to the landmarks' walls.
+    Matrix34 close = DemoLookAt(Vector3(0, 350, 0.001f), Vector3(0, 0, 0));
+    DrawDemoFrame(*city, close, shot.c_str());
+    bmp = ReadWholeFile(shot);
+    ASSERT_EQ(bmp.size(), 1440054u);
+    // 1.48 pixels to the unit: the district's square runs from 163 to 637 across and from 63
+    // to 537 down; a margin of three pixels keeps to its inside.
+    int holes = 0;
+    std::string where;
+    for (int y = 66; y < 534; ++y) {
+        for (int x = 166; x < 634; ++x) {
+            uint32_t p = BmpPixel(bmp, x, y);
+            if ((p >> 16 & 0xFF) < 20 && (p >> 8 & 0xFF) < 20 && (p & 0xFF) < 40 && ++holes < 40) {
+                where += " " + std::to_string(x) + "," + std::to_string(y);
+            }
+        }
+    }
+    EXPECT_LT(holes, 8) << "background at" << where;
+
     std::string name = m_Scratch.Path("demo");
     ASSERT_TRUE(city->MakeCity(name.c_str(), EmitCityBlocks));
     ASSERT_TRUE(city->WritePSDL(name.c_str(), 2));
