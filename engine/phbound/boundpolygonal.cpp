@@ -249,9 +249,14 @@ bool EarlyDeepHit(const phIsect& isect) {
 // bound that reaches behind the face (a solid) holds the end itself too. A bound that reaches
 // no further than the margin behind the face is a surface and holds whatever lies behind it.
 // The far end of a long edge that passed through a body fails one or the other. A vertex
-// path's end is the moving vertex itself and may lie past a thin bound it crossed.
+// path's end is the moving vertex itself and may lie past a thin bound it crossed. A terrain
+// or a level is ground: its box spans ground of many heights and says nothing of one face.
 bool BeyondTheOverlap(const phIsect& isect, const phPairSide& hit) {
     if ((isect.Flags & phIsect::VertexPath) || !hit.Bound) {
+        return false;
+    }
+    int type = hit.Bound->Type;
+    if (type == phBound::TERRAIN || type == phBound::TERRAIN_ALT || type == phBound::LEVEL) {
         return false;
     }
     const Matrix34& m = hit.Current;
