@@ -42,15 +42,12 @@ int phBoundTerrainAlt::CollideHotdog(phBoundHotdog* hotdog, const Matrix34& hotd
                                      phColliderBase* colliderB, phImpact* impacts,
                                      int maxImpacts) {
     Matrix34 local;
-    local.a = phRotateToLocal(hotdogMatrix.a, matrix);
-    local.b = phRotateToLocal(hotdogMatrix.b, matrix);
-    local.c = phRotateToLocal(hotdogMatrix.c, matrix);
-    local.d = phRotateToLocal(hotdogMatrix.d - matrix.d, matrix);
+    local.DotTranspose(hotdogMatrix, matrix);
     int count = phBoundTerrain::CollideHotdog(hotdog, local, Matrix34::sm_Identity, motion,
                                               direction, colliderA, colliderB, impacts,
                                               maxImpacts);
     for (int i = 0; i < count; ++i) {
-        impacts[i].Position = phRotateToWorld(impacts[i].Position, matrix) + matrix.d;
+        impacts[i].Position.Transform(matrix);
         impacts[i].Normal = phRotateToWorld(impacts[i].Normal, matrix);
     }
     return count;
