@@ -91,7 +91,9 @@ void WriteCrate(const std::string& root) {
 void RunBangers(int props) {
     const int rooms = 21;
     GridLevel level(rooms + 1);
-    Ground ground;
+    // A flat city under the strip.
+    const float rise = 0.0f;
+    Terrain terrain(level.GetRoomCount(), rise);
     qvInstallBangerSeams();
     qvBangerDataManager types;
     qvBangerActiveManager active;
@@ -102,12 +104,12 @@ void RunBangers(int props) {
         Matrix34 m;
         m.Identity();
         m.d = Vector3(15.0f + 180.0f * float(i) / float(props), 0.0f, 5.0f + float(i % 5 - 2) * 0.4f);
-        m.d.y = Ground::Height(m.d.x);
+        m.d.y = Terrain::Height(m.d.x, rise);
         qvBangerInstance* crate = qvBangerInstance::Create("crate", true);
         crate->Init("crate", m, 0);
         level.MoveToRoom(crate, level.FindRoomId(m.d, 0));
     }
-    Car car(Vector3(5.0f, Ground::Height(5.0f) + 0.77f, 5.0f));
+    Car car(Vector3(5.0f, Terrain::Height(5.0f, rise) + 0.77f, 5.0f));
     car.m_Speed = 10.0f;
     car.m_Lane = 5.0f;
     level.MoveToRoom(&car, level.FindRoomId(car.GetPosition(), 0));

@@ -498,18 +498,16 @@ bool qvPhysManager::CollideTerrain(Mover& entry) {
     phColliderBase* collider = ColliderOf(instance, bound, 0);
     const Matrix34& current = *collider->CurrentMatrix;
     const Matrix34& last = collider->LastMatrix;
+    // The box of the bound's extents: the cheap test, and what round bounds meet the terrain as.
+    bool round = bound->Type == phBound::SPHERE || bound->Type == phBound::HOTDOG;
+    phBound* box = BoxTrivialReject || round ? instance->GetBound(1) : nullptr;
+    if (BoxTrivialReject && box && !terrain->TestBox(*box, current)) return false;
+    // The rooms are searched round the finest bound.
     int rooms[1 + MaxTouchingRooms];
     bool own = !(PhysEntityTrivialReject && entity && !entity->SearchesOwnRoom());
     int roomCount = SearchRooms(instance, current.d, bound->RadiusAroundCentroid, rooms, own);
     if (roomCount == 0) return false;
-    if (BoxTrivialReject) {
-        phBound* box = instance->GetBound(1);
-        if (box && !terrain->TestBox(*box, current)) return false;
-    }
-    // Round bounds meet the terrain as the box of their extents.
-    if (bound->Type == phBound::SPHERE || bound->Type == phBound::HOTDOG) {
-        if (phBound* box = instance->GetBound(1)) bound = box;
-    }
+    if (round && box) bound = box;
     int n = 0;
     if (bound->Type == phBound::SPHERE) {
         n = terrain->CollideSphereImpacts(bound, current.d, collider, &m_Terrain, m_Impacts,

@@ -15,18 +15,12 @@
 #include "phcore/segment.h"
 #include "phys/physentity.h"
 #include "tests/game/level/levelfixture.h"
+#include "tests/game/phys/printerrors.h"
 #include "tests/game/phys/testmover.h"
 
 namespace {
 
-std::vector<std::string> g_Errors;
 std::vector<std::string> g_Lines;
-
-void RecordPrint(int level, const char* format, va_list args) {
-    char line[512];
-    vsnprintf(line, sizeof(line), format, args);
-    if (level == 4) g_Errors.push_back(line);
-}
 
 void RecordText(int, int, const char* text) { g_Lines.push_back(text); }
 
@@ -60,8 +54,8 @@ std::vector<std::string> DrawPage() {
 class PhysManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_Handler = SetPrintHandler(RecordPrint);
-        g_Errors.clear();
+        m_Handler = SetPrintHandler(RecordPhysError);
+        PhysErrors().clear();
         datTimeManager::Seconds = 1.0f / 60.0f;
     }
     void TearDown() override {
@@ -113,7 +107,7 @@ TEST_F(PhysManagerTest, DeclareMoverRefusesMergesAndActivatesRooms) {
     EXPECT_EQ(m_Manager->DeclareMover(outside, 2, 0), nullptr);
     TestMover* bodiless = Mover(15.0f);
     EXPECT_EQ(m_Manager->DeclareMover(bodiless, 2, qvPhysManager::UPDATE), nullptr);
-    EXPECT_EQ(g_Errors, (std::vector<std::string>{
+    EXPECT_EQ(PhysErrors(), (std::vector<std::string>{
                             "PHYS.DeclareMover : mover not even in city",
                             "qvPhysManager::DeclareMover : cant update a mover with no physEntity"}));
     EXPECT_EQ(m_Manager->GetMoverCount(), 0);
@@ -130,9 +124,9 @@ TEST_F(PhysManagerTest, DeclareMoverRefusesMergesAndActivatesRooms) {
     EXPECT_EQ(m_Manager->GetMover(0).m_Flags, qvPhysManager::TERRAIN | qvPhysManager::MOVERS);
 
     for (int i = 1; i < qvPhysManager::MAX_MOVERS; ++i) m_Manager->DeclareMover(Mover(25.0f), 2, 0);
-    g_Errors.clear();
+    PhysErrors().clear();
     EXPECT_EQ(m_Manager->DeclareMover(Mover(25.0f), 2, 0), nullptr);
-    EXPECT_EQ(g_Errors, std::vector<std::string>{"PHYS.DeclareMover: raise MAX_MOVERS past 32"});
+    EXPECT_EQ(PhysErrors(), std::vector<std::string>{"PHYS.DeclareMover: raise MAX_MOVERS past 32"});
     // A full table still merges flags into an existing entry.
     EXPECT_NE(m_Manager->DeclareMover(leader, 3, qvPhysManager::STATICS), nullptr);
     EXPECT_EQ(m_Manager->GetMover(0).m_Flags & qvPhysManager::STATICS, qvPhysManager::STATICS);
@@ -174,7 +168,7 @@ TEST_F(PhysManagerTest, NewMoversJoinAfterTheirSubStep) {
     EXPECT_EQ(m_Manager->GetMover(1).m_Flags, qvPhysManager::NEW);
     m_Manager->NewMover(b);
     m_Manager->NewMover(Mover(14.0f), nullptr, Mover(16.0f));
-    EXPECT_EQ(g_Errors, (std::vector<std::string>{"PHYS.NewMover, mover's already here",
+    EXPECT_EQ(PhysErrors(), (std::vector<std::string>{"PHYS.NewMover, mover's already here",
                                                   "PHYS.NewMover - not able to find other's entry"}));
     EXPECT_EQ(m_Manager->GetMoverCount(), 2);
     datTimeManager::Seconds = 0.05f;

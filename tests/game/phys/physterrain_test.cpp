@@ -25,17 +25,11 @@
 #include "tests/engine/rgl/rglfixture.h"
 #include "tests/game/level/gridlevel.h"
 #include "tests/game/phys/terrainscene.h"
+#include "tests/game/phys/printerrors.h"
 #include "tests/game/phys/testmover.h"
 
 namespace {
 
-std::vector<std::string> g_Errors;
-
-void RecordPrint(int level, const char* format, va_list args) {
-    char line[512];
-    vsnprintf(line, sizeof(line), format, args);
-    if (level == 4) g_Errors.push_back(line);
-}
 
 // The grid of rooms, its touching rooms without the room it is asked from, as a level whose
 // own room is not among the rooms a sphere touches.
@@ -101,8 +95,8 @@ public:
 class PhysTerrainTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_Handler = SetPrintHandler(RecordPrint);
-        g_Errors.clear();
+        m_Handler = SetPrintHandler(RecordPhysError);
+        PhysErrors().clear();
         datTimeManager::Seconds = 1.0f / 60.0f;
         m_Manager.reset(new qvPhysManager);
     }
@@ -168,7 +162,7 @@ TEST_F(PhysTerrainTest, BoxesGoToTheCitysRoomsNearThem) {
         EXPECT_EQ(m_Terrain.m_Rooms, c.rooms);
         m_Manager->Reset();
     }
-    EXPECT_TRUE(g_Errors.empty()) << g_Errors[0];
+    EXPECT_TRUE(PhysErrors().empty()) << PhysErrors()[0];
 }
 
 // Round bounds meet the terrain as the box of their extents when they have one; without one
@@ -259,7 +253,7 @@ TEST_F(PhysTerrainTest, DroppedBoxComesToRestOnTheTerrain) {
     EXPECT_LT(high, 0.78f);
     EXPECT_NEAR(car.GetPosition().x, 15.0f, 0.3f);
     m_Level.RemoveFromRoom(&car);
-    EXPECT_TRUE(g_Errors.empty()) << g_Errors[0];
+    EXPECT_TRUE(PhysErrors().empty()) << PhysErrors()[0];
 }
 
 // Upright props with a YRadius are paired as cylinders round their model origin (the centre

@@ -12,7 +12,6 @@
 #include "phcollide/collider.h"
 #include "phinertia/inertia.h"
 #include "phys/physentity.h"
-#include "tests/game/phys/polygonlevel.h"
 
 // What the scenes of props and the physics manager's terrain tests stand on and drive over.
 
@@ -58,31 +57,6 @@ public:
         float t = x / 10.0f - edge;
         bool rising = int(edge) % 2 == 0;
         return rise * (rising ? t : 1.0f - t);
-    }
-};
-
-// The ground of the prop scenes: a slab whose top is y = 0 under every room, its polygons
-// answering the manager's terrain collision through the level bound's own segment tests.
-class Ground : public PolygonLevel {
-public:
-    Ground() {
-        AddQuad({-50, 0, -50}, {-50, 0, 50}, {150, 0, 50}, {150, 0, -50});
-        AddQuad({-50, -2, -50}, {150, -2, -50}, {150, -2, 50}, {-50, -2, 50});
-    }
-    static float Height(float) { return 0.0f; }
-    // A probe takes the nearest of the slab's faces it meets.
-    bool TestSegmentRooms(phSegment& segment, phIsect* isect, float nearestT) override {
-        phIsect hits[2];
-        int count = TestSegmentIsects(segment, hits, 2);
-        bool hit = false;
-        for (int i = 0; i < count; ++i) {
-            if (hits[i].T < nearestT) {
-                nearestT = hits[i].T;
-                *isect = hits[i];
-                hit = true;
-            }
-        }
-        return hit;
     }
 };
 
