@@ -30,18 +30,16 @@ bool IsDigit(int c) {
     return c >= '0' && c <= '9';
 }
 
-// A pushed-back token is read again by GetToken, so one that holds a separator goes back
-// quoted; a quoted token never holds a quote, so this always reads back the same.
-bool NeedsQuotes(const char* token, int length) {
+}  // namespace
+
+bool TokenReader::HoldsSeparator(const char* text, int length) {
     for (int i = 0; i < length; ++i) {
-        if (IsSpace((unsigned char)token[i]) || token[i] == CommentChar) {
+        if (IsSpace((unsigned char)text[i]) || text[i] == CommentChar) {
             return true;
         }
     }
     return false;
 }
-
-}  // namespace
 
 TokenReader::TokenReader(const char* fileName, Stream* stream) {
     Init(fileName, stream);
@@ -215,7 +213,9 @@ void TokenReader::PushBack(const char* token, int length) {
     if (m_Current != -1) {
         pushbuf[pushcount++] = (char)m_Current;
     }
-    bool quoted = NeedsQuotes(token, length);
+    // A pushed-back token is read again by GetToken, so one that holds a separator goes back
+    // quoted; a quoted token never holds a quote, so this always reads back the same.
+    bool quoted = HoldsSeparator(token, length);
     if (quoted) {
         pushbuf[pushcount++] = '"';
     }

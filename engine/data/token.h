@@ -19,6 +19,9 @@ public:
     static const int NumberSize = 48;
     // MatchToken and CheckToken read up to 63 characters.
     static const int KeywordSize = 64;
+    // Whether the text holds white space or the start of a comment: unquoted, it would not
+    // read back as one token.
+    static bool HoldsSeparator(const char* text, int length);
 
     TokenReader(const char* fileName = nullptr, Stream* stream = nullptr);
     virtual ~TokenReader();

@@ -15,7 +15,7 @@ IDirectInputDeviceA* inpCreateDevice(REFGUID guid, const DIDATAFORMAT* format,
     dipdw.diph.dwHeaderSize = sizeof(DIPROPHEADER);
     dipdw.diph.dwObj = 0;
     dipdw.diph.dwHow = DIPH_DEVICE;
-    dipdw.dwData = 32;
+    dipdw.dwData = inpBufferedItems;
     inpCheck(device->SetProperty(DIPROP_BUFFERSIZE, &dipdw.diph), calls.m_SetProperty);
     return device;
 }

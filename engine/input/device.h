@@ -11,7 +11,7 @@ struct inpDeviceCalls {
 };
 
 // Makes a system device: a counted reference to the DirectInput object, the device, its data
-// format and a buffer of 32 items. No cooperative level is set. The caller acquires it.
+// format and a buffer of inpBufferedItems items. No cooperative level is set. The caller acquires it.
 IDirectInputDeviceA* inpCreateDevice(REFGUID guid, const DIDATAFORMAT* format,
                                      const inpDeviceCalls& calls);
 // Unacquires and releases the device, and the device's reference to the DirectInput object.

@@ -8,6 +8,9 @@ struct DIMOUSESTATE;
 // The DirectInput mouse and keyboard, read once a frame. Keys are named by their DirectInput
 // key codes everywhere in the program.
 
+// The buffered changes a device holds between two reads.
+const int inpBufferedItems = 32;
+
 void inpInitDirectInput();
 // With windowButtons the mouse buttons come from the window messages, not from DirectInput.
 void inpInitMouse(bool windowButtons);

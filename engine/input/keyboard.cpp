@@ -51,9 +51,9 @@ int inpReadKeyboardBuffer(uint8_t* buffer, int maximum) {
     if (!keybDev) {
         return 0;
     }
-    DIDEVICEOBJECTDATA items[32];
+    DIDEVICEOBJECTDATA items[inpBufferedItems];
     static_assert(sizeof(DIDEVICEOBJECTDATA) == 16, "DirectInput 7 buffered items");
-    DWORD count = 32;
+    DWORD count = inpBufferedItems;
     if (FAILED(keybDev->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0))) {
         return 0;
     }

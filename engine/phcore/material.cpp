@@ -19,21 +19,8 @@ static_assert(SoundOffset + phMaterial::NameSize == phMaterial::BinarySize,
               "the binary material record is 104 bytes");
 static_assert(phMaterial::BinarySize == 104, "the binary material record is 104 bytes");
 
-// Ends a token of the text form: white space or the start of a comment.
-bool EndsToken(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ';';
-}
-
 bool NeedsQuotes(const char* name) {
-    if (!name[0] || name[0] == '"') {
-        return true;
-    }
-    for (const char* c = name; *c; ++c) {
-        if (EndsToken(*c)) {
-            return true;
-        }
-    }
-    return false;
+    return !name[0] || name[0] == '"' || TokenReader::HoldsSeparator(name, int(strlen(name)));
 }
 
 // A name the text form would split, lose or take for a comment goes out quoted.

@@ -25,8 +25,6 @@ const int IconQuestion = 1;
 const int Yes = 1;
 const int TargetSize = 2;
 const char* const MarkerFile = "genbai";
-// The keyboard's buffer holds this many changes between two polls.
-const int KeyBufferSize = 32;
 
 // An empty buffer proposes the city folder under the asset root; a root too long for the
 // buffer proposes the working folder.
@@ -101,8 +99,8 @@ bool MakeDrivableCity(lvlPSDL* city, const GroupList* groups, MainDialogBuffers&
 // its buffer as presses of the editor's own keys: a file name with a "t" would move the camera
 // to the top view. Those presses were the dialog's.
 void DropTypedKeys() {
-    uint8_t typed[KeyBufferSize];
-    inpReadKeyboardBuffer(typed, KeyBufferSize);
+    uint8_t typed[inpBufferedItems];
+    inpReadKeyboardBuffer(typed, inpBufferedItems);
 }
 
 }  // namespace
