@@ -59,3 +59,22 @@ function(plattor_tests)
     plattor_add_test_program(${ARG_NAME}_test "" "${plain}" "${ARG_DEPENDS}")
   endif()
 endfunction()
+
+# Shares of a test program that take long (mutation runs, whose every refusal costs a child)
+# as ctest entries of their own, NAME_SHARE on FILTER, so that they run beside the rest; the
+# program's own entry leaves them out.
+#   plattor_test_shares(game_cityedit_test sdl "SdlMutation.*" refusals "A.*:B.*")
+function(plattor_test_shares program)
+  get_test_property(${program} ENVIRONMENT environment)
+  get_test_property(${program} TIMEOUT timeout)
+  set(left "")
+  while(ARGN)
+    list(POP_FRONT ARGN share filter)
+    add_test(NAME ${program}_${share} COMMAND ${program} --gtest_filter=${filter}
+             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set_tests_properties(${program}_${share} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT ${timeout})
+    string(APPEND left ":${filter}")
+  endwhile()
+  string(SUBSTRING "${left}" 1 -1 left)
+  set_property(TEST ${program} APPEND PROPERTY ENVIRONMENT "GTEST_FILTER=-${left}")
+endfunction()

@@ -61,15 +61,27 @@ std::string ShortLeaf(const std::string& leaf) {
     return leaf.substr(0, Keep) + tail;
 }
 
+// A child's folder is named after the child, as runs of one program side by side start
+// different children, and after its slice, as children of mutation slices run side by side.
+std::string ChildLeaf() {
+    const char* line = GetCommandLineA();
+    const char* name = strstr(line, "--child=");
+    std::string leaf = "child";
+    if (name) {
+        name += 8;
+        leaf.assign(name, strcspn(name, " \"\t"));
+    }
+    if (const char* slice = strstr(line, "slice=")) {
+        leaf += std::to_string(atoi(slice + 6));
+    }
+    return leaf;
+}
+
 }  // namespace
 
 ScratchDir::ScratchDir() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string leaf = info ? std::string(info->test_suite_name()) + "." + info->name() : "child";
-    // Children of mutation slices run side by side.
-    if (const char* slice = info ? nullptr : strstr(GetCommandLineA(), "slice=")) {
-        leaf += std::to_string(atoi(slice + 6));
-    }
+    std::string leaf = info ? std::string(info->test_suite_name()) + "." + info->name() : ChildLeaf();
     for (char& c : leaf) {
         if (c == '/') {
             c = '_';

@@ -338,9 +338,9 @@ TEST(CrashSave, AFaultInTheEditorSavesTheBlocksAndEndsWithOne) {
         {"case=1", "mine.CRASH.block", "Unexpected program fault, saved data out to '"},
         {"case=2", nullptr, "Unexpected program fault, unable to save city block data (sorry!)"},
     };
-    const std::string older = "scratch\\child\\CRASH.block";
+    const std::string older = "scratch\\FaultInTheEditorsFrame\\CRASH.block";
     for (const Case& c : cases) {
-        std::string saved = "scratch\\child\\" + std::string(c.m_File ? c.m_File : "");
+        std::string saved = "scratch\\FaultInTheEditorsFrame\\" + std::string(c.m_File ? c.m_File : "");
         DeleteFileA(saved.c_str());
         ChildResult result = RunChild("FaultInTheEditorsFrame", c.m_Args);
         EXPECT_EQ(result.m_ExitCode, 1) << result.m_Output;

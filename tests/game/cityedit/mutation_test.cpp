@@ -69,5 +69,5 @@ TEST(SdlMutation, DamagedDescriptionsCompileOrAreRefused) {
                  "Assert(count < 256) failed in [city/sdlcode",
                  "Assert(roomNum < rooms) failed in [cityedit/sdlcompile",
                  "Assert(count < MAX_ROOMS_PER_ROAD) failed in [city/ai"},
-                2);
+                6);
 }
