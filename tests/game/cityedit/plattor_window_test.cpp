@@ -80,7 +80,8 @@ protected:
     }
 
     // Starts the editor, checks that its window is still open seconds later and closes it
-    // from outside; the editor must be gone within 5 s.
+    // from outside; the editor must then end by itself (30 s allow for a loaded machine; a
+    // loop that ignores the close runs into the run's limit instead).
     ChildResult RunUntilClosed(const std::string& arguments) {
         std::atomic<bool> done(false);
         ChildResult result;
@@ -100,7 +101,7 @@ protected:
             DWORD closed = GetTickCount();
             PostMessageA(window, WM_CLOSE, 0, 0);
             editor.join();
-            EXPECT_LT(GetTickCount() - closed, 5000u);
+            EXPECT_LT(GetTickCount() - closed, 30000u);
         } else {
             editor.join();
         }
