@@ -108,11 +108,13 @@ TEST(Tokenizer, TokensAcrossStreamBuffers) {
         tokens.push_back(token);
     }
     EXPECT_EQ(tokens, expected);
+}
 
-    // A token that the buffer's end cuts just before a quote goes on through the quote, as a
-    // token that meets one in the middle does.
-    ScratchDir edge;
-    TokenFile cut(edge, std::string(Stream::BufferSize - 2, ' ') + "ab\"c d");
+// A token that the buffer's end cuts just before a quote goes on through the quote, as a token
+// that meets one in the middle does.
+TEST(Tokenizer, ATokenCutJustBeforeAQuoteReadsOnThroughIt) {
+    ScratchDir scratch;
+    TokenFile cut(scratch, std::string(Stream::BufferSize - 2, ' ') + "ab\"c d");
     EXPECT_EQ(NextToken(cut.Reader()), "ab\"c");
     EXPECT_EQ(NextToken(cut.Reader()), "d");
 }
