@@ -19,6 +19,11 @@ std::map<std::string, ChildFunc>& Children() {
 
 const char ChildFlag[] = "--child=";
 
+std::string& RunningChild() {
+    static std::string name;
+    return name;
+}
+
 }  // namespace
 
 ChildRegistrar::ChildRegistrar(const char* name, ChildFunc func) { Children()[name] = func; }
@@ -27,7 +32,8 @@ bool RunChildFromCommandLine(int argc, char** argv, int* exitCode) {
     if (argc < 2 || strncmp(argv[1], ChildFlag, sizeof(ChildFlag) - 1) != 0) {
         return false;
     }
-    auto found = Children().find(argv[1] + sizeof(ChildFlag) - 1);
+    RunningChild() = argv[1] + sizeof(ChildFlag) - 1;
+    auto found = Children().find(RunningChild());
     if (found == Children().end()) {
         *exitCode = 99;
         return true;
@@ -124,7 +130,11 @@ void ExpectFatalChildren(const std::vector<FatalCase>& cases) {
     }
 }
 
-int ChildCase() {
-    const char* found = strstr(GetCommandLineA(), "case=");
-    return found ? atoi(found + 5) : 0;
+int ChildNumber(const char* word, int otherwise) {
+    const char* found = strstr(GetCommandLineA(), (std::string(word) + "=").c_str());
+    return found ? atoi(found + strlen(word) + 1) : otherwise;
 }
+
+int ChildCase() { return ChildNumber("case", 0); }
+
+const std::string& ChildName() { return RunningChild(); }

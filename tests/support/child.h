@@ -41,8 +41,12 @@ struct FatalCase {
 void ExpectFatalChild(const char* child, const char* report, const std::string& args = "");
 void ExpectFatalChildren(const std::vector<FatalCase>& cases);
 
-// The number given to a child as "case=N" on its command line; 0 when there is none.
+// The number given to a child as "WORD=N" on its command line; otherwise when there is none.
+int ChildNumber(const char* word, int otherwise);
+// Its "case=N"; 0 when there is none.
 int ChildCase();
+// The name of the child this process runs; empty in the test program itself.
+const std::string& ChildName();
 
 // Called by the test main: runs the child named on the command line, if any.
 bool RunChildFromCommandLine(int argc, char** argv, int* exitCode);

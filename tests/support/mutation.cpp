@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <cctype>
-#include <cstring>
 #include <algorithm>
 #include <random>
 #include <thread>
@@ -163,10 +162,8 @@ bool OnlyAllowedMessages(const std::string& text, const std::vector<std::string>
 }
 
 int RunMutantsInChild(int count, MutantCheck check) {
-    const char* found = strstr(GetCommandLineA(), "start=");
-    int start = found ? atoi(found + 6) : 0;
-    const char* end = strstr(GetCommandLineA(), "end=");
-    int stop = end ? std::min(atoi(end + 4), count) : count;
+    int start = ChildNumber("start", 0);
+    int stop = std::min(ChildNumber("end", count), count);
     SetFatalHook(PrintFatal);
     // As in the editor before its pipeline starts: a reader that lets through a value no
     // arithmetic can use traps on the spot.

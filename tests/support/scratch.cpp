@@ -1,4 +1,5 @@
 #include "tests/support/scratch.h"
+#include "tests/support/child.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -6,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -64,17 +64,9 @@ std::string ShortLeaf(const std::string& leaf) {
 // A child's folder is named after the child, as runs of one program side by side start
 // different children, and after its slice, as children of mutation slices run side by side.
 std::string ChildLeaf() {
-    const char* line = GetCommandLineA();
-    const char* name = strstr(line, "--child=");
-    std::string leaf = "child";
-    if (name) {
-        name += 8;
-        leaf.assign(name, strcspn(name, " \"\t"));
-    }
-    if (const char* slice = strstr(line, "slice=")) {
-        leaf += std::to_string(atoi(slice + 6));
-    }
-    return leaf;
+    std::string leaf = ChildName().empty() ? "child" : ChildName();
+    int slice = ChildNumber("slice", -1);
+    return slice < 0 ? leaf : leaf + std::to_string(slice);
 }
 
 }  // namespace
