@@ -111,10 +111,12 @@ TEST(Tokenizer, TokensAcrossStreamBuffers) {
 }
 
 // A token that the buffer's end cuts just before a quote goes on through the quote, as a token
-// that meets one in the middle does.
+// that meets one in the middle does. The first token fills the buffer, so that the second is
+// scanned from it.
 TEST(Tokenizer, ATokenCutJustBeforeAQuoteReadsOnThroughIt) {
     ScratchDir scratch;
-    TokenFile cut(scratch, std::string(Stream::BufferSize - 2, ' ') + "ab\"c d");
+    TokenFile cut(scratch, "x" + std::string(Stream::BufferSize - 3, ' ') + "ab\"c d");
+    EXPECT_EQ(NextToken(cut.Reader()), "x");
     EXPECT_EQ(NextToken(cut.Reader()), "ab\"c");
     EXPECT_EQ(NextToken(cut.Reader()), "d");
 }
