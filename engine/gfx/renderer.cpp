@@ -168,23 +168,31 @@ void SetAttributes(gfxScreenVertex& out, const uint8_t* vertex, const Layout& la
     memcpy(&out.m_U, vertex + layout.m_UV, 8);
 }
 
-void DrawBatch() {
+// The batch holds triangles, or the lines or points of a primitive of those.
+void DrawBatch(D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST) {
     if (!sBatchCount) {
         return;
     }
-    gfxFailed(lpD3DDev->DrawPrimitive(D3DPT_TRIANGLELIST, gfxScreenVertexFormat, sBatch,
-                                      sBatchCount, gfxIntDrawFlags),
-              "lpD3DDev->DrawPrimitive(D3DPT_TRIANGLELIST,D3DFVF_TLVERTEX,batch,count,28)");
-    gfxStats.m_IntTris += sBatchCount / 3;
+    if (type == D3DPT_TRIANGLELIST) {
+        gfxFailed(lpD3DDev->DrawPrimitive(D3DPT_TRIANGLELIST, gfxScreenVertexFormat, sBatch,
+                                          sBatchCount, gfxIntDrawFlags),
+                  "lpD3DDev->DrawPrimitive(D3DPT_TRIANGLELIST,D3DFVF_TLVERTEX,batch,count,28)");
+        gfxStats.m_IntTris += sBatchCount / 3;
+    } else {
+        gfxFailed(lpD3DDev->DrawPrimitive(type, gfxScreenVertexFormat, sBatch, sBatchCount,
+                                          gfxIntDrawFlags),
+                  "lpD3DDev->DrawPrimitive((D3DPRIMITIVETYPE)dm,D3DFVF_TLVERTEX,batch,count,28)");
+    }
     sBatchCount = 0;
 }
 
-void AddToBatch(const gfxScreenVertex& a, const gfxScreenVertex& b, const gfxScreenVertex& c) {
-    sBatch[sBatchCount++] = a;
-    sBatch[sBatchCount++] = b;
-    sBatch[sBatchCount++] = c;
+// Whole triangles (3), lines (2) or points (1): the batch's size is a multiple of each.
+void AddToBatch(const gfxScreenVertex* v, uint32_t n, D3DPRIMITIVETYPE type) {
+    for (uint32_t i = 0; i < n; ++i) {
+        sBatch[sBatchCount++] = v[i];
+    }
     if (sBatchCount == BatchSize) {
-        DrawBatch();
+        DrawBatch(type);
     }
 }
 
@@ -247,24 +255,38 @@ int ClipPass(const ClipVertex* in, int count, ClipVertex* out, int plane) {
     return n;
 }
 
+// A vertex of the primitive in clip space with its colour and coordinates.
+ClipVertex ClipVertexOf(uint32_t index, const uint8_t* vertices, const Layout& layout,
+                        uint32_t colour) {
+    const ClipSpaceVertex& c = sClip[index];
+    ClipVertex v;
+    v.m_X = c.m_X;
+    v.m_Y = c.m_Y;
+    v.m_Z = c.m_Z;
+    v.m_W = c.m_W;
+    const uint8_t* source = vertices + (size_t)layout.m_Size * index;
+    if (layout.m_Colour >= 0) {
+        memcpy(&colour, source + layout.m_Colour, 4);
+    }
+    v.m_Diffuse = colour;
+    v.m_Specular = 0xFFFFFFFF;
+    memcpy(&v.m_U, source + layout.m_UV, 8);
+    return v;
+}
+
+void ProjectClipVertex(gfxScreenVertex& out, const ClipVertex& v) {
+    Project(out, v.m_X, v.m_Y, v.m_Z, v.m_W);
+    out.m_Diffuse = v.m_Diffuse;
+    out.m_Specular = v.m_Specular;
+    out.m_U = v.m_U;
+    out.m_V = v.m_V;
+}
+
 void ClipTriangle(const uint32_t index[3], const uint8_t* vertices, const Layout& layout,
                   uint32_t colour) {
     ClipVertex* polygon = sPolygons[0];
     for (int i = 0; i < 3; ++i) {
-        const ClipSpaceVertex& c = sClip[index[i]];
-        ClipVertex& v = polygon[i];
-        v.m_X = c.m_X;
-        v.m_Y = c.m_Y;
-        v.m_Z = c.m_Z;
-        v.m_W = c.m_W;
-        const uint8_t* source = vertices + (size_t)layout.m_Size * index[i];
-        uint32_t diffuse = colour;
-        if (layout.m_Colour >= 0) {
-            memcpy(&diffuse, source + layout.m_Colour, 4);
-        }
-        v.m_Diffuse = diffuse;
-        v.m_Specular = 0xFFFFFFFF;
-        memcpy(&v.m_U, source + layout.m_UV, 8);
+        polygon[i] = ClipVertexOf(index[i], vertices, layout, colour);
     }
     int count = 3;
     int current = 0;
@@ -277,16 +299,76 @@ void ClipTriangle(const uint32_t index[3], const uint8_t* vertices, const Layout
     }
     gfxScreenVertex screen[MaxClipVertices];
     for (int i = 0; i < count; ++i) {
-        const ClipVertex& v = sPolygons[current][i];
-        Project(screen[i], v.m_X, v.m_Y, v.m_Z, v.m_W);
-        screen[i].m_Diffuse = v.m_Diffuse;
-        screen[i].m_Specular = v.m_Specular;
-        screen[i].m_U = v.m_U;
-        screen[i].m_V = v.m_V;
+        ProjectClipVertex(screen[i], sPolygons[current][i]);
     }
     for (int k = 0; k + 2 < count; ++k) {
-        AddToBatch(screen[0], screen[k + 1], screen[k + 2]);
+        const gfxScreenVertex triangle[3] = {screen[0], screen[k + 1], screen[k + 2]};
+        AddToBatch(triangle, 3, D3DPT_TRIANGLELIST);
     }
+}
+
+// The part of line a-b inside all six planes, its ends keeping their own colours.
+void ClipLine(uint32_t a, uint32_t b, const uint8_t* vertices, const Layout& layout,
+              uint32_t colour) {
+    uint8_t codeA = sOutcodes[a], codeB = sOutcodes[b];
+    if (codeA & codeB) {
+        return;
+    }
+    ClipVertex ends[2] = {ClipVertexOf(a, vertices, layout, colour),
+                          ClipVertexOf(b, vertices, layout, colour)};
+    float t0 = 0, t1 = 1;
+    for (int plane = 0; (codeA | codeB) && plane < 6; ++plane) {
+        float da = Inside(ends[0], plane), db = Inside(ends[1], plane);
+        if (da < 0 && db < 0) {
+            return;
+        }
+        if (da < 0) {
+            t0 = std::max(t0, da / (da - db));
+        } else if (db < 0) {
+            t1 = std::min(t1, da / (da - db));
+        }
+    }
+    if (t0 >= t1) {
+        return;
+    }
+    gfxScreenVertex screen[2];
+    for (int i = 0; i < 2; ++i) {
+        float t = i ? t1 : t0;
+        ClipVertex v = ends[i];
+        v.m_X = ends[0].m_X + (ends[1].m_X - ends[0].m_X) * t;
+        v.m_Y = ends[0].m_Y + (ends[1].m_Y - ends[0].m_Y) * t;
+        v.m_Z = ends[0].m_Z + (ends[1].m_Z - ends[0].m_Z) * t;
+        v.m_W = ends[0].m_W + (ends[1].m_W - ends[0].m_W) * t;
+        v.m_U = ends[0].m_U + (ends[1].m_U - ends[0].m_U) * t;
+        v.m_V = ends[0].m_V + (ends[1].m_V - ends[0].m_V) * t;
+        ProjectClipVertex(screen[i], v);
+    }
+    AddToBatch(screen, 2, D3DPT_LINELIST);
+}
+
+// Classification 3 of points and lines: the points inside are drawn, the lines cut to the
+// view; both go out in batches.
+void ClipLinesOrPoints(uint32_t type, uint32_t elements, const uint8_t* vertices,
+                       const Layout& layout, uint32_t colour, const uint16_t* indices) {
+    auto at = [indices](uint32_t i) { return indices ? (uint32_t)indices[i] : i; };
+    sBatchCount = 0;
+    if (type == D3DPT_POINTLIST) {
+        for (uint32_t i = 0; i < elements; ++i) {
+            uint32_t p = at(i);
+            if (!sOutcodes[p]) {
+                gfxScreenVertex screen;
+                ProjectClipVertex(screen, ClipVertexOf(p, vertices, layout, colour));
+                AddToBatch(&screen, 1, D3DPT_POINTLIST);
+            }
+        }
+        DrawBatch(D3DPT_POINTLIST);
+        return;
+    }
+    uint32_t step = type == D3DPT_LINELIST ? 2 : 1;
+    for (uint32_t i = 0; i + 1 < elements; i += step) {
+        ClipLine(at(i), at(i + 1), vertices, layout, colour);
+    }
+    DrawBatch(D3DPT_LINELIST);
 }
 
 // The triangles of a list, strip or fan as vertex numbers, through the indices when given.
@@ -331,6 +413,10 @@ uint32_t TriangleCount(uint32_t type, uint32_t count) {
 void ClipPrimitive(uint32_t type, uint32_t count, const uint8_t* vertices, const Layout& layout,
                    uint32_t colour, uint32_t indexCount, const uint16_t* indices) {
     uint32_t elements = indices ? indexCount : count;
+    if (type == D3DPT_POINTLIST || type == D3DPT_LINELIST || type == D3DPT_LINESTRIP) {
+        ClipLinesOrPoints(type, elements, vertices, layout, colour, indices);
+        return;
+    }
     sBatchCount = 0;
     ForEachTriangle(type, elements, indices, [&](const uint32_t t[3]) {
         uint8_t a = sOutcodes[t[0]], b = sOutcodes[t[1]], c = sOutcodes[t[2]];
@@ -370,7 +456,8 @@ void ClipPrimitive(uint32_t type, uint32_t count, const uint8_t* vertices, const
     }
     ForEachTriangle(type, count, nullptr, [&](const uint32_t t[3]) {
         if (!(sOutcodes[t[0]] | sOutcodes[t[1]] | sOutcodes[t[2]])) {
-            AddToBatch(sScreen[t[0]], sScreen[t[1]], sScreen[t[2]]);
+            const gfxScreenVertex triangle[3] = {sScreen[t[0]], sScreen[t[1]], sScreen[t[2]]};
+            AddToBatch(triangle, 3, D3DPT_TRIANGLELIST);
         }
     });
     DrawBatch();

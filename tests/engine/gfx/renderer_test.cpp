@@ -46,6 +46,29 @@ protected:
         FakePipeline::TearDown();
     }
 
+    // A point spread over the view volume and past its planes, with random coordinates.
+    static ColourVertex RandomVertex(std::mt19937& random, uint32_t colour) {
+        std::uniform_real_distribution<float> lateral(-14, 14);
+        std::uniform_real_distribution<float> depth(-26, 3);
+        std::uniform_real_distribution<float> coordinate(0, 1);
+        ColourVertex p;
+        p.m_X = lateral(random);
+        p.m_Y = lateral(random);
+        p.m_Z = depth(random);
+        p.m_Colour = colour;
+        p.m_U = coordinate(random);
+        p.m_V = coordinate(random);
+        return p;
+    }
+
+    // The viewport's scales and offsets, with the matrices composed.
+    const Matrix44& ScreenMatrix() {
+        if (gfxStateDirty & gfxDirtyComposite) {
+            gfxComposeMatrices();
+        }
+        return m_Viewport->m_Screen;
+    }
+
     // Every triangle the device received, as screen vertices.
     std::vector<Screen> DrawnTriangles() const {
         std::vector<Screen> out;
@@ -115,19 +138,12 @@ bool Solve3(const double m[3][3], const double r[3], double x[3]) {
 // perspective-correct texture coordinate and depth.
 TEST_F(IntRenderer, ClippedOutputMatchesADoublePrecisionReference) {
     std::mt19937 random(25);
-    std::uniform_real_distribution<float> lateral(-14, 14);
-    std::uniform_real_distribution<float> depth(-26, 3);
-    std::uniform_real_distribution<float> coordinate(0, 1);
-    if (gfxStateDirty & gfxDirtyComposite) {
-        gfxComposeMatrices();
-    }
-    const Matrix44& s = m_Viewport->m_Screen;
+    const Matrix44& s = ScreenMatrix();
     int checked = 0;
     for (int trial = 0; trial < 150; ++trial) {
         ColourVertex v[3];
         for (ColourVertex& p : v) {
-            p = At(lateral(random), lateral(random), depth(random), 0xFF00FF00,
-                   coordinate(random), coordinate(random));
+            p = RandomVertex(random, 0xFF00FF00);
         }
         m_Device.Forget();
         const uint16_t indices[3] = {0, 1, 2};
@@ -347,6 +363,77 @@ TEST_F(IntRenderer, VerticesWithoutColourTakeTheMaterialsOrTheDepthComplexityCol
     }
     gfxDepthComplexity = 0;
     gfxCurrentState.m_Material = &gfxDefaultMaterial;
+}
+
+// Random lines, many crossing the near, far and side planes, drawn as lists and indexed lists:
+// the device receives each one cut to the view volume as a double-precision cut in clip space
+// puts it, with its coordinates interpolated and its ends' own colours, or nothing when none
+// of it is inside.
+TEST_F(IntRenderer, LinesAreCutToTheViewAsADoublePrecisionReferenceCutsThem) {
+    std::mt19937 random(35);
+    const Matrix44& s = ScreenMatrix();
+    int cut = 0, drawn = 0;
+    for (int trial = 0; trial < 2000; ++trial) {
+        const ColourVertex v[2] = {RandomVertex(random, 0xFFFF0000),
+                                   RandomVertex(random, 0xFF0000FF)};
+        double clip[2][4];
+        ClipOf(v[0], clip[0]);
+        ClipOf(v[1], clip[1]);
+        // The planes w + z, w + x, w - x, w + y, w - y, w - z, each kept where not negative.
+        double t0 = 0, t1 = 1;
+        bool crosses = false;
+        for (int plane = 0; plane < 6; ++plane) {
+            double d[2];
+            for (int i = 0; i < 2; ++i) {
+                const double* c = clip[i];
+                const double across[6] = {c[2], c[0], -c[0], c[1], -c[1], -c[2]};
+                d[i] = c[3] + across[plane];
+            }
+            if (d[0] < 0 && d[1] < 0) {
+                t0 = 1, t1 = 0;
+            } else if (d[0] < 0 || d[1] < 0) {
+                crosses = true;
+                double t = d[0] / (d[0] - d[1]);
+                d[0] < 0 ? t0 = std::max(t0, t) : t1 = std::min(t1, t);
+            }
+        }
+        if (fabs(t1 - t0) < 1e-3) {
+            continue;
+        }
+        m_Device.Forget();
+        const uint16_t indices[2] = {0, 1};
+        if (trial & 1) {
+            gfxIntDrawIndexed(D3DPT_LINELIST, ColourFormat, v, 2, indices, 2);
+        } else {
+            gfxIntDraw(D3DPT_LINELIST, ColourFormat, v, 2);
+        }
+        std::vector<Screen> line = DrawnTriangles();
+        if (t0 > t1) {
+            ASSERT_TRUE(line.empty()) << "trial " << trial;
+            continue;
+        }
+        auto draws = m_Device.m_Calls;
+        ASSERT_EQ(1u, draws.size()) << "trial " << trial;
+        EXPECT_EQ((DWORD)D3DPT_LINELIST, draws[0].m_A);
+        ASSERT_EQ(2u, line.size()) << "trial " << trial;
+        for (int end = 0; end < 2; ++end) {
+            double t = end ? t1 : t0, p[4];
+            for (int k = 0; k < 4; ++k) {
+                p[k] = clip[0][k] + (clip[1][k] - clip[0][k]) * t;
+            }
+            const Screen& got = line[end];
+            ASSERT_NEAR(p[0] / p[3] * s.a.x + s.d.x, got.m_X, 0.02) << "trial " << trial;
+            ASSERT_NEAR(p[1] / p[3] * s.b.y + s.d.y, got.m_Y, 0.02) << "trial " << trial;
+            ASSERT_NEAR(p[2] / p[3] * s.c.z + s.d.z, got.m_Z, 1e-4) << "trial " << trial;
+            ASSERT_NEAR(1 / p[3], got.m_Rhw, 1e-4 / p[3]) << "trial " << trial;
+            ASSERT_NEAR(v[0].m_U + (v[1].m_U - v[0].m_U) * t, got.m_U, 1e-4) << "trial " << trial;
+            EXPECT_EQ(v[end].m_Colour, got.m_Diffuse);
+        }
+        cut += crosses;
+        ++drawn;
+    }
+    EXPECT_GT(cut, 200);
+    EXPECT_GT(drawn, cut);
 }
 
 TEST_CHILD(IntRendererBadFormat) {
