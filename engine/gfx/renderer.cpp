@@ -12,6 +12,7 @@
 #include "gfx/hooks.h"
 #include "gfx/pipeline.h"
 #include "gfx/rstate.h"
+#include "gfx/thinlines.h"
 #include "gfx/vertexformat.h"
 #include "gfx/viewport.h"
 #include "vector/nanfill.h"
@@ -168,6 +169,16 @@ void SetAttributes(gfxScreenVertex& out, const uint8_t* vertex, const Layout& la
     memcpy(&out.m_U, vertex + layout.m_UV, 8);
 }
 
+// Points and lines on a device without them go as thin quads; true when so drawn.
+bool DrawnThin(uint32_t type, const gfxScreenVertex* vertices, uint32_t count,
+               const uint16_t* indices) {
+    if (!gfxIsLineOrPoint(type) || gfxDeviceDrawsLines()) {
+        return false;
+    }
+    gfxDrawThinPrimitive(type, vertices, count, indices, gfxIntDrawFlags);
+    return true;
+}
+
 // The batch holds triangles, or the lines or points of a primitive of those.
 void DrawBatch(D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST) {
     if (!sBatchCount) {
@@ -178,7 +189,7 @@ void DrawBatch(D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST) {
                                           sBatchCount, gfxIntDrawFlags),
                   "lpD3DDev->DrawPrimitive(D3DPT_TRIANGLELIST,D3DFVF_TLVERTEX,batch,count,28)");
         gfxStats.m_IntTris += sBatchCount / 3;
-    } else {
+    } else if (!DrawnThin(type, sBatch, sBatchCount, nullptr)) {
         gfxFailed(lpD3DDev->DrawPrimitive(type, gfxScreenVertexFormat, sBatch, sBatchCount,
                                           gfxIntDrawFlags),
                   "lpD3DDev->DrawPrimitive((D3DPRIMITIVETYPE)dm,D3DFVF_TLVERTEX,batch,count,28)");
@@ -413,7 +424,7 @@ uint32_t TriangleCount(uint32_t type, uint32_t count) {
 void ClipPrimitive(uint32_t type, uint32_t count, const uint8_t* vertices, const Layout& layout,
                    uint32_t colour, uint32_t indexCount, const uint16_t* indices) {
     uint32_t elements = indices ? indexCount : count;
-    if (type == D3DPT_POINTLIST || type == D3DPT_LINELIST || type == D3DPT_LINESTRIP) {
+    if (gfxIsLineOrPoint(type)) {
         ClipLinesOrPoints(type, elements, vertices, layout, colour, indices);
         return;
     }
@@ -543,6 +554,9 @@ const void* gfxIntScreenVertices() {
 
 void gfxIntDraw(D3DPRIMITIVETYPE type, uint32_t format, const void* vertices, uint32_t count) {
     RenderAndDraw(type, format, vertices, count, nullptr, 0, [&] {
+        if (DrawnThin(type, sScreen.get(), count, nullptr)) {
+            return;
+        }
         gfxFailed(lpD3DDev->DrawPrimitive(type, gfxScreenVertexFormat, sScreen.get(), count,
                                           gfxIntDrawFlags),
                   "lpD3DDev->DrawPrimitive((D3DPRIMITIVETYPE)dm,D3DFVF_TLVERTEX,verts,count,28)");
@@ -552,6 +566,9 @@ void gfxIntDraw(D3DPRIMITIVETYPE type, uint32_t format, const void* vertices, ui
 void gfxIntDrawIndexed(D3DPRIMITIVETYPE type, uint32_t format, const void* vertices,
                        uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount) {
     RenderAndDraw(type, format, vertices, vertexCount, indices, indexCount, [&] {
+        if (DrawnThin(type, sScreen.get(), indexCount, indices)) {
+            return;
+        }
         gfxFailed(lpD3DDev->DrawIndexedPrimitive(type, gfxScreenVertexFormat, sScreen.get(),
                                                  vertexCount, (WORD*)indices, indexCount,
                                                  gfxIntDrawFlags),

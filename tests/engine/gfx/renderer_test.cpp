@@ -436,6 +436,66 @@ TEST_F(IntRenderer, LinesAreCutToTheViewAsADoublePrecisionReferenceCutsThem) {
     EXPECT_GT(drawn, cut);
 }
 
+// The program's own device draws no points or lines: each line reaches it as a quad across
+// its minor axis one pixel wide and each point as a pixel square, two triangles each, in the
+// colour of the line's first end, wound so that the device's culling keeps them.
+TEST_F(IntRenderer, OnTheOwnDeviceLinesAndPointsBecomeQuadsThatFaceTheViewer) {
+    gfxUseOwnDevice = true;
+    gfxCurrentState.m_Clipping = 0;
+    m_Viewport->Ortho(0, 800, 600, 0, -1, 1);
+    gfxStateDirty |= gfxDirtyComposite;
+    // Screen pixels at depth 0: flat, steep and backwards lines of a strip, then points.
+    const ColourVertex strip[4] = {At(100, 100, 0, 0xFFFF0000), At(200, 120, 0, 0xFF00FF00),
+                                   At(190, 300, 0, 0xFF0000FF), At(50, 290, 0)};
+    struct Case {
+        uint8_t m_Cull;
+        int m_AreaSign;  // of every triangle; 0: any
+    };
+    for (const Case& c : {Case{D3DCULL_NONE, 0}, Case{D3DCULL_CW, -1}, Case{D3DCULL_CCW, 1}}) {
+        gfxSetStateByte(gfxCurrentState.m_CullMode, c.m_Cull);
+        gfxApplyPending();
+        m_Device.Forget();
+        gfxIntDraw(D3DPT_LINESTRIP, ColourFormat, strip, 4);
+        gfxIntDraw(D3DPT_POINTLIST, ColourFormat, strip, 2);
+        auto draws = m_Device.CallsOf("DrawPrimitive");
+        ASSERT_EQ(2u, draws.size());
+        for (const auto& draw : draws) {
+            EXPECT_EQ((DWORD)D3DPT_TRIANGLELIST, draw.m_A);
+            EXPECT_EQ(28u, draw.m_D);
+        }
+        EXPECT_EQ(3u * 6, draws[0].m_C) << "three lines";
+        EXPECT_EQ(2u * 6, draws[1].m_C) << "two points";
+        std::vector<Screen> drawn = DrawnTriangles();
+        for (size_t t = 0; t < drawn.size(); t += 3) {
+            const Screen& a = drawn[t];
+            const Screen& b = drawn[t + 1];
+            const Screen& d = drawn[t + 2];
+            float area = (d.m_Y - a.m_Y) * (b.m_X - a.m_X) - (b.m_Y - a.m_Y) * (d.m_X - a.m_X);
+            EXPECT_NE(0.0f, area);
+            if (c.m_AreaSign) {
+                EXPECT_EQ(c.m_AreaSign, area > 0 ? 1 : -1) << "triangle " << t / 3;
+            }
+            EXPECT_EQ(strip[t / 6 % 3].m_Colour, a.m_Diffuse) << "triangle " << t / 3;
+        }
+        // The flat first line spans a pixel in y, the steep second one a pixel in x.
+        auto extent = [&](size_t quad, bool x) {
+            float low = 1e9f, high = -1e9f;
+            for (size_t i = quad * 6; i < quad * 6 + 6; ++i) {
+                float value = x ? drawn[i].m_X : drawn[i].m_Y;
+                low = std::min(low, value);
+                high = std::max(high, value);
+            }
+            return std::make_pair(low, high);
+        };
+        EXPECT_EQ(std::make_pair(99.5f, 120.5f), extent(0, false));
+        EXPECT_EQ(std::make_pair(100.0f, 200.0f), extent(0, true));
+        EXPECT_EQ(std::make_pair(189.5f, 200.5f), extent(1, true));
+        EXPECT_EQ(std::make_pair(120.0f, 300.0f), extent(1, false));
+        EXPECT_EQ(std::make_pair(99.5f, 100.5f), extent(3, true)) << "the first point";
+        EXPECT_EQ(std::make_pair(99.5f, 100.5f), extent(3, false));
+    }
+}
+
 TEST_CHILD(IntRendererBadFormat) {
     const float v[9] = {};
     gfxIntRender(D3DPT_TRIANGLELIST, 3, D3DFVF_XYZRHW, v, 0, nullptr);

@@ -1,5 +1,8 @@
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -48,14 +51,24 @@ struct ColourVertex {
     float m_U, m_V;
 };
 
-// A strip of four vertices in a buffer in program memory, which the internal renderer draws.
-gfxVertexBuffer* QuadBuffer(const ColourVertex quad[4]) {
-    gfxVertexBuffer* vb = gfxCreateVertexBuffer(4, D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, true);
+// Vertices in a buffer in program memory, which the internal renderer draws.
+gfxVertexBuffer* BufferOf(const ColourVertex* vertices, uint32_t count) {
+    gfxVertexBuffer* vb =
+        gfxCreateVertexBuffer(count, D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, true);
     if (vb) {
-        memcpy(gfxLockVertexBuffer(vb, 0), quad, 4 * sizeof(ColourVertex));
+        memcpy(gfxLockVertexBuffer(vb, 0), vertices, count * sizeof(ColourVertex));
         gfxUnlockVertexBuffer(vb);
     }
     return vb;
+}
+
+bool Near565(uint32_t expected, uint32_t actual) {
+    for (int shift = 0; shift < 24; shift += 8) {
+        if (abs((int)((expected >> shift) & 0xFF) - (int)((actual >> shift) & 0xFF)) > 8) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // What the screen itself shows at a point of the window's client area, as 0xRRGGBB, once it
@@ -194,7 +207,7 @@ TEST_F(Screen16, OwnDeviceDrawsThroughTheInternalRenderer) {
                             {1, -1, -5, 0xFF00FF00, 1, 0},
                             {-40, 1, -5, 0xFF00FF00, 0, 1},
                             {1, 1, -5, 0xFF00FF00, 1, 1}};
-    gfxVertexBuffer* vb = QuadBuffer(quad);
+    gfxVertexBuffer* vb = BufferOf(quad, 4);
     ASSERT_TRUE(vb);
     std::string path = m_Scratch.Path("own.bmp");
     BeginFrame();
@@ -235,7 +248,7 @@ TEST_F(Screen16, OwnDeviceDrawsTexturesOfTheTextureCode) {
                             {1, -1, -5, 0xFF00FF00, 1, 1},
                             {-1, 1, -5, 0xFF00FF00, 0, 0},
                             {1, 1, -5, 0xFF00FF00, 1, 0}};
-    gfxVertexBuffer* vb = QuadBuffer(quad);
+    gfxVertexBuffer* vb = BufferOf(quad, 4);
     ASSERT_TRUE(vb);
     std::string path = m_Scratch.Path("textured.bmp");
     BeginFrame();
@@ -254,4 +267,105 @@ TEST_F(Screen16, OwnDeviceDrawsTexturesOfTheTextureCode) {
     ExpectNear565(0x0A0A1E, BmpPixel(bmp, 10, 10), "outside");
     gfxDestroyVertexBuffer(vb);
     gfxTexture::Release(texture);
+}
+
+// The own device draws triangles only: lines and points drawn as the drawing layers draw them,
+// from buffers in program memory in screen pixels, reach the target all the same, one pixel
+// across, under every culling, with no failed call. One line runs in from left of the view and
+// is cut at its edge.
+TEST_F(Screen16, OwnDeviceShowsLinesAndPoints) {
+    ASSERT_TRUE(Open("-swkesh")) << m_Console.Take();
+    gfxSetViewport(gfxScreenViewport);
+    struct Line {
+        float m_X0, m_Y0, m_X1, m_Y1;
+        uint32_t m_Colour;
+    };
+    const Line lines[] = {
+        {100, 100, 300, 100, 0xFFFF0000},  // flat
+        {100, 200, 300, 350, 0xFF0000FF},  // slanting
+        {400, 100, 400, 300, 0xFF00FF00},  // upright
+        {500, 300, 560, 100, 0xFFFFFF00},  // steep, upwards
+        {-100, 550, 300, 560, 0xFFFF00FF}, // from left of the view
+    };
+    const int lineCount = sizeof(lines) / sizeof(lines[0]);
+    std::vector<ColourVertex> list;
+    for (const Line& line : lines) {
+        list.push_back({line.m_X0, line.m_Y0, 0, line.m_Colour, 0, 0});
+        list.push_back({line.m_X1, line.m_Y1, 0, line.m_Colour, 0, 0});
+    }
+    // A strip round a box, a smaller box inside it by indices, and points every fourth pixel
+    // along a row.
+    const float box[5][2] = {{600, 400}, {700, 400}, {700, 500}, {600, 500}, {600, 400}};
+    for (const auto& corner : box) {
+        list.push_back({corner[0], corner[1], 0, 0xFFFFFFFF, 0, 0});
+    }
+    for (int i = 0; i < 4; ++i) {
+        list.push_back({box[i][0] * 0.5f + 325, box[i][1] * 0.5f + 225, 0, 0xFFFFFF00, 0, 0});
+    }
+    const int pointCount = 10;
+    for (int i = 0; i < pointCount; ++i) {
+        list.push_back({600.0f + 4 * i, 50, 0, 0xFF00FFFF, 0, 0});
+    }
+    gfxVertexBuffer* vb = BufferOf(list.data(), (uint32_t)list.size());
+    ASSERT_TRUE(vb);
+    const uint16_t boxIndices[8] = {0, 1, 1, 2, 2, 3, 3, 0};
+    for (uint8_t cull : {D3DCULL_NONE, D3DCULL_CW, D3DCULL_CCW}) {
+        std::string path = m_Scratch.Path("lines.bmp");
+        BeginFrame();
+        gfxClear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0A0A1E, 1.0f, 0);
+        gfxBeginScene();
+        gfxSetStateByte(gfxCurrentState.m_CullMode, cull);
+        gfxDrawVertexBuffer(D3DPT_LINELIST, 0, 2 * lineCount, vb);
+        gfxDrawVertexBuffer(D3DPT_LINESTRIP, 2 * lineCount, 5, vb);
+        gfxDrawIndexedVertexBuffer(D3DPT_LINELIST, 2 * lineCount + 5, 4, vb, boxIndices, 8);
+        gfxDrawVertexBuffer(D3DPT_POINTLIST, 2 * lineCount + 9, pointCount, vb);
+        gfxEndScene();
+        RequestScreenShot(path.c_str());
+        gfxEndFrame();
+        std::string bmp = ReadWholeFile(path);
+        ASSERT_EQ(1440054u, bmp.size());
+        // Along its major axis a line has its colour in each pixel it crosses, once across
+        // the other axis, up to but not including its end.
+        auto expectLine = [&](float x0, float y0, float x1, float y1, uint32_t colour,
+                              const char* what) {
+            bool flat = fabsf(x1 - x0) >= fabsf(y1 - y0);
+            float a0 = flat ? x0 : y0, a1 = flat ? x1 : y1;
+            int first = (int)ceilf(std::min(a0, a1)), end = (int)ceilf(std::max(a0, a1));
+            first = std::max(first, 0);
+            int missing = 0, wide = 0;
+            for (int along = first; along < end; ++along) {
+                float t = (along - a0) / (a1 - a0);
+                int across = (int)lroundf(flat ? y0 + (y1 - y0) * t : x0 + (x1 - x0) * t);
+                int hits = 0;
+                for (int d = -2; d <= 2; ++d) {
+                    uint32_t pixel = flat ? BmpPixel(bmp, along, across + d)
+                                          : BmpPixel(bmp, across + d, along);
+                    hits += Near565(colour & 0xFFFFFF, pixel);
+                }
+                missing += hits == 0;
+                // Near its ends a line of the box meets the next one.
+                wide += hits > 1 && along >= first + 2 && along < end - 2;
+            }
+            EXPECT_EQ(0, missing) << what << ", cull " << (int)cull;
+            EXPECT_EQ(0, wide) << what << ", cull " << (int)cull;
+        };
+        const char* names[lineCount] = {"flat", "slanting", "upright", "steep", "cut"};
+        for (int i = 0; i < lineCount; ++i) {
+            const Line& l = lines[i];
+            expectLine(l.m_X0, l.m_Y0, l.m_X1, l.m_Y1, l.m_Colour, names[i]);
+        }
+        for (int i = 0; i < 4; ++i) {
+            expectLine(box[i][0], box[i][1], box[i + 1][0], box[i + 1][1], 0xFFFFFFFF, "box");
+            expectLine(box[i][0] * 0.5f + 325, box[i][1] * 0.5f + 225, box[i + 1][0] * 0.5f + 325,
+                       box[i + 1][1] * 0.5f + 225, 0xFFFFFF00, "inner box");
+        }
+        for (int i = 0; i < pointCount; ++i) {
+            ExpectNear565(0x00FFFF, BmpPixel(bmp, 600 + 4 * i, 50), "point");
+            ExpectNear565(0x0A0A1E, BmpPixel(bmp, 601 + 4 * i, 50), "between points");
+        }
+        ExpectNear565(0x0A0A1E, BmpPixel(bmp, 640, 440), "inside the inner box");
+        std::string log = m_Console.Take();
+        EXPECT_EQ(std::string::npos, log.find("failed")) << log;
+    }
+    gfxDestroyVertexBuffer(vb);
 }
