@@ -37,8 +37,11 @@ bool phMaterial::HasTextForm(const char* name) {
     return !NeedsQuotes(name) || !strchr(name, '"');
 }
 
-bool phMaterial::HasUsableValues() const {
-    return IsValueWithin(Elasticity, MaxCoefficient) && IsValueWithin(Friction, MaxCoefficient);
+const char* phMaterial::UnusableValue() const {
+    if (!IsValueWithin(Elasticity, MaxCoefficient) || !IsValueWithin(Friction, MaxCoefficient)) {
+        return "an elasticity or friction that is not a number within +-100";
+    }
+    return nullptr;
 }
 
 void phMaterial::CopyName(char* destination, const char* name) {

@@ -26,8 +26,10 @@ public:
     // Whether the text form can hold the name: any name but one that must be quoted and
     // holds a quote itself.
     static bool HasTextForm(const char* name);
-    // Elasticity and friction finite and within MaxCoefficient.
-    bool HasUsableValues() const;
+    // Null when every value is one the code using it can compute with, else what is wrong
+    // ("an elasticity ..."), as a refusal names it. A derived material checks its own values
+    // after the base's.
+    virtual const char* UnusableValue() const;
 
     // Longer names are cut to NameSize - 1 characters so that the name stays terminated.
     void SetName(const char* name);

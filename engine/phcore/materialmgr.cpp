@@ -1,9 +1,12 @@
 #include "phcore/materialmgr.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "data/assert.h"
 #include "data/printer.h"
+#include "data/stream.h"
+#include "data/token.h"
 
 phMaterialMgr* phMaterialMgr::sm_Instance = nullptr;
 int phMaterialMgr::RefCount = 0;
@@ -48,28 +51,31 @@ bool phMaterialMgr::AddToHash(phMaterial* material) {
     return Hash.Insert(material->Name, reinterpret_cast<uintptr_t>(material));
 }
 
-bool phMaterialMgr::CheckLoaded(const phMaterial& loaded) const {
-    const char* why = nullptr;
-    if (!loaded.HasUsableValues()) {
-        why = "an elasticity or friction that is not a number within +-100";
-    } else if (!phMaterial::HasTextForm(loaded.Name) ||
-               !phMaterial::HasTextForm(GetName(loaded.EffectId)) ||
-               !phMaterial::HasTextForm(GetName(loaded.SoundId))) {
+void phMaterialMgr::TextSource(const TokenReader& reader, char (&source)[SourceSize]) {
+    const char* file = reader.GetFileName();
+    snprintf(source, SourceSize, "%s(%d)", file ? file : "", reader.GetLine());
+}
+
+bool phMaterialMgr::CheckLoaded(const phMaterial& loaded, const char* source) const {
+    const char* why = loaded.UnusableValue();
+    if (!why && (!phMaterial::HasTextForm(loaded.Name) ||
+                 !phMaterial::HasTextForm(GetName(loaded.EffectId)) ||
+                 !phMaterial::HasTextForm(GetName(loaded.SoundId)))) {
         why = "a name that no text block can hold";
     }
     if (why) {
-        PrintError("phMaterialMgr: material '%s' has %s, using '%s'.", loaded.Name, why,
-                   DefaultMaterial->Name);
+        PrintError("phMaterialMgr: material '%s' of %s has %s, using '%s'.", loaded.Name, source,
+                   why, DefaultMaterial->Name);
     }
     return !why;
 }
 
-phMaterial* phMaterialMgr::Register(const phMaterial& loaded) {
+phMaterial* phMaterialMgr::Register(const phMaterial& loaded, const char* source) {
     phMaterial* registered = Find(loaded.Name);
     if (registered) {
         return registered;
     }
-    if (!CheckLoaded(loaded)) {
+    if (!CheckLoaded(loaded, source)) {
         return DefaultMaterial;
     }
     if (NumMaterials >= MAX_MATERIALS) {
@@ -91,18 +97,22 @@ phMaterial* phMaterialMgr::NewMaterial(const phMaterial& loaded) const {
 }
 
 phMaterial* phMaterialMgr::Load(TokenReader& reader) {
+    char source[SourceSize];
+    TextSource(reader, source);
     phMaterial loaded;
     loaded.Load(reader);
-    return Register(loaded);
+    return Register(loaded, source);
 }
 
 phMaterial* phMaterialMgr::LoadBinary(Stream* stream) {
+    char source[SourceSize];
+    snprintf(source, SourceSize, "%s at byte %d", stream->m_Name, StreamTell(stream));
     phMaterial loaded;
     if (!loaded.LoadBinary(stream)) {
         PrintError("phMaterialMgr: material record cut short, using '%s'.", DefaultMaterial->Name);
         return DefaultMaterial;
     }
-    return Register(loaded);
+    return Register(loaded, source);
 }
 
 void phMaterialMgr::SaveUnregistered(phMaterial* material, TokenReader* writer) {

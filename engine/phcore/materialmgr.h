@@ -39,12 +39,18 @@ public:
     int GetNumNames() const { return NumNames; }
 
 protected:
-    // False, with an error, for a block whose values no contact can use or whose names no
-    // text block can hold; such a block is not registered.
-    bool CheckLoaded(const phMaterial& loaded) const;
+    // Where a block or record was read, as a refusal names it: "file(line)" of a text block,
+    // "file at byte N" of a binary record.
+    static const int SourceSize = 192;
+    static void TextSource(const TokenReader& reader, char (&source)[SourceSize]);
+
+    // False, with an error naming the source, for a block whose values the code using them
+    // cannot compute with or whose names no text block can hold; such a block is not
+    // registered.
+    bool CheckLoaded(const phMaterial& loaded, const char* source) const;
     // The registered material of loaded's name, or a new one made by NewMaterial; the default
     // material for a block CheckLoaded refuses.
-    phMaterial* Register(const phMaterial& loaded);
+    phMaterial* Register(const phMaterial& loaded, const char* source);
     // A material of this manager's kind with loaded's properties (not its name).
     virtual phMaterial* NewMaterial(const phMaterial& loaded) const;
 

@@ -2,6 +2,7 @@
 
 #include "bank/bank.h"
 #include "data/token.h"
+#include "vector/filevalue.h"
 
 namespace {
 
@@ -15,6 +16,12 @@ void PutFloatLine(TokenReader& writer, const char* key, float value) {
     PutKey(writer, key);
     writer.PutFloat(value);
     writer.PutString("\n", 0);
+}
+
+// A particle index that no 16-bit field holds is kept as its least value, which no material
+// takes: the cast alone would turn it into another index.
+int16_t ParticleIndex(int value) {
+    return value >= INT16_MIN && value <= INT16_MAX ? int16_t(value) : int16_t(INT16_MIN);
 }
 
 }  // namespace
@@ -56,12 +63,41 @@ void qvMaterial::Load(TokenReader& reader) {
         return;
     }
     reader.MatchToken("ptxindex:");
-    PtxIndex[0] = int16_t(reader.GetInt());
-    PtxIndex[1] = int16_t(reader.GetInt());
+    PtxIndex[0] = ParticleIndex(reader.GetInt());
+    PtxIndex[1] = ParticleIndex(reader.GetInt());
     reader.MatchToken("ptxthreshold:");
     PtxThreshold[0] = reader.GetFloat();
     PtxThreshold[1] = reader.GetFloat();
     reader.MatchToken("}");
+}
+
+const char* qvMaterial::UnusableValue() const {
+    if (const char* base = phMaterial::UnusableValue()) {
+        return base;
+    }
+    const struct {
+        float value;
+        const char* why;
+    } values[] = {
+        {Drag, "a drag that is not a number within +-100"},
+        {Width, "a width that is not a number within +-100"},
+        {Height, "a height that is not a number within +-100"},
+        {Depth, "a depth that is not a number within +-100"},
+        {PtxThreshold[0], "a particle threshold that is not a number within +-100"},
+        {PtxThreshold[1], "a particle threshold that is not a number within +-100"},
+    };
+    for (const auto& v : values) {
+        if (!IsValueWithin(v.value, MaxCoefficient)) {
+            return v.why;
+        }
+    }
+    // -1 is none; a 16-bit index below it names no particle.
+    for (int16_t index : PtxIndex) {
+        if (index < -1) {
+            return "a particle index outside -1 to 32767";
+        }
+    }
+    return nullptr;
 }
 
 void qvMaterial::Save(TokenReader& writer) const {

@@ -19,6 +19,9 @@ public:
     void Load(TokenReader& reader);
     void CopyProperties(const qvMaterial& source);
     void AddWidgets(bkBank& bank);
+    // The base's values, then drag, width, height, depth and the thresholds finite and within
+    // MaxCoefficient, and each particle index none (-1) or from 0 to 32767.
+    const char* UnusableValue() const override;
 
     float Drag;
     float Width;

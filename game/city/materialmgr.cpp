@@ -34,18 +34,20 @@ qvMaterial* qvMaterialMgr::GetMaterial(int index) const {
 }
 
 phMaterial* qvMaterialMgr::Load(TokenReader& reader) {
+    char source[SourceSize];
+    TextSource(reader, source);
     qvMaterial loaded;
     loaded.Load(reader);
     // "_default" in a file names the default material, registered as "default".
     if (std::strcmp(loaded.Name, "_default") == 0) {
         qvMaterial* registered = GetMaterial(0);
-        if (CheckLoaded(loaded)) {
+        if (CheckLoaded(loaded, source)) {
             registered->CopyProperties(loaded);
         }
         registered->SetName("default");
         return registered;
     }
-    return Register(loaded);
+    return Register(loaded, source);
 }
 
 // A binary block holds the physics properties only; the game's keep their defaults.

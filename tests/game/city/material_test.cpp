@@ -12,8 +12,12 @@
 #include "city/materialmgr.h"
 #include "data/stream.h"
 #include "data/token.h"
+#include "data/bytes.h"
 #include "tests/engine/phcore/materialtext.h"
+#include "tests/game/city/materialblocks.h"
+#include "tests/support/console.h"
 #include "tests/support/scratch.h"
+#include "tests/support/unmasked.h"
 
 namespace {
 
@@ -173,6 +177,67 @@ TEST_F(QvMaterial, KnownNames) {
     EXPECT_STREQ(loaded[2]->Name, "default");
     EXPECT_FLOAT_EQ(m_Manager->GetMaterial(0)->Drag, 2.0f);
     EXPECT_EQ(m_Manager->GetNumMaterials(), 2);
+}
+
+// Each value is taken up to its range, and beyond it the block gives the default material with
+// an error naming the file, the block's line and what is wrong; what is taken saves and loads
+// back to the same text.
+TEST_F(QvMaterial, ValuesAreTakenWithinTheirRanges) {
+    const char* kinds[] = {"an elasticity or friction", "an elasticity or friction", "a drag",
+                           "a width", "a height", "a depth", "", "", "a particle threshold",
+                           "a particle threshold"};
+    std::string file = m_Scratch.Path("m.mtl");
+    for (int slot = 0; slot < MaterialSlots; ++slot) {
+        for (const MaterialEdge& edge : MaterialEdges(slot)) {
+            std::string block = "; surfaces\n" + MaterialBlockWith("odd", slot, edge.m_Value);
+            SCOPED_TRACE(block);
+            qvMaterialMgr::DeleteInstance();
+            m_Manager = qvMaterialMgr::CreateInstance();
+            ConsoleCapture console;
+            phMaterial* loaded = LoadText(block)[0];
+            if (!edge.m_Taken) {
+                EXPECT_EQ(loaded, phMaterialMgr::DefaultMaterial);
+                std::string why = IsParticleIndexSlot(slot)
+                                      ? "a particle index outside -1 to 32767"
+                                      : std::string(kinds[slot]) + " that is not a number within +-100";
+                EXPECT_NE(console.Take().find("phMaterialMgr: material 'odd' of " + file +
+                                              "(2) has " + why + ", using 'default'."),
+                          std::string::npos);
+                EXPECT_EQ(m_Manager->GetNumMaterials(), 1);
+                continue;
+            }
+            ASSERT_NE(loaded, phMaterialMgr::DefaultMaterial) << console.Take();
+            std::string saved = SaveText(*loaded);
+            qvMaterialMgr::DeleteInstance();
+            m_Manager = qvMaterialMgr::CreateInstance();
+            phMaterial* again = LoadText(saved)[0];
+            ASSERT_NE(again, phMaterialMgr::DefaultMaterial) << saved;
+            EXPECT_EQ(SaveText(*again), saved);
+            EXPECT_EQ(console.Take(), "");
+        }
+    }
+}
+
+// The text form holds no NaN, but a material made in memory is checked by its bits, so that a
+// signalling NaN is refused without trapping.
+TEST_F(QvMaterial, NonFiniteBitsAreRefusedWithoutArithmetic) {
+    InvalidUnmasked unmasked;
+    float qvMaterial::*fields[] = {&qvMaterial::Elasticity, &qvMaterial::Friction,
+                                   &qvMaterial::Drag,       &qvMaterial::Width,
+                                   &qvMaterial::Height,     &qvMaterial::Depth};
+    for (uint32_t bits : {0x7F800001u, 0xFFC00000u, 0x7F800000u, 0xFF800000u}) {
+        for (float qvMaterial::*field : fields) {
+            qvMaterial material;
+            material.*field = FloatFromBits(bits);
+            EXPECT_NE(material.UnusableValue(), nullptr) << bits;
+        }
+        for (int i = 0; i < 2; ++i) {
+            qvMaterial material;
+            material.PtxThreshold[i] = FloatFromBits(bits);
+            EXPECT_NE(material.UnusableValue(), nullptr) << bits;
+        }
+    }
+    EXPECT_EQ(qvMaterial().UnusableValue(), nullptr);
 }
 
 TEST_F(QvMaterial, Widgets) {
