@@ -12,7 +12,7 @@
 #include "cityedit/blockeditor.h"
 #include "cityedit/editor.h"
 #include "cityedit/plattor.h"
-#include "data/asset.h"
+#include "cityedit/selection.h"
 #include "data/printer.h"
 #include "data/string.h"
 #include "input/event.h"
@@ -26,20 +26,8 @@ const int Yes = 1;
 const int TargetSize = 2;
 const char* const MarkerFile = "genbai";
 
-// An empty buffer proposes the city folder under the asset root; a root too long for the
-// buffer proposes the working folder.
-void SeedBuffer(char* buffer) {
-    if (buffer[0]) {
-        return;
-    }
-    int written = snprintf(buffer, MainDialogBuffers::Size, "%scity\\", datAssetManager::GetPath());
-    if (written < 0 || written >= MainDialogBuffers::Size) {
-        buffer[0] = 0;
-    }
-}
-
 bool AskFile(char* buffer, bool save, const char* filter, const char* description) {
-    SeedBuffer(buffer);
+    SeedCityDialog(buffer, MainDialogBuffers::Size);
     return bkFileDialog(buffer, MainDialogBuffers::Size, filter, save, description);
 }
 

@@ -110,7 +110,9 @@ void RunCamera(const KeyFrame& keys) {
 void DrawRooms(lvlPSDL* city) {
     for (uint32_t room = 1; room < city->m_RoomCount; ++room) {
         int r = int(room);
-        if ((BlockMode() && r == CurrentRoom) || !ShownWhenHiding(r)) {
+        // A description may count rooms that it never describes: their slots stay empty.
+        const lvlSDL* sdl = city->GetRoom(r);
+        if (!sdl || (BlockMode() && r == CurrentRoom) || !ShownWhenHiding(r)) {
             continue;
         }
         tglColor(RoomColors[room]);
@@ -118,7 +120,7 @@ void DrawRooms(lvlPSDL* city) {
         if ((city->m_RoomTypes[room] & BlockRoom) && block && LOD != 0) {
             block->Draw(MouseMode == ModeLotGroup ? DrawLotGroups : DrawTextured, city, LOD);
         } else if (!PhysicsMode) {
-            city->m_Rooms[room]->DrawRoom(LOD, White);
+            sdl->DrawRoom(LOD, White);
         }
     }
 }
@@ -206,9 +208,13 @@ void PrintGroundPoint(lvlPSDL* city) {
     phSegment segment;
     segment.Set(ray.m_Start, ray.m_End, phSegment::PROBE, 0);
     for (uint32_t room = 1; room < city->m_RoomCount; ++room) {
+        const lvlSDL* sdl = city->GetRoom(int(room));
+        if (!sdl) {
+            continue;
+        }
         lvlPSDL::SetupSparePool();
         phIsect isect;
-        if (city->m_Rooms[room]->CollideSegment(nullptr, segment, &isect, 2.0f, -1.0f)) {
+        if (sdl->CollideSegment(nullptr, segment, &isect, 2.0f, -1.0f)) {
             char text[64];
             snprintf(text, sizeof(text), "%7.1f,%5.1f,%7.1f", isect.Position.x,
                      isect.Position.y, isect.Position.z);

@@ -136,17 +136,19 @@ TEST_F(Editor, RefusesToStartWithoutACity) {
 TEST_F(Editor, StaysInItsLoopUntilTheWindowIsClosed) {
     ChildResult result = RunUntilClosed("demo.sdl -block demo -group city\\demo");
     EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
-    // The shut-down reports the textures' surfaces that the registry still holds.
+    // The shut-down releases every texture and bitmap: a surface it reports was leaked.
     EXPECT_EQ(result.m_Output.find("Error"), std::string::npos) << result.m_Output;
+    EXPECT_EQ(result.m_Output.find("Unreleased surface"), std::string::npos) << result.m_Output;
     EXPECT_FALSE(FileExists(m_Scratch.Path("city\\demo.psdl")));
-    // The layout written at the shut-down lists the block editor's banks.
+    // The layout written at the shut-down lists every bank.
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(m_Scratch.Path("*.bfg").c_str(), &found);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     FindClose(search);
     std::string layout = ReadWholeFile(m_Scratch.Path(found.cFileName));
-    for (const char* bank : {"\"Main Menu\"", "\"Block Editor\"", "\"Block Attributes\"",
-                             "\"Light One\""}) {
+    for (const char* bank : {"\"Banks\"", "\"Main Menu\"", "\"Track Camera\"", "\"Groups\"",
+                             "\"Pipeline\"", "\"Path Editor\"", "\"Light One\"",
+                             "\"Block Editor\"", "\"Block Attributes\""}) {
         EXPECT_NE(layout.find(bank), std::string::npos) << bank << "\n" << layout;
     }
 }
@@ -263,6 +265,21 @@ TEST_F(Editor, Screen16StartsOnTheOwnDevice) {
         GTEST_SKIP() << "needs an 800x600x16 screen";
     }
     ChildResult result = RunUntilClosed("demo.sdl -block demo -swkesh");
+    EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
+    EXPECT_EQ(result.m_Output.find("Exception"), std::string::npos) << result.m_Output;
+    // Every line, point and triangle of the frames reaches the device in a form it draws.
+    EXPECT_EQ(result.m_Output.find("failed"), std::string::npos) << result.m_Output;
+}
+
+// A description may count more rooms than it describes; the frames pass the empty slots by.
+TEST_F(Editor, RunsACityWithAnEmptyRoomSlot) {
+    const std::string sdl = m_Scratch.Path("city\\demo.sdl");
+    std::string text = ReadWholeFile(sdl);
+    size_t counts = text.find("rooms 51 1 0");
+    ASSERT_NE(counts, std::string::npos);
+    text.replace(counts, 12, "rooms 52 1 0");
+    WriteWholeFile(sdl, text);
+    ChildResult result = RunUntilClosed("demo.sdl");
     EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
     EXPECT_EQ(result.m_Output.find("Exception"), std::string::npos) << result.m_Output;
 }
