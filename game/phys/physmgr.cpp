@@ -556,8 +556,7 @@ bool qvPhysManager::CollideTerrain(Mover& entry) {
         n = terrain->FindImpacts(bound, current, last, collider, &m_Terrain, 0, m_Isects1,
                                  records, m_Impacts, MaxImpacts);
     } else if (bound->Type == phBound::HOTDOG) {
-        n = terrain->CollideHotdogImpacts(static_cast<phBoundHotdog*>(bound), current,
-                                          current.d - Vector3(1.0f, 1.0f, 1.0f), collider,
+        n = terrain->CollideHotdogImpacts(static_cast<phBoundHotdog*>(bound), current, collider,
                                           &m_Terrain, m_Impacts, MaxImpacts);
     }
     FaceTheBody(n, collider);
