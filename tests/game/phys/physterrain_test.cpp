@@ -252,41 +252,6 @@ TEST_F(PhysTerrainTest, DroppedBoxComesToRestOnTheTerrain) {
     EXPECT_TRUE(PhysErrors().empty()) << PhysErrors()[0];
 }
 
-// A box under gravity alone.
-class Block : public lvlInstance {
-public:
-    Block(const Vector3& size, float mass, const Matrix34& placed) : m_Box(size), m_Entity(this) {
-        m_Body.InitBox(mass, size.x, size.y, size.z);
-        m_Body.Matrix = placed;
-        m_Body.ZeroMotion();
-        m_Collider.InitWithICS(&m_Box, &m_Body, 0);
-    }
-    const Vector3& GetPosition() const override { return m_Body.Matrix.d; }
-    const Matrix34& GetMatrix(Matrix34&) const override { return m_Body.Matrix; }
-    void SetMatrix(const Matrix34& matrix) override { m_Body.Matrix = matrix; }
-    size_t SizeOf() const override { return sizeof(*this); }
-    phBound* GetBound(int) override { return &m_Box; }
-    qvPhysEntity* GetActive() override { return &m_Entity; }
-    float GetRadius() const override { return m_Box.RadiusAroundCentroid; }
-
-    struct Fall : qvPhysEntity {
-        explicit Fall(Block* block) : m_Block(block) {}
-        void Update() override {
-            qvPhysEntity::Update();
-            m_Block->m_Body.FrameUpdate();
-        }
-        phInertialCS* GetICS() override { return &m_Block->m_Body; }
-        phColliderBase* GetCollider() override { return &m_Block->m_Collider; }
-        void Reserved() override {}
-        Block* m_Block;
-    };
-
-    phBoundBox m_Box;
-    phInertialCS m_Body;
-    phCollider m_Collider;
-    Fall m_Entity;
-};
-
 // Boxes laid on the terrain, turned and across a seam, lie still once settled: the velocity
 // each leaves a frame with (its impulses taken in; a step of gravity comes on top of it at the
 // next) stays near zero, and no corner sinks into the ground. Answered with a share of 1/n
@@ -318,17 +283,9 @@ TEST_F(PhysTerrainTest, BoxesLyingOnTheTerrainStayStill) {
             m_Manager->DeclareMover(&block, 2, qvPhysManager::UPDATE | qvPhysManager::TERRAIN);
             m_Manager->Update();
             const phInertialCS& body = block.m_Body;
-            for (float sx : {-0.5f, 0.5f})
-                for (float sy : {-0.5f, 0.5f})
-                    for (float sz : {-0.5f, 0.5f}) {
-                        const Matrix34& m = body.Matrix;
-                        Vector3 corner = m.d + m.a * (sx * c.size.x) + m.b * (sy * c.size.y) +
-                                         m.c * (sz * c.size.z);
-                        deepest = std::fmax(deepest, Terrain::Height(corner.x) - corner.y);
-                    }
+            deepest = std::fmax(deepest, block.Deepest([](float x) { return Terrain::Height(x); }));
             if (f < 60) continue;
-            Vector3 v = body.Velocity + body.Impulse * body.InvMass;
-            fastest = std::fmax(fastest, v.Mag());
+            fastest = std::fmax(fastest, block.Leaving().Mag());
             Matrix34 inverse;
             body.GetWorldInverseInertia(inverse);
             Vector3 w = body.AngVelocity + phRotateToWorld(body.AngImpulse, inverse);

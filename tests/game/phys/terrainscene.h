@@ -60,6 +60,68 @@ public:
     }
 };
 
+// The level's room for the instance's position, moved into when it differs.
+inline void FollowRooms(lvlInstance* instance) {
+    lvlLevel* level = lvlLevel::GetInstance();
+    int room = level->FindRoomId(instance->GetPosition(), instance->GetRoom());
+    if (room != instance->GetRoom()) level->MoveToRoom(instance, room);
+}
+
+// A box under gravity alone, moving from room to room as it goes.
+class Block : public lvlInstance {
+public:
+    Block(const Vector3& size, float mass, const Matrix34& placed)
+        : m_Size(size), m_Box(size), m_Entity(this) {
+        m_Body.InitBox(mass, size.x, size.y, size.z);
+        m_Body.Matrix = placed;
+        m_Body.ZeroMotion();
+        m_Collider.InitWithICS(&m_Box, &m_Body, 0);
+    }
+    const Vector3& GetPosition() const override { return m_Body.Matrix.d; }
+    const Matrix34& GetMatrix(Matrix34&) const override { return m_Body.Matrix; }
+    void SetMatrix(const Matrix34& matrix) override { m_Body.Matrix = matrix; }
+    size_t SizeOf() const override { return sizeof(*this); }
+    phBound* GetBound(int) override { return &m_Box; }
+    qvPhysEntity* GetActive() override { return &m_Entity; }
+    float GetRadius() const override { return m_Box.RadiusAroundCentroid; }
+
+    // How far the box's lowest corner lies below the ground of the height function.
+    template <typename Ground>
+    float Deepest(Ground height) const {
+        float deepest = -1e30f;
+        const Matrix34& m = m_Body.Matrix;
+        for (float sx : {-0.5f, 0.5f})
+            for (float sy : {-0.5f, 0.5f})
+                for (float sz : {-0.5f, 0.5f}) {
+                    Vector3 corner = m.d + m.a * (sx * m_Size.x) + m.b * (sy * m_Size.y) +
+                                     m.c * (sz * m_Size.z);
+                    deepest = std::fmax(deepest, height(corner.x) - corner.y);
+                }
+        return deepest;
+    }
+    // The velocity the body leaves a frame with: its impulses taken in.
+    Vector3 Leaving() const { return m_Body.Velocity + m_Body.Impulse * m_Body.InvMass; }
+
+    struct Fall : qvPhysEntity {
+        explicit Fall(Block* block) : m_Block(block) {}
+        void Update() override {
+            qvPhysEntity::Update();
+            m_Block->m_Body.FrameUpdate();
+            FollowRooms(m_Block);
+        }
+        phInertialCS* GetICS() override { return &m_Block->m_Body; }
+        phColliderBase* GetCollider() override { return &m_Block->m_Collider; }
+        void Reserved() override {}
+        Block* m_Block;
+    };
+
+    Vector3 m_Size;
+    phBoundBox m_Box;
+    phInertialCS m_Body;
+    phCollider m_Collider;
+    Fall m_Entity;
+};
+
 // A heavy box on the ground driven along x by a force that holds the speed it is given.
 class Car : public lvlInstance {
 public:
@@ -92,9 +154,7 @@ public:
                 body.AngInertia.y * (40.0f * body.Matrix.c.x + 12.0f * body.AngVelocity.y);
             qvPhysEntity::Update();
             body.FrameUpdate();
-            lvlLevel* level = lvlLevel::GetInstance();
-            int room = level->FindRoomId(body.Matrix.d, m_Car->GetRoom());
-            if (room != m_Car->GetRoom()) level->MoveToRoom(m_Car, room);
+            FollowRooms(m_Car);
         }
         phInertialCS* GetICS() override { return &m_Car->m_Body; }
         phColliderBase* GetCollider() override { return &m_Car->m_Collider; }
