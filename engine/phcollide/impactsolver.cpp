@@ -8,22 +8,22 @@
 #include "phcollide/collider.h"
 #include "phinertia/inertia.h"
 
-namespace {
-
-// What the impulses that a collider's body has gathered so far add to its point's velocity.
-Vector3 GatheredVelocity(const phColliderBase* collider, const Vector3& point) {
-    const phInertialCS* body = collider->ICS;
-    if (!body) {
-        return Vector3::sm_Zero;
+void phImpactSolver::Side::Set(const phColliderBase* collider) {
+    Body = collider->ICS;
+    if (Body) {
+        Body->GetWorldInverseInertia(InvInertia);
+        InvMass = Body->GetMobileInvMass();
     }
-    Matrix34 inverse;
-    body->GetWorldInverseInertia(inverse);
-    Vector3 spin;
-    spin.Cross(phRotateToWorld(body->AngImpulse, inverse), point - body->Matrix.d);
-    return body->Impulse * body->GetMobileInvMass() + spin;
 }
 
-}  // namespace
+Vector3 phImpactSolver::Side::Gathered(const Vector3& point) const {
+    if (!Body) {
+        return Vector3::sm_Zero;
+    }
+    Vector3 spin;
+    spin.Cross(phRotateToWorld(Body->AngImpulse, InvInertia), point - Body->Matrix.d);
+    return Body->Impulse * InvMass + spin;
+}
 
 void phImpactSolver::Add(phImpact* impacts, int count) {
     for (int i = 0; i < count; ++i) {
@@ -37,6 +37,8 @@ void phImpactSolver::Add(phImpact* impacts, int count) {
         p.Velocity = va - vb;
         p.Impulse.Zero();
         p.K = impact.PairInverseMass(impact.Position, impact.Position);
+        p.A.Set(impact.ColliderA);
+        p.B.Set(impact.ColliderB);
         p.Target = 0.0f;
         Matrix34 ka;
         Matrix34 kb;
@@ -59,9 +61,8 @@ void phImpactSolver::Forget(const phColliderBase* collider) {
 }
 
 Vector3 phImpactSolver::CurrentVelocity(const Point& p) {
-    const phImpact& impact = p.Impact;
-    return p.Velocity + GatheredVelocity(impact.ColliderA, impact.Position) -
-           GatheredVelocity(impact.ColliderB, impact.Position);
+    const Vector3& at = p.Impact.Position;
+    return p.Velocity + p.A.Gathered(at) - p.B.Gathered(at);
 }
 
 // Along the normal to the target speed, never pulling; then across it to stop the sliding,

@@ -5,6 +5,9 @@
 
 #include "phbound/impact.h"
 #include "vector/matrix34.h"
+
+class phColliderBase;
+class phInertialCS;
 #include "vector/vector3.h"
 
 // The impacts of one step answered together by impulses. Answered one at a time, each from
@@ -40,12 +43,25 @@ public:
     int GetCount() const { return int(m_Points.size()); }
 
 private:
+    // One side's body as the solve reads it; none for a side that cannot move. The body does
+    // not turn while the step's impacts are solved.
+    struct Side {
+        const phInertialCS* Body = nullptr;
+        Matrix34 InvInertia;
+        float InvMass = 0.0f;
+
+        void Set(const phColliderBase* collider);
+        // What the impulses the body has gathered so far add to the point's velocity.
+        Vector3 Gathered(const Vector3& point) const;
+    };
     struct Point {
         phImpact Impact;
         Vector3 Velocity;  // A's less B's at the point, without this step's impulses
         Vector3 Impulse;   // on A, B taking its negation
         Matrix34 K;        // relative velocity change per unit impulse at the point itself
         float Target;      // normal velocity wanted
+        Side A;
+        Side B;
     };
     // The point's relative velocity with every impulse gathered so far.
     static Vector3 CurrentVelocity(const Point& p);
