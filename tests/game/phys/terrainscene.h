@@ -105,6 +105,7 @@ public:
     struct Fall : qvPhysEntity {
         explicit Fall(Block* block) : m_Block(block) {}
         void Update() override {
+            m_Block->Steer();
             qvPhysEntity::Update();
             m_Block->m_Body.FrameUpdate();
             FollowRooms(m_Block);
@@ -120,54 +121,38 @@ public:
     phInertialCS m_Body;
     phCollider m_Collider;
     Fall m_Entity;
+
+protected:
+    // The forces of the box's own, before gravity; none by default.
+    virtual void Steer() {}
 };
 
 // A heavy box on the ground driven along x by a force that holds the speed it is given.
-class Car : public lvlInstance {
+class Car : public Block {
 public:
     static constexpr float Mass = 1500.0f;
 
-    explicit Car(const Vector3& position) : m_Box(Vector3(2.0f, 1.5f, 4.0f)), m_Entity(this) {
-        m_Body.InitBox(Mass, 2.0f, 1.5f, 4.0f);
-        m_Body.Matrix.Identity();
-        m_Body.Matrix.d = position;
-        m_Body.ZeroMotion();
-        m_Collider.InitWithICS(&m_Box, &m_Body, 0);
-    }
-    const Vector3& GetPosition() const override { return m_Body.Matrix.d; }
-    const Matrix34& GetMatrix(Matrix34&) const override { return m_Body.Matrix; }
-    void SetMatrix(const Matrix34& matrix) override { m_Body.Matrix = matrix; }
+    explicit Car(const Vector3& position)
+        : Block(Vector3(2.0f, 1.5f, 4.0f), Mass, Placed(position)) {}
     size_t SizeOf() const override { return sizeof(*this); }
-    phBound* GetBound(int) override { return &m_Box; }
-    qvPhysEntity* GetActive() override { return &m_Entity; }
-    float GetRadius() const override { return m_Box.RadiusAroundCentroid; }
 
-    struct Drive : qvPhysEntity {
-        explicit Drive(Car* car) : m_Car(car) {}
-        void Update() override {
-            phInertialCS& body = m_Car->m_Body;
-            // Speed along x held; the lane (z) and the heading held by a spring and damper.
-            body.Force.x += Mass * 20.0f * (m_Car->m_Speed - body.Velocity.x);
-            body.Force.z +=
-                Mass * (40.0f * (m_Car->m_Lane - body.Matrix.d.z) - 12.0f * body.Velocity.z);
-            body.Torque.y -=
-                body.AngInertia.y * (40.0f * body.Matrix.c.x + 12.0f * body.AngVelocity.y);
-            qvPhysEntity::Update();
-            body.FrameUpdate();
-            FollowRooms(m_Car);
-        }
-        phInertialCS* GetICS() override { return &m_Car->m_Body; }
-        phColliderBase* GetCollider() override { return &m_Car->m_Collider; }
-        void Reserved() override {}
-        Car* m_Car;
-    };
-
-    phBoundBox m_Box;
-    phInertialCS m_Body;
-    phCollider m_Collider;
-    Drive m_Entity;
     float m_Speed = 0.0f;
     float m_Lane = 0.0f;
+
+private:
+    static Matrix34 Placed(const Vector3& position) {
+        Matrix34 m;
+        m.Identity();
+        m.d = position;
+        return m;
+    }
+    // Speed along x held; the lane (z) and the heading held by a spring and damper.
+    void Steer() override {
+        phInertialCS& body = m_Body;
+        body.Force.x += Mass * 20.0f * (m_Speed - body.Velocity.x);
+        body.Force.z += Mass * (40.0f * (m_Lane - body.Matrix.d.z) - 12.0f * body.Velocity.z);
+        body.Torque.y -= body.AngInertia.y * (40.0f * body.Matrix.c.x + 12.0f * body.AngVelocity.y);
+    }
 };
 
 #endif
