@@ -86,12 +86,11 @@ public:
     virtual int CollideSphereImpacts(phBound* sphere, const Vector3& position,
                                      phColliderBase* collider, phColliderBase* levelCollider,
                                      phImpact* impacts, int maxImpacts);
-    // Impacts of a capsule bound at its matrix, from a point the manager gives a unit below
-    // in each axis; by default its two end spheres through the sphere test.
+    // Impacts of a capsule bound at its matrix; by default its two end spheres through the
+    // sphere test.
     virtual int CollideHotdogImpacts(phBoundHotdog* hotdog, const Matrix34& matrix,
-                                     const Vector3& below, phColliderBase* collider,
-                                     phColliderBase* levelCollider, phImpact* impacts,
-                                     int maxImpacts);
+                                     phColliderBase* collider, phColliderBase* levelCollider,
+                                     phImpact* impacts, int maxImpacts);
 
     // Impacts of a collision of the other bound (at its matrices, with its collider and
     // material index) with the level, from the records of CollidePolygonal; returns the count.

@@ -46,9 +46,8 @@ int lvlLevelBound::CollideSphereImpacts(phBound* sphere, const Vector3& position
 }
 
 int lvlLevelBound::CollideHotdogImpacts(phBoundHotdog* hotdog, const Matrix34& matrix,
-                                        const Vector3&, phColliderBase* collider,
-                                        phColliderBase* levelCollider, phImpact* impacts,
-                                        int maxImpacts) {
+                                        phColliderBase* collider, phColliderBase* levelCollider,
+                                        phImpact* impacts, int maxImpacts) {
     int made = 0;
     for (float end : {-0.5f, 0.5f}) {
         Vector3 centre = matrix.d + matrix.b * (end * hotdog->Length);

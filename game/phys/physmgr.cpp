@@ -202,6 +202,9 @@ void qvPhysManager::NewMover(lvlInstance* instance, lvlInstance* previous, lvlIn
 
 void qvPhysManager::RemoveMover(lvlInstance* instance) {
     if (Mover* m = Find(instance)) m->m_Flags = 0;
+    // The body leaves the instance, perhaps for another one within this sub-step.
+    if (qvPhysEntity* entity = instance->GetActive())
+        if (phColliderBase* collider = entity->GetCollider()) m_Solver.Forget(collider);
 }
 
 int qvPhysManager::SubSteps(float seconds) const {
@@ -238,7 +241,10 @@ void qvPhysManager::SubStep() {
     m_GatherTime += ElapsedMs(start);
 
     // NewMover may append entries while this loop runs; they join the pairs next sub-step.
+    // The impulses of all the sub-step's impacts are found together once every pair is in.
     start = Timer::Ticks();
+    m_Solver.Clear();
+    m_Gathering = true;
     for (int i = 0; i < m_MoverCount; ++i) {
         if (m_Movers[i].m_Flags & TERRAIN) CollideTerrain(m_Movers[i]);
         if (m_Movers[i].m_Flags & MOVERS)
@@ -251,6 +257,9 @@ void qvPhysManager::SubStep() {
                 if (lvlInstance* other = m_Movers[i].m_Collidables[c])
                     CollideInstances(m_Movers[i].m_Instance, other);
     }
+    m_Gathering = false;
+    m_Solver.Solve();
+    m_Solver.Clear();
     m_CollisionsTime += ElapsedMs(start);
 
     for (int i = 0; i < m_MoverCount; ++i)
@@ -422,8 +431,11 @@ bool qvPhysManager::CollideInstances(lvlInstance* a, lvlInstance* b) {
     if (n == 0) return false;
 
     start = Timer::Ticks();
+    // A standing banger is always given a body to weigh the hit; a resting prop only by a hit.
+    bool standing = (b->GetFlags() & PLACED_BANGER) != 0;
+    bool wakes = Wakes(n);
     bool gotA = false, gotB = false;
-    if (!hadA && !(a->GetFlags() & NEW)) {
+    if (!hadA && !(a->GetFlags() & NEW) && wakes) {
         qvPhysEntity* entity = a->AttachEntity();
         if (!entity) PrintError("PhysA");
         else {
@@ -431,7 +443,7 @@ bool qvPhysManager::CollideInstances(lvlInstance* a, lvlInstance* b) {
             gotA = true;
         }
     }
-    if (!hadB && !(b->GetFlags() & NEW)) {
+    if (!hadB && !(b->GetFlags() & NEW) && (wakes || standing)) {
         qvPhysEntity* entity = b->AttachEntity();
         if (!entity) PrintError("PhysB");
         else {
@@ -441,10 +453,9 @@ bool qvPhysManager::CollideInstances(lvlInstance* a, lvlInstance* b) {
             gotB = true;
         }
     }
-    float weight = 1.0f / float(n);
     float limit = 0.0f;
-    if ((b->GetFlags() & PLACED_BANGER) && sm_Bangers.m_ImpulseLimit &&
-        sm_Bangers.m_ImpulseLimit(b, limit)) {
+    if (standing && sm_Bangers.m_ImpulseLimit && sm_Bangers.m_ImpulseLimit(b, limit)) {
+        float weight = 1.0f / float(n);
         phImpact* breaking = nullptr;
         for (int i = 0; i < n; ++i) {
             if (BangerImpact(m_Impacts[i], weight, limit) && !breaking) breaking = &m_Impacts[i];
@@ -459,12 +470,23 @@ bool qvPhysManager::CollideInstances(lvlInstance* a, lvlInstance* b) {
     } else {
         if (gotA) NewMover(a, b);
         if (gotB) NewMover(b, a);
-        for (int i = 0; i < n; ++i) phCollision::ResolveImpacts(m_ContactMgr, m_Impacts[i], weight);
+        Resolve(n);
         if (gotA) a->GetActive()->Joined();
         if (gotB) b->GetActive()->Joined();
     }
     m_ObjObjImpactTime += ElapsedMs(start);
     return true;
+}
+
+bool qvPhysManager::Wakes(int n) const {
+    float deepest = WakeSpeed * datTimeManager::Seconds + phBound::DefaultMargin;
+    for (int i = 0; i < n; ++i) {
+        Vector3 va, vb;
+        m_Impacts[i].GetLocalVelocity(va, vb);
+        if ((va - vb).Mag2() > WakeSpeed * WakeSpeed || m_Impacts[i].Depth > deepest)
+            return true;
+    }
+    return false;
 }
 
 void qvPhysManager::FaceTheBody(int count, phColliderBase* collider) {
@@ -481,6 +503,20 @@ void qvPhysManager::FaceTheBody(int count, phColliderBase* collider) {
         }
         // The terrain answers with its default material.
         impact.ComponentB = 0;
+    }
+}
+
+void qvPhysManager::Resolve(int n) {
+    if (phCollision::UseContacts) {
+        for (int i = 0; i < n; ++i)
+            phCollision::ResolveImpacts(m_ContactMgr, m_Impacts[i], 1.0f / float(n));
+        return;
+    }
+    m_Solver.Add(m_Impacts, n);
+    // Outside a sub-step's collisions a pair is answered on its own.
+    if (!m_Gathering) {
+        m_Solver.Solve();
+        m_Solver.Clear();
     }
 }
 
@@ -520,8 +556,7 @@ bool qvPhysManager::CollideTerrain(Mover& entry) {
         n = terrain->FindImpacts(bound, current, last, collider, &m_Terrain, 0, m_Isects1,
                                  records, m_Impacts, MaxImpacts);
     } else if (bound->Type == phBound::HOTDOG) {
-        n = terrain->CollideHotdogImpacts(static_cast<phBoundHotdog*>(bound), current,
-                                          current.d - Vector3(1.0f, 1.0f, 1.0f), collider,
+        n = terrain->CollideHotdogImpacts(static_cast<phBoundHotdog*>(bound), current, collider,
                                           &m_Terrain, m_Impacts, MaxImpacts);
     }
     FaceTheBody(n, collider);
@@ -538,8 +573,7 @@ bool qvPhysManager::CollideTerrain(Mover& entry) {
         Retarget(n, &m_Spares[0], entity->GetCollider());
     }
     if (!bound->GetMaterial(0)) PrintError("BoundA->GetMaterial(0)");
-    float weight = 1.0f / float(n);
-    for (int i = 0; i < n; ++i) phCollision::ResolveImpacts(m_ContactMgr, m_Impacts[i], weight);
+    Resolve(n);
     m_ObjTerrainImpactTime += ElapsedMs(start);
     return true;
 }

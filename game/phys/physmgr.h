@@ -7,6 +7,7 @@
 #include "node/stats.h"
 #include "phbound/impact.h"
 #include "phcollide/collider.h"
+#include "phcollide/impactsolver.h"
 #include "phcore/isect.h"
 #include "vector/vector3.h"
 
@@ -38,6 +39,9 @@ public:
     static constexpr uint16_t STATICS = 0x0008;
     static constexpr uint16_t MOVERS = 0x0010;
     static constexpr uint16_t NEW = 0x0100;
+    // The speed below which a body counts as resting (the square root of the active props'
+    // rest tolerance of 0.5), and so wakes no prop it touches.
+    static constexpr float WakeSpeed = 0.7071f;
 
     struct Mover {
         lvlInstance* m_Instance;
@@ -57,6 +61,8 @@ public:
     void NewMover(lvlInstance* instance, lvlInstance* other);
     void NewMover(lvlInstance* instance);
     void NewMover(lvlInstance* instance, lvlInstance* previous, lvlInstance* other);
+    // Drops the instance's mover for the rest of the frame, and the impacts its body took
+    // this sub-step, which are not to reach the next object the body drives.
     void RemoveMover(lvlInstance* instance);
     void Update();
 
@@ -68,10 +74,10 @@ public:
     // "CylinderTrivialReject" on, a placed banger with a YRadius is an upright cylinder round
     // its model origin, at the other side's height.
     bool TrivialReject(lvlInstance* a, lvlInstance* b) const;
-    // Collides a pair and answers its impacts; false when there were none. Virtual so a
-    // harness can watch which pairs a frame collides.
+    // Collide a pair, or a mover with the terrain, and answer the impacts; false when there
+    // were none. Virtual so a harness can watch what a frame collides.
     virtual bool CollideInstances(lvlInstance* a, lvlInstance* b);
-    bool CollideTerrain(Mover& entry);
+    virtual bool CollideTerrain(Mover& entry);
     // A wheel ray against the terrain and the driveable instances of its two rooms.
     bool Probe(phSegment& segment, phIsect& isect, int roomHint);
     bool CollideProbe(phSegment& segment, phIsect& isect, lvlInstance* instance);
@@ -142,6 +148,16 @@ private:
                     float& radius) const;
     // The terrain's impacts seen from the body: its collider on side A, the terrain on B.
     void FaceTheBody(int count, phColliderBase* collider);
+    // Whether the pair's n impacts are a hit that wakes a side without a body: the sides
+    // meet faster than WakeSpeed at one of them. A body lying on a resting prop meets it
+    // each step at the speed one step of gravity gives and leaves it asleep; woken by every
+    // touch, a pile of more props than there are bodies never came to rest.
+    bool Wakes(int n) const;
+    // The n impacts of one pair: with contacts on, each to the contact response with a
+    // weight of 1/n; else to the solver, which answers all the impacts of a sub-step
+    // together (each impulse weighted 1/n would leave a body lying on several points
+    // sinking).
+    void Resolve(int n);
     // The entity's collider, or the side's spare collider placed on the instance.
     phColliderBase* ColliderOf(lvlInstance* instance, phBound* bound, int side);
     // Impacts that named the spare collider name the new one, taking side A.
@@ -162,6 +178,9 @@ private:
     phIsect m_Isects1[MaxIsects];
     phIsect m_Isects2[MaxIsects];
     phImpact m_Impacts[MaxImpacts];
+    phImpactSolver m_Solver;
+    // Set while a sub-step's pairs are collided: their impacts wait for the solver.
+    bool m_Gathering = false;
     std::vector<Vector3> m_Rejected;
     std::vector<Vector3> m_Accepted;
 

@@ -377,4 +377,70 @@ TEST_F(TerrainCollideTest, TurnedTerrainTakesTheCapsuleIntoItsFrame) {
     EXPECT_NEAR(m_Impacts[0].Depth, first.Depth, 1e-5f);
 }
 
+// Placed anyhow, the turned terrain meets a capsule as the same terrain at the origin meets
+// the capsule put where it stands in the terrain's frame: its axis (the capsule's rows) and
+// centre both go through the terrain's rows, and the impacts come back to the world. Poses
+// whose axis dips or turns tell a routine that took only the centre into the frame.
+TEST_F(TerrainCollideTest, TurnedTerrainSeesTheCapsuleAsItsOwnFrameDoes) {
+    phBoundTerrainAlt ground;
+    ASSERT_TRUE(ground.phBoundGeometry::Load("flat"));
+    BuildTerrainGrid(ground, 2, 2);
+    Matrix34 placed;
+    placed.Identity();
+    Vector3 tilt(1, 1, 0);
+    tilt.Normalize();
+    placed.RotateUnitAxis(tilt, 0.9f);
+    placed.d.Set(5, 1, -2);
+    phBoundHotdog hotdog(0.2f, 0.6f);
+    struct Pose {
+        const char* what;
+        Vector3 axis;
+        float angle;
+        Vector3 motion;
+    };
+    // Dipping poses touch at one end, where the routines' choice of points is sharp (a
+    // capsule lying flat touches along a line, anywhere on which a point will do).
+    const Pose poses[] = {
+        {"dipping", Vector3(0, 0, 1), 0.4f, Vector3(0, -0.05f, 0)},
+        {"turned and dipping", Vector3(0.6f, 0, 0.8f), 0.5f, Vector3(0.02f, -0.05f, 0)},
+        {"leaning", Vector3(0.3f, 0.2f, 0.9327f), 0.7f, Vector3(0, 0, 0)},
+    };
+    for (const Pose& p : poses) {
+        SCOPED_TRACE(p.what);
+        Matrix34 local = LyingAlongX(Vector3(1.1f, 0.12f, 0.4f));
+        Matrix34 turn;
+        turn.Identity();
+        turn.RotateUnitAxis(p.axis, p.angle);
+        Vector3 centre = local.d;
+        local.d.Zero();
+        local.Dot(turn);
+        local.d = centre;
+        phImpact expected[8];
+        int count = ground.phBoundTerrain::CollideHotdog(&hotdog, local, m_Identity, p.motion,
+                                                         Vector3(0, -1, 0), nullptr, nullptr,
+                                                         expected, 8);
+        ASSERT_GT(count, 0);
+        Matrix34 world;
+        world.Dot(local, placed);
+        ASSERT_EQ(ground.CollideHotdog(&hotdog, world, placed, p.motion, Vector3(0, -1, 0),
+                                       nullptr, nullptr, m_Impacts, 8),
+                  count);
+        // The same impacts, in whatever order rounding puts them.
+        for (int i = 0; i < count; ++i) {
+            Vector3 position = expected[i].Position;
+            position.Transform(placed);
+            Vector3 normal = phRotateToWorld(expected[i].Normal, placed);
+            int nearest = 0;
+            for (int j = 1; j < count; ++j)
+                if ((m_Impacts[j].Position - position).Mag2() <
+                    (m_Impacts[nearest].Position - position).Mag2())
+                    nearest = j;
+            const phImpact& got = m_Impacts[nearest];
+            EXPECT_NEAR((got.Position - position).Mag(), 0.0f, 1e-4f) << i;
+            EXPECT_NEAR((got.Normal - normal).Mag(), 0.0f, 1e-4f) << i;
+            EXPECT_NEAR(got.Depth, expected[i].Depth, 1e-4f) << i;
+        }
+    }
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cfloat>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@
 #include "phbound/impact.h"
 #include "phcollide/collider.h"
 #include "phcollide/contactmgr.h"
+#include "phcollide/impactsolver.h"
 #include "phinertia/inertia.h"
 #include "tests/engine/phbound/meshes.h"
 #include "tests/engine/phinertia/reference.h"
@@ -453,3 +456,255 @@ TEST(Sticking, StickImpulseAgreesWithTheImpactsOwn) {
 }
 
 }  // namespace
+
+namespace {
+
+// The relative velocity change (A's less B's) at `point` per unit impulse on A at `at`, B
+// taking its negation, in double.
+DVec PairChange(const Scene& scene, const DVec& impulse, const DVec& at, const DVec& point) {
+    DVec change = VelocityChange(scene.bodyA, impulse, at, point);
+    if (scene.b.ICS) {
+        change = change + VelocityChange(scene.bodyB, impulse, at, point);
+    }
+    return change;
+}
+
+// The impact's normal as seen from the scene's body A, whichever side the impact names it.
+DVec NormalOnA(const Scene& scene, const phImpact& impact) {
+    DVec n(impact.Normal);
+    return impact.ColliderA == &scene.a ? n : n * -1.0;
+}
+
+// Gaussian elimination with partial pivoting; false when the system is singular.
+bool Solve(std::vector<std::vector<double>> a, std::vector<double> b, std::vector<double>& x) {
+    size_t n = b.size();
+    for (size_t col = 0; col < n; ++col) {
+        size_t pivot = col;
+        for (size_t row = col + 1; row < n; ++row) {
+            if (std::fabs(a[row][col]) > std::fabs(a[pivot][col])) pivot = row;
+        }
+        if (std::fabs(a[pivot][col]) < 1e-9) return false;
+        std::swap(a[pivot], a[col]);
+        std::swap(b[pivot], b[col]);
+        for (size_t row = col + 1; row < n; ++row) {
+            double f = a[row][col] / a[col][col];
+            for (size_t k = col; k < n; ++k) a[row][k] -= f * a[col][k];
+            b[row] -= f * b[col];
+        }
+    }
+    x.assign(n, 0.0);
+    for (size_t i = n; i-- > 0;) {
+        double s = b[i];
+        for (size_t k = i + 1; k < n; ++k) s -= a[i][k] * x[k];
+        x[i] = s / a[i][i];
+    }
+    return true;
+}
+
+// The frictionless answer to the scene's first count impacts, by brute force in double: the
+// normal impulses (none pulling) after which no point approaches faster than its target and
+// every point that pushes meets its target, found among every set of pushing points. A fast
+// approach (beyond 1 m/s) is to bounce by the elasticity, a slower one to stop. Returns false
+// when no set answers.
+bool FrictionlessReference(const Scene& scene, size_t count, double elasticity,
+                           std::vector<double>& impulses) {
+    std::vector<DVec> p, n;
+    std::vector<double> approach, target;
+    for (size_t i = 0; i < count; ++i) {
+        p.push_back(DVec(scene.impacts[i].Position));
+        n.push_back(NormalOnA(scene, scene.impacts[i]));
+        DVec va = VelocityAfter(scene.bodyA, p.back());
+        DVec vb = scene.b.ICS ? VelocityAfter(scene.bodyB, p.back()) : DVec();
+        approach.push_back((va - vb).Dot(n.back()));
+        target.push_back(approach.back() < -1.0 ? -elasticity * approach.back() : 0.0);
+    }
+    // a[i][j]: point i's normal velocity change per unit normal impulse at point j.
+    std::vector<std::vector<double>> a(count, std::vector<double>(count));
+    for (size_t i = 0; i < count; ++i)
+        for (size_t j = 0; j < count; ++j) a[i][j] = PairChange(scene, n[j], p[j], p[i]).Dot(n[i]);
+    for (size_t set = 0; set < (size_t(1) << count); ++set) {
+        std::vector<size_t> members;
+        for (size_t i = 0; i < count; ++i)
+            if (set & (size_t(1) << i)) members.push_back(i);
+        std::vector<std::vector<double>> sub;
+        std::vector<double> rhs, x;
+        for (size_t i : members) {
+            sub.emplace_back();
+            for (size_t j : members) sub.back().push_back(a[i][j]);
+            rhs.push_back(target[i] - approach[i]);
+        }
+        if (!Solve(sub, rhs, x)) continue;
+        impulses.assign(count, 0.0);
+        bool answers = true;
+        for (size_t k = 0; k < members.size(); ++k) {
+            answers = answers && x[k] >= 0.0;
+            impulses[members[k]] = x[k];
+        }
+        for (size_t i = 0; i < count && answers; ++i) {
+            double after = approach[i];
+            for (size_t j = 0; j < count; ++j) after += a[i][j] * impulses[j];
+            answers = after >= target[i] - 1e-9;
+        }
+        if (answers) return true;
+    }
+    return false;
+}
+
+// A body's linear and angular velocity once its gathered impulses are taken in, in double.
+void MotionAfter(const phInertialCS& body, DVec& v, DVec& w) {
+    v = DVec(body.Velocity) + DVec(body.Impulse) * (1.0 / body.Mass);
+    w = DVec(body.AngVelocity) + DVec(body.AngImpulse) * WorldInverseInertia(body);
+}
+
+}  // namespace
+
+// Random frictionless sets of one to four impacts of a body on the ground or on another body
+// (some seen from the other body): the motion after the set is answered together is that of
+// the brute-force answer in double.
+TEST(ImpactSolver, FrictionlessSetsMeetTheDoubleReference) {
+    ResponseScope scope;
+    RandomBodies random(43);
+    int answered = 0;
+    for (int trial = 0; trial < 300; ++trial) {
+        bool staticB = trial % 2 == 0;
+        double elasticity = trial % 3 == 0 ? random.Uniform(0.0f, 0.5f) : 0.0;
+        Scene scene(staticB, 0.0f, float(elasticity));
+        random.Body(scene.bodyA);
+        random.Body(scene.bodyB);
+        SetMotion(scene.bodyA, random.Vector(3.0f), random.Vector(2.0f));
+        SetMotion(scene.bodyB, random.Vector(3.0f), random.Vector(2.0f));
+        size_t count = 1 + size_t(trial % 4);
+        Vector3 facing = random.Unit();
+        for (size_t i = 0; i < count; ++i) {
+            Vector3 normal = facing + random.Vector(0.3f);
+            normal.Normalize();
+            phImpact& impact =
+                scene.Impact(int(i), scene.bodyA.Matrix.d + random.Vector(1.5f), normal);
+            if (!staticB && i == 1 && trial % 4 == 1) {
+                // Seen from B: the impulses of the set are on either body.
+                std::swap(impact.ColliderA, impact.ColliderB);
+                impact.Type = phImpact::B_ON_FACE;
+                impact.Normal = normal * -1.0f;
+            }
+        }
+        // The float elasticity the materials combine to.
+        elasticity = double(std::sqrt(float(elasticity))) * double(std::sqrt(float(elasticity)));
+        std::vector<double> impulses;
+        ASSERT_TRUE(FrictionlessReference(scene, count, elasticity, impulses)) << trial;
+        DVec linear, angular;
+        for (size_t i = 0; i < count; ++i) {
+            DVec j = NormalOnA(scene, scene.impacts[i]) * impulses[i];
+            linear = linear + j;
+            angular = angular + (DVec(scene.impacts[i].Position) - DVec(scene.bodyA.Matrix.d)).Cross(j);
+        }
+        DVec v0(scene.bodyA.Velocity), w0(scene.bodyA.AngVelocity);
+        DVec expectedV = v0 + linear * (1.0 / scene.bodyA.Mass);
+        DVec expectedW = w0 + angular * WorldInverseInertia(scene.bodyA);
+
+        phImpactSolver solver;
+        solver.Add(scene.impacts, int(count));
+        solver.Solve();
+        DVec v, w;
+        MotionAfter(scene.bodyA, v, w);
+        double scale = 1e-3 * (1.0 + v0.Mag() + w0.Mag());
+        EXPECT_NEAR((v - expectedV).Mag(), 0.0, scale) << trial;
+        EXPECT_NEAR((w - expectedW).Mag(), 0.0, scale) << trial;
+        if (!staticB) {
+            // What A takes B gives.
+            ExpectNear(scene.bodyB.Impulse, DVec(scene.bodyA.Impulse) * -1.0, 1e-5);
+        }
+        answered += linear.Mag() > 0.0;
+    }
+    EXPECT_GT(answered, 150);
+}
+
+// A box of 2 kg lying on its four corners meets the ground at the speed a step of gravity
+// gives: answered together the corners stop it, within the friction cone when it slides.
+// Answered alone, each with a share of a quarter, they left 44 per cent of the fall.
+TEST(ImpactSolver, BoxOnItsFourCornersStopsOnTheGround) {
+    ResponseScope scope;
+    const float fall = 19.6f / 60.0f;
+    struct Case {
+        float friction;
+        float slide;
+        float slideAfter;
+    };
+    const Case cases[] = {
+        {1.0f, 0.0f, 0.0f},
+        {1.0f, 0.2f, 0.0f},
+        {0.3f, 2.0f, 2.0f - 0.3f * fall},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.friction);
+        Scene scene(true, c.friction, 0.25f);
+        scene.bodyA.Matrix.d.Set(0, 0.5f, 0);
+        SetMotion(scene.bodyA, Vector3(c.slide, -fall, 0), Vector3(0, 0, 0));
+        int i = 0;
+        for (float x : {-0.5f, 0.5f})
+            for (float z : {-0.5f, 0.5f}) scene.Impact(i++, Vector3(x, 0, z), Vector3(0, 1, 0));
+        phImpactSolver solver;
+        solver.Add(scene.impacts, 4);
+        solver.Solve();
+        DVec v, w;
+        MotionAfter(scene.bodyA, v, w);
+        EXPECT_NEAR(v.x, c.slideAfter, 1e-4);
+        EXPECT_NEAR(v.y, 0.0, 1e-4);
+        EXPECT_NEAR(v.z, 0.0, 1e-4);
+        EXPECT_NEAR(w.Mag(), 0.0, 1e-4);
+    }
+}
+
+// A box lying on another on the ground, both falling at a step of gravity: the impacts of
+// the two pairs answered together stop both, the lower one holding up the upper one's
+// weight as well; a fast approach bounces by the elasticity. Pushes are applied as the
+// impacts are taken.
+TEST(ImpactSolver, AStackIsStoppedAsAWhole) {
+    ResponseScope scope;
+    phBound::DefaultMargin = 0.0f;
+    for (float fall : {19.6f / 60.0f, 4.0f}) {
+        SCOPED_TRACE(fall);
+        Scene scene(false, 1.0f, 0.25f);
+        scene.bodyA.Matrix.Identity();
+        scene.bodyA.Matrix.d.Set(0.1f, 1.5f, 0);
+        scene.bodyB.Matrix.Identity();
+        scene.bodyB.Matrix.d.Set(0, 0.5f, 0);
+        SetMotion(scene.bodyA, Vector3(0, -fall, 0), Vector3(0, 0, 0));
+        SetMotion(scene.bodyB, Vector3(0, -fall, 0), Vector3(0, 0, 0));
+        TestMesh groundMesh;
+        MakeUnitCube(groundMesh);
+        groundMesh.m_Material.Friction = 1.0f;
+        groundMesh.m_Material.Elasticity = 0.5f;
+        phCollider ground;
+        ground.Init(&groundMesh, nullptr);
+        phImpact impacts[8];
+        int i = 0;
+        for (float x : {-0.5f, 0.5f}) {
+            for (float z : {-0.5f, 0.5f}) {
+                // A on B at y 1, B on the ground at y 0.
+                impacts[i] = scene.Impact(i, Vector3(x + 0.1f, 1.0f, z), Vector3(0, 1, 0), 0.01f);
+                impacts[4 + i].Clear();
+                impacts[4 + i].Type = phImpact::A_ON_FACE;
+                impacts[4 + i].Position = Vector3(x, 0.0f, z);
+                impacts[4 + i].Normal = Vector3(0, 1, 0);
+                impacts[4 + i].ColliderA = &scene.b;
+                impacts[4 + i].ColliderB = &ground;
+                ++i;
+            }
+        }
+        phImpactSolver solver;
+        solver.Add(impacts, 8);
+        EXPECT_NEAR(scene.bodyA.Push.y, 0.01f, 1e-6f);
+        solver.Solve();
+        DVec v, w;
+        MotionAfter(scene.bodyA, v, w);
+        double bounce = fall > 1.0f ? 0.25 * fall : 0.0;
+        EXPECT_NEAR(v.y, bounce, 1e-3);
+        EXPECT_NEAR(w.Mag(), 0.0, 1e-3);
+        MotionAfter(scene.bodyB, v, w);
+        EXPECT_NEAR(v.y, bounce, 1e-3);
+        EXPECT_NEAR(w.Mag(), 0.0, 1e-3);
+        // The ground takes both boxes' fall, and the bounce.
+        EXPECT_NEAR(scene.bodyA.Impulse.y + scene.bodyB.Impulse.y,
+                    (2.0f + 3.0f) * (fall + float(bounce)), 1e-2);
+    }
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "gfx/rstate.h"
 #include "rgl/rgl.h"
 
 #include "tests/game/banger/bangerfixture.h"
@@ -16,6 +17,8 @@ protected:
         WritePackage("lamp", LodItems("lamp", {"M"}) + LodItems("shadow", {"H"}) +
                                  ShadersItem(1, 1));
         WritePackage("bin", LodItems("bin", {"H"}) + ShadersItem(1, 1));
+        WriteType("crate");
+        WritePackage("crate", LodItems("crate", {"H"}) + ShadersItem(3, 1));
     }
 
     bool SentState(DWORD state, DWORD value) const {
@@ -59,6 +62,27 @@ TEST_F(BangerDrawTest, UnlitTypeDrawsWithoutLighting) {
     EXPECT_EQ(gfxCurrentState.m_AlphaRef, 0);
     EXPECT_EQ(gfxCurrentState.m_Lighting, 1);
     EXPECT_EQ(gfxStateApplyMask, gfxApplyMasks[1]);
+}
+
+// A banger's variant lives in the instance's variant byte, which every instance has and its
+// drawing reads; the type word keeps the type index alone. Drawn lit, the model takes the
+// shader of its variant's table (the fixture's shaders have powers 1, 2, 3).
+TEST_F(BangerDrawTest, VariantChoosesTheShaderTableDrawnWith) {
+    qvBangerInstance* crate = Place("crate", Vector3(5, 0, 5));
+    int type = crate->GetTypeIndex();
+    rglEnable(RGL_LIGHTING, 1);
+    for (int variant : {0, 2, 1}) {
+        SCOPED_TRACE(variant);
+        crate->SetVariant(variant);
+        EXPECT_EQ(crate->GetVariant(), variant);
+        EXPECT_EQ(crate->GetTypeIndex(), type);
+        gfxCurrentState.m_Material = nullptr;
+        m_Device.Forget();
+        crate->Draw(4);
+        ASSERT_FALSE(m_Device.m_DrawnVertices.empty());
+        ASSERT_TRUE(gfxCurrentState.m_Material);
+        EXPECT_EQ(gfxCurrentState.m_Material->power, float(variant + 1));
+    }
 }
 
 // The shadow lies on y = 0 under the banger; a banger whose package has none draws nothing.

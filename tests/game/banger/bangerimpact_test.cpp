@@ -97,6 +97,48 @@ TEST_F(ImpactTest, SwapHandsPlaceAndBodyToALooseInstance) {
     EXPECT_TRUE(BangerErrors().empty()) << BangerErrors()[0];
 }
 
+// Once loose a banger collides with the bound its type record made, as it did standing (here
+// a sphere, where the geometry set would lend a box of its radius); a type whose record made
+// no bound (a geometry type without its bound file) falls back on the geometry set's bound.
+TEST_F(ImpactTest, LooseBangerCollidesWithItsTypesBound) {
+    WriteType("ball", [](qvBangerData& d) {
+        d.CollisionPrim = qvBangerData::PRIM_SPHERE;
+        d.YRadius = 0.4f;
+    });
+    WriteBangerPackage("ball");
+    WriteType("urn", [](qvBangerData& d) { d.CollisionPrim = qvBangerData::PRIM_GEOMETRY; });
+    WriteBangerPackage("urn");
+    struct Case {
+        const char* m_Type;
+        bool m_RecordBound;
+    };
+    for (const Case& c : {Case{"ball", true}, Case{"urn", false}}) {
+        SCOPED_TRACE(c.m_Type);
+        qvBangerInstance* banger = Place(c.m_Type, Vector3(15, 0, 5));
+        phBound* record = banger->GetData()->GetBound();
+        EXPECT_EQ(record != nullptr, c.m_RecordBound);
+        EXPECT_EQ(banger->GetBound(0), record);
+        qvBangerActive* active = Hit(banger);
+        banger->Impact(Hitter(14.0f), nullptr);
+        ASSERT_EQ(active->GetTarget(), LooseIn(2).back());
+        qvBangerLooseInstance* loose = LooseIn(2).back();
+        phBound* bound = loose->GetBound(0);
+        ASSERT_TRUE(bound);
+        if (c.m_RecordBound) {
+            EXPECT_EQ(bound, record);
+            EXPECT_EQ(bound->Type, phBound::SPHERE);
+        } else {
+            // The geometry set's bound: without one in the package, a box of its radius.
+            EXPECT_EQ(bound->Type, phBound::BOX);
+            EXPECT_NEAR((bound->BoxMax - bound->BoxMin).x, 2.0f * loose->GetRadius(), 1e-5f);
+        }
+        EXPECT_EQ(active->GetCollider()->GetBound()->Type, bound->Type);
+        active->Release();
+        loose->Release();
+    }
+    EXPECT_TRUE(BangerErrors().empty()) << BangerErrors()[0];
+}
+
 // The impulses of the frame move every part as the whole body would have moved at its place.
 TEST_F(ImpactTest, ShatterGivesEachPartItsShareOfTheImpulse) {
     WriteShattering("vase", 2, {1, 2});

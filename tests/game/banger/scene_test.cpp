@@ -2,7 +2,8 @@
 // mover driven into a row of props that break loose, fly, hit the terrain, each other and the
 // mover, and come to rest; props dropped one after another into a heap; and one prop dropped
 // on a flat city that must settle. Every frame every moving prop must be finite, above the
-// terrain and, while nothing touches it, must not gain energy.
+// terrain and, while nothing touches it, must not gain energy; at rest no prop's box reaches
+// into the ground.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,6 +29,31 @@
 
 namespace {
 
+// The physics manager, counting the collisions of loose props by what they met.
+class WatchedPhysics : public qvPhysManager {
+public:
+    enum Kind { TERRAIN_HIT, PROP_HIT, MOVER_HIT, KINDS };
+
+    explicit WatchedPhysics(const std::set<const lvlInstance*>& loose) : m_Loose(loose) {}
+    bool CollideInstances(lvlInstance* a, lvlInstance* b) override {
+        bool hit = qvPhysManager::CollideInstances(a, b);
+        m_Busiest = std::max(m_Busiest, qvBangerActiveManager::GetInstance()->GetCount());
+        bool looseA = m_Loose.count(a) > 0, looseB = m_Loose.count(b) > 0;
+        if (hit && (looseA || looseB)) ++m_Hits[looseA && looseB ? PROP_HIT : MOVER_HIT];
+        return hit;
+    }
+    bool CollideTerrain(Mover& entry) override {
+        bool hit = qvPhysManager::CollideTerrain(entry);
+        if (hit && m_Loose.count(entry.m_Instance)) ++m_Hits[TERRAIN_HIT];
+        return hit;
+    }
+
+    const std::set<const lvlInstance*>& m_Loose;
+    long m_Hits[KINDS] = {};
+    // The most bodies in use at a pair's collision, for the harness to reset.
+    int m_Busiest = 0;
+};
+
 // What is known of one moving prop from frame to frame.
 struct Watch {
     float m_Energy = 0.0f;
@@ -44,6 +70,7 @@ protected:
         m_Pool.reset();
         m_Pool.reset(new qvBangerInstancePool);
         m_Pool->Init(256);
+        for (int i = 0; i < m_Pool->GetCount(); ++i) m_Loose.insert(m_Pool->GetLoose(i));
     }
     void TearDown() override {
         m_Car.reset();
@@ -59,7 +86,8 @@ protected:
         m_Terrain.reset();
         m_Rise = rise;
         m_Terrain.reset(new Terrain(m_Level->GetRoomCount(), rise));
-        m_Physics.reset(new qvPhysManager);
+        m_Watched = new WatchedPhysics(m_Loose);
+        m_Physics.reset(m_Watched);
     }
     float Height(float x) const { return Terrain::Height(x, m_Rise); }
 
@@ -155,12 +183,18 @@ protected:
             bool landing = watch.m_Fall > 1.0f &&
                            watch.m_Height - radius < 2.0f * watch.m_Fall / 60.0f + 0.05f;
             if (watch.m_Seen && !landing && !Touchable(prop, radius)) {
-                // Alone on the ground a prop may only lose energy; the allowance covers the
-                // push that lifts it out of the ground, a few centimetres at most.
-                float allowance = 0.01f * watch.m_Energy + body.Mass * 19.6f * 0.05f;
+                // Alone on the ground a prop may only lose energy, but for the push that lifts
+                // it out of the ground: the weight times the height it was pushed up this
+                // frame (each step of gravity sinks a lying prop by some 5 mm, and the push
+                // takes it back). The rest is rounding: a thousandth of the energy (the
+                // potential energy is taken from y = 0, so it is that of a few metres) and
+                // 0.05 J.
+                float lift = std::fmax(body.AppliedPush.y, 0.0f);
+                float allowance = body.Mass * -qvPhysEntity::sm_Gravity * lift +
+                                  1e-3f * std::fabs(watch.m_Energy) + 0.05f;
                 EXPECT_LE(energy, watch.m_Energy + allowance)
                     << "frame " << m_Frames << " prop at " << p.x << " " << p.y << " " << p.z;
-                m_MostGained = std::fmax(m_MostGained, energy - watch.m_Energy);
+                m_MostGained = std::fmax(m_MostGained, energy - watch.m_Energy - allowance);
             }
             watch.m_Energy = energy;
             watch.m_Height = p.y;
@@ -210,6 +244,32 @@ protected:
         return props;
     }
 
+    // How far the lowest corner of any prop's box lies below the ground under it, among the
+    // props standing in the rooms; negative when every prop is clear of the ground.
+    float DeepestCorner() {
+        float deepest = -1e30f;
+        for (int room = 1; room < m_Level->GetRoomCount(); ++room) {
+            for (lvlInstance* i = m_Level->GetRoomHead(room); i; i = i->GetNext()) {
+                if (!m_Loose.count(i) && std::find(m_Placed.begin(), m_Placed.end(), i) ==
+                                             m_Placed.end())
+                    continue;
+                const qvBangerData* data = static_cast<qvBangerInstance*>(i)->GetData();
+                Matrix34 scratch;
+                const Matrix34& m = i->GetMatrix(scratch);
+                for (float sx : {-0.5f, 0.5f})
+                    for (float sy : {-0.5f, 0.5f})
+                        for (float sz : {-0.5f, 0.5f}) {
+                            Vector3 corner = m.d + m.a * (sx * data->Size.x) +
+                                             m.b * (sy * data->Size.y) + m.c * (sz * data->Size.z);
+                            deepest = std::fmax(deepest, Height(corner.x) - corner.y);
+                        }
+            }
+        }
+        return deepest;
+    }
+
+    std::set<const lvlInstance*> m_Loose;
+    WatchedPhysics* m_Watched = nullptr;
     std::unique_ptr<Terrain> m_Terrain;
     float m_Rise = 0.0f;
     std::vector<lvlInstance*> m_Onlookers;
@@ -257,41 +317,74 @@ TEST_F(SceneTest, CarThroughARowOfPropsBreaksThemLooseAndTheyComeToRest) {
     EXPECT_EQ(0, m_Active->GetCount());
     EXPECT_EQ(20, PropsInRooms());
     EXPECT_EQ(20u, PropPositions().size());
+    // Lying still, no prop reaches into the ground by more than the step of gravity that
+    // the push takes back (some 5 mm).
+    float deepest = DeepestCorner();
+    EXPECT_LT(deepest, 0.01f);
+    // Once loose the props met the ground, each other and the car.
+    const long* hits = m_Watched->m_Hits;
+    EXPECT_GT(hits[WatchedPhysics::TERRAIN_HIT], 0);
+    EXPECT_GT(hits[WatchedPhysics::PROP_HIT], 0);
+    EXPECT_GT(hits[WatchedPhysics::MOVER_HIT], 0);
     EXPECT_TRUE(BangerErrors().empty()) << BangerErrors()[0];
-    printf("longest motion %d frames, ", longest);
-    printf("lowest centre %.3f, most energy gained alone %.3f J\n", m_LowestCentre, m_MostGained);
+    printf("longest motion %d frames, lowest centre %.3f, deepest corner %.4f, ", longest,
+           m_LowestCentre, deepest);
+    printf("most energy gained alone beyond the allowance %.3f J; loose props hit the ground "
+           "%ld, each other %ld, the car %ld times\n",
+           m_MostGained, hits[WatchedPhysics::TERRAIN_HIT], hits[WatchedPhysics::PROP_HIT],
+           hits[WatchedPhysics::MOVER_HIT]);
 }
 
-// Props let go one after another above one spot, each breaking loose as it is let go, fall
-// onto the ground and onto each other; the heap wakes where a new one lands.
+// Props let go one after another over a patch of 6 by 6 m, each breaking loose as it is
+// let go, fall onto the ground and onto each other into a heap; the heap wakes where a new one
+// lands, and a prop resting on a resting one leaves it asleep. One is let go every 0.1 s while
+// a body is free. A landing may still wake more props than there are bodies: while all 32
+// are in use the mover table is full, and a prop woken then gets no entry for that frame
+// (it is declared again with its body the next). That error is expected, in such frames only;
+// every other error fails. Ten seconds after the last one every body is asleep.
 TEST_F(SceneTest, PropsDroppedOneAfterAnotherPileUpInAHeap) {
     const int count = 200;
+    const int full = qvBangerActiveManager::MaxActive;
     WriteProp("brick", 0.0f, 0x40, Vector3(0.5f, 0.5f, 0.5f));
     // The other side of each letting go: a body-less mover far from the heap.
     lvlInstance* hand = Hitter(65.0f);
     std::mt19937 rng(41);
     std::uniform_real_distribution<float> spread(-1.0f, 1.0f);
-    int dropped = 0;
-    // One every 0.1 s; with all 32 bodies in use a new one takes the longest-held body.
+    int dropped = 0, lastDrop = 0, asleep = -1, fullFrames = 0;
+    size_t expected = 0;
     const int interval = 6;
-    const int frames = count * interval + 600;
-    for (int f = 0; f < frames && !HasFatalFailure(); ++f) {
+    for (int f = 0; (dropped < count || f < lastDrop + 600) && !HasFatalFailure(); ++f) {
+        size_t errors = BangerErrors().size();
+        int busiest = m_Active->GetCount();
+        bool letGo = false;
+        m_Watched->m_Busiest = 0;
         Frame([&] {
-            if (dropped < count && f % interval == 0) {
+            if (dropped < count && f % interval == 0 && m_Active->GetCount() < full) {
                 m_Physics->DeclareMover(hand, 2, qvPhysManager::MOVERS);
-                Vector3 at(25.0f + 1.5f * spread(rng), 3.0f + 0.5f * spread(rng),
-                           5.0f + 1.5f * spread(rng));
+                Vector3 at(25.0f + 3.0f * spread(rng), 3.0f + 0.5f * spread(rng),
+                           5.0f + 3.0f * spread(rng));
                 qvBangerInstance* brick = Place("brick", at);
                 m_Placed.push_back(brick);
                 ASSERT_TRUE(brick->AttachEntity());
                 brick->Impact(hand, nullptr);
                 ++dropped;
+                lastDrop = f;
+                letGo = true;
             }
+            busiest = std::max(busiest, m_Active->GetCount());
         });
+        busiest = std::max({busiest, m_Active->GetCount(), m_Watched->m_Busiest});
+        // The bodies in use fill the table, with the hand's entry in a frame that lets go.
+        bool tableFull = busiest + (letGo ? 1 : 0) >= full;
+        fullFrames += tableFull;
+        if (tableFull) expected += BangerErrors().size() - errors;
+        if (dropped == count && asleep < 0 && m_Active->GetCount() == 0) asleep = f - lastDrop;
     }
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(count, dropped);
     EXPECT_EQ(count, PropsInRooms());
+    EXPECT_GE(asleep, 0) << m_Active->GetCount() << " bodies still in use";
+    EXPECT_EQ(0, m_Active->GetCount());
     // Every prop lies on the ground or on another one: none was left hanging in the air.
     std::vector<Vector3> props = PropPositions();
     float top = 0.0f;
@@ -310,18 +403,24 @@ TEST_F(SceneTest, PropsDroppedOneAfterAnotherPileUpInAHeap) {
         EXPECT_TRUE(supported) << "a prop hangs at " << p.x << " " << p.y << " " << p.z;
     }
     EXPECT_GT(top, 0.6f) << "a heap, not a carpet";
-    // A crowded heap fills the mover table (the hand then has no entry for the new body to
-    // name) and a body's list of what it may touch.
-    const std::set<std::string> allowed = {
-        "PHYS.DeclareMover: raise MAX_MOVERS past 32", "PHYS.NewMover, raise MAX_MOVERS past 32",
-        "PHYS.NewMover - not able to find other's entry",
-        "qvPhysManager::GatherCollidables()- Max Collidables per entry exceeded (32),"};
+    // Under a heap some 3 m high the props of the bottom layer are pressed a little further
+    // into the ground than a lying prop: the solver's rounds end before the whole weight is
+    // carried, and a prop that sinks slower than its rest monitor's tolerance is put to
+    // sleep where it is.
+    float deepest = DeepestCorner();
+    EXPECT_LT(deepest, 0.025f);
+    // The only errors: the full table, while the bodies in use filled it.
+    size_t tableFull = 0;
     for (const std::string& e : BangerErrors()) {
-        EXPECT_TRUE(allowed.count(e)) << e;
+        EXPECT_EQ(e, "PHYS.NewMover, raise MAX_MOVERS past 32");
+        tableFull += e == "PHYS.NewMover, raise MAX_MOVERS past 32";
     }
-    printf("%d stacked, %d still moving 10 s after the last drop, ", stacked, m_Active->GetCount());
-    printf("%d frames, heap top %.2f, lowest centre %.3f, most energy gained alone %.3f J\n",
-           m_Frames, top, m_LowestCentre, m_MostGained);
+    EXPECT_EQ(expected, BangerErrors().size()) << "errors while a body was free";
+    printf("%d stacked, heap top %.2f, all asleep %.1f s after the last drop, %d frames, "
+           "lowest centre %.3f, deepest corner %.4f, most energy gained alone beyond the "
+           "allowance %.3f J; table full in %d frames, %zu table-full errors\n",
+           stacked, top, asleep / 60.0f, m_Frames, m_LowestCentre, deepest, m_MostGained,
+           fullFrames, tableFull);
 }
 
 // A crate let go half a metre over a flat city lands square and is put to rest by its rest

@@ -477,4 +477,42 @@ TEST(BangerImpact, PhysicsManagerAsksTheBangerCodeOnlyForLimitAndBreak) {
     datTimeManager::Seconds = seconds;
 }
 
+// A box on a resting prop (one without a body, not standing in its place): lying on it, as
+// it meets it each step at the speed a step of gravity gives, it leaves it asleep and is held
+// up as by the ground; a hit faster than a resting body moves, or an overlap deeper than such
+// a body sinks in a step, gives the prop its body. A standing prop is given one either way.
+TEST(BangerImpact, OnlyAHitWakesARestingProp) {
+    ImpactSettings settings(0.035f);
+    float seconds = datTimeManager::Seconds;
+    datTimeManager::Seconds = 1.0f / 60.0f;
+    struct Case {
+        const char* m_What;
+        float m_Fall;
+        float m_Overlap;
+        bool m_Placed;
+        bool m_Wakes;
+    } cases[] = {{"lying on it", 19.6f / 60.0f, 0.005f, false, false},
+                 {"hitting it", 2.0f, 0.005f, false, true},
+                 {"deep in it", 19.6f / 60.0f, 0.03f, false, true},
+                 {"lying on a standing prop", 19.6f / 60.0f, 0.005f, true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.m_What);
+        qvPhysManager manager;
+        BoxInstance mover(20.0f, Vector3(1, 1, 1), Vector3(0.2f, 1.0f - c.m_Overlap, 0), true);
+        BoxInstance prop(20.0f, Vector3(1, 1, 1), Vector3(0, 0, 0), false);
+        if (!c.m_Placed) prop.SetFlags(0);
+        mover.m_Box.m_Body.Velocity = Vector3(0, -c.m_Fall, 0);
+        mover.m_Box.m_Body.Momentum = mover.m_Box.m_Body.Velocity * 20.0f;
+        mover.m_Box.m_Body.AngVelocity = Vector3(0, 0, 0);
+        ASSERT_TRUE(manager.CollideInstances(&mover, &prop));
+        EXPECT_EQ(c.m_Wakes, prop.GetActive() != nullptr);
+        if (!c.m_Wakes) {
+            // Stopped as by the ground.
+            const phInertialCS& body = mover.m_Box.m_Body;
+            EXPECT_NEAR(body.Velocity.y + body.Impulse.y * body.InvMass, 0.0f, 1e-3f);
+        }
+    }
+    datTimeManager::Seconds = seconds;
+}
+
 }  // namespace

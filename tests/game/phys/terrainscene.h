@@ -60,15 +60,20 @@ public:
     }
 };
 
-// A heavy box on the ground driven along x by a force that holds the speed it is given.
-class Car : public lvlInstance {
-public:
-    static constexpr float Mass = 1500.0f;
+// The level's room for the instance's position, moved into when it differs.
+inline void FollowRooms(lvlInstance* instance) {
+    lvlLevel* level = lvlLevel::GetInstance();
+    int room = level->FindRoomId(instance->GetPosition(), instance->GetRoom());
+    if (room != instance->GetRoom()) level->MoveToRoom(instance, room);
+}
 
-    explicit Car(const Vector3& position) : m_Box(Vector3(2.0f, 1.5f, 4.0f)), m_Entity(this) {
-        m_Body.InitBox(Mass, 2.0f, 1.5f, 4.0f);
-        m_Body.Matrix.Identity();
-        m_Body.Matrix.d = position;
+// A box under gravity alone, moving from room to room as it goes.
+class Block : public lvlInstance {
+public:
+    Block(const Vector3& size, float mass, const Matrix34& placed)
+        : m_Size(size), m_Box(size), m_Entity(this) {
+        m_Body.InitBox(mass, size.x, size.y, size.z);
+        m_Body.Matrix = placed;
         m_Body.ZeroMotion();
         m_Collider.InitWithICS(&m_Box, &m_Body, 0);
     }
@@ -80,34 +85,74 @@ public:
     qvPhysEntity* GetActive() override { return &m_Entity; }
     float GetRadius() const override { return m_Box.RadiusAroundCentroid; }
 
-    struct Drive : qvPhysEntity {
-        explicit Drive(Car* car) : m_Car(car) {}
+    // How far the box's lowest corner lies below the ground of the height function.
+    template <typename Ground>
+    float Deepest(Ground height) const {
+        float deepest = -1e30f;
+        const Matrix34& m = m_Body.Matrix;
+        for (float sx : {-0.5f, 0.5f})
+            for (float sy : {-0.5f, 0.5f})
+                for (float sz : {-0.5f, 0.5f}) {
+                    Vector3 corner = m.d + m.a * (sx * m_Size.x) + m.b * (sy * m_Size.y) +
+                                     m.c * (sz * m_Size.z);
+                    deepest = std::fmax(deepest, height(corner.x) - corner.y);
+                }
+        return deepest;
+    }
+    // The velocity the body leaves a frame with: its impulses taken in.
+    Vector3 Leaving() const { return m_Body.Velocity + m_Body.Impulse * m_Body.InvMass; }
+
+    struct Fall : qvPhysEntity {
+        explicit Fall(Block* block) : m_Block(block) {}
         void Update() override {
-            phInertialCS& body = m_Car->m_Body;
-            // Speed along x held; the lane (z) and the heading held by a spring and damper.
-            body.Force.x += Mass * 20.0f * (m_Car->m_Speed - body.Velocity.x);
-            body.Force.z +=
-                Mass * (40.0f * (m_Car->m_Lane - body.Matrix.d.z) - 12.0f * body.Velocity.z);
-            body.Torque.y -=
-                body.AngInertia.y * (40.0f * body.Matrix.c.x + 12.0f * body.AngVelocity.y);
+            m_Block->Steer();
             qvPhysEntity::Update();
-            body.FrameUpdate();
-            lvlLevel* level = lvlLevel::GetInstance();
-            int room = level->FindRoomId(body.Matrix.d, m_Car->GetRoom());
-            if (room != m_Car->GetRoom()) level->MoveToRoom(m_Car, room);
+            m_Block->m_Body.FrameUpdate();
+            FollowRooms(m_Block);
         }
-        phInertialCS* GetICS() override { return &m_Car->m_Body; }
-        phColliderBase* GetCollider() override { return &m_Car->m_Collider; }
+        phInertialCS* GetICS() override { return &m_Block->m_Body; }
+        phColliderBase* GetCollider() override { return &m_Block->m_Collider; }
         void Reserved() override {}
-        Car* m_Car;
+        Block* m_Block;
     };
 
+    Vector3 m_Size;
     phBoundBox m_Box;
     phInertialCS m_Body;
     phCollider m_Collider;
-    Drive m_Entity;
+    Fall m_Entity;
+
+protected:
+    // The forces of the box's own, before gravity; none by default.
+    virtual void Steer() {}
+};
+
+// A heavy box on the ground driven along x by a force that holds the speed it is given.
+class Car : public Block {
+public:
+    static constexpr float Mass = 1500.0f;
+
+    explicit Car(const Vector3& position)
+        : Block(Vector3(2.0f, 1.5f, 4.0f), Mass, Placed(position)) {}
+    size_t SizeOf() const override { return sizeof(*this); }
+
     float m_Speed = 0.0f;
     float m_Lane = 0.0f;
+
+private:
+    static Matrix34 Placed(const Vector3& position) {
+        Matrix34 m;
+        m.Identity();
+        m.d = position;
+        return m;
+    }
+    // Speed along x held; the lane (z) and the heading held by a spring and damper.
+    void Steer() override {
+        phInertialCS& body = m_Body;
+        body.Force.x += Mass * 20.0f * (m_Speed - body.Velocity.x);
+        body.Force.z += Mass * (40.0f * (m_Lane - body.Matrix.d.z) - 12.0f * body.Velocity.z);
+        body.Torque.y -= body.AngInertia.y * (40.0f * body.Matrix.c.x + 12.0f * body.AngVelocity.y);
+    }
 };
 
 #endif
