@@ -268,7 +268,7 @@ TEST_F(Editor, Screen16StartsOnTheOwnDevice) {
     EXPECT_EQ(result.m_ExitCode, 0) << result.m_Output;
     EXPECT_EQ(result.m_Output.find("Exception"), std::string::npos) << result.m_Output;
     // Every line, point and triangle of the frames reaches the device in a form it draws.
-    EXPECT_EQ(result.m_Output.find("failed"), std::string::npos) << result.m_Output;
+    EXPECT_EQ(result.m_Output.find("failed, code="), std::string::npos) << result.m_Output;
 }
 
 // A description may count more rooms than it describes; the frames pass the empty slots by.
