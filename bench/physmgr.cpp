@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,16 @@ public:
     long m_Pairs = 0;
 };
 
+// The mean time of a frame over frames of 1/60 s.
+double MsPerFrame(int frames, const std::function<void()>& frame) {
+    datTimeManager::Seconds = 1.0f / 60.0f;
+    auto start = std::chrono::steady_clock::now();
+    for (int f = 0; f < frames; ++f) frame();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+               .count() /
+           frames;
+}
+
 void Run(int props) {
     const int rooms = 21;
     GridLevel level(rooms + 1);
@@ -56,16 +67,13 @@ void Run(int props) {
         level.MoveToRoom(movers.back().get(), level.FindRoomId(movers.back()->GetPosition(), 0));
     }
     CountingManager manager;
-    datTimeManager::Seconds = 1.0f / 60.0f;
     const int frames = 2000;
-    auto start = std::chrono::steady_clock::now();
-    for (int f = 0; f < frames; ++f) {
+    double ms = MsPerFrame(frames, [&] {
         for (auto& m : movers) manager.DeclareMover(m.get(), 3, 0x1B);
         manager.Update();
-    }
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    });
     printf("%5d props, %d movers: %8.4f ms per frame, %ld pairs per frame\n", props,
-           qvPhysManager::MAX_MOVERS, ms / frames, manager.m_Pairs / frames);
+           qvPhysManager::MAX_MOVERS, ms, manager.m_Pairs / frames);
 }
 
 void WriteCrate(const std::string& root) {
@@ -155,16 +163,11 @@ void RunMoving(int n) {
         b.m_Body.Momentum = b.m_Body.Velocity * b.m_Body.Mass;
         level.MoveToRoom(&b, level.FindRoomId(m.d, 0));
     }
-    datTimeManager::Seconds = 1.0f / 60.0f;
-    const int frames = 1200;
-    auto start = std::chrono::steady_clock::now();
-    for (int f = 0; f < frames; ++f) {
+    double ms = MsPerFrame(1200, [&] {
         for (auto& b : bodies) physics.DeclareMover(b.get(), 2, 0x13);
         physics.Update();
-    }
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    printf("%3d moving bodies: %8.4f ms per frame, %7.4f ms per body\n", n, ms / frames,
-           ms / frames / n);
+    });
+    printf("%3d moving bodies: %8.4f ms per frame, %7.4f ms per body\n", n, ms, ms / n);
     for (auto& b : bodies) level.RemoveFromRoom(b.get());
 }
 
