@@ -479,11 +479,11 @@ bool qvPhysManager::CollideInstances(lvlInstance* a, lvlInstance* b) {
 }
 
 bool qvPhysManager::Wakes(int n) const {
-    float deepest = WakeSpeed * datTimeManager::Seconds + phBound::DefaultMargin;
+    float deepest = std::sqrt(RestTolerance) * datTimeManager::Seconds + phBound::DefaultMargin;
     for (int i = 0; i < n; ++i) {
         Vector3 va, vb;
         m_Impacts[i].GetLocalVelocity(va, vb);
-        if ((va - vb).Mag2() > WakeSpeed * WakeSpeed || m_Impacts[i].Depth > deepest)
+        if ((va - vb).Mag2() > RestTolerance || m_Impacts[i].Depth > deepest)
             return true;
     }
     return false;

@@ -479,29 +479,39 @@ TEST(BangerImpact, PhysicsManagerAsksTheBangerCodeOnlyForLimitAndBreak) {
 
 // A box on a resting prop (one without a body, not standing in its place): lying on it, as
 // it meets it each step at the speed a step of gravity gives, it leaves it asleep and is held
-// up as by the ground; a hit faster than a resting body moves, or an overlap deeper than such
-// a body sinks in a step, gives the prop its body. A standing prop is given one either way.
+// up as by the ground, and so does another prop meeting it slower than a resting body moves;
+// a hit faster than that, or an overlap deeper than such a body sinks in a step, gives the
+// prop its body. A standing prop is given one either way.
 TEST(BangerImpact, OnlyAHitWakesARestingProp) {
     ImpactSettings settings(0.035f);
     float seconds = datTimeManager::Seconds;
     datTimeManager::Seconds = 1.0f / 60.0f;
+    const float step = 19.6f / 60.0f;
+    const Vector3 onTop(0.2f, 1.0f, 0.0f);
+    const Vector3 beside(1.0f, 0.2f, 0.0f);
     struct Case {
         const char* m_What;
-        float m_Fall;
+        Vector3 m_At;        // the mover's centre, touching the prop
+        Vector3 m_Velocity;  // the mover's
         float m_Overlap;
         bool m_Placed;
         bool m_Wakes;
-    } cases[] = {{"lying on it", 19.6f / 60.0f, 0.005f, false, false},
-                 {"hitting it", 2.0f, 0.005f, false, true},
-                 {"deep in it", 19.6f / 60.0f, 0.03f, false, true},
-                 {"lying on a standing prop", 19.6f / 60.0f, 0.005f, true, true}};
+    } cases[] = {{"lying on it", onTop, Vector3(0, -step, 0), 0.005f, false, false},
+                 {"hitting it", onTop, Vector3(0, -2.0f, 0), 0.005f, false, true},
+                 {"deep in it", onTop, Vector3(0, -step, 0), 0.03f, false, true},
+                 {"lying on a standing prop", onTop, Vector3(0, -step, 0), 0.005f, true, true},
+                 {"sliding into it slower than a resting body", beside, Vector3(-0.65f, 0, 0),
+                  0.005f, false, false},
+                 {"sliding into it faster than a resting body", beside, Vector3(-0.75f, 0, 0),
+                  0.005f, false, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_What);
         qvPhysManager manager;
-        BoxInstance mover(20.0f, Vector3(1, 1, 1), Vector3(0.2f, 1.0f - c.m_Overlap, 0), true);
+        Vector3 back = c.m_At * (c.m_Overlap / c.m_At.Mag());
+        BoxInstance mover(20.0f, Vector3(1, 1, 1), c.m_At - back, true);
         BoxInstance prop(20.0f, Vector3(1, 1, 1), Vector3(0, 0, 0), false);
         if (!c.m_Placed) prop.SetFlags(0);
-        mover.m_Box.m_Body.Velocity = Vector3(0, -c.m_Fall, 0);
+        mover.m_Box.m_Body.Velocity = c.m_Velocity;
         mover.m_Box.m_Body.Momentum = mover.m_Box.m_Body.Velocity * 20.0f;
         mover.m_Box.m_Body.AngVelocity = Vector3(0, 0, 0);
         ASSERT_TRUE(manager.CollideInstances(&mover, &prop));
@@ -509,7 +519,8 @@ TEST(BangerImpact, OnlyAHitWakesARestingProp) {
         if (!c.m_Wakes) {
             // Stopped as by the ground.
             const phInertialCS& body = mover.m_Box.m_Body;
-            EXPECT_NEAR(body.Velocity.y + body.Impulse.y * body.InvMass, 0.0f, 1e-3f);
+            Vector3 after = body.Velocity + body.Impulse * body.InvMass;
+            EXPECT_NEAR(after.Dot(c.m_Velocity), 0.0f, 1e-3f);
         }
     }
     datTimeManager::Seconds = seconds;
