@@ -556,6 +556,10 @@ void MotionAfter(const phInertialCS& body, DVec& v, DVec& w) {
     w = DVec(body.AngVelocity) + DVec(body.AngImpulse) * WorldInverseInertia(body);
 }
 
+bool Finite(const Vector3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
 }  // namespace
 
 // Random frictionless sets of one to four impacts of a body on the ground or on another body
@@ -706,5 +710,63 @@ TEST(ImpactSolver, AStackIsStoppedAsAWhole) {
         // The ground takes both boxes' fall, and the bounce.
         EXPECT_NEAR(scene.bodyA.Impulse.y + scene.bodyB.Impulse.y,
                     (2.0f + 3.0f) * (fall + float(bounce)), 1e-2);
+    }
+}
+
+// Materials out of their range and sides that cannot move: a box on the ground meets it at
+// 2 m/s sliding along x at 3 m/s. A negative friction gives no friction (it never pushes the
+// slide on), an elasticity above 1 bounces no faster than the approach, below 0 it stops the
+// approach; a side without mass, two immobile sides or an impact without a normal give finite
+// answers.
+TEST(ImpactSolver, OddMaterialsAndImmobileSidesGiveSoundAnswers) {
+    ResponseScope scope;
+    phBound::DefaultMargin = 0.0f;
+    const float nan = std::nanf("");
+    struct Case {
+        const char* m_What;
+        float m_FrictionA, m_FrictionB;
+        float m_ElasticityA, m_ElasticityB;
+        bool m_Massless;
+        bool m_StaticA;
+        Vector3 m_Normal;
+        float m_Slide;   // along x after, NaN when not checked
+        float m_Bounce;  // along y after, NaN when not checked
+    } cases[] = {
+        {"negative friction", 0.7f, -0.7f, 0.0f, 0.0f, false, false, Vector3(0, 1, 0), 3.0f,
+         0.0f},
+        {"elasticity above 1", 0.0f, 0.0f, 1.5f, 1.5f, false, false, Vector3(0, 1, 0), 3.0f,
+         2.0f},
+        {"negative elasticity", 0.0f, 0.0f, 0.7f, -0.7f, false, false, Vector3(0, 1, 0), 3.0f,
+         0.0f},
+        {"massless body", 1.0f, 1.0f, 0.5f, 0.5f, true, false, Vector3(0, 1, 0), nan, nan},
+        {"both immobile", 1.0f, 1.0f, 0.5f, 0.5f, false, true, Vector3(0, 1, 0), nan, nan},
+        {"no normal", 1.0f, 1.0f, 0.5f, 0.5f, false, false, Vector3(0, 0, 0), nan, nan},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.m_What);
+        Scene scene(true);
+        scene.boundA.m_Material.Friction = c.m_FrictionA;
+        scene.boundB.m_Material.Friction = c.m_FrictionB;
+        scene.boundA.m_Material.Elasticity = c.m_ElasticityA;
+        scene.boundB.m_Material.Elasticity = c.m_ElasticityB;
+        if (c.m_Massless) scene.bodyA.InitBox(0.0f, 1.0f, 1.0f, 1.0f);
+        if (c.m_StaticA) scene.a.Init(&scene.boundA, nullptr);
+        scene.bodyA.Matrix.d.Set(0, 0.5f, 0);
+        SetMotion(scene.bodyA, Vector3(3.0f, -2.0f, 0), Vector3(0, 0, 0));
+        int i = 0;
+        for (float x : {-0.5f, 0.5f})
+            for (float z : {-0.5f, 0.5f}) scene.Impact(i++, Vector3(x, 0, z), c.m_Normal);
+        phImpactSolver solver;
+        solver.Add(scene.impacts, 4);
+        solver.Solve();
+        EXPECT_TRUE(Finite(scene.bodyA.Impulse));
+        EXPECT_TRUE(Finite(scene.bodyA.AngImpulse));
+        EXPECT_TRUE(Finite(scene.bodyA.Push));
+        if (!std::isnan(c.m_Slide)) {
+            DVec v, w;
+            MotionAfter(scene.bodyA, v, w);
+            EXPECT_NEAR(v.x, c.m_Slide, 1e-4);
+            EXPECT_NEAR(v.y, c.m_Bounce, 1e-4);
+        }
     }
 }
