@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "data/callback.h"
 #include "data/timemgr.h"
 #include "phbound/bound.h"
 #include "phbound/boundhotdog.h"
@@ -556,6 +557,18 @@ void MotionAfter(const phInertialCS& body, DVec& v, DVec& w) {
     w = DVec(body.AngVelocity) + DVec(body.AngImpulse) * WorldInverseInertia(body);
 }
 
+// What each impact of a solve (told by its FeatureB) has given body A in all, summed from
+// the impulses A's collider reports.
+struct ImpulseTally {
+    explicit ImpulseTally(size_t count) : m_OnA(count) {}
+    void Heard(uintptr_t, uintptr_t argument) {
+        const phImpulseReport& report = *reinterpret_cast<const phImpulseReport*>(argument);
+        DVec& sum = m_OnA.at(size_t(report.Impact->FeatureB));
+        sum = sum + DVec(*report.Impulse);
+    }
+    std::vector<DVec> m_OnA;
+};
+
 bool Finite(const Vector3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
@@ -711,6 +724,53 @@ TEST(ImpactSolver, AStackIsStoppedAsAWhole) {
         EXPECT_NEAR(scene.bodyA.Impulse.y + scene.bodyB.Impulse.y,
                     (2.0f + 3.0f) * (fall + float(bounce)), 1e-2);
     }
+}
+
+// Random sets of one to four impacts with friction, of a body on the ground or on another
+// body: after the solve every point's impulse lies in its friction cone and none pulls.
+TEST(ImpactSolver, FrictionStaysInItsConeAndNeverPulls) {
+    ResponseScope scope;
+    RandomBodies random(47);
+    int rubbing = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+        bool staticB = trial % 2 == 0;
+        float elasticity = trial % 3 == 0 ? random.Uniform(0.0f, 0.5f) : 0.0f;
+        Scene scene(staticB, random.Uniform(0.0f, 1.5f), elasticity);
+        random.Body(scene.bodyA);
+        random.Body(scene.bodyB);
+        SetMotion(scene.bodyA, random.Vector(3.0f), random.Vector(2.0f));
+        SetMotion(scene.bodyB, random.Vector(3.0f), random.Vector(2.0f));
+        size_t count = 1 + size_t(trial % 4);
+        Vector3 facing = random.Unit();
+        for (size_t i = 0; i < count; ++i) {
+            Vector3 normal = facing + random.Vector(0.3f);
+            normal.Normalize();
+            scene.Impact(int(i), scene.bodyA.Matrix.d + random.Vector(1.5f), normal);
+        }
+        double mu = double(scene.boundA.m_Material.Friction * scene.boundB.m_Material.Friction);
+        ImpulseTally tally(count);
+        datCallback heard(&ImpulseTally::Heard, &tally, 0);
+        scene.a.SetImpulseCallback(&heard);
+        // The scale of the impulses: the lighter body's momentum.
+        double mass = std::min(scene.bodyA.Mass, staticB ? scene.bodyA.Mass : scene.bodyB.Mass);
+        double tolerance = 1e-5 * mass * (1.0 + 3.0 + 3.0 * 2.0);
+
+        phImpactSolver solver;
+        solver.Add(scene.impacts, int(count));
+        solver.Solve();
+        for (size_t i = 0; i < count; ++i) {
+            SCOPED_TRACE(testing::Message() << "trial " << trial << " point " << i);
+            DVec n(scene.impacts[i].Normal);
+            DVec j = tally.m_OnA[i];
+            double jn = j.Dot(n);
+            double jt = (j - n * jn).Mag();
+            EXPECT_GE(jn, -tolerance);
+            EXPECT_LE(jt, mu * jn + tolerance);
+            rubbing += jt > 100.0 * tolerance;
+        }
+    }
+    // Most sets hold or slow a slide.
+    EXPECT_GT(rubbing, 300);
 }
 
 // Materials out of their range and sides that cannot move: a box on the ground meets it at
