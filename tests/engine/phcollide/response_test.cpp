@@ -569,6 +569,23 @@ struct ImpulseTally {
     std::vector<DVec> m_OnA;
 };
 
+// Random bodies and motions, and one to four impacts (by the trial) of A at points round its
+// centre with normals near one direction; returns the count.
+size_t RandomSet(RandomBodies& random, Scene& scene, int trial) {
+    random.Body(scene.bodyA);
+    random.Body(scene.bodyB);
+    SetMotion(scene.bodyA, random.Vector(3.0f), random.Vector(2.0f));
+    SetMotion(scene.bodyB, random.Vector(3.0f), random.Vector(2.0f));
+    size_t count = 1 + size_t(trial % 4);
+    Vector3 facing = random.Unit();
+    for (size_t i = 0; i < count; ++i) {
+        Vector3 normal = facing + random.Vector(0.3f);
+        normal.Normalize();
+        scene.Impact(int(i), scene.bodyA.Matrix.d + random.Vector(1.5f), normal);
+    }
+    return count;
+}
+
 bool Finite(const Vector3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
@@ -586,23 +603,13 @@ TEST(ImpactSolver, FrictionlessSetsMeetTheDoubleReference) {
         bool staticB = trial % 2 == 0;
         double elasticity = trial % 3 == 0 ? random.Uniform(0.0f, 0.5f) : 0.0;
         Scene scene(staticB, 0.0f, float(elasticity));
-        random.Body(scene.bodyA);
-        random.Body(scene.bodyB);
-        SetMotion(scene.bodyA, random.Vector(3.0f), random.Vector(2.0f));
-        SetMotion(scene.bodyB, random.Vector(3.0f), random.Vector(2.0f));
-        size_t count = 1 + size_t(trial % 4);
-        Vector3 facing = random.Unit();
-        for (size_t i = 0; i < count; ++i) {
-            Vector3 normal = facing + random.Vector(0.3f);
-            normal.Normalize();
-            phImpact& impact =
-                scene.Impact(int(i), scene.bodyA.Matrix.d + random.Vector(1.5f), normal);
-            if (!staticB && i == 1 && trial % 4 == 1) {
-                // Seen from B: the impulses of the set are on either body.
-                std::swap(impact.ColliderA, impact.ColliderB);
-                impact.Type = phImpact::B_ON_FACE;
-                impact.Normal = normal * -1.0f;
-            }
+        size_t count = RandomSet(random, scene, trial);
+        if (!staticB && count == 2) {
+            // Seen from B: the impulses of the set are on either body.
+            phImpact& impact = scene.impacts[1];
+            std::swap(impact.ColliderA, impact.ColliderB);
+            impact.Type = phImpact::B_ON_FACE;
+            impact.Normal = impact.Normal * -1.0f;
         }
         // The float elasticity the materials combine to.
         elasticity = double(std::sqrt(float(elasticity))) * double(std::sqrt(float(elasticity)));
@@ -736,17 +743,7 @@ TEST(ImpactSolver, FrictionStaysInItsConeAndNeverPulls) {
         bool staticB = trial % 2 == 0;
         float elasticity = trial % 3 == 0 ? random.Uniform(0.0f, 0.5f) : 0.0f;
         Scene scene(staticB, random.Uniform(0.0f, 1.5f), elasticity);
-        random.Body(scene.bodyA);
-        random.Body(scene.bodyB);
-        SetMotion(scene.bodyA, random.Vector(3.0f), random.Vector(2.0f));
-        SetMotion(scene.bodyB, random.Vector(3.0f), random.Vector(2.0f));
-        size_t count = 1 + size_t(trial % 4);
-        Vector3 facing = random.Unit();
-        for (size_t i = 0; i < count; ++i) {
-            Vector3 normal = facing + random.Vector(0.3f);
-            normal.Normalize();
-            scene.Impact(int(i), scene.bodyA.Matrix.d + random.Vector(1.5f), normal);
-        }
+        size_t count = RandomSet(random, scene, trial);
         double mu = double(scene.boundA.m_Material.Friction * scene.boundB.m_Material.Friction);
         ImpulseTally tally(count);
         datCallback heard(&ImpulseTally::Heard, &tally, 0);
