@@ -88,7 +88,8 @@ float phImpactSolver::Relax(Point& p) {
             across -= t * (speed / along);
         }
     }
-    float limit = impact.Friction * wanted;
+    // A negative friction would turn the cone inside out and push the slide on.
+    float limit = std::max(impact.Friction, 0.0f) * wanted;
     float length = across.Mag();
     if (length > limit) {
         across = length > 0.0f ? across * (limit / length) : Vector3::sm_Zero;
@@ -98,6 +99,7 @@ float phImpactSolver::Relax(Point& p) {
         return 0.0f;
     }
     p.Impulse += change;
+    // Each round's change is applied on its own: an impulse callback hears it as one impulse.
     impact.ApplyImpulseAndPush(change, Vector3::sm_Zero, Vector3::sm_Zero);
     return phRotateToWorld(change, p.K).Mag();
 }
@@ -106,7 +108,8 @@ void phImpactSolver::Solve() {
     // How fast each point approaches before this step's impulses: a fast one is to bounce.
     for (Point& p : m_Points) {
         float approach = CurrentVelocity(p).Dot(p.Impact.Normal);
-        p.Target = approach < -RestingApproach ? -p.Impact.Elasticity * approach : 0.0f;
+        float elasticity = std::min(std::max(p.Impact.Elasticity, 0.0f), 1.0f);
+        p.Target = approach < -RestingApproach ? -elasticity * approach : 0.0f;
     }
     for (int round = 0; round < MaxRounds; ++round) {
         float largest = 0.0f;

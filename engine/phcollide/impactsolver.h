@@ -5,10 +5,10 @@
 
 #include "phbound/impact.h"
 #include "vector/matrix34.h"
+#include "vector/vector3.h"
 
 class phColliderBase;
 class phInertialCS;
-#include "vector/vector3.h"
 
 // The impacts of one step answered together by impulses. Answered one at a time, each from
 // the same velocities (and each of n impacts of a pair with a share of 1/n), they stop a body
@@ -40,7 +40,6 @@ public:
     void Forget(const phColliderBase* collider);
     // Finds the impulses of every impact taken since Clear and applies them.
     void Solve();
-    int GetCount() const { return int(m_Points.size()); }
 
 private:
     // One side's body as the solve reads it; none for a side that cannot move. The body does

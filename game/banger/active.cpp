@@ -25,8 +25,9 @@ const int ParticleBucket = 1;
 qvBangerActive::qvBangerActive() {
     m_ICS.Reset();
     m_Sleep.Init(&m_ICS, this);
-    m_Sleep.VelTolerance2 = RestTolerance;
-    m_Sleep.AngVelTolerance2 = RestTolerance;
+    // Both rest tolerances the manager's: props settle long before a car would.
+    m_Sleep.VelTolerance2 = qvPhysManager::RestTolerance;
+    m_Sleep.AngVelTolerance2 = qvPhysManager::RestTolerance;
     m_Particles.Init(ParticleCount, 2, 2, 4, nullptr);
     m_BurstOrigin.Identity();
 }

@@ -20,8 +20,6 @@ public:
     static constexpr int ParticleCount = 64;
     // Below this height a body has fallen out of the world.
     static constexpr float FloorHeight = -100.0f;
-    // Both rest tolerances: props settle long before a car would.
-    static constexpr float RestTolerance = 0.5f;
 
     qvBangerActive();
 

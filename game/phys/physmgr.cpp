@@ -433,7 +433,7 @@ bool qvPhysManager::CollideInstances(lvlInstance* a, lvlInstance* b) {
     start = Timer::Ticks();
     // A standing banger is always given a body to weigh the hit; a resting prop only by a hit.
     bool standing = (b->GetFlags() & PLACED_BANGER) != 0;
-    bool wakes = Wakes(n);
+    bool wakes = Wakes(a, b, n);
     bool gotA = false, gotB = false;
     if (!hadA && !(a->GetFlags() & NEW) && wakes) {
         qvPhysEntity* entity = a->AttachEntity();
@@ -478,13 +478,21 @@ bool qvPhysManager::CollideInstances(lvlInstance* a, lvlInstance* b) {
     return true;
 }
 
-bool qvPhysManager::Wakes(int n) const {
-    float deepest = WakeSpeed * datTimeManager::Seconds + phBound::DefaultMargin;
+bool qvPhysManager::Drives(lvlInstance* instance) {
+    Mover* entry = Find(instance);
+    return entry && entry->m_Kind >= 3;
+}
+
+bool qvPhysManager::Wakes(lvlInstance* a, lvlInstance* b, int n) {
+    bool driven = Drives(a) || Drives(b);
+    float deepest = std::sqrt(RestTolerance) * datTimeManager::Seconds + phBound::DefaultMargin;
     for (int i = 0; i < n; ++i) {
+        const phImpact& impact = m_Impacts[i];
         Vector3 va, vb;
-        m_Impacts[i].GetLocalVelocity(va, vb);
-        if ((va - vb).Mag2() > WakeSpeed * WakeSpeed || m_Impacts[i].Depth > deepest)
-            return true;
+        impact.GetLocalVelocity(va, vb);
+        Vector3 v = va - vb;
+        bool fast = driven ? -v.Dot(impact.Normal) > DriveWakeSpeed : v.Mag2() > RestTolerance;
+        if (fast || impact.Depth > deepest) return true;
     }
     return false;
 }

@@ -39,9 +39,13 @@ public:
     static constexpr uint16_t STATICS = 0x0008;
     static constexpr uint16_t MOVERS = 0x0010;
     static constexpr uint16_t NEW = 0x0100;
-    // The speed below which a body counts as resting (the square root of the active props'
-    // rest tolerance of 0.5), and so wakes no prop it touches.
-    static constexpr float WakeSpeed = 0.7071f;
+    // The squared speed (m/s, and rad/s turning) below which a prop's body counts as resting:
+    // the rest tolerances of the active props. Props that meet slower than its square root
+    // leave each other asleep.
+    static constexpr float RestTolerance = 0.5f;
+    // The approach speed at which a mover that drives itself (kind 3 and up) wakes a resting
+    // prop it pushes.
+    static constexpr float DriveWakeSpeed = 0.05f;
 
     struct Mover {
         lvlInstance* m_Instance;
@@ -148,11 +152,16 @@ private:
                     float& radius) const;
     // The terrain's impacts seen from the body: its collider on side A, the terrain on B.
     void FaceTheBody(int count, phColliderBase* collider);
-    // Whether the pair's n impacts are a hit that wakes a side without a body: the sides
-    // meet faster than WakeSpeed at one of them. A body lying on a resting prop meets it
-    // each step at the speed one step of gravity gives and leaves it asleep; woken by every
-    // touch, a pile of more props than there are bodies never came to rest.
-    bool Wakes(int n) const;
+    // Whether the pair's n impacts are a hit that wakes a side without a body. Between props
+    // the sides must meet faster than a resting body moves (the root of RestTolerance) at one
+    // of them: a body lying on a resting prop meets it each step at the speed one step of
+    // gravity gives and leaves it asleep; woken by every touch, a pile of more props than
+    // there are bodies never came to rest. A mover that drives itself wakes it by any approach
+    // faster than DriveWakeSpeed: else, creeping into it, it was stopped as by a wall. An
+    // overlap deeper than a resting body sinks in a step wakes it either way.
+    bool Wakes(lvlInstance* a, lvlInstance* b, int n);
+    // Whether the instance is declared this frame as a mover that drives itself.
+    bool Drives(lvlInstance* instance);
     // The n impacts of one pair: with contacts on, each to the contact response with a
     // weight of 1/n; else to the solver, which answers all the impacts of a sub-step
     // together (each impulse weighted 1/n would leave a body lying on several points

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "data/callback.h"
 #include "data/timemgr.h"
 #include "phbound/bound.h"
 #include "phbound/boundhotdog.h"
@@ -556,6 +557,39 @@ void MotionAfter(const phInertialCS& body, DVec& v, DVec& w) {
     w = DVec(body.AngVelocity) + DVec(body.AngImpulse) * WorldInverseInertia(body);
 }
 
+// What each impact of a solve (told by its FeatureB) has given body A in all, summed from
+// the impulses A's collider reports.
+struct ImpulseTally {
+    explicit ImpulseTally(size_t count) : m_OnA(count) {}
+    void Heard(uintptr_t, uintptr_t argument) {
+        const phImpulseReport& report = *reinterpret_cast<const phImpulseReport*>(argument);
+        DVec& sum = m_OnA.at(size_t(report.Impact->FeatureB));
+        sum = sum + DVec(*report.Impulse);
+    }
+    std::vector<DVec> m_OnA;
+};
+
+// Random bodies and motions, and one to four impacts (by the trial) of A at points round its
+// centre with normals near one direction; returns the count.
+size_t RandomSet(RandomBodies& random, Scene& scene, int trial) {
+    random.Body(scene.bodyA);
+    random.Body(scene.bodyB);
+    SetMotion(scene.bodyA, random.Vector(3.0f), random.Vector(2.0f));
+    SetMotion(scene.bodyB, random.Vector(3.0f), random.Vector(2.0f));
+    size_t count = 1 + size_t(trial % 4);
+    Vector3 facing = random.Unit();
+    for (size_t i = 0; i < count; ++i) {
+        Vector3 normal = facing + random.Vector(0.3f);
+        normal.Normalize();
+        scene.Impact(int(i), scene.bodyA.Matrix.d + random.Vector(1.5f), normal);
+    }
+    return count;
+}
+
+bool Finite(const Vector3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
 }  // namespace
 
 // Random frictionless sets of one to four impacts of a body on the ground or on another body
@@ -569,23 +603,13 @@ TEST(ImpactSolver, FrictionlessSetsMeetTheDoubleReference) {
         bool staticB = trial % 2 == 0;
         double elasticity = trial % 3 == 0 ? random.Uniform(0.0f, 0.5f) : 0.0;
         Scene scene(staticB, 0.0f, float(elasticity));
-        random.Body(scene.bodyA);
-        random.Body(scene.bodyB);
-        SetMotion(scene.bodyA, random.Vector(3.0f), random.Vector(2.0f));
-        SetMotion(scene.bodyB, random.Vector(3.0f), random.Vector(2.0f));
-        size_t count = 1 + size_t(trial % 4);
-        Vector3 facing = random.Unit();
-        for (size_t i = 0; i < count; ++i) {
-            Vector3 normal = facing + random.Vector(0.3f);
-            normal.Normalize();
-            phImpact& impact =
-                scene.Impact(int(i), scene.bodyA.Matrix.d + random.Vector(1.5f), normal);
-            if (!staticB && i == 1 && trial % 4 == 1) {
-                // Seen from B: the impulses of the set are on either body.
-                std::swap(impact.ColliderA, impact.ColliderB);
-                impact.Type = phImpact::B_ON_FACE;
-                impact.Normal = normal * -1.0f;
-            }
+        size_t count = RandomSet(random, scene, trial);
+        if (!staticB && count == 2) {
+            // Seen from B: the impulses of the set are on either body.
+            phImpact& impact = scene.impacts[1];
+            std::swap(impact.ColliderA, impact.ColliderB);
+            impact.Type = phImpact::B_ON_FACE;
+            impact.Normal = impact.Normal * -1.0f;
         }
         // The float elasticity the materials combine to.
         elasticity = double(std::sqrt(float(elasticity))) * double(std::sqrt(float(elasticity)));
@@ -706,5 +730,100 @@ TEST(ImpactSolver, AStackIsStoppedAsAWhole) {
         // The ground takes both boxes' fall, and the bounce.
         EXPECT_NEAR(scene.bodyA.Impulse.y + scene.bodyB.Impulse.y,
                     (2.0f + 3.0f) * (fall + float(bounce)), 1e-2);
+    }
+}
+
+// Random sets of one to four impacts with friction, of a body on the ground or on another
+// body: after the solve every point's impulse lies in its friction cone and none pulls.
+TEST(ImpactSolver, FrictionStaysInItsConeAndNeverPulls) {
+    ResponseScope scope;
+    RandomBodies random(47);
+    int rubbing = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+        bool staticB = trial % 2 == 0;
+        float elasticity = trial % 3 == 0 ? random.Uniform(0.0f, 0.5f) : 0.0f;
+        Scene scene(staticB, random.Uniform(0.0f, 1.5f), elasticity);
+        size_t count = RandomSet(random, scene, trial);
+        double mu = double(scene.boundA.m_Material.Friction * scene.boundB.m_Material.Friction);
+        ImpulseTally tally(count);
+        datCallback heard(&ImpulseTally::Heard, &tally, 0);
+        scene.a.SetImpulseCallback(&heard);
+        // The scale of the impulses: the lighter body's momentum.
+        double mass = std::min(scene.bodyA.Mass, staticB ? scene.bodyA.Mass : scene.bodyB.Mass);
+        double tolerance = 1e-5 * mass * (1.0 + 3.0 + 3.0 * 2.0);
+
+        phImpactSolver solver;
+        solver.Add(scene.impacts, int(count));
+        solver.Solve();
+        for (size_t i = 0; i < count; ++i) {
+            SCOPED_TRACE(testing::Message() << "trial " << trial << " point " << i);
+            DVec n(scene.impacts[i].Normal);
+            DVec j = tally.m_OnA[i];
+            double jn = j.Dot(n);
+            double jt = (j - n * jn).Mag();
+            EXPECT_GE(jn, -tolerance);
+            EXPECT_LE(jt, mu * jn + tolerance);
+            rubbing += jt > 100.0 * tolerance;
+        }
+    }
+    // Most sets hold or slow a slide.
+    EXPECT_GT(rubbing, 300);
+}
+
+// Materials out of their range and sides that cannot move: a box on the ground meets it at
+// 2 m/s sliding along x at 3 m/s. A negative friction gives no friction (it never pushes the
+// slide on), an elasticity above 1 bounces no faster than the approach, below 0 it stops the
+// approach; a side without mass, two immobile sides or an impact without a normal give finite
+// answers.
+TEST(ImpactSolver, OddMaterialsAndImmobileSidesGiveSoundAnswers) {
+    ResponseScope scope;
+    phBound::DefaultMargin = 0.0f;
+    const float nan = std::nanf("");
+    struct Case {
+        const char* m_What;
+        float m_FrictionA, m_FrictionB;
+        float m_ElasticityA, m_ElasticityB;
+        bool m_Massless;
+        bool m_StaticA;
+        Vector3 m_Normal;
+        float m_Slide;   // along x after, NaN when not checked
+        float m_Bounce;  // along y after, NaN when not checked
+    } cases[] = {
+        {"negative friction", 0.7f, -0.7f, 0.0f, 0.0f, false, false, Vector3(0, 1, 0), 3.0f,
+         0.0f},
+        {"elasticity above 1", 0.0f, 0.0f, 1.5f, 1.5f, false, false, Vector3(0, 1, 0), 3.0f,
+         2.0f},
+        {"negative elasticity", 0.0f, 0.0f, 0.7f, -0.7f, false, false, Vector3(0, 1, 0), 3.0f,
+         0.0f},
+        {"massless body", 1.0f, 1.0f, 0.5f, 0.5f, true, false, Vector3(0, 1, 0), nan, nan},
+        {"both immobile", 1.0f, 1.0f, 0.5f, 0.5f, false, true, Vector3(0, 1, 0), nan, nan},
+        {"no normal", 1.0f, 1.0f, 0.5f, 0.5f, false, false, Vector3(0, 0, 0), nan, nan},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.m_What);
+        Scene scene(true);
+        scene.boundA.m_Material.Friction = c.m_FrictionA;
+        scene.boundB.m_Material.Friction = c.m_FrictionB;
+        scene.boundA.m_Material.Elasticity = c.m_ElasticityA;
+        scene.boundB.m_Material.Elasticity = c.m_ElasticityB;
+        if (c.m_Massless) scene.bodyA.InitBox(0.0f, 1.0f, 1.0f, 1.0f);
+        if (c.m_StaticA) scene.a.Init(&scene.boundA, nullptr);
+        scene.bodyA.Matrix.d.Set(0, 0.5f, 0);
+        SetMotion(scene.bodyA, Vector3(3.0f, -2.0f, 0), Vector3(0, 0, 0));
+        int i = 0;
+        for (float x : {-0.5f, 0.5f})
+            for (float z : {-0.5f, 0.5f}) scene.Impact(i++, Vector3(x, 0, z), c.m_Normal);
+        phImpactSolver solver;
+        solver.Add(scene.impacts, 4);
+        solver.Solve();
+        EXPECT_TRUE(Finite(scene.bodyA.Impulse));
+        EXPECT_TRUE(Finite(scene.bodyA.AngImpulse));
+        EXPECT_TRUE(Finite(scene.bodyA.Push));
+        if (!std::isnan(c.m_Slide)) {
+            DVec v, w;
+            MotionAfter(scene.bodyA, v, w);
+            EXPECT_NEAR(v.x, c.m_Slide, 1e-4);
+            EXPECT_NEAR(v.y, c.m_Bounce, 1e-4);
+        }
     }
 }

@@ -479,37 +479,68 @@ TEST(BangerImpact, PhysicsManagerAsksTheBangerCodeOnlyForLimitAndBreak) {
 
 // A box on a resting prop (one without a body, not standing in its place): lying on it, as
 // it meets it each step at the speed a step of gravity gives, it leaves it asleep and is held
-// up as by the ground; a hit faster than a resting body moves, or an overlap deeper than such
-// a body sinks in a step, gives the prop its body. A standing prop is given one either way.
+// up as by the ground, and so does another prop meeting it slower than a resting body moves;
+// a hit faster than that, or an overlap deeper than such a body sinks in a step, gives the
+// prop its body. A standing prop is given one either way. A car (a mover that drives itself)
+// creeping into a resting prop wakes it and pushes on, unless it barely moves.
 TEST(BangerImpact, OnlyAHitWakesARestingProp) {
     ImpactSettings settings(0.035f);
     float seconds = datTimeManager::Seconds;
     datTimeManager::Seconds = 1.0f / 60.0f;
+    const float step = 19.6f / 60.0f;
+    const Vector3 prop(1, 1, 1);
+    const Vector3 car(2, 2, 2);
     struct Case {
         const char* m_What;
-        float m_Fall;
+        int m_Kind;  // as the mover is declared
+        float m_Mass;
+        Vector3 m_Size;
+        Vector3 m_At;        // the mover's centre, touching the prop
+        Vector3 m_Velocity;  // the mover's
         float m_Overlap;
         bool m_Placed;
         bool m_Wakes;
-    } cases[] = {{"lying on it", 19.6f / 60.0f, 0.005f, false, false},
-                 {"hitting it", 2.0f, 0.005f, false, true},
-                 {"deep in it", 19.6f / 60.0f, 0.03f, false, true},
-                 {"lying on a standing prop", 19.6f / 60.0f, 0.005f, true, true}};
+    } cases[] = {
+        {"lying on it", 2, 20, prop, Vector3(0.2f, 1, 0), Vector3(0, -step, 0), 0.005f, false,
+         false},
+        {"hitting it", 2, 20, prop, Vector3(0.2f, 1, 0), Vector3(0, -2.0f, 0), 0.005f, false,
+         true},
+        {"deep in it", 2, 20, prop, Vector3(0.2f, 1, 0), Vector3(0, -step, 0), 0.03f, false,
+         true},
+        {"lying on a standing prop", 2, 20, prop, Vector3(0.2f, 1, 0), Vector3(0, -step, 0),
+         0.005f, true, true},
+        {"sliding into it slower than a resting body", 2, 20, prop, Vector3(1, 0.2f, 0),
+         Vector3(-0.65f, 0, 0), 0.005f, false, false},
+        {"sliding into it faster than a resting body", 2, 20, prop, Vector3(1, 0.2f, 0),
+         Vector3(-0.75f, 0, 0), 0.005f, false, true},
+        {"car creeping into it", 3, 1000, car, Vector3(1.5f, 0.2f, 0), Vector3(-0.3f, 0, 0),
+         0.005f, false, true},
+        {"car pushing into it", 3, 1000, car, Vector3(1.5f, 0.2f, 0), Vector3(-0.6f, 0, 0),
+         0.005f, false, true},
+        {"car resting against it", 3, 1000, car, Vector3(1.5f, 0.2f, 0), Vector3(-0.01f, 0, 0),
+         0.005f, false, false},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_What);
         qvPhysManager manager;
-        BoxInstance mover(20.0f, Vector3(1, 1, 1), Vector3(0.2f, 1.0f - c.m_Overlap, 0), true);
-        BoxInstance prop(20.0f, Vector3(1, 1, 1), Vector3(0, 0, 0), false);
-        if (!c.m_Placed) prop.SetFlags(0);
-        mover.m_Box.m_Body.Velocity = Vector3(0, -c.m_Fall, 0);
-        mover.m_Box.m_Body.Momentum = mover.m_Box.m_Body.Velocity * 20.0f;
-        mover.m_Box.m_Body.AngVelocity = Vector3(0, 0, 0);
-        ASSERT_TRUE(manager.CollideInstances(&mover, &prop));
-        EXPECT_EQ(c.m_Wakes, prop.GetActive() != nullptr);
+        Vector3 back = c.m_At * (c.m_Overlap / c.m_At.Mag());
+        BoxInstance mover(c.m_Mass, c.m_Size, c.m_At - back, true);
+        BoxInstance resting(20.0f, prop, Vector3(0, 0, 0), false);
+        if (!c.m_Placed) resting.SetFlags(0);
+        ASSERT_NE(nullptr, manager.DeclareMover(&mover, c.m_Kind, 0));
+        phInertialCS& body = mover.m_Box.m_Body;
+        body.Velocity = c.m_Velocity;
+        body.Momentum = c.m_Velocity * c.m_Mass;
+        body.AngVelocity = Vector3(0, 0, 0);
+        ASSERT_TRUE(manager.CollideInstances(&mover, &resting));
+        EXPECT_EQ(c.m_Wakes, resting.GetActive() != nullptr);
+        Vector3 after = body.Velocity + body.Impulse * body.InvMass;
         if (!c.m_Wakes) {
             // Stopped as by the ground.
-            const phInertialCS& body = mover.m_Box.m_Body;
-            EXPECT_NEAR(body.Velocity.y + body.Impulse.y * body.InvMass, 0.0f, 1e-3f);
+            EXPECT_NEAR(after.Dot(c.m_Velocity), 0.0f, 1e-3f);
+        } else if (c.m_Kind >= 3) {
+            // The car pushes the prop on, all but unslowed.
+            EXPECT_GT(after.Dot(c.m_Velocity), 0.9f * c.m_Velocity.Mag2());
         }
     }
     datTimeManager::Seconds = seconds;
