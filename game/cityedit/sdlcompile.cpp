@@ -281,8 +281,8 @@ void SdlPass::BeginRoom(uint32_t roomNum) {
     m_RoomType = 0;
     m_PerimeterFilled = 0;
     if (m_Fill) {
-        m_City->m_Rooms[roomNum].reset(
-            lvlSDL::Create(m_Counts->m_Perimeters[roomNum], m_Counts->m_Codes[roomNum]));
+        m_City->m_Rooms[roomNum].reset(m_City->m_RoomPool.Create(m_Counts->m_Perimeters[roomNum],
+                                                                 m_Counts->m_Codes[roomNum]));
         lvlSDL* room = m_City->m_Rooms[roomNum].get();
         m_Writer = sdlCodeWriter(room->GetCodes(), room->GetCodeCount());
     } else {
