@@ -518,7 +518,9 @@ void SdlPass::ReadAiRoad(int count) {
         Drop(count);
         return;
     }
-    lvlAiRoad road;
+    // Filled where it is kept: the table's records are new, and a record that does not read
+    // whole ends the program.
+    lvlAiRoad& road = lvlAiMap::GetRoad(m_AiRoads++);
     road.SetRoomCount(uint32_t(m_Reader.GetTextInt()));
     for (int i = 0; i < road.m_RoomCount; ++i) {
         int room = m_Reader.GetTextInt();
@@ -551,7 +553,6 @@ void SdlPass::ReadAiRoad(int count) {
     if (count != values) {
         Malformed("AI road count %d does not match its %d values.", count, values);
     }
-    lvlAiMap::GetRoad(m_AiRoads++) = road;
 }
 
 }  // namespace
