@@ -145,8 +145,8 @@ inline bool TokenReader::StartBuffered() {
 // A number token found whole in the stream's buffer, converted on the way: one loop for the
 // common number instead of a copy and a conversion. Anything the converters treat otherwise
 // (a token that Number does not take whole or whose value it does not give exactly, one as
-// long as a number token is cut, one that ends in a comment) is left to the character path,
-// its first character read ahead.
+// long as a number token is cut, one that ends in a comment or runs past the buffer) is left
+// to the character path, its first character read ahead.
 template <typename Number, typename Value>
 inline bool TokenReader::ReadBufferedNumber(Value& value) {
     if (!StartBuffered()) {
