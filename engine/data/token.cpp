@@ -7,28 +7,14 @@
 #include "vector/vector3.h"
 #include "vector/vector4.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-const int CommentChar = ';';
 const int PrintfSize = 512;
-
-bool IsSpace(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0;
-}
-
-// Ends a token: white space or the start of a comment. Token characters are mostly above the
-// blank, so they are told apart with one comparison.
-bool IsSeparator(int c) {
-    return c <= ' ' ? IsSpace(c) : c == CommentChar;
-}
-
-bool IsDigit(int c) {
-    return c >= '0' && c <= '9';
-}
 
 }  // namespace
 
@@ -105,18 +91,56 @@ int TokenReader::GetQuotedToken(char* buffer, int size) {
     return length;
 }
 
-int TokenReader::GetToken(char* buffer, int size) {
-    int length = 0;
-    bool inToken = false;
-    if (pushcount == 0 && ScanToken(buffer, size, length, inToken)) {
-        return length;
+// The common token found whole in the stream's buffer; it stays valid until the stream is read
+// again. The separator after it becomes the character read ahead. A token that runs past the
+// buffer or ends in a comment (skipping it may refill the buffer) is left to the character
+// path, its first character read ahead.
+inline bool TokenReader::FindBuffered(const char*& token, int& length) {
+    if (!StartBuffered()) {
+        return false;
     }
-    if (!inToken) {
-        SkipSpaceAndComments();
-        if (m_Current == '"') {
-            return GetQuotedToken(buffer, size);
+    Stream* stream = m_Stream;
+    const unsigned char* bytes = stream->m_Buffer;
+    const uint32_t fill = stream->m_Fill;
+    const uint32_t first = stream->m_Cursor - 1;
+    for (uint32_t cursor = first + 1; cursor < fill;) {
+        int c = bytes[cursor++];
+        if (IsSeparator(c)) {
+            if (c == CommentChar) {
+                return false;
+            }
+            stream->m_Cursor = cursor;
+            m_Current = c;
+            token = (const char*)bytes + first;
+            length = int(cursor - 1 - first);
+            return true;
         }
     }
+    return false;
+}
+
+int TokenReader::GetToken(char* buffer, int size) {
+    const char* token;
+    int length;
+    if (!FindBuffered(token, length)) {
+        return GetTokenByCharacter(buffer, size);
+    }
+    length = std::min(length, size - 1);
+    for (int i = 0; i < length; ++i) {
+        buffer[i] = token[i];
+    }
+    buffer[length] = 0;
+    return length;
+}
+
+// The character path, for tokens that the buffer does not hold whole, quotes and comments: out
+// of line, so that the common case keeps a small frame.
+int TokenReader::GetTokenByCharacter(char* buffer, int size) {
+    SkipSpaceAndComments();
+    if (m_Current == '"') {
+        return GetQuotedToken(buffer, size);
+    }
+    int length = 0;
     while (m_Current != -1 && !IsSpace(m_Current)) {
         if (m_Current == CommentChar) {
             SkipComment();
@@ -129,54 +153,6 @@ int TokenReader::GetToken(char* buffer, int size) {
     }
     buffer[length] = 0;
     return length;
-}
-
-// The common token straight from the stream's buffer, in one loop without a call: the white
-// space before it, line feeds counted, and its characters up to the separator, which becomes
-// the character read ahead. True when the token ended so. Otherwise the reader stands where the
-// scan stopped (at a quote, a comment, the end of the data or of the buffer), with inToken
-// telling that length characters of the token are stored and the character read ahead is the
-// next of it, and the character path goes on from there as if it had read everything itself.
-bool TokenReader::ScanToken(char* buffer, int size, int& length, bool& inToken) {
-    Stream* stream = m_Stream;
-    const unsigned char* bytes = stream->m_Buffer;
-    uint32_t cursor = stream->m_Cursor;
-    const uint32_t fill = stream->m_Fill;
-    int c = m_Current;
-    int line = m_Line;
-    while (IsSpace(c) && cursor < fill) {
-        line += c == '\n';
-        c = bytes[cursor++];
-    }
-    m_Line = line;
-    stream->m_Cursor = cursor;
-    if (IsSpace(c) || c == -1 || c == '"' || c == CommentChar) {
-        m_Current = c;
-        return false;
-    }
-    int stored = 0;
-    for (;;) {
-        if (stored < size - 1) {
-            buffer[stored++] = (char)c;
-        }
-        if (cursor >= fill) {
-            stream->m_Cursor = cursor;
-            length = stored;
-            inToken = true;
-            m_Current = GetChar();
-            return false;
-        }
-        c = bytes[cursor++];
-        if (IsSeparator(c)) {
-            break;
-        }
-    }
-    stream->m_Cursor = cursor;
-    m_Current = c;
-    SkipComment();
-    buffer[stored] = 0;
-    length = stored;
-    return true;
 }
 
 // The rest of a token straight from the stream's buffer, so that a token costs a call rather
@@ -247,9 +223,14 @@ bool TokenReader::CheckToken(const char* name, bool consume) {
     return equal;
 }
 
-void TokenReader::SkipToken() {
-    char token[KeywordSize];
-    GetToken(token, sizeof(token));
+int TokenReader::SkipToken() {
+    const char* token;
+    int length;
+    if (FindBuffered(token, length)) {
+        return std::min(length, KeywordSize - 1);
+    }
+    char buffer[KeywordSize];
+    return GetTokenByCharacter(buffer, sizeof(buffer));
 }
 
 // The line feed stays in the character read ahead, where the next GetToken counts it; a token
@@ -305,19 +286,31 @@ bool TokenReader::Printf(const char* format, ...) {
 }
 
 int TokenReader::GetInt() {
+    return GetTextInt();
+}
+
+float TokenReader::GetFloat() {
+    return GetTextFloat();
+}
+
+void TokenReader::Expected(const char* what) {
+    FatalQuit("%s(%d): Expected %s.", m_FileName, m_Line, what);
+}
+
+int TokenReader::GetIntToken() {
     char token[NumberSize];
     GetToken(token, sizeof(token));
     if (token[0] != '-' && !IsDigit(token[0])) {
-        FatalQuit("%s(%d): Expected integer.", m_FileName, m_Line);
+        Expected("integer");
     }
     return DecimalToInt(token);
 }
 
-float TokenReader::GetFloat() {
+float TokenReader::GetFloatToken() {
     char token[NumberSize];
     GetToken(token, sizeof(token));
     if (token[0] != '-' && token[0] != '.' && !IsDigit(token[0])) {
-        FatalQuit("%s(%d): Expected float.", m_FileName, m_Line);
+        Expected("float");
     }
     return DecimalToFloat(token);
 }

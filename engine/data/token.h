@@ -1,9 +1,11 @@
 #ifndef DATA_TOKEN_H
 #define DATA_TOKEN_H
 
+#include "data/decimal.h"
+#include "data/stream.h"
+
 #include <cstdint>
 
-struct Stream;
 struct Vector2;
 struct Vector3;
 struct Vector4;
@@ -30,6 +32,17 @@ public:
 
     virtual int GetInt();
     virtual float GetFloat();
+    // The text form's GetInt and GetFloat with their common case inline, for readers of text
+    // that take many numbers: a number found whole in the stream's buffer is converted where
+    // it lies.
+    int GetTextInt() {
+        int value;
+        return ReadBufferedNumber<DecimalIntReader>(value) ? value : GetIntToken();
+    }
+    float GetTextFloat() {
+        float value;
+        return ReadBufferedNumber<DecimalFloatReader>(value) ? value : GetFloatToken();
+    }
     virtual void GetVector4(Vector4& value);
     virtual void GetVector3(Vector3& value);
     virtual void GetVector2(Vector2& value);
@@ -54,7 +67,8 @@ public:
     void PushBack(const char* token, int length);
     int MatchToken(const char* expected);
     bool CheckToken(const char* name, bool consume);
-    void SkipToken();
+    // Reads and drops a token; its length as GetToken gives it for a keyword.
+    int SkipToken();
     // Drops the rest of the current line.
     void SkipLine();
     int GetChar();
@@ -78,9 +92,23 @@ protected:
     int m_Current;
 
 private:
+    static const int CommentChar = ';';
+    static bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0; }
+    // Ends a token: white space or the start of a comment. Token characters are mostly above
+    // the blank, so they are told apart with one comparison.
+    static bool IsSeparator(int c) { return c <= ' ' ? IsSpace(c) : c == CommentChar; }
+    static bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+
     bool WriteText(const char* format, ...);
     int GetQuotedToken(char* buffer, int size);
-    bool ScanToken(char* buffer, int size, int& length, bool& inToken);
+    int GetTokenByCharacter(char* buffer, int size);
+    bool StartBuffered();
+    bool FindBuffered(const char*& token, int& length);
+    template <typename Number, typename Value>
+    bool ReadBufferedNumber(Value& value);
+    [[noreturn]] void Expected(const char* what);
+    int GetIntToken();
+    float GetFloatToken();
     int ScanBuffered(char* buffer, int size, int& length);
     void SkipSpaceAndComments();
 
@@ -89,5 +117,65 @@ private:
     uint32_t pushcount;
     char pushbuf[68];
 };
+
+// The white space before a token skipped in the stream's buffer, in one loop without a call,
+// line feeds counted. True when a token starts in the buffer: its first character is read
+// ahead and is neither a quote nor a comment. Otherwise the reader stands where the scan
+// stopped, and the character path goes on from there as if it had read everything itself.
+inline bool TokenReader::StartBuffered() {
+    Stream* stream = m_Stream;
+    uint32_t cursor = stream->m_Cursor;
+    const uint32_t fill = stream->m_Fill;
+    int c = m_Current;
+    if (pushcount > 0 || !IsSpace(c) || cursor >= fill) {
+        return false;
+    }
+    const unsigned char* bytes = stream->m_Buffer;
+    int line = m_Line;
+    do {
+        line += c == '\n';
+        c = bytes[cursor++];
+    } while (IsSpace(c) && cursor < fill);
+    m_Line = line;
+    stream->m_Cursor = cursor;
+    m_Current = c;
+    return !IsSpace(c) && c != '"' && c != CommentChar;
+}
+
+// A number token found whole in the stream's buffer, converted on the way: one loop for the
+// common number instead of a copy and a conversion. Anything the converters treat otherwise
+// (a token that Number does not take whole or whose value it does not give exactly, one as
+// long as a number token is cut, one that ends in a comment or runs past the buffer) is left
+// to the character path, its first character read ahead.
+template <typename Number, typename Value>
+inline bool TokenReader::ReadBufferedNumber(Value& value) {
+    if (!StartBuffered()) {
+        return false;
+    }
+    Stream* stream = m_Stream;
+    const unsigned char* bytes = stream->m_Buffer;
+    const uint32_t fill = stream->m_Fill;
+    uint32_t cursor = stream->m_Cursor;
+    Number number;
+    if (!number.Start(char(m_Current))) {
+        return false;
+    }
+    for (int length = 1; length < NumberSize - 1 && cursor < fill; ++length) {
+        int c = bytes[cursor++];
+        if (c <= ' ' && IsSpace(c)) {
+            if (!number.Exact()) {
+                return false;
+            }
+            stream->m_Cursor = cursor;
+            m_Current = c;
+            value = number.Value();
+            return true;
+        }
+        if (!number.Take(char(c))) {
+            return false;
+        }
+    }
+    return false;
+}
 
 #endif

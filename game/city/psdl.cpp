@@ -49,6 +49,7 @@ void lvlPSDL::ComputeBounds() {
 void lvlPSDL::AllocateRooms(uint32_t count) {
     m_RoomCount = count;
     m_Rooms.clear();
+    m_RoomPool.Clear();
     m_Rooms.resize(count);
     m_RoomIds.assign(count, 0);
     m_RoomTypes.assign(count, 0);

@@ -2,6 +2,7 @@
 #define CITY_PSDL_H
 
 #include "city/sdl.h"
+#include "city/sdlpool.h"
 #include "phys/levelbound.h"
 #include "vector/vector3.h"
 
@@ -122,7 +123,9 @@ public:
     std::vector<uint32_t> m_RoomIds;
     uint32_t m_RoomCount;
     uint32_t m_FirstRoomCount;
-    std::vector<std::unique_ptr<lvlSDL>> m_Rooms;
+    // The rooms LoadSDL makes, all at once, come from here; the rooms go first.
+    lvlSDLPool m_RoomPool;
+    std::vector<std::unique_ptr<lvlSDL, lvlSDL::Deleter>> m_Rooms;
     std::vector<uint8_t> m_RoomTypes;
     std::vector<uint8_t> m_RoomGroups;
     // What the records of the last CollidePolyToLevel point at: its polygons, and a copy of

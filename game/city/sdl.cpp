@@ -9,12 +9,28 @@
 #include <new>
 
 lvlSDL* lvlSDL::Create(uint32_t perimeterCount, uint32_t codeCount) {
+    return Construct(::operator new(AllocationBytes(perimeterCount, codeCount)), perimeterCount,
+                     codeCount);
+}
+
+lvlSDL* lvlSDL::Construct(void* memory, uint32_t perimeterCount, uint32_t codeCount) {
     static_assert(sizeof(lvlSDL) % alignof(lvlPerimeterEntry) == 0, "the block follows the room");
     size_t bytes = BlockBytes(perimeterCount, codeCount);
-    void* memory = ::operator new(sizeof(lvlSDL) + bytes);
     unsigned char* block = static_cast<unsigned char*>(memory) + sizeof(lvlSDL);
     memset(block, 0, bytes);
     return new (memory) lvlSDL(perimeterCount, codeCount, block);
+}
+
+size_t lvlSDL::AllocationBytes(uint32_t perimeterCount, uint32_t codeCount) {
+    return sizeof(lvlSDL) + BlockBytes(perimeterCount, codeCount);
+}
+
+void lvlSDL::Deleter::operator()(lvlSDL* room) const {
+    if (room->m_Pooled) {
+        room->~lvlSDL();
+    } else {
+        delete room;
+    }
 }
 
 lvlSDL::lvlSDL(uint32_t perimeterCount, uint32_t codeCount, unsigned char* block) {

@@ -29,9 +29,14 @@ class lvlSDL {
 public:
     // A room comes with its outline and words, zero-filled, in the same allocation as itself:
     // a city loads tens of thousands of rooms, and their allocations were most of its load
-    // time.
+    // time. A city's rooms made at once come from its pool instead (lvlSDLPool).
     static lvlSDL* Create(uint32_t perimeterCount, uint32_t codeCount);
     static void operator delete(void* room) { ::operator delete(room); }
+    // Deletes a room of its own allocation; a pool's room is only destroyed, its memory going
+    // with the pool.
+    struct Deleter {
+        void operator()(lvlSDL* room) const;
+    };
     lvlSDL(const lvlSDL&) = delete;
     lvlSDL& operator=(const lvlSDL&) = delete;
 
@@ -119,7 +124,12 @@ public:
     static const uint32_t MAX_PRIM_SIZE = 256;
 
 private:
+    friend class lvlSDLPool;
+
     lvlSDL(uint32_t perimeterCount, uint32_t codeCount, unsigned char* block);
+    // The room, its outline and its words in memory of AllocationBytes.
+    static lvlSDL* Construct(void* memory, uint32_t perimeterCount, uint32_t codeCount);
+    static size_t AllocationBytes(uint32_t perimeterCount, uint32_t codeCount);
     static size_t BlockBytes(uint32_t perimeterCount, uint32_t codeCount);
     void Place(unsigned char* block, uint32_t perimeterCount, uint32_t codeCount);
 
@@ -134,6 +144,7 @@ private:
     mutable Vector3 m_BoxMin;
     mutable Vector3 m_BoxMax;
     mutable bool m_HasBox = false;
+    bool m_Pooled = false;
 };
 
 // Packed colours multiplied channel by channel; white on either side gives the other.

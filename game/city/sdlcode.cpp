@@ -12,7 +12,7 @@ void sdlCodeWriter::CheckWord(uint32_t value) {
     Assert(value < 1 << (8 * sizeof(SDLCODE_T)));
 }
 
-void sdlCodeWriter::Word(uint32_t value) {
+void sdlCodeWriter::WordChecked(uint32_t value) {
     CheckWord(value);
     if (m_Words) {
         Assert(m_Count < m_Capacity);

@@ -39,7 +39,18 @@ public:
 
     // Asserts that a value fits a word; what every 16-bit index of the stream must pass.
     static void CheckWord(uint32_t value);
-    void Word(uint32_t value);
+    // Every index of a room goes through here: the checks are one comparison each on the way,
+    // and a word that would fail one is left to the asserts.
+    void Word(uint32_t value) {
+        if (value >= 1u << (8 * sizeof(SDLCODE_T)) || (m_Words && m_Count >= m_Capacity)) {
+            WordChecked(value);
+            return;
+        }
+        if (m_Words) {
+            m_Words[m_Count] = SDLCODE_T(value);
+        }
+        ++m_Count;
+    }
     // A value x 256, truncated.
     void Fixed(float value);
     // The command word, and the extended count word when the count does not fit bits 0-2.
@@ -51,6 +62,8 @@ public:
     uint32_t GetCount() const { return m_Count; }
 
 private:
+    void WordChecked(uint32_t value);
+
     SDLCODE_T* m_Words;
     uint32_t m_Capacity;
     uint32_t m_Count;

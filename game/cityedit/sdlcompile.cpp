@@ -18,6 +18,52 @@ const int TokenSize = 32;
 const float Lowering = 0.15f;
 const uint8_t LoweredRoad = 0x10;
 
+enum class Keyword {
+    Tex, Crosswalk, Sidewalk, Alley, Road, DividedRoad, Ext, Strip, Fan, Fan2, Fan3, Id, Type,
+    Perimeter, Ai, Room, Other
+};
+
+// Whether a token read into a buffer of TokenSize bytes is name, as strcmp tells it: name and
+// its zero byte compared at once.
+template <size_t Size>
+bool Is(const char* token, const char (&name)[Size]) {
+    static_assert(Size <= TokenSize, "a keyword fits the token buffer");
+    return memcmp(token, name, Size) == 0;
+}
+
+// Every command of the file is looked up: by its first letter, so that it costs one or two
+// comparisons.
+Keyword FindKeyword(const char* token) {
+    switch (token[0]) {
+    case 'a':
+        return Is(token, "ai") ? Keyword::Ai : Is(token, "alley") ? Keyword::Alley : Keyword::Other;
+    case 'c':
+        return Is(token, "crosswalk") ? Keyword::Crosswalk : Keyword::Other;
+    case 'd':
+        return Is(token, "divroad") ? Keyword::DividedRoad : Keyword::Other;
+    case 'e':
+        return Is(token, "ext") ? Keyword::Ext : Keyword::Other;
+    case 'i':
+        return Is(token, "id") ? Keyword::Id : Keyword::Other;
+    case 'o':
+        return Is(token, "ofan")    ? Keyword::Fan
+               : Is(token, "ofan2") ? Keyword::Fan2
+               : Is(token, "ofan3") ? Keyword::Fan3
+               : Is(token, "ostrip") ? Keyword::Strip
+                                     : Keyword::Other;
+    case 'p':
+        return Is(token, "perimeter") ? Keyword::Perimeter : Keyword::Other;
+    case 'r':
+        return Is(token, "road") ? Keyword::Road : Is(token, "room") ? Keyword::Room : Keyword::Other;
+    case 's':
+        return Is(token, "sidewalk") ? Keyword::Sidewalk : Keyword::Other;
+    case 't':
+        return Is(token, "tex") ? Keyword::Tex : Is(token, "type") ? Keyword::Type : Keyword::Other;
+    default:
+        return Keyword::Other;
+    }
+}
+
 // What the counting pass finds and the filling pass relies on.
 struct SdlCounts {
     uint32_t m_Vertices = 0;
@@ -32,9 +78,9 @@ struct SdlCounts {
 // so that the words counted for a room are exactly the words written into it.
 class SdlPass {
 public:
-    SdlPass(lvlPSDL* city, TokenReader* reader, const char* fileName, SdlCounts* counts,
-            bool fill)
-        : m_City(city), m_Reader(reader), m_FileName(fileName), m_Counts(counts), m_Fill(fill) {}
+    SdlPass(lvlPSDL* city, Stream* stream, SdlCounts* counts, bool fill)
+        : m_City(city), m_Reader(stream->m_Name, stream), m_FileName(stream->m_Name),
+          m_Counts(counts), m_Fill(fill) {}
 
     void Run();
 
@@ -44,13 +90,13 @@ private:
     void ReadRooms();
     void BeginRoom(uint32_t roomNum);
     void EndRoom();
-    void ReadCommand(const char* keyword, int count);
+    void ReadCommand(const char* name, Keyword keyword, int count);
     void ReadPaired(const char* keyword, uint32_t opcode, int count);
     void ReadRoad(int count);
     void ReadDividedRoad(int count);
     void ReadExt(int count);
     void ReadStrip(int count);
-    void ReadFan(const char* keyword, int count);
+    void ReadFan(Keyword keyword, int count);
     void ReadPerimeter(int count);
     void ReadAiRoad(int count);
 
@@ -62,7 +108,7 @@ private:
     [[noreturn]] void Malformed(const char* format, ...);
 
     lvlPSDL* m_City;
-    TokenReader* m_Reader;
+    TokenReader m_Reader;
     const char* m_FileName;
     SdlCounts* m_Counts;
     bool m_Fill;
@@ -82,13 +128,13 @@ void SdlPass::Malformed(const char* format, ...) {
     va_start(args, format);
     vsnprintf(text, sizeof(text), format, args);
     va_end(args);
-    FatalQuit("%s(%d): %s", m_FileName, m_Reader->GetLine(), text);
+    FatalQuit("%s(%d): %s", m_FileName, m_Reader.GetLine(), text);
 }
 
 // An index that does not fit a word fails the word's own check (a negative one as the large
 // unsigned value it would be); one that fits but lies past the table, the table's.
 int SdlPass::Vertex() {
-    int vertex = m_Reader->GetInt();
+    int vertex = m_Reader.GetTextInt();
     if (uint32_t(vertex) >= m_Counts->m_Vertices) {
         sdlCodeWriter::CheckWord(uint32_t(vertex));
         Malformed("Vertex index %d out of range.", vertex);
@@ -105,9 +151,8 @@ void SdlPass::Lower(int vertex) {
 // Values of unknown type. Stops where the file ends: a count need not be believed further
 // than the values there are.
 void SdlPass::Drop(int count) {
-    char token[TokenSize];
     for (int i = 0; i < count; ++i) {
-        if (!m_Reader->GetToken(token, sizeof(token))) {
+        if (!m_Reader.SkipToken()) {
             return;
         }
     }
@@ -117,7 +162,7 @@ void SdlPass::Drop(int count) {
 // the next keyword for one of its values.
 void SdlPass::DropIntegers(int count) {
     for (int i = 0; i < count; ++i) {
-        m_Reader->GetInt();
+        m_Reader.GetTextInt();
     }
 }
 
@@ -132,8 +177,8 @@ bool SdlPass::DropWithoutWholeGroup(bool miscounted, int groups, int count) {
 }
 
 void SdlPass::Run() {
-    char token[TokenSize];
-    m_Reader->GetToken(token, sizeof(token));
+    char token[TokenSize] = {};
+    m_Reader.GetToken(token, sizeof(token));
     ReadTables(token);
     ReadRoomCounts(token);
     ReadRooms();
@@ -143,12 +188,14 @@ void SdlPass::Run() {
 
 void SdlPass::ReadTables(char* token) {
     uint32_t vertices = 0;
-    while (!strcmp(token, "v")) {
+    while (Is(token, "v")) {
         if (vertices == lvlPSDL::MaxVertices) {
             Malformed("More than %d vertices.", lvlPSDL::MaxVertices);
         }
         Vector3 vertex;
-        m_Reader->GetVector3(vertex);
+        vertex.x = m_Reader.GetTextFloat();
+        vertex.y = m_Reader.GetTextFloat();
+        vertex.z = m_Reader.GetTextFloat();
         // The bounds, the lowering and every later make compute with it.
         if (!IsCoordinate(vertex)) {
             Malformed("Vertex %u is not a number within +-%g.", vertices, double(MaxCoordinate));
@@ -157,20 +204,20 @@ void SdlPass::ReadTables(char* token) {
             lvlPSDL::sm_Vertices[vertices] = vertex;
         }
         ++vertices;
-        m_Reader->GetToken(token, TokenSize);
+        m_Reader.GetToken(token, TokenSize);
     }
     uint32_t textures = 1;
-    while (!strcmp(token, "td")) {
+    while (Is(token, "td")) {
         if (textures == lvlPSDL::MaxTextures) {
             Malformed("More than %d textures.", lvlPSDL::MaxTextures - 1);
         }
         char name[TokenSize];
-        m_Reader->GetToken(name, sizeof(name));
+        m_Reader.GetToken(name, sizeof(name));
         if (m_Fill) {
             lvlPSDL::sm_Textures[textures].m_Name = name;
         }
         ++textures;
-        m_Reader->GetToken(token, TokenSize);
+        m_Reader.GetToken(token, TokenSize);
     }
     m_Counts->m_Vertices = vertices;
     m_Counts->m_Textures = textures;
@@ -180,11 +227,11 @@ void SdlPass::ReadRoomCounts(const char* token) {
     if (strcmp(token, "rooms")) {
         PrintError("Expected rooms command here");
         // The counts may still be there.
-        m_Reader->PushBack(token, int(strlen(token)));
+        m_Reader.PushBack(token, int(strlen(token)));
     }
-    int a = m_Reader->GetInt();
-    int b = m_Reader->GetInt();
-    int c = m_Reader->GetInt();
+    int a = m_Reader.GetTextInt();
+    int b = m_Reader.GetTextInt();
+    int c = m_Reader.GetTextInt();
     // Neighbour room numbers are 16-bit.
     const int maxRooms = 65536;
     if (a < 0 || b < 0 || c < 0 || a > maxRooms || b > maxRooms - a || c > maxRooms - a - b) {
@@ -201,16 +248,19 @@ void SdlPass::ReadRoomCounts(const char* token) {
 }
 
 void SdlPass::ReadRooms() {
-    m_Reader->MatchToken("room");
+    m_Reader.MatchToken("room");
     for (;;) {
         // Taken as unsigned: a negative number fails the bound like one too large.
-        BeginRoom(uint32_t(m_Reader->GetInt()));
-        char keyword[TokenSize];
-        while (m_Reader->GetToken(keyword, sizeof(keyword)) && strcmp(keyword, "room")) {
-            ReadCommand(keyword, m_Reader->GetInt());
+        BeginRoom(uint32_t(m_Reader.GetTextInt()));
+        // Zeroed, so that comparing a keyword past a shorter token's end compares known bytes.
+        char name[TokenSize] = {};
+        Keyword keyword = Keyword::Other;
+        while (m_Reader.GetToken(name, sizeof(name)) &&
+               (keyword = FindKeyword(name)) != Keyword::Room) {
+            ReadCommand(name, keyword, m_Reader.GetTextInt());
         }
         EndRoom();
-        if (strcmp(keyword, "room")) {
+        if (keyword != Keyword::Room) {
             return;
         }
     }
@@ -231,8 +281,8 @@ void SdlPass::BeginRoom(uint32_t roomNum) {
     m_RoomType = 0;
     m_PerimeterFilled = 0;
     if (m_Fill) {
-        m_City->m_Rooms[roomNum].reset(
-            lvlSDL::Create(m_Counts->m_Perimeters[roomNum], m_Counts->m_Codes[roomNum]));
+        m_City->m_Rooms[roomNum].reset(m_City->m_RoomPool.Create(m_Counts->m_Perimeters[roomNum],
+                                                                 m_Counts->m_Codes[roomNum]));
         lvlSDL* room = m_City->m_Rooms[roomNum].get();
         m_Writer = sdlCodeWriter(room->GetCodes(), room->GetCodeCount());
     } else {
@@ -249,48 +299,64 @@ void SdlPass::EndRoom() {
     }
 }
 
-void SdlPass::ReadCommand(const char* keyword, int count) {
-    if (!strcmp(keyword, "tex")) {
+void SdlPass::ReadCommand(const char* name, Keyword keyword, int count) {
+    switch (keyword) {
+    case Keyword::Tex:
         if (count < 0 || uint32_t(count) >= m_Counts->m_Textures) {
             Malformed("Texture index %d out of range.", count);
         }
         m_Writer.Texture(uint32_t(count));
-    } else if (!strcmp(keyword, "crosswalk")) {
+        break;
+    case Keyword::Crosswalk:
         Assert(count == 4);
         m_Writer.Command(SDL_CROSSWALK, 4);
         for (int i = 0; i < 4; ++i) {
             m_Writer.Word(Vertex());
         }
-    } else if (!strcmp(keyword, "sidewalk")) {
-        ReadPaired(keyword, SDL_SIDEWALK, count);
-    } else if (!strcmp(keyword, "alley")) {
-        ReadPaired(keyword, SDL_ALLEY, count);
-    } else if (!strcmp(keyword, "road")) {
+        break;
+    case Keyword::Sidewalk:
+        ReadPaired(name, SDL_SIDEWALK, count);
+        break;
+    case Keyword::Alley:
+        ReadPaired(name, SDL_ALLEY, count);
+        break;
+    case Keyword::Road:
         ReadRoad(count);
-    } else if (!strcmp(keyword, "divroad")) {
+        break;
+    case Keyword::DividedRoad:
         ReadDividedRoad(count);
-    } else if (!strcmp(keyword, "ext")) {
+        break;
+    case Keyword::Ext:
         ReadExt(count);
-    } else if (!strcmp(keyword, "ostrip")) {
+        break;
+    case Keyword::Strip:
         ReadStrip(count);
-    } else if (!strcmp(keyword, "ofan") || !strcmp(keyword, "ofan2") ||
-               !strcmp(keyword, "ofan3")) {
+        break;
+    case Keyword::Fan:
+    case Keyword::Fan2:
+    case Keyword::Fan3:
         ReadFan(keyword, count);
-    } else if (!strcmp(keyword, "id")) {
+        break;
+    case Keyword::Id:
         if (m_Fill) {
             m_City->m_RoomIds[m_Room] = uint32_t(count);
         }
-    } else if (!strcmp(keyword, "type")) {
+        break;
+    case Keyword::Type:
         m_RoomType = uint8_t(count);
         if (m_Fill) {
             m_City->m_RoomTypes[m_Room] = m_RoomType;
         }
-    } else if (!strcmp(keyword, "perimeter")) {
+        break;
+    case Keyword::Perimeter:
         ReadPerimeter(count);
-    } else if (!strcmp(keyword, "ai")) {
+        break;
+    case Keyword::Ai:
         ReadAiRoad(count);
-    } else {
+        break;
+    default:
         Drop(count);
+        break;
     }
 }
 
@@ -343,8 +409,8 @@ void SdlPass::ReadDividedRoad(int count) {
         return;
     }
     m_Writer.Command(SDL_DIVROAD, uint32_t(sections));
-    m_Writer.Word(uint32_t(m_Reader->GetInt()));
-    m_Writer.Fixed(m_Reader->GetFloat());
+    m_Writer.Word(uint32_t(m_Reader.GetTextInt()));
+    m_Writer.Fixed(m_Reader.GetTextFloat());
     for (int i = 0; i < sections; ++i) {
         int v[6];
         for (int& vertex : v) {
@@ -368,15 +434,15 @@ void SdlPass::ReadExt(int count) {
         return;
     }
     m_Writer.Command(SDL_EXT, uint32_t(count));
-    m_Writer.Word(uint32_t(m_Reader->GetInt()));
-    m_Writer.Fixed(m_Reader->GetFloat());
+    m_Writer.Word(uint32_t(m_Reader.GetTextInt()));
+    m_Writer.Fixed(m_Reader.GetTextFloat());
     int values = 2;
     if (count != 2 && count != 9) {
-        m_Writer.Fixed(m_Reader->GetFloat());
+        m_Writer.Fixed(m_Reader.GetTextFloat());
         ++values;
     }
     for (; values < count; ++values) {
-        m_Writer.Word(uint32_t(m_Reader->GetInt()));
+        m_Writer.Word(uint32_t(m_Reader.GetTextInt()));
     }
 }
 
@@ -402,15 +468,15 @@ void SdlPass::ReadStrip(int count) {
     m_Writer.Word(v[2]);
 }
 
-void SdlPass::ReadFan(const char* keyword, int count) {
+void SdlPass::ReadFan(Keyword keyword, int count) {
     if (count < 3) {
         PrintError("ofan count must be at least three");
         DropIntegers(count);
         return;
     }
     bool loweredRoad = (m_RoomType & LoweredRoad) != 0;
-    bool writes = strcmp(keyword, "ofan3") != 0;
-    bool lowers = !writes || (loweredRoad && !strcmp(keyword, "ofan"));
+    bool writes = keyword != Keyword::Fan3;
+    bool lowers = !writes || (loweredRoad && keyword == Keyword::Fan);
     if (writes) {
         m_Writer.Command(loweredRoad ? SDL_FLATFAN : SDL_FAN, uint32_t(count - 2));
     }
@@ -431,7 +497,7 @@ void SdlPass::ReadPerimeter(int count) {
     }
     for (int i = 0; i < count; ++i) {
         int vertex = Vertex();
-        int neighbour = m_Reader->GetInt();
+        int neighbour = m_Reader.GetTextInt();
         if (neighbour < 0 || neighbour >= m_Counts->m_Rooms) {
             Malformed("Neighbour room %d out of range.", neighbour);
         }
@@ -452,24 +518,26 @@ void SdlPass::ReadAiRoad(int count) {
         Drop(count);
         return;
     }
-    lvlAiRoad road;
-    road.SetRoomCount(uint32_t(m_Reader->GetInt()));
+    // Filled where it is kept: the table's records are new, and a record that does not read
+    // whole ends the program.
+    lvlAiRoad& road = lvlAiMap::GetRoad(m_AiRoads++);
+    road.SetRoomCount(uint32_t(m_Reader.GetTextInt()));
     for (int i = 0; i < road.m_RoomCount; ++i) {
-        int room = m_Reader->GetInt();
+        int room = m_Reader.GetTextInt();
         if (room == 0 || abs(room) >= m_Counts->m_Rooms) {
             Malformed("AI road room %d out of range.", room);
         }
         road.SetRoom(i, room);
     }
-    road.m_Flags = uint32_t(m_Reader->GetInt());
-    int side0 = m_Reader->GetInt();
-    int side1 = m_Reader->GetInt();
+    road.m_Flags = uint32_t(m_Reader.GetTextInt());
+    int side0 = m_Reader.GetTextInt();
+    int side1 = m_Reader.GetTextInt();
     if (side0 < 0 || side0 > 255 || side1 < 0 || side1 > 255) {
         Malformed("Bad AI lane counts %d %d.", side0, side1);
     }
     road.SetLaneCounts(side0, side1);
     for (int i = 0; i < side0 + side1; ++i) {
-        float value = m_Reader->GetFloat();
+        float value = m_Reader.GetTextFloat();
         if (!IsCoordinate(value)) {
             Malformed("AI lane value %d is not a number within +-%g.", i, double(MaxCoordinate));
         }
@@ -479,13 +547,12 @@ void SdlPass::ReadAiRoad(int count) {
         vertex = uint16_t(Vertex());
     }
     for (uint8_t& info : road.m_SideInfo) {
-        info = uint8_t(m_Reader->GetInt());
+        info = uint8_t(m_Reader.GetTextInt());
     }
     int values = 1 + road.m_RoomCount + 3 + side0 + side1 + 8 + 2;
     if (count != values) {
         Malformed("AI road count %d does not match its %d values.", count, values);
     }
-    lvlAiMap::GetRoad(m_AiRoads++) = road;
 }
 
 }  // namespace
@@ -506,8 +573,7 @@ bool lvlPSDL::LoadSDL(const char* name) {
             AllocateFloats(0);
         }
         StreamSeek(stream, 0);
-        TokenReader reader(stream->m_Name, stream);
-        SdlPass(this, &reader, stream->m_Name, &counts, fill).Run();
+        SdlPass(this, stream, &counts, fill).Run();
     }
     StreamClose(stream);
     ComputeBounds();

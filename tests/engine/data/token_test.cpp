@@ -12,7 +12,10 @@
 
 #include <cfloat>
 #include <cstdlib>
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -119,6 +122,215 @@ TEST(Tokenizer, ATokenCutJustBeforeAQuoteReadsOnThroughIt) {
     EXPECT_EQ(NextToken(cut.Reader()), "x");
     EXPECT_EQ(NextToken(cut.Reader()), "ab\"c");
     EXPECT_EQ(NextToken(cut.Reader()), "d");
+}
+
+namespace {
+
+// Text served from memory in reads of a chosen size, so that the stream's buffer ends wherever
+// a test wants it: one byte at a time leaves the tokenizer only its character path.
+struct ChunkedText {
+    std::string m_Text;
+    int m_Chunk;  // the largest read; 0: reads of random sizes up to the buffer's
+    std::mt19937 m_Random{5};
+    size_t m_Position = 0;
+};
+
+ChunkedText* sm_Opening;
+
+ChunkedText& TextOf(uintptr_t handle) { return *(ChunkedText*)handle; }
+
+uintptr_t ChunkedOpen(const char*, bool) { return (uintptr_t)sm_Opening; }
+
+int ChunkedRead(uintptr_t handle, void* buffer, int count) {
+    ChunkedText& text = TextOf(handle);
+    int chunk = text.m_Chunk ? text.m_Chunk : 1 + int(text.m_Random() % Stream::BufferSize);
+    int got = (int)std::min<size_t>(std::min(count, chunk), text.m_Text.size() - text.m_Position);
+    memcpy(buffer, text.m_Text.data() + text.m_Position, got);
+    // Blanks after the bytes read: a reader that looked past them would end a token there.
+    memset((char*)buffer + got, ' ', count - got);
+    text.m_Position += got;
+    return got;
+}
+
+int ChunkedSeek(uintptr_t handle, int position, int) {
+    TextOf(handle).m_Position = position;
+    return position;
+}
+
+int ChunkedClose(uintptr_t) { return 0; }
+
+const StreamDevice ChunkedDevice = {
+    ChunkedOpen, nullptr, ChunkedRead, nullptr, ChunkedSeek, ChunkedClose,
+    nullptr,     nullptr, nullptr,     nullptr, nullptr,
+};
+
+// A reader over text served in chunks of the given size.
+class ChunkedReader {
+public:
+    ChunkedReader(const std::string& text, int chunk) : m_Text{text, chunk} {
+        sm_Opening = &m_Text;
+        m_Stream = StreamOpenOnDevice("chunked", &ChunkedDevice, true);
+        m_Reader.Init("chunked", m_Stream);
+    }
+    ~ChunkedReader() { StreamClose(m_Stream); }
+    TokenReader& Reader() { return m_Reader; }
+
+private:
+    ChunkedText m_Text;
+    Stream* m_Stream;
+    TokenReader m_Reader;
+};
+
+// Numbers of every form the readers treat apart, words, quotes and comments, each followed by
+// white space, a comment or a zero byte.
+std::string RandomTokens(std::mt19937& random, size_t size) {
+    const char* const odd[] = {
+        "-", ".", "-.", "1.", ".5", "-.5", "+5", "--5", "1.2.3", "12abc", "0x10", "1e5", "1E-3",
+        "-1.25e2", "nan", "-nan", "inf", "-inf", "1e39", "4294967295", "4294967296", "2147483648",
+        "-2147483649", "99999999999999999999999", "9007199254740993", "0.0000000000000000000001",
+        "0.00000000000000000000001", "12345678", "-1234567", "1234567.5", "1\"2", "x12", "room",
+        "v", "\"12\"", "\"-3.5\"", "\"a b\"", "\"x;y\"", "\"1\n2\"",
+    };
+    const char* const separators[] = {" ", "\t", "\n", "\r\n", "  \n\t ", ";c\n", " ; \"q\r\n",
+                                      "\n;a\n;b\n\n"};
+    std::string text;
+    while (text.size() < size) {
+        switch (random() % 13) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4: {
+            // Integers of one to twelve digits, past 32 bits too.
+            int digits = 1 + int(random() % 12);
+            std::string number = random() % 4 ? "" : "-";
+            for (int i = 0; i < digits; ++i) {
+                number += char('0' + random() % 10);
+            }
+            text += number;
+            break;
+        }
+        case 5:
+        case 6:
+        case 7: {
+            char number[64];
+            double value = double(random() % 1000000) / double(1 + random() % 10000);
+            snprintf(number, sizeof(number), "%.*f", int(random() % 9),
+                     random() % 2 ? -value : value);
+            text += number;
+            break;
+        }
+        case 8:
+        case 9:
+            text += odd[random() % (sizeof(odd) / sizeof(odd[0]))];
+            break;
+        case 10: {
+            // More digits than a double's mantissa holds, and more decimals than a division
+            // by an exact power of ten serves.
+            std::string number = std::to_string(1 + random() % 9);
+            for (int digits = 14 + int(random() % 12); digits > 0; --digits) {
+                number += char('0' + random() % 10);
+            }
+            if (random() % 2) {
+                number.insert(1 + random() % (number.size() - 1), ".");
+            }
+            text += random() % 2 ? "0." + number : number;
+            break;
+        }
+        case 11: {
+            // Cut as number tokens and keywords are cut, and past it.
+            size_t length = 40 + random() % 30;
+            text += std::string(length - 1, '0') + char('1' + random() % 9);
+            break;
+        }
+        default:
+            text += std::string(random() % 300, ' ');
+            text += random() % 2 ? "word" : "-0";
+            break;
+        }
+        text += random() % 7 ? separators[random() % (sizeof(separators) / sizeof(separators[0]))]
+                             : std::string(1, '\0');
+    }
+    return text;
+}
+
+uint32_t FloatBits(float value) {
+    uint32_t bits;
+    memcpy(&bits, &value, sizeof(bits));
+    return bits;
+}
+
+}  // namespace
+
+// Numbers and tokens read straight from the stream's buffer are what the character path reads,
+// whole or cut by the buffer's end anywhere, with push-backs, raw reads and skipped lines between
+// them: the same values, float bits, texts, characters and lines.
+TEST(Tokenizer, BufferedReadsMatchTheCharacterPath) {
+    std::mt19937 random(39);
+    for (int file = 0; file < 16; ++file) {
+        std::string text = RandomTokens(random, 40000);
+        // The next token as the character path reads it tells which reads it can take.
+        ChunkedReader oracle(text, 1);
+        ChunkedReader reference(text, 1);
+        ChunkedReader whole(text, Stream::BufferSize);
+        ChunkedReader ragged(text, 0);
+        TokenReader* readers[] = {&reference.Reader(), &whole.Reader(), &ragged.Reader()};
+        std::string next;
+        bool known = false;
+        for (int step = 0;; ++step) {
+            std::string where = "file " + std::to_string(file) + " step " + std::to_string(step);
+            // The character read ahead shows in raw reads.
+            if (!known && random() % 10 == 0) {
+                bool line = random() % 2;
+                char raw[4];
+                std::string expected;
+                if (line) {
+                    oracle.Reader().SkipLine();
+                } else {
+                    expected.assign(raw, oracle.Reader().ReadRaw(raw, 3));
+                }
+                for (TokenReader* reader : readers) {
+                    if (line) {
+                        reader->SkipLine();
+                    } else {
+                        EXPECT_EQ(std::string(raw, reader->ReadRaw(raw, 3)), expected) << where;
+                    }
+                    ASSERT_EQ(reader->GetLine(), oracle.Reader().GetLine()) << where;
+                }
+            }
+            if (!known) {
+                next = NextToken(oracle.Reader());
+                known = true;
+            }
+            std::string results[3];
+            bool number = !next.empty() && (next[0] == '-' || isdigit((unsigned char)next[0]));
+            int kind = next.empty() ? 3 : int(random() % 10);
+            int size = 1 + int(random() % 64);
+            std::string name = random() % 2 ? next : "x";
+            bool consume = random() % 2;
+            for (int r = 0; r < 3; ++r) {
+                TokenReader& reader = *readers[r];
+                if (number && kind < 4) {
+                    results[r] = "int " + std::to_string(reader.GetInt());
+                } else if ((number || next[0] == '.') && kind < 7) {
+                    results[r] = "float " + std::to_string(FloatBits(reader.GetFloat()));
+                } else if (kind == 7 && next.size() < 64) {
+                    bool equal = reader.CheckToken(name.c_str(), consume);
+                    results[r] = "check " + std::to_string(equal);
+                } else {
+                    results[r] = "token " + NextToken(reader, size);
+                }
+                results[r] += " line " + std::to_string(reader.GetLine());
+            }
+            ASSERT_EQ(results[1], results[0]) << where << " at " << next;
+            ASSERT_EQ(results[2], results[0]) << where << " at " << next;
+            if (next.empty()) {
+                break;
+            }
+            // A check that did not consume the token leaves it next.
+            known = kind == 7 && next.size() < 64 && !(consume && name == next);
+        }
+    }
 }
 
 TEST(Tokenizer, TypedReadsAndMatches) {

@@ -140,3 +140,46 @@ TEST_CHILD(SparePoolExhausted) {
 TEST(SparePool, ExhaustionIsFatal) {
     ExpectFatalChild("SparePoolExhausted", "Assert(sm_Available > 0) failed in [city/psdl");
 }
+
+// Rooms made together share blocks: each gets its own zeroed outline and words, a room larger
+// than a block gets one of its own, and a pooled room whose words change size still works.
+TEST(RoomPool, RoomsKeepTheirOwnOutlinesAndWords) {
+    const uint32_t sizes[][2] = {{4, 10}, {0, 0}, {3, 40000}, {1, 1}, {200, 9000}, {5, 70000},
+                                 {2, 3},  {0, 5}, {7, 0},     {4, 12}};
+    lvlPSDL city;
+    for (int round = 0; round < 2; ++round) {
+        uint32_t rooms = 300;
+        city.AllocateRooms(rooms + 1);
+        for (uint32_t r = 1; r <= rooms; ++r) {
+            const uint32_t* size = sizes[r % 10];
+            lvlSDL* room = city.m_RoomPool.Create(size[0], size[1]);
+            city.m_Rooms[r].reset(room);
+            ASSERT_EQ(room->GetPerimeterCount(), size[0]);
+            ASSERT_EQ(room->GetCodeCount(), size[1]);
+            for (uint32_t i = 0; i < size[0]; ++i) {
+                ASSERT_EQ(room->GetPerimeterEntry(i).m_Vertex, 0);
+                room->GetPerimeterEntry(i) = lvlPerimeterEntry{uint16_t(r), uint16_t(i)};
+            }
+            for (uint32_t i = 0; i < size[1]; ++i) {
+                ASSERT_EQ(room->GetCodes()[i], 0);
+                room->GetCodes()[i] = SDLCODE_T(r + i);
+            }
+        }
+        // A room that grows its words moves them out of the pool.
+        const SDLCODE_T grown[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+        city.m_Rooms[10]->SetCodes(grown, 13);
+        for (uint32_t r = 1; r <= rooms; ++r) {
+            const lvlSDL* room = city.m_Rooms[r].get();
+            for (uint32_t i = 0; i < room->GetPerimeterCount(); ++i) {
+                ASSERT_EQ(room->GetPerimeterEntry(i).m_Vertex, r) << r;
+                ASSERT_EQ(room->GetPerimeterEntry(i).m_Neighbour, i) << r;
+            }
+            for (uint32_t i = 0; r != 10 && i < room->GetCodeCount(); ++i) {
+                ASSERT_EQ(room->GetCodes()[i], SDLCODE_T(r + i)) << r;
+            }
+        }
+        EXPECT_EQ(city.m_Rooms[10]->GetCodes()[12], 13);
+        // A room of its own allocation takes a pooled one's place.
+        city.m_Rooms[3].reset(lvlSDL::Create(2, 2));
+    }
+}
