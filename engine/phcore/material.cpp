@@ -77,9 +77,10 @@ int16_t phMaterial::NameIndex(const char* name) {
     return int16_t(phMaterialMgr::Instance()->FindOrAddName(name));
 }
 
-void phMaterial::LoadHead(TokenReader& reader) {
+int phMaterial::LoadHead(TokenReader& reader) {
     char token[NameSize];
     reader.MatchToken("mtl");
+    const int line = reader.GetLine();
     reader.GetToken(token, NameSize);
     SetName(token);
     reader.MatchToken("{");
@@ -93,11 +94,13 @@ void phMaterial::LoadHead(TokenReader& reader) {
     reader.MatchToken("sound:");
     reader.GetToken(token, NameSize);
     SoundId = NameIndex(token);
+    return line;
 }
 
-void phMaterial::Load(TokenReader& reader) {
-    LoadHead(reader);
+int phMaterial::Load(TokenReader& reader) {
+    const int line = LoadHead(reader);
     reader.MatchToken("}");
+    return line;
 }
 
 void phMaterial::SaveHead(TokenReader& writer) const {

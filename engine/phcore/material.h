@@ -35,13 +35,15 @@ public:
     void SetName(const char* name);
     // The same cut for a name field of NameSize bytes; reads at most NameSize - 1 bytes.
     static void CopyName(char* destination, const char* name);
-    void Load(TokenReader& reader);
+    // Returns the line of the block's "mtl", where a refusal of its values points.
+    int Load(TokenReader& reader);
     // False when the stream ends before the whole record; the material is then unchanged.
     bool LoadBinary(Stream* stream);
 
 protected:
     // The text block up to and including the sound: what every kind of material starts with.
-    void LoadHead(TokenReader& reader);
+    // Returns the line of its "mtl".
+    int LoadHead(TokenReader& reader);
     // Writes the same head: the block's opening line up to and including the sound.
     void SaveHead(TokenReader& writer) const;
     // An effect or sound name as an index into the manager's table; "none" is -1, as Save

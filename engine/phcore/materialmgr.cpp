@@ -51,9 +51,10 @@ bool phMaterialMgr::AddToHash(phMaterial* material) {
     return Hash.Insert(material->Name, reinterpret_cast<uintptr_t>(material));
 }
 
-void phMaterialMgr::TextSource(const TokenReader& reader, char (&source)[SourceSize]) {
+void phMaterialMgr::TextSource(const TokenReader& reader, int line,
+                               char (&source)[SourceSize]) {
     const char* file = reader.GetFileName();
-    snprintf(source, SourceSize, "%s(%d)", file ? file : "", reader.GetLine());
+    snprintf(source, SourceSize, "%s(%d)", file ? file : "", line);
 }
 
 bool phMaterialMgr::CheckLoaded(const phMaterial& loaded, const char* source) const {
@@ -98,9 +99,8 @@ phMaterial* phMaterialMgr::NewMaterial(const phMaterial& loaded) const {
 
 phMaterial* phMaterialMgr::Load(TokenReader& reader) {
     char source[SourceSize];
-    TextSource(reader, source);
     phMaterial loaded;
-    loaded.Load(reader);
+    TextSource(reader, loaded.Load(reader), source);
     return Register(loaded, source);
 }
 

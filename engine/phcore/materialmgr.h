@@ -42,7 +42,7 @@ protected:
     // Where a block or record was read, as a refusal names it: "file(line)" of a text block,
     // "file at byte N" of a binary record.
     static const int SourceSize = 192;
-    static void TextSource(const TokenReader& reader, char (&source)[SourceSize]);
+    static void TextSource(const TokenReader& reader, int line, char (&source)[SourceSize]);
 
     // False, with an error naming the source, for a block whose values the code using them
     // cannot compute with or whose names no text block can hold; such a block is not

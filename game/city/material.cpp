@@ -45,11 +45,11 @@ void qvMaterial::CopyProperties(const qvMaterial& source) {
     PtxThreshold[1] = source.PtxThreshold[1];
 }
 
-void qvMaterial::Load(TokenReader& reader) {
-    LoadHead(reader);
+int qvMaterial::Load(TokenReader& reader) {
+    const int line = LoadHead(reader);
     // An older physics-only block ends here.
     if (reader.CheckToken("}", true)) {
-        return;
+        return line;
     }
     reader.MatchToken("drag:");
     Drag = reader.GetFloat();
@@ -60,7 +60,7 @@ void qvMaterial::Load(TokenReader& reader) {
     reader.MatchToken("depth:");
     Depth = reader.GetFloat();
     if (reader.CheckToken("}", true)) {
-        return;
+        return line;
     }
     reader.MatchToken("ptxindex:");
     PtxIndex[0] = ParticleIndex(reader.GetInt());
@@ -69,6 +69,7 @@ void qvMaterial::Load(TokenReader& reader) {
     PtxThreshold[0] = reader.GetFloat();
     PtxThreshold[1] = reader.GetFloat();
     reader.MatchToken("}");
+    return line;
 }
 
 const char* qvMaterial::UnusableValue() const {

@@ -15,8 +15,9 @@ public:
     qvMaterial();
     void Save(TokenReader& writer) const override;
 
-    // Reads an "mtl" block; the game fields are optional and keep their defaults.
-    void Load(TokenReader& reader);
+    // Reads an "mtl" block; the game fields are optional and keep their defaults. Returns the
+    // line of its "mtl".
+    int Load(TokenReader& reader);
     void CopyProperties(const qvMaterial& source);
     void AddWidgets(bkBank& bank);
     // The base's values, then drag, width, height, depth and the thresholds finite and within

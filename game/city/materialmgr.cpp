@@ -35,9 +35,8 @@ qvMaterial* qvMaterialMgr::GetMaterial(int index) const {
 
 phMaterial* qvMaterialMgr::Load(TokenReader& reader) {
     char source[SourceSize];
-    TextSource(reader, source);
     qvMaterial loaded;
-    loaded.Load(reader);
+    TextSource(reader, loaded.Load(reader), source);
     // "_default" in a file names the default material, registered as "default".
     if (std::strcmp(loaded.Name, "_default") == 0) {
         qvMaterial* registered = GetMaterial(0);

@@ -239,6 +239,26 @@ TEST_F(MaterialTest, ValuesNoContactCanUseGiveTheDefaultMaterial) {
     EXPECT_NE(edge, phMaterialMgr::DefaultMaterial);
 }
 
+// A bound file reads its material block straight after the numbers before it: the refusal
+// names the line of the block's "mtl", not the line the reader stood on when the block began.
+TEST_F(MaterialTest, ARefusedBlockNamesItsOwnLine) {
+    const std::string path = m_Scratch.Path("shape.bnd");
+    ASSERT_TRUE(WriteWholeFile(path, "v 1 2 3\n\nmtl odd { elasticity: 0.2 friction: 1e39\n"
+                                     "effect: none sound: none }\n"));
+    Stream* stream = StreamOpen(path.c_str());
+    ASSERT_NE(stream, nullptr);
+    TokenReader reader(path.c_str(), stream);
+    char token[8];
+    reader.GetToken(token, sizeof(token));
+    reader.GetFloat();
+    reader.GetFloat();
+    reader.GetFloat();
+    ConsoleCapture console;
+    EXPECT_EQ(m_Manager->Load(reader), phMaterialMgr::DefaultMaterial);
+    StreamClose(stream);
+    EXPECT_NE(console.Take().find("material 'odd' of " + path + "(3) has"), std::string::npos);
+}
+
 // Names of the binary form that hold white space, a comment or nothing are written quoted and
 // read back as they were; one that would need quotes and holds a quote has no text form.
 TEST_F(MaterialTest, EveryNameTheTextFormCanHoldReadsBack) {
