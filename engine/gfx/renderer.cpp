@@ -361,25 +361,18 @@ void ClipLine(uint32_t a, uint32_t b, const uint8_t* vertices, const Layout& lay
 // view; both go out in batches.
 void ClipLinesOrPoints(uint32_t type, uint32_t elements, const uint8_t* vertices,
                        const Layout& layout, uint32_t colour, const uint16_t* indices) {
-    auto at = [indices](uint32_t i) { return indices ? (uint32_t)indices[i] : i; };
     sBatchCount = 0;
-    if (type == D3DPT_POINTLIST) {
-        for (uint32_t i = 0; i < elements; ++i) {
-            uint32_t p = at(i);
+    gfxForEachPointOrLine(
+        type, elements, indices,
+        [&](uint32_t p) {
             if (!sOutcodes[p]) {
                 gfxScreenVertex screen;
                 ProjectClipVertex(screen, ClipVertexOf(p, vertices, layout, colour));
                 AddToBatch(&screen, 1, D3DPT_POINTLIST);
             }
-        }
-        DrawBatch(D3DPT_POINTLIST);
-        return;
-    }
-    uint32_t step = type == D3DPT_LINELIST ? 2 : 1;
-    for (uint32_t i = 0; i + 1 < elements; i += step) {
-        ClipLine(at(i), at(i + 1), vertices, layout, colour);
-    }
-    DrawBatch(D3DPT_LINELIST);
+        },
+        [&](uint32_t a, uint32_t b) { ClipLine(a, b, vertices, layout, colour); });
+    DrawBatch(type == D3DPT_POINTLIST ? D3DPT_POINTLIST : D3DPT_LINELIST);
 }
 
 // The triangles of a list, strip or fan as vertex numbers, through the indices when given.

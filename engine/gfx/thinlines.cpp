@@ -92,19 +92,9 @@ void AddPoint(QuadBatch& batch, const gfxScreenVertex& p) {
 
 void gfxDrawThinPrimitive(uint32_t type, const gfxScreenVertex* vertices, uint32_t count,
                           const uint16_t* indices, uint32_t flags) {
-    auto at = [&](uint32_t i) -> const gfxScreenVertex& {
-        return vertices[indices ? indices[i] : i];
-    };
     QuadBatch batch(flags);
-    if (type == D3DPT_POINTLIST) {
-        for (uint32_t i = 0; i < count; ++i) {
-            AddPoint(batch, at(i));
-        }
-    } else {
-        uint32_t step = type == D3DPT_LINELIST ? 2 : 1;
-        for (uint32_t i = 0; i + 1 < count; i += step) {
-            AddLine(batch, at(i), at(i + 1));
-        }
-    }
+    gfxForEachPointOrLine(
+        type, count, indices, [&](uint32_t p) { AddPoint(batch, vertices[p]); },
+        [&](uint32_t a, uint32_t b) { AddLine(batch, vertices[a], vertices[b]); });
     batch.Draw();
 }
