@@ -81,8 +81,9 @@ public:
     }
     // Whether Value gives what atof gives for the characters taken.
     bool Exact() const { return m_Digits && m_Decimals <= MaxDecimals; }
-    // A correctly rounded quotient of two exact doubles is the correctly rounded value of the
-    // decimal, which is what atof gives; the cast to float then rounds the same double.
+    // Meaningful only when Exact. A correctly rounded quotient of two exact doubles is the
+    // correctly rounded value of the decimal, which is what atof gives; the cast to float then
+    // rounds the same double.
     float Value() const {
         double value = double(m_Mantissa) / PowersOfTen[m_Decimals];
         return float(m_Negative ? -value : value);

@@ -123,7 +123,8 @@ public:
     std::vector<uint32_t> m_RoomIds;
     uint32_t m_RoomCount;
     uint32_t m_FirstRoomCount;
-    // The rooms LoadSDL makes, all at once, come from here; the rooms go first.
+    // The rooms LoadSDL makes, all at once, come from here. Declared before m_Rooms, so that
+    // the rooms are destroyed before their memory.
     lvlSDLPool m_RoomPool;
     std::vector<std::unique_ptr<lvlSDL, lvlSDL::Deleter>> m_Rooms;
     std::vector<uint8_t> m_RoomTypes;

@@ -10,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cfloat>
-#include <cstdlib>
 #include <algorithm>
 #include <cctype>
+#include <cfloat>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>

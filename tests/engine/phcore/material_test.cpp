@@ -207,7 +207,7 @@ TEST_F(MaterialTest, ShortBinaryRecordGivesTheDefaultMaterial) {
 
 // Values no contact can use are refused in either form, and the block gives the default.
 TEST_F(MaterialTest, ValuesNoContactCanUseGiveTheDefaultMaterial) {
-    // The text form holds no NaN: the tokenizer reads "nan" as no number.
+    // No text reads as a NaN: "nan" is no number to the tokenizer, and "-nan" reads as 0.
     const char* texts[] = {"1e39", "-1e39", "100.5", "-101"};
     for (const char* value : texts) {
         SCOPED_TRACE(value);

@@ -218,7 +218,7 @@ TEST_F(QvMaterial, ValuesAreTakenWithinTheirRanges) {
     }
 }
 
-// The text form holds no NaN, but a material made in memory is checked by its bits, so that a
+// No text reads as a NaN, but a material made in memory is checked by its bits, so that a
 // signalling NaN is refused without trapping.
 TEST_F(QvMaterial, NonFiniteBitsAreRefusedWithoutArithmetic) {
     InvalidUnmasked unmasked;

@@ -30,7 +30,7 @@ struct MaterialEdge {
     bool m_Taken;
 };
 
-// 1e39 reads as an infinity (the text form holds no NaN), 3e38 as a finite float; 65535 and
+// 1e39 reads as an infinity (no text reads as a NaN), 3e38 as a finite float; 65535 and
 // 65536 would pass as -1 and 0 through a 16-bit cast.
 inline const std::vector<MaterialEdge>& MaterialEdges(int slot) {
     static const std::vector<MaterialEdge> floats = {
