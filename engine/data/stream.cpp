@@ -259,6 +259,18 @@ int StreamSeek(Stream* stream, int position) {
     return reached;
 }
 
+int StreamSetBuffer(Stream* stream, unsigned char* buffer, int size) {
+    if (HoldsWholeFile(stream) || (buffer && size < Stream::BufferSize)) {
+        return -1;
+    }
+    if (StreamFlush(stream) < 0) {
+        return -1;
+    }
+    stream->m_Buffer = buffer ? buffer : sm_BufferPool[stream - sm_Streams];
+    stream->m_BufferSize = buffer ? uint32_t(size) : uint32_t(Stream::BufferSize);
+    return 0;
+}
+
 int StreamSeekFrom(Stream* stream, int offset, int whence) {
     switch (whence) {
     case 0:

@@ -87,6 +87,13 @@ int StreamScan(Stream* stream, const char* format, void* a0 = nullptr, void* a1 
                void* a2 = nullptr, void* a3 = nullptr, void* a4 = nullptr, void* a5 = nullptr,
                void* a6 = nullptr, void* a7 = nullptr);
 Stream* StreamPreload(Stream* stream);
+// A buffer of the caller's in place of the slot's own, for a file read or written in larger
+// pieces: from then on a refill or a flush moves up to size bytes in one device call. What the
+// old buffer holds is settled first (pending writes go out, read-ahead is given back to the
+// device); a null buffer gives the slot's own back, and so does the next open of the slot.
+// The buffer must outlive its use. -1 for a stream that holds its whole file, a size below the
+// slot's own buffer's, or a failed flush; 0 otherwise.
+int StreamSetBuffer(Stream* stream, unsigned char* buffer, int size);
 
 int FileEnumerate(const char* path, FileEnumerateCallback callback, uintptr_t user);
 void ListOpenFiles();

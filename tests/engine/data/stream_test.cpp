@@ -209,6 +209,63 @@ TEST_F(StreamTest, ReadsOfABufferOrMoreBypassTheBuffer) {
               Recorded().m_Calls);
 }
 
+// A caller's buffer moves as many bytes in one device call as it holds; what the old buffer
+// held is settled before it changes, in either direction.
+TEST_F(StreamTest, ACallersBufferSetsTheSizeOfEachDeviceCall) {
+    std::string contents(20000, 0);
+    for (size_t i = 0; i < contents.size(); ++i) {
+        contents[i] = (char)(i * 13);
+    }
+    std::vector<unsigned char> buffer(6000);
+    Stream* stream = OpenRecorded(contents);
+    EXPECT_EQ(contents.substr(0, 10), ReadString(stream, 10));
+    ASSERT_EQ(0, StreamSetBuffer(stream, buffer.data(), (int)buffer.size()));
+    std::string read;
+    for (int i = 0; i < 1000; ++i) {
+        read += (char)StreamGetc(stream);
+    }
+    EXPECT_EQ(contents.substr(10, 1000), read);
+    EXPECT_EQ(contents.substr(1010, 5500), ReadString(stream, 5500));
+    EXPECT_EQ(6510, StreamTell(stream));
+    ASSERT_EQ(0, StreamSetBuffer(stream, nullptr, 0));
+    EXPECT_EQ(contents.substr(6510, 10), ReadString(stream, 10));
+    StreamClose(stream);
+    EXPECT_EQ(Calls({"Read 4096", "Seek 10 from 0", "Read 6000", "Read 6000", "Seek 6510 from 0",
+                     "Read 4096"}),
+              Recorded().m_Calls);
+
+    Recorded() = RecordedFile();
+    stream = StreamCreateOnDevice("recorded", &RecordingDevice);
+    ASSERT_EQ(0, StreamSetBuffer(stream, buffer.data(), (int)buffer.size()));
+    for (int i = 0; i < 3; ++i) {
+        Write(stream, std::string(2500, char('a' + i)));
+    }
+    ASSERT_EQ(0, StreamSetBuffer(stream, nullptr, 0));
+    Write(stream, "z");
+    StreamClose(stream);
+    EXPECT_EQ(Calls({"Write 6000", "Write 1500", "Write 1"}), Recorded().m_Calls);
+    EXPECT_EQ(std::string(2500, 'a') + std::string(2500, 'b') + std::string(2500, 'c') + "z",
+              Recorded().m_Contents);
+}
+
+TEST_F(StreamTest, ACallersBufferIsRefusedWhereItCannotServe) {
+    ScratchDir scratch;
+    std::string path = scratch.Path("whole.bin");
+    ASSERT_TRUE(WriteWholeFile(path, "0123456789"));
+    std::vector<unsigned char> buffer(Stream::BufferSize);
+    Stream* preloaded = StreamPreload(StreamOpen(path.c_str()));
+    ASSERT_NE(nullptr, preloaded);
+    EXPECT_EQ(-1, StreamSetBuffer(preloaded, buffer.data(), (int)buffer.size()));
+    EXPECT_EQ("0123456789", ReadString(preloaded, 20));
+    StreamClose(preloaded);
+
+    Stream* stream = OpenRecorded("0123456789");
+    EXPECT_EQ(-1, StreamSetBuffer(stream, buffer.data(), Stream::BufferSize - 1));
+    EXPECT_EQ("0123456789", ReadString(stream, 20));
+    StreamClose(stream);
+    EXPECT_EQ(Calls({"Read 4096"}), Recorded().m_Calls);
+}
+
 TEST_F(StreamTest, DeviceFailuresGiveMinusOneAndEmptyTheBuffer) {
     Stream* stream = StreamCreateOnDevice("recorded", &RecordingDevice);
     Write(stream, "pending");
