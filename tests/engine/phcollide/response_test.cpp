@@ -586,6 +586,21 @@ size_t RandomSet(RandomBodies& random, Scene& scene, size_t count) {
     return count;
 }
 
+// A random trial's pair: on the ground on even trials, on another body on odd ones; bouncing
+// on every third; friction up to the given.
+struct Materials {
+    bool staticB;
+    float elasticity;
+    float friction;
+};
+Materials DrawMaterials(RandomBodies& random, int trial, float friction) {
+    Materials drawn;
+    drawn.staticB = trial % 2 == 0;
+    drawn.elasticity = trial % 3 == 0 ? random.Uniform(0.0f, 0.5f) : 0.0f;
+    drawn.friction = random.Uniform(0.0f, friction);
+    return drawn;
+}
+
 bool Finite(const Vector3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
@@ -812,16 +827,15 @@ TEST(ImpactSolver, FrictionStaysInItsConeAndNeverPulls) {
     int rubbing = 0;
     int approaching = 0;
     for (int trial = 0; trial < 400; ++trial) {
-        bool staticB = trial % 2 == 0;
-        float elasticity = trial % 3 == 0 ? random.Uniform(0.0f, 0.5f) : 0.0f;
-        Scene scene(staticB, random.Uniform(0.0f, 1.5f), elasticity);
+        Materials drawn = DrawMaterials(random, trial, 1.5f);
+        Scene scene(drawn.staticB, drawn.friction, drawn.elasticity);
         size_t count = RandomSet(random, scene, 1 + size_t(trial % 4));
         double mu = double(scene.boundA.m_Material.Friction * scene.boundB.m_Material.Friction);
         ImpulseTally tally(count);
         datCallback heard(&ImpulseTally::Heard, &tally, 0);
         scene.a.SetImpulseCallback(&heard);
         // The scale of the impulses: the lighter body's momentum.
-        double mass = std::min(scene.bodyA.Mass, staticB ? scene.bodyA.Mass : scene.bodyB.Mass);
+        double mass = std::min(scene.bodyA.Mass, drawn.staticB ? scene.bodyA.Mass : scene.bodyB.Mass);
         double tolerance = 1e-5 * mass * (1.0 + 3.0 + 3.0 * 2.0);
 
         phImpactSolver solver;
@@ -859,9 +873,8 @@ TEST(ImpactSolver, ALonePointMeetsTheDoubleReference) {
     int slides = 0;
     for (int trial = 0; trial < 400; ++trial) {
         SCOPED_TRACE(trial);
-        bool staticB = trial % 2 == 0;
-        float elasticity = trial % 3 == 0 ? random.Uniform(0.0f, 0.5f) : 0.0f;
-        Scene scene(staticB, random.Uniform(0.0f, 3.0f), elasticity);
+        Materials drawn = DrawMaterials(random, trial, 3.0f);
+        Scene scene(drawn.staticB, drawn.friction, drawn.elasticity);
         RandomSet(random, scene, 1);
         DVec n = NormalOnA(scene, scene.impacts[0]);
         DVec w = scene.RelativeAfter(scene.impacts[0].Position);
