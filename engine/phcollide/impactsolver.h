@@ -60,7 +60,7 @@ private:
         Vector3 Impulse;   // on A, B taking its negation
         Matrix34 K;        // relative velocity change per unit impulse at the point itself
         float Target;      // normal velocity wanted
-        phPointImpulse Alone;
+        phPointImpulse Alone;  // the point answered on its own
         Side A;
         Side B;
     };
