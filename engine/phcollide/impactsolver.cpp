@@ -40,6 +40,7 @@ void phImpactSolver::Add(phImpact* impacts, int count) {
         p.A.Set(impact.ColliderA);
         p.B.Set(impact.ColliderB);
         p.Target = 0.0f;
+        p.Alone.Set(impact.Normal, impact.Friction, p.K);
         Matrix34 ka;
         Matrix34 kb;
         impact.InverseMassMatrices(ka, kb);
@@ -65,42 +66,15 @@ Vector3 phImpactSolver::CurrentVelocity(const Point& p) {
     return p.Velocity + p.A.Gathered(at) - p.B.Gathered(at);
 }
 
-// Along the normal to the target speed, never pulling; then across it to stop the sliding,
-// within the friction cone.
 float phImpactSolver::Relax(Point& p) {
-    const phImpact& impact = p.Impact;
-    const Vector3& n = impact.Normal;
-    float stiffness = n.Dot(phRotateToWorld(n, p.K));
-    if (!(stiffness > 0.0f)) {
-        return 0.0f;
-    }
-    Vector3 velocity = CurrentVelocity(p);
-    float normal = p.Impulse.Dot(n);
-    Vector3 across = p.Impulse - n * normal;
-    float wanted = std::max(normal + (p.Target - velocity.Dot(n)) / stiffness, 0.0f);
-    velocity += phRotateToWorld(n * (wanted - normal), p.K);
-    Vector3 slide = velocity - n * velocity.Dot(n);
-    float speed = slide.Mag();
-    if (speed > 0.0f) {
-        Vector3 t = slide * (1.0f / speed);
-        float along = t.Dot(phRotateToWorld(t, p.K));
-        if (along > 0.0f) {
-            across -= t * (speed / along);
-        }
-    }
-    // A negative friction would turn the cone inside out and push the slide on.
-    float limit = std::max(impact.Friction, 0.0f) * wanted;
-    float length = across.Mag();
-    if (length > limit) {
-        across = length > 0.0f ? across * (limit / length) : Vector3::sm_Zero;
-    }
-    Vector3 change = n * wanted + across - p.Impulse;
+    Vector3 free = CurrentVelocity(p) - phRotateToWorld(p.Impulse, p.K);
+    Vector3 change = p.Alone.Find(free, p.Target) - p.Impulse;
     if (change.IsZero()) {
         return 0.0f;
     }
     p.Impulse += change;
     // Each round's change is applied on its own: an impulse callback hears it as one impulse.
-    impact.ApplyImpulseAndPush(change, Vector3::sm_Zero, Vector3::sm_Zero);
+    p.Impact.ApplyImpulseAndPush(change, Vector3::sm_Zero, Vector3::sm_Zero);
     return phRotateToWorld(change, p.K).Mag();
 }
 

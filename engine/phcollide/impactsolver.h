@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "phbound/impact.h"
+#include "phcollide/pointimpulse.h"
 #include "vector/matrix34.h"
 #include "vector/vector3.h"
 
@@ -59,13 +60,14 @@ private:
         Vector3 Impulse;   // on A, B taking its negation
         Matrix34 K;        // relative velocity change per unit impulse at the point itself
         float Target;      // normal velocity wanted
+        phPointImpulse Alone;  // the point answered on its own
         Side A;
         Side B;
     };
     // The point's relative velocity with every impulse gathered so far.
     static Vector3 CurrentVelocity(const Point& p);
-    // Moves the point's impulse towards its target and applies the change; returns the
-    // velocity change at the point.
+    // Gives the point the impulse that answers it alone, the others' held as they are, and
+    // applies the change; returns the velocity change at the point.
     static float Relax(Point& p);
 
     std::vector<Point> m_Points;
