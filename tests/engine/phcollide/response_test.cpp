@@ -852,7 +852,9 @@ TEST(ImpactSolver, FrictionStaysInItsConeAndNeverPulls) {
             rubbing += jt > 100.0 * tolerance;
             // Settled: a lone point never approaches after, and hardly a point of a set.
             double after = scene.RelativeAfter(scene.impacts[i].Position).Dot(n);
-            if (count == 1) EXPECT_GE(after, -0.01);
+            if (count == 1) {
+                EXPECT_GE(after, -0.01);
+            }
             approaching += after < -0.01;
         }
     }
