@@ -103,7 +103,9 @@ bool phPointImpulse::Newton(double& c, double& s, double w1, double w2, double a
 
 Vector3 phPointImpulse::Find(const Vector3& free, float target) {
     double a = double(target) - double(m_Normal.Dot(free));
-    if (!(m_Knn > 0.0) || !(a > 0.0)) {
+    // An approach without bound has no answer that stays finite: none is given, so that the
+    // other side is not filled with it.
+    if (!(m_Knn > 0.0) || !(a > 0.0) || !std::isfinite(a)) {
         return Vector3::sm_Zero;
     }
     double w1 = m_Across1.Dot(free);

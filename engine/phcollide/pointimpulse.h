@@ -17,7 +17,8 @@ public:
     // The impulse (on A) after which the point's normal velocity is target, from its velocity
     // without any impulse of its own: none when the point meets the target without one; else
     // the stick, when it pushes and lies in the friction cone; else a slide at the cone's edge,
-    // the friction opposing the slide that is left. Never pulls.
+    // the friction opposing the slide that is left. Never pulls; none for an approach that is
+    // not finite.
     Vector3 Find(const Vector3& free, float target);
 
 private:

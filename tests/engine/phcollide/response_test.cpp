@@ -904,8 +904,8 @@ TEST(ImpactSolver, ALonePointMeetsTheDoubleReference) {
 // Materials out of their range and sides that cannot move: a box on the ground meets it at
 // 2 m/s sliding along x at 3 m/s. A negative friction gives no friction (it never pushes the
 // slide on), an elasticity above 1 bounces no faster than the approach, below 0 it stops the
-// approach; a side without mass, two immobile sides or an impact without a normal give finite
-// answers.
+// approach; a side without mass, two immobile sides, an impact without a normal or a body
+// that approaches infinitely fast give finite answers.
 TEST(ImpactSolver, OddMaterialsAndImmobileSidesGiveSoundAnswers) {
     ResponseScope scope;
     phBound::DefaultMargin = 0.0f;
@@ -919,6 +919,7 @@ TEST(ImpactSolver, OddMaterialsAndImmobileSidesGiveSoundAnswers) {
         Vector3 m_Normal;
         float m_Slide;   // along x after, NaN when not checked
         float m_Bounce;  // along y after, NaN when not checked
+        float m_Approach = -2.0f;
     } cases[] = {
         {"negative friction", 0.7f, -0.7f, 0.0f, 0.0f, false, false, Vector3(0, 1, 0), 3.0f,
          0.0f},
@@ -929,6 +930,8 @@ TEST(ImpactSolver, OddMaterialsAndImmobileSidesGiveSoundAnswers) {
         {"massless body", 1.0f, 1.0f, 0.5f, 0.5f, true, false, Vector3(0, 1, 0), nan, nan},
         {"both immobile", 1.0f, 1.0f, 0.5f, 0.5f, false, true, Vector3(0, 1, 0), nan, nan},
         {"no normal", 1.0f, 1.0f, 0.5f, 0.5f, false, false, Vector3(0, 0, 0), nan, nan},
+        {"infinite approach", 1.0f, 1.0f, 0.5f, 0.5f, false, false, Vector3(0, 1, 0), nan, nan,
+         -INFINITY},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_What);
@@ -940,7 +943,7 @@ TEST(ImpactSolver, OddMaterialsAndImmobileSidesGiveSoundAnswers) {
         if (c.m_Massless) scene.bodyA.InitBox(0.0f, 1.0f, 1.0f, 1.0f);
         if (c.m_StaticA) scene.a.Init(&scene.boundA, nullptr);
         scene.bodyA.Matrix.d.Set(0, 0.5f, 0);
-        SetMotion(scene.bodyA, Vector3(3.0f, -2.0f, 0), Vector3(0, 0, 0));
+        SetMotion(scene.bodyA, Vector3(3.0f, c.m_Approach, 0), Vector3(0, 0, 0));
         int i = 0;
         for (float x : {-0.5f, 0.5f})
             for (float z : {-0.5f, 0.5f}) scene.Impact(i++, Vector3(x, 0, z), c.m_Normal);
