@@ -160,8 +160,9 @@ bool IsBlank(char c) {
 // The least any reader of the description does: the whole file in one read, split at white
 // space, every number converted (with a point as a float, else as an integer). The sum keeps
 // the conversions from being left out. The buffer of the file's size is the caller's: one
-// used before (the "bare" line) takes no page faults, while a new one (the "bare, new"
-// line), as a reader of one description has, takes one for each of its pages.
+// used before (the "bare" line) takes no page faults, like LoadSDL's buffer of a piece of the
+// file, so it is the floor the ratio is told against; a new one (the "bare, new" line) takes
+// one for each of its pages, which only a reader that holds the whole file pays.
 bool BarePass(const std::string& path, char* bytes, int size, double* sum) {
     Stream* stream = StreamOpen(path.c_str());
     if (!stream) {
@@ -282,8 +283,8 @@ void Run(int rooms) {
                  rooms, int(lvlPSDL::sm_VertexCount), text.size() / 1e6, psdlBytes / 1e6, Runs,
                  ReaderRuns);
     Report("bare", rooms, bare.Median(), double(text.size()), sdlRaw);
-    Report("LoadSDL", rooms, loadSdl.Median(), double(text.size()), sdlRaw);
     Report("bare, new", rooms, bareNew.Median(), double(text.size()), sdlRaw);
+    Report("LoadSDL", rooms, loadSdl.Median(), double(text.size()), sdlRaw);
     PrintMessage("LoadSDL  N=%6d  x%6.2f of the bare pass's speed, x%.2f with a new buffer "
                  "(sum %.0f)",
                  rooms, bare.Median() / loadSdl.Median(), bareNew.Median() / loadSdl.Median(),
