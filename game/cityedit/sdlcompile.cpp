@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -20,7 +21,6 @@ const uint8_t LoweredRoad = 0x10;
 // The description is read twice from end to end, in pieces of this size: a device call per
 // piece costs more than the scan of a slot buffer's worth.
 const int ReadSize = 64 * 1024;
-unsigned char sm_ReadBuffer[ReadSize];
 
 enum class Keyword {
     Tex, Crosswalk, Sidewalk, Alley, Road, DividedRoad, Ext, Strip, Fan, Fan2, Fan3, Id, Type,
@@ -566,7 +566,8 @@ bool lvlPSDL::LoadSDL(const char* name) {
     if (!stream) {
         return false;
     }
-    StreamSetBuffer(stream, sm_ReadBuffer, ReadSize);
+    std::vector<unsigned char> buffer(ReadSize);
+    StreamSetBuffer(stream, buffer.data(), ReadSize);
     SdlCounts counts;
     for (int pass = 0; pass < 2; ++pass) {
         bool fill = pass == 1;

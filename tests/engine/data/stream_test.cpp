@@ -264,6 +264,19 @@ TEST_F(StreamTest, ACallersBufferIsRefusedWhereItCannotServe) {
     EXPECT_EQ("0123456789", ReadString(stream, 20));
     StreamClose(stream);
     EXPECT_EQ(Calls({"Read 4096"}), Recorded().m_Calls);
+
+    // A caller told -1 may free its buffer at once: the slot's own must still be in use, so a
+    // write of its size goes straight through instead of into the refused buffer.
+    std::vector<unsigned char> larger(6000);
+    Recorded() = RecordedFile();
+    stream = StreamCreateOnDevice("recorded", &RecordingDevice);
+    Write(stream, "pending");
+    Recorded().m_Fail = true;
+    EXPECT_EQ(-1, StreamSetBuffer(stream, larger.data(), (int)larger.size()));
+    Recorded().m_Fail = false;
+    Write(stream, std::string(Stream::BufferSize, 'x'));
+    EXPECT_EQ(Calls({"Write 7", "Write 4096"}), Recorded().m_Calls);
+    StreamClose(stream);
 }
 
 TEST_F(StreamTest, DeviceFailuresGiveMinusOneAndEmptyTheBuffer) {
