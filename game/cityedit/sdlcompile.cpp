@@ -566,6 +566,7 @@ bool lvlPSDL::LoadSDL(const char* name) {
     if (!stream) {
         return false;
     }
+    // A stream that refuses the larger buffer is only read in smaller pieces.
     std::vector<unsigned char> buffer(ReadSize);
     StreamSetBuffer(stream, buffer.data(), ReadSize);
     SdlCounts counts;
