@@ -470,6 +470,7 @@ bool qvPhysManager::CollideInstances(lvlInstance* a, lvlInstance* b) {
     } else {
         if (gotA) NewMover(a, b);
         if (gotB) NewMover(b, a);
+        if (!a->GetActive() != !b->GetActive()) LieOn(n, a->GetActive() != nullptr);
         Resolve(n);
         if (gotA) a->GetActive()->Joined();
         if (gotB) b->GetActive()->Joined();
@@ -495,6 +496,15 @@ bool qvPhysManager::Wakes(lvlInstance* a, lvlInstance* b, int n) {
         if (fast || impact.Depth > deepest) return true;
     }
     return false;
+}
+
+void qvPhysManager::LieOn(int n, bool bodyOnA) {
+    for (int i = 0; i < n; ++i) {
+        phImpact& impact = m_Impacts[i];
+        // The normal pushes A out of B.
+        float down = bodyOnA ? -impact.Normal.y : impact.Normal.y;
+        if (down > 0.0f) impact.Depth = std::min(impact.Depth, phBound::DefaultMargin);
+    }
 }
 
 void qvPhysManager::FaceTheBody(int count, phColliderBase* collider) {

@@ -160,6 +160,13 @@ private:
     // faster than DriveWakeSpeed: else, creeping into it, it was stopped as by a wall. An
     // overlap deeper than a resting body sinks in a step wakes it either way.
     bool Wakes(lvlInstance* a, lvlInstance* b, int n);
+    // A resting prop that lies on the body of the pair's other side does not push it: the
+    // push pressed the body down into what holds it up, whose push lifted it back the next
+    // step, every step, so that it never rested, and under a heap it pressed the bottom layer
+    // into the ground. Awake, the prop would rise instead; an overlap deeper than a resting
+    // body sinks in a step wakes it (Wakes). The impulses still stop the body as the ground
+    // does.
+    void LieOn(int n, bool bodyOnA);
     // Whether the instance is declared this frame as a mover that drives itself.
     bool Drives(lvlInstance* instance);
     // The n impacts of one pair: with contacts on, each to the contact response with a

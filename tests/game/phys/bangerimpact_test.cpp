@@ -546,4 +546,48 @@ TEST(BangerImpact, OnlyAHitWakesARestingProp) {
     datTimeManager::Seconds = seconds;
 }
 
+// A resting prop that lies on a body does not push it down into what holds the body up (the
+// ground's push lifted it back the next step, every step, and it never rested); the body is
+// still stopped. A body lying on a resting prop is pushed up out of it, one beside it sideways.
+TEST(BangerImpact, ARestingPropLyingOnABodyDoesNotPushItDown) {
+    ImpactSettings settings(0.035f);
+    float seconds = datTimeManager::Seconds;
+    datTimeManager::Seconds = 1.0f / 60.0f;
+    const Vector3 size(1, 1, 1);
+    // Less deep than a resting body sinks in a step: the prop sleeps on. The boxes' shells
+    // overlap by the margin as well, so that all of it is to be pushed out.
+    const float overlap = 0.008f;
+    struct Case {
+        const char* m_What;
+        Vector3 m_At;  // the body's centre, touching the prop
+        Vector3 m_Push;
+    } cases[] = {
+        {"the prop on the body", Vector3(0.2f, -1, 0), Vector3(0, 0, 0)},
+        {"the body on the prop", Vector3(0.2f, 1, 0), Vector3(0, overlap, 0)},
+        {"the body beside it", Vector3(1, 0.2f, 0), Vector3(overlap, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.m_What);
+        qvPhysManager manager;
+        Vector3 back = c.m_At * (overlap / c.m_At.Mag());
+        BoxInstance body(20.0f, size, c.m_At - back, true);
+        BoxInstance resting(20.0f, size, Vector3(0, 0, 0), false);
+        resting.SetFlags(0);
+        ASSERT_NE(nullptr, manager.DeclareMover(&body, 2, 0));
+        phInertialCS& ics = body.m_Box.m_Body;
+        ics.Velocity = c.m_At * (-0.3f / c.m_At.Mag());
+        ics.Momentum = ics.Velocity * 20.0f;
+        ics.AngVelocity = Vector3(0, 0, 0);
+        ASSERT_TRUE(manager.CollideInstances(&body, &resting));
+        EXPECT_EQ(nullptr, resting.GetActive());
+        EXPECT_NEAR(ics.Push.x, c.m_Push.x, 1e-3f);
+        EXPECT_NEAR(ics.Push.y, c.m_Push.y, 1e-3f);
+        EXPECT_NEAR(ics.Push.z, c.m_Push.z, 1e-3f);
+        // Stopped, as by the ground.
+        Vector3 after = ics.Velocity + ics.Impulse * ics.InvMass;
+        EXPECT_NEAR(after.Dot(c.m_At), 0.0f, 1e-3f);
+    }
+    datTimeManager::Seconds = seconds;
+}
+
 }  // namespace
