@@ -201,10 +201,24 @@ void qvPhysManager::NewMover(lvlInstance* instance, lvlInstance* previous, lvlIn
 }
 
 void qvPhysManager::RemoveMover(lvlInstance* instance) {
-    if (Mover* m = Find(instance)) m->m_Flags = 0;
+    Mover* m = Find(instance);
+    bool moved = m_Gathering && m && Updates(*m);
+    if (m) m->m_Flags = 0;
     // The body leaves the instance, perhaps for another one within this sub-step.
-    if (qvPhysEntity* entity = instance->GetActive())
-        if (phColliderBase* collider = entity->GetCollider()) m_Solver.Forget(collider);
+    qvPhysEntity* entity = instance->GetActive();
+    phColliderBase* collider = entity ? entity->GetCollider() : nullptr;
+    if (!collider) return;
+    m_Solver.Forget(collider);
+    // Its motion in this sub-step is not answered: the instance goes back where the sub-step
+    // began. Where the motion left it, the last step of a fall may end a corner deeper in
+    // the ground than the terrain's collision takes one out when it is woken again.
+    if (moved) {
+        instance->SetMatrix(collider->LastMatrix);
+        if (lvlLevel* level = lvlLevel::GetInstance()) {
+            int room = level->FindRoomId(instance->GetPosition(), instance->GetRoom());
+            if (room >= 0 && room != instance->GetRoom()) level->MoveToRoom(instance, room);
+        }
+    }
 }
 
 int qvPhysManager::SubSteps(float seconds) const {

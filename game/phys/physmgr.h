@@ -66,7 +66,8 @@ public:
     void NewMover(lvlInstance* instance);
     void NewMover(lvlInstance* instance, lvlInstance* previous, lvlInstance* other);
     // Drops the instance's mover for the rest of the frame, and the impacts its body took
-    // this sub-step, which are not to reach the next object the body drives.
+    // this sub-step, which are not to reach the next object the body drives. Dropped during
+    // the sub-step's collisions, the instance goes back where the sub-step began.
     void RemoveMover(lvlInstance* instance);
     void Update();
 

@@ -252,6 +252,50 @@ TEST_F(PhysTerrainTest, DroppedBoxComesToRestOnTheTerrain) {
     EXPECT_TRUE(PhysErrors().empty()) << PhysErrors()[0];
 }
 
+// A box falling fast whose body is taken during a sub-step's collisions (by a prop woken
+// there while every body is in use) is left where the sub-step began: where the sub-step's
+// motion left it, not yet answered by its collisions, a corner of it lies deeper in the
+// ground than the terrain's collision takes one out. Let go afterwards, it stays where it is.
+TEST_F(PhysTerrainTest, BoxLetGoDuringTheCollisionsStaysWhereTheStepBegan) {
+    class LetGo : public qvPhysManager {
+    public:
+        bool CollideTerrain(Mover& entry) override {
+            bool hit = qvPhysManager::CollideTerrain(entry);
+            if (m_LetGo) RemoveMover(entry.m_Instance);
+            return hit;
+        }
+        bool m_LetGo = false;
+    };
+    m_Manager.reset();
+    LetGo* manager = new LetGo;
+    m_Manager.reset(manager);
+    for (bool during : {true, false}) {
+        SCOPED_TRACE(during ? "during the collisions" : "after the frame");
+        Matrix34 placed;
+        placed.Identity();
+        placed.RotateUnitAxis(Vector3(0.6f, 0.0f, 0.8f), 0.6f);
+        placed.d = Vector3(15.0f, Terrain::Height(15.0f) + 0.45f, 5.0f);
+        Block block(Vector3(0.5f, 0.5f, 0.5f), 20.0f, placed);
+        block.m_Body.Momentum = Vector3(0.0f, -7.0f, 0.0f) * block.m_Body.Mass;
+        block.m_Collider.SaveLastMatrix();
+        m_Level.MoveToRoom(&block, m_Level.FindRoomId(block.GetPosition(), 0));
+        manager->m_LetGo = during;
+        manager->DeclareMover(&block, 2, qvPhysManager::UPDATE | qvPhysManager::TERRAIN);
+        manager->Update();
+        if (!during) {
+            manager->RemoveMover(&block);
+        }
+        float deepest = block.Deepest([](float x) { return Terrain::Height(x); });
+        if (during) {
+            EXPECT_EQ(placed.d.y, block.GetPosition().y);
+            EXPECT_EQ(placed.b.y, block.m_Body.Matrix.b.y);
+        }
+        EXPECT_LT(deepest, 0.01f);
+        m_Level.RemoveFromRoom(&block);
+    }
+    EXPECT_TRUE(PhysErrors().empty()) << PhysErrors()[0];
+}
+
 // Boxes laid on the terrain, turned and across a seam, lie still once settled: the velocity
 // each leaves a frame with (its impulses taken in; a step of gravity comes on top of it at the
 // next) stays near zero, and no corner sinks into the ground. Answered with a share of 1/n
