@@ -79,9 +79,12 @@ struct phImpact {
     // false when that edge cannot push.
     bool ClipToFrictionCone(Vector3& j, const Matrix34& k, float approach) const;
     // The pushes that share the depth beyond the default margin between the sides by how
-    // readily each moves along the normal.
+    // readily each moves along the normal. They go out along the normal, or back along the
+    // way given (its part along the normal 1).
     void ComputePushes(const Matrix34& ka, const Matrix34& kb, Vector3& pushA,
                        Vector3& pushB) const;
+    void ComputePushes(const Matrix34& ka, const Matrix34& kb, const Vector3& way,
+                       Vector3& pushA, Vector3& pushB) const;
     void ApplyForceAndPush(const Vector3& force, const Vector3& pushA, const Vector3& pushB,
                            const Matrix34& k) const;
     void ApplyImpulseAndPush(const Vector3& impulse, const Vector3& pushA,

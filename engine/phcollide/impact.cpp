@@ -178,6 +178,11 @@ void phImpact::ComputeImpulse(const Vector3& d, float scale, Vector3& pushA, Vec
 
 void phImpact::ComputePushes(const Matrix34& ka, const Matrix34& kb, Vector3& pushA,
                              Vector3& pushB) const {
+    ComputePushes(ka, kb, Normal, pushA, pushB);
+}
+
+void phImpact::ComputePushes(const Matrix34& ka, const Matrix34& kb, const Vector3& way,
+                             Vector3& pushA, Vector3& pushB) const {
     const Vector3& n = Normal;
     pushA.Zero();
     pushB.Zero();
@@ -198,8 +203,8 @@ void phImpact::ComputePushes(const Matrix34& ka, const Matrix34& kb, Vector3& pu
         shareB = 1.0f / (std::sqrt(a / b) + 1.0f);
         shareA = 1.0f - shareB;
     }
-    pushA = n * (shareA * excess);
-    pushB = n * -(shareB * excess);
+    pushA = way * (shareA * excess);
+    pushB = way * -(shareB * excess);
     // Nothing is pushed down while the other side can take it up.
     if (pushA.y < 0.0f && b > 0.0f) {
         pushB.y -= pushA.y;

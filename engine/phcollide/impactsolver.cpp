@@ -25,6 +25,24 @@ Vector3 phImpactSolver::Side::Gathered(const Vector3& point) const {
     return Body->Impulse * InvMass + spin;
 }
 
+namespace {
+
+// The way a point goes back out: one that its friction holds came in along its own motion (a
+// body lying on a slope sinks straight down by the step's gravity) and goes back the same way;
+// pushed out along the normal, it would creep down the slope by the normal's slant every
+// step. One that slides goes out along the normal.
+Vector3 WayOut(const phImpact& impact, const Vector3& velocity) {
+    float approach = -velocity.Dot(impact.Normal);
+    Vector3 across = velocity + impact.Normal * approach;
+    float friction = impact.Friction;
+    if (!(approach > 0.0f) || across.Mag2() > friction * friction * approach * approach) {
+        return impact.Normal;
+    }
+    return velocity * (-1.0f / approach);
+}
+
+}  // namespace
+
 void phImpactSolver::Add(phImpact* impacts, int count) {
     for (int i = 0; i < count; ++i) {
         phImpact& impact = impacts[i];
@@ -46,7 +64,7 @@ void phImpactSolver::Add(phImpact* impacts, int count) {
         impact.InverseMassMatrices(ka, kb);
         Vector3 pushA;
         Vector3 pushB;
-        impact.ComputePushes(ka, kb, pushA, pushB);
+        impact.ComputePushes(ka, kb, WayOut(impact, p.Velocity), pushA, pushB);
         impact.ApplyImpulseAndPush(Vector3::sm_Zero, pushA, pushB);
         m_Points.push_back(p);
     }

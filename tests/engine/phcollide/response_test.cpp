@@ -763,6 +763,43 @@ TEST(ImpactSolver, BoxOnItsFourCornersStopsOnTheGround) {
     }
 }
 
+// A box lying on a slope of 0.3, sunk 1 cm into it by its fall: held by its friction, it is
+// pushed back the way it came, straight up (pushed out along the normal it crept down the
+// slope by the normal's slant every step); sliding, out along the normal. Either way it comes
+// out by the depth along the normal.
+TEST(ImpactSolver, HeldContactsArePushedBackTheWayTheyCame) {
+    ResponseScope scope;
+    phBound::DefaultMargin = 0.0f;
+    const float fall = 19.6f / 60.0f;
+    const float depth = 0.01f;
+    Vector3 normal(-0.3f, 1.0f, 0.0f);
+    normal.Normalize();
+    struct Case {
+        float friction;
+        Vector3 push;
+    };
+    const Case cases[] = {
+        {1.0f, Vector3(0.0f, depth / normal.y, 0.0f)},
+        {0.31f, Vector3(0.0f, depth / normal.y, 0.0f)},
+        {0.29f, normal * depth},
+        {0.0f, normal * depth},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.friction);
+        Scene scene(true, c.friction, 0.0f);
+        scene.bodyA.Matrix.d.Set(0, 0.5f, 0);
+        SetMotion(scene.bodyA, Vector3(0, -fall, 0), Vector3(0, 0, 0));
+        int i = 0;
+        for (float x : {-0.5f, 0.5f})
+            for (float z : {-0.5f, 0.5f})
+                scene.Impact(i++, Vector3(x, 0.15f * x, z), normal, depth);
+        phImpactSolver solver;
+        solver.Add(scene.impacts, 4);
+        ExpectNear(scene.bodyA.Push, DVec(c.push), 1e-6);
+        EXPECT_NEAR(scene.bodyA.Push.Dot(normal), depth, 1e-6f);
+    }
+}
+
 // A box lying on another on the ground, both falling at a step of gravity: the impacts of
 // the two pairs answered together stop both, the lower one holding up the upper one's
 // weight as well; a fast approach bounces by the elasticity. Pushes are applied as the

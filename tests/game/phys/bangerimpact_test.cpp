@@ -559,12 +559,13 @@ TEST(BangerImpact, ARestingPropLyingOnABodyDoesNotPushItDown) {
     const float overlap = 0.008f;
     struct Case {
         const char* m_What;
-        Vector3 m_At;  // the body's centre, touching the prop
+        Vector3 m_At;    // the body's centre, touching the prop
+        Vector3 m_Into;  // the way the body moves into the prop
         Vector3 m_Push;
     } cases[] = {
-        {"the prop on the body", Vector3(0.2f, -1, 0), Vector3(0, 0, 0)},
-        {"the body on the prop", Vector3(0.2f, 1, 0), Vector3(0, overlap, 0)},
-        {"the body beside it", Vector3(1, 0.2f, 0), Vector3(overlap, 0, 0)},
+        {"the prop on the body", Vector3(0.2f, -1, 0), Vector3(0, 1, 0), Vector3(0, 0, 0)},
+        {"the body on the prop", Vector3(0.2f, 1, 0), Vector3(0, -1, 0), Vector3(0, overlap, 0)},
+        {"the body beside it", Vector3(1, 0.2f, 0), Vector3(-1, 0, 0), Vector3(overlap, 0, 0)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_What);
@@ -575,7 +576,7 @@ TEST(BangerImpact, ARestingPropLyingOnABodyDoesNotPushItDown) {
         resting.SetFlags(0);
         ASSERT_NE(nullptr, manager.DeclareMover(&body, 2, 0));
         phInertialCS& ics = body.m_Box.m_Body;
-        ics.Velocity = c.m_At * (-0.3f / c.m_At.Mag());
+        ics.Velocity = c.m_Into * 0.3f;
         ics.Momentum = ics.Velocity * 20.0f;
         ics.AngVelocity = Vector3(0, 0, 0);
         ASSERT_TRUE(manager.CollideInstances(&body, &resting));
@@ -585,7 +586,7 @@ TEST(BangerImpact, ARestingPropLyingOnABodyDoesNotPushItDown) {
         EXPECT_NEAR(ics.Push.z, c.m_Push.z, 1e-3f);
         // Stopped, as by the ground.
         Vector3 after = ics.Velocity + ics.Impulse * ics.InvMass;
-        EXPECT_NEAR(after.Dot(c.m_At), 0.0f, 1e-3f);
+        EXPECT_NEAR(after.Dot(c.m_Into), 0.0f, 1e-3f);
     }
     datTimeManager::Seconds = seconds;
 }
