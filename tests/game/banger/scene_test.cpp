@@ -406,12 +406,11 @@ TEST_P(HeapTest, PropsDroppedOneAfterAnotherPileUpInAHeap) {
         EXPECT_TRUE(supported) << "a prop hangs at " << p.x << " " << p.y << " " << p.z;
     }
     EXPECT_GT(top, 0.6f) << "a heap, not a carpet";
-    // Under a heap some 3 m high the props of the bottom layer are pressed a little further
-    // into the ground than a lying prop: the solver's rounds end before the whole weight is
-    // carried, and a prop that sinks slower than its rest monitor's tolerance is put to
-    // sleep where it is.
+    // Even under a heap some 3 m high, no prop reaches into the ground by more than the step
+    // of gravity that the push takes back (some 5 mm): the resting props above press none of
+    // the bottom layer down, and none is left where the last step of its fall took it.
     float deepest = DeepestCorner();
-    EXPECT_LT(deepest, 0.025f);
+    EXPECT_LT(deepest, 0.01f);
     // The only errors: the full table, while the bodies in use filled it.
     size_t tableFull = 0;
     for (const std::string& e : BangerErrors()) {
