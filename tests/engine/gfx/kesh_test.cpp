@@ -31,7 +31,8 @@ protected:
     void SetUp() override {
         m_Library = LoadLibraryA("DDRAW.DLL");
         ASSERT_TRUE(m_Library);
-        auto create = (DirectDrawCreateExFunc)GetProcAddress(m_Library, "DirectDrawCreateEx");
+        auto create = reinterpret_cast<DirectDrawCreateExFunc>(
+            reinterpret_cast<void*>(GetProcAddress(m_Library, "DirectDrawCreateEx")));
         ASSERT_TRUE(create);
         ASSERT_EQ(DD_OK, create(nullptr, (void**)&m_DD, IID_IDirectDraw7, nullptr));
         ASSERT_EQ(DD_OK, m_DD->SetCooperativeLevel(nullptr, DDSCL_NORMAL));

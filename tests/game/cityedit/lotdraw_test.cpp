@@ -111,10 +111,6 @@ void RaiseFirst(CityBlock& block, float height, const char* wall, const char* sl
     block.Lot(1)->m_Floor = FloorsCatalog.Find("grass");
 }
 
-Vector3 At(const CityBlock& block, int vertex) {
-    return block.Vertex(vertex)->m_Position;
-}
-
 // The catalogues of the tests' walls and floors, a city of two empty rooms, and the recorder
 // in place of the immediate-mode drawer.
 class LotDraw : public ::testing::Test {
