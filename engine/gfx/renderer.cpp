@@ -219,17 +219,21 @@ float Inside(const ClipVertex& v, int plane) {
     }
 }
 
-// The point of edge a-b on the plane; its colours are those of the outside end.
-ClipVertex Intersect(const ClipVertex& a, const ClipVertex& b, float da, float db, int plane,
-                     const ClipVertex& outside) {
-    float t = da / (da - db);
-    ClipVertex v;
+// The position and coordinates of the point at t along a-b; its colours stay as they are.
+void Interpolate(ClipVertex& v, const ClipVertex& a, const ClipVertex& b, float t) {
     v.m_X = a.m_X + (b.m_X - a.m_X) * t;
     v.m_Y = a.m_Y + (b.m_Y - a.m_Y) * t;
     v.m_Z = a.m_Z + (b.m_Z - a.m_Z) * t;
     v.m_W = a.m_W + (b.m_W - a.m_W) * t;
     v.m_U = a.m_U + (b.m_U - a.m_U) * t;
     v.m_V = a.m_V + (b.m_V - a.m_V) * t;
+}
+
+// The point of edge a-b on the plane; its colours are those of the outside end.
+ClipVertex Intersect(const ClipVertex& a, const ClipVertex& b, float da, float db, int plane,
+                     const ClipVertex& outside) {
+    ClipVertex v;
+    Interpolate(v, a, b, da / (da - db));
     switch (plane) {
     case 0: v.m_Z = -v.m_W; break;
     case 1: v.m_X = -v.m_W; break;
@@ -344,14 +348,8 @@ void ClipLine(uint32_t a, uint32_t b, const uint8_t* vertices, const Layout& lay
     }
     gfxScreenVertex screen[2];
     for (int i = 0; i < 2; ++i) {
-        float t = i ? t1 : t0;
         ClipVertex v = ends[i];
-        v.m_X = ends[0].m_X + (ends[1].m_X - ends[0].m_X) * t;
-        v.m_Y = ends[0].m_Y + (ends[1].m_Y - ends[0].m_Y) * t;
-        v.m_Z = ends[0].m_Z + (ends[1].m_Z - ends[0].m_Z) * t;
-        v.m_W = ends[0].m_W + (ends[1].m_W - ends[0].m_W) * t;
-        v.m_U = ends[0].m_U + (ends[1].m_U - ends[0].m_U) * t;
-        v.m_V = ends[0].m_V + (ends[1].m_V - ends[0].m_V) * t;
+        Interpolate(v, ends[0], ends[1], i ? t1 : t0);
         ProjectClipVertex(screen[i], v);
     }
     AddToBatch(screen, 2, D3DPT_LINELIST);

@@ -46,6 +46,8 @@ public:
     // The room holding the point, searched from startRoom; a result outside the rooms means
     // none.
     virtual int FindRoomId(const Vector3& point, int startRoom) = 0;
+    // The room a point's search from fallback gives, or fallback when it names no room.
+    int RoomOf(const Vector3& point, int fallback);
     // The most neighbours any room has, and a room's neighbours into out (that many at most).
     virtual int GetMaxNeighbours() = 0;
     virtual int GetNeighbours(int room, int* out) = 0;
@@ -99,8 +101,6 @@ private:
     void Unlink(lvlInstance* instance);
     void PushHead(lvlInstance* instance, int id);
     void InsertStatic(lvlInstance* instance, int id);
-    // The room a point's search gives, or fallback when the search names no room.
-    int RoomOf(const Vector3& point, int fallback);
     bool LoadRecord(const lvlInstRecord& record);
     void LoadXrefs(lvlInstance* instance, const lvlInstRecord& record);
 

@@ -215,8 +215,8 @@ void qvPhysManager::RemoveMover(lvlInstance* instance) {
     if (moved) {
         instance->SetMatrix(collider->LastMatrix);
         if (lvlLevel* level = lvlLevel::GetInstance()) {
-            int room = level->FindRoomId(instance->GetPosition(), instance->GetRoom());
-            if (room >= 0 && room != instance->GetRoom()) level->MoveToRoom(instance, room);
+            int room = level->RoomOf(instance->GetPosition(), instance->GetRoom());
+            if (room != instance->GetRoom()) level->MoveToRoom(instance, room);
         }
     }
 }
@@ -257,7 +257,6 @@ void qvPhysManager::SubStep() {
     // NewMover may append entries while this loop runs; they join the pairs next sub-step.
     // The impulses of all the sub-step's impacts are found together once every pair is in.
     start = Timer::Ticks();
-    m_Solver.Clear();
     m_Gathering = true;
     for (int i = 0; i < m_MoverCount; ++i) {
         if (m_Movers[i].m_Flags & TERRAIN) CollideTerrain(m_Movers[i]);
