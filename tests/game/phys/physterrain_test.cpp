@@ -255,7 +255,8 @@ TEST_F(PhysTerrainTest, DroppedBoxComesToRestOnTheTerrain) {
 // A box falling fast whose body is taken during a sub-step's collisions (by a prop woken
 // there while every body is in use) is left where the sub-step began: where the sub-step's
 // motion left it, not yet answered by its collisions, a corner of it lies deeper in the
-// ground than the terrain's collision takes one out. Let go afterwards, it stays where it is.
+// ground than the terrain's collision takes one out. It falls across a room seam, and is
+// filed back in the room where it began. Let go afterwards, it stays where it is.
 TEST_F(PhysTerrainTest, BoxLetGoDuringTheCollisionsStaysWhereTheStepBegan) {
     class LetGo : public qvPhysManager {
     public:
@@ -274,11 +275,12 @@ TEST_F(PhysTerrainTest, BoxLetGoDuringTheCollisionsStaysWhereTheStepBegan) {
         Matrix34 placed;
         placed.Identity();
         placed.RotateUnitAxis(Vector3(0.6f, 0.0f, 0.8f), 0.6f);
-        placed.d = Vector3(15.0f, Terrain::Height(15.0f) + 0.45f, 5.0f);
+        placed.d = Vector3(19.98f, Terrain::Height(19.98f) + 0.45f, 5.0f);
         Block block(Vector3(0.5f, 0.5f, 0.5f), 20.0f, placed);
-        block.m_Body.Momentum = Vector3(0.0f, -7.0f, 0.0f) * block.m_Body.Mass;
+        block.m_Body.Momentum = Vector3(12.0f, -7.0f, 0.0f) * block.m_Body.Mass;
         block.m_Collider.SaveLastMatrix();
-        m_Level.MoveToRoom(&block, m_Level.FindRoomId(block.GetPosition(), 0));
+        int room = m_Level.FindRoomId(block.GetPosition(), 0);
+        m_Level.MoveToRoom(&block, room);
         manager->m_LetGo = during;
         manager->DeclareMover(&block, 2, qvPhysManager::UPDATE | qvPhysManager::TERRAIN);
         manager->Update();
@@ -289,6 +291,7 @@ TEST_F(PhysTerrainTest, BoxLetGoDuringTheCollisionsStaysWhereTheStepBegan) {
         if (during) {
             EXPECT_EQ(placed.d.y, block.GetPosition().y);
             EXPECT_EQ(placed.b.y, block.m_Body.Matrix.b.y);
+            EXPECT_EQ(room, block.GetRoom());
         }
         EXPECT_LT(deepest, 0.01f);
         m_Level.RemoveFromRoom(&block);
